@@ -1,0 +1,174 @@
+# Shared by scripts/test, scripts/with-test-env and scripts/demo: installing what is missing, and bringing up
+# and stopping the test environment (Xvfb, a Wine prefix, the ja_JP locale, Dovecot as the POP3 peer).
+# Everything started here is a child of the calling shell and is stopped by PID in qv_stop_all.
+
+QV_ROOT=${QV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+QV_BUILD_ROOT=${QV_BUILD_ROOT:-$QV_ROOT/build}
+QV_PIDS=()
+
+qv_log() { printf '== %s\n' "$*" >&2; }
+
+# Debian packages the builds and tests need; installed only when something is missing.
+qv_install_deps() {
+    local need=()
+    local pkg
+    for pkg in cmake ninja-build g++ ccache python3 googletest libgtest-dev g++-mingw-w64-i686-posix \
+        binutils-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xdotool imagemagick x11-apps \
+        fonts-ipafont-gothic dovecot-pop3d locales clang libclang-rt-14-dev "$@"; do
+        dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
+    done
+    [ ${#need[@]} -eq 0 ] && return 0
+    qv_log "installing: ${need[*]}"
+    if [ "$(id -u)" != 0 ]; then
+        echo "missing packages (${need[*]}); run as root to install them" >&2
+        return 1
+    fi
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+}
+
+qv_free_port() {
+    python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+qv_start_xvfb() {
+    local n
+    for n in $(seq 90 140); do
+        [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] || break
+    done
+    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    QV_PIDS+=($!)
+    export DISPLAY=:$n
+    local i
+    for i in $(seq 100); do
+        [ -e /tmp/.X11-unix/X$n ] && return 0
+        sleep 0.05
+    done
+    echo "Xvfb did not start" >&2
+    return 1
+}
+
+# Wine needs a glibc ja_JP.UTF-8 locale for code page 932.
+qv_locale() {
+    local dir=$QV_BUILD_ROOT/locale
+    [ -d "$dir/ja_JP.UTF-8" ] || { mkdir -p "$dir" && localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8" 2>/dev/null || true; }
+    { export LOCPATH=$dir LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; } 2>/dev/null
+}
+
+qv_start_wine() {
+    qv_locale
+    export WINEPREFIX=$QV_BUILD_ROOT/wineprefix WINEARCH=win32 WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        qv_log "creating the Wine prefix"
+        mkdir -p "$WINEPREFIX"
+        wineboot -i >/dev/null 2>&1
+        wineserver -w
+        # A crash prints a backtrace instead of waiting in a dialog; Wine draws frames itself (no window manager).
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+        wineserver -w
+    fi
+    # A persistent server and Wine's system processes, started before any test and detached from every pipe.
+    setsid wineserver -p </dev/null >/dev/null 2>&1
+    setsid wine cmd /c exit </dev/null >/dev/null 2>&1
+}
+
+qv_stop_wine() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+}
+
+# Dovecot on 127.0.0.1 at a free port, one passwd-file user with a plain password (so APOP works), and a
+# maildir filled with the generated samples. Exports QV_POP3_* for the tests.
+qv_start_dovecot() {
+    local dir
+    dir=$(mktemp -d /tmp/quorvane-dovecot.XXXXXX)
+    chmod 755 "$dir"
+    local port
+    port=$(qv_free_port)
+    local uid=5000
+    export QV_POP3_HOST=127.0.0.1 QV_POP3_PORT=$port QV_POP3_USER=tester QV_POP3_PASS=neko-pass
+    export QV_DOVECOT_DIR=$dir QV_MAILDIR=$dir/home/Maildir QV_SAMPLES_DIR=$dir/samples
+    python3 "$QV_ROOT/tests/support/pop3_peer/make_samples.py" "$QV_SAMPLES_DIR"
+    mkdir -p "$QV_MAILDIR"/{new,cur,tmp} "$dir/base" "$dir/state"
+    local f i=0
+    for f in "$QV_SAMPLES_DIR"/*.eml; do
+        cp "$f" "$QV_MAILDIR/new/$((1400000000 + i)).M1P1.sample"
+        i=$((i + 1))
+    done
+    # Tests (running as root, natively and under Wine) add and remove messages directly.
+    chmod -R a+rwX "$QV_MAILDIR"
+    chown -R $uid:$uid "$dir/home"
+    chmod 700 "$dir/home"
+    echo "$QV_POP3_USER:{PLAIN}$QV_POP3_PASS:$uid:$uid::$dir/home::" >"$dir/passwd"
+    cat >"$dir/dovecot.conf" <<CONF
+base_dir = $dir/base
+state_dir = $dir/state
+instance_name = quorvane-$port
+log_path = $dir/dovecot.log
+protocols = pop3
+listen = 127.0.0.1
+ssl = no
+disable_plaintext_auth = no
+auth_mechanisms = plain login apop
+auth_failure_delay = 0
+first_valid_uid = 1000
+mail_privileged_group =
+mail_location = maildir:~/Maildir
+service pop3-login {
+  inet_listener pop3 {
+    address = 127.0.0.1
+    port = $port
+  }
+  inet_listener pop3s {
+    port = 0
+  }
+}
+passdb {
+  driver = passwd-file
+  args = scheme=PLAIN $dir/passwd
+}
+userdb {
+  driver = passwd-file
+  args = $dir/passwd
+}
+CONF
+    dovecot -F -c "$dir/dovecot.conf" &
+    QV_DOVECOT_PID=$!
+    QV_PIDS+=($QV_DOVECOT_PID)
+    for i in $(seq 200); do
+        (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && return 0
+        sleep 0.05
+    done
+    echo "Dovecot did not start; its log:" >&2
+    cat "$dir/dovecot.log" >&2 || true
+    return 1
+}
+
+qv_stop_all() {
+    qv_stop_wine
+    local pid
+    for pid in "${QV_PIDS[@]}"; do
+        kill -KILL "$pid" 2>/dev/null || true
+    done
+    for pid in "${QV_PIDS[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    QV_PIDS=()
+    [ -n "${QV_DOVECOT_DIR:-}" ] && rm -rf "$QV_DOVECOT_DIR"
+    return 0
+}
+
+# Configure and build one of the three builds: native (ASan+UBSan), tsan, win32.
+qv_build() {
+    local kind=$1 dir=$QV_BUILD_ROOT/$1
+    local args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug)
+    case $kind in
+        native) args+=(-DQV_SANITIZE=address,undefined) ;;
+        tsan) args+=(-DQV_SANITIZE=thread) ;;
+        win32) args+=(-DCMAKE_TOOLCHAIN_FILE="$QV_ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release) ;;
+    esac
+    cmake -S "$QV_ROOT" -B "$dir" "${args[@]}" >/dev/null && cmake --build "$dir"
+}

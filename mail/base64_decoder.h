@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace mail {
+
+// Lenient Base64 (RFC 2045 alphabet) for the encoded words of mail headers. It never fails:
+// a character outside the alphabet counts as the value 63 and keeps its place in its group, and
+// each '=' lowers the number of bytes its group yields.
+class Base64Decoder {
+public:
+    // Decodes the zero-ended text. The result is zero-ended and owned by the decoder, valid until the
+    // next decode or the decoder's end; as text it ends at its first zero byte.
+    const char* decode(const char* text);
+
+    // The number of bytes the last decode produced, zero bytes inside included.
+    std::int32_t length() const {
+        return length_;
+    }
+
+private:
+    std::vector<char> buffer_;
+    std::int32_t length_ = 0;
+};
+
+}  // namespace mail

@@ -1,0 +1,104 @@
+#include "mail/encoded_word.h"
+
+#include <cstring>
+
+#include "mail/base64_decoder.h"
+
+namespace mail {
+
+namespace {
+
+bool isPrintable(char c) {
+    return c >= 0x21 && c <= 0x7E;
+}
+
+// Characters a charset name may hold: printable ASCII other than the MIME specials.
+bool isTokenChar(char c) {
+    return isPrintable(c) && std::strchr("()<>@,;:\"/[]?.=", c) == nullptr;
+}
+
+// Parses the word whose "=?" is at `begin`.
+std::optional<EncodedWord> parseAt(const std::string& text, std::size_t begin) {
+    const std::size_t n = text.size();
+    std::size_t i = begin + 2;
+    const std::size_t charsetStart = i;
+    while (i < n && isTokenChar(text[i])) {
+        ++i;
+    }
+    if (i == charsetStart || i + 2 >= n || text[i] != '?' || text[i + 2] != '?') {
+        return std::nullopt;
+    }
+    const char letter = text[i + 1];
+    if (letter != 'B' && letter != 'b' && letter != 'Q' && letter != 'q') {
+        return std::nullopt;
+    }
+    EncodedWord word;
+    word.begin = begin;
+    word.charset = text.substr(charsetStart, i - charsetStart);
+    word.encoding = (letter == 'b' || letter == 'B') ? 'B' : 'Q';
+
+    i += 3;
+    const std::size_t textStart = i;
+    while (i < n && isPrintable(text[i]) && text[i] != '?') {
+        ++i;
+    }
+    if (i == textStart || i + 1 >= n || text[i] != '?' || text[i + 1] != '=') {
+        return std::nullopt;
+    }
+    word.encodedText = text.substr(textStart, i - textStart);
+    word.end = i + 2;
+    return word;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
+
+// '_' is a blank and =XX a byte; an '=' without two hex digits after it stays as it is.
+std::string decodeQuoted(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '_') {
+            out += ' ';
+        } else if (c == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<EncodedWord> findEncodedWord(const std::string& text, std::size_t from) {
+    for (std::size_t at = text.find("=?", from); at != std::string::npos; at = text.find("=?", at + 1)) {
+        if (auto word = parseAt(text, at)) {
+            return word;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string decodeEncodedWord(const EncodedWord& word) {
+    if (word.encoding == 'B') {
+        Base64Decoder decoder;
+        return decoder.decode(word.encodedText.c_str());
+    }
+    // Like Base64 text, the decoded text ends at a zero byte, which no display could show past.
+    const std::string bytes = decodeQuoted(word.encodedText);
+    return bytes.substr(0, bytes.find('\0'));
+}
+
+}  // namespace mail

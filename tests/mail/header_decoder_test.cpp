@@ -1,0 +1,122 @@
+#include "mail/header_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+struct DecodeCase {
+    const char* name;
+    std::string input;
+    std::string expected;  // Shift_JIS: the Japanese literals compile to code page 932
+};
+
+void expectDecodes(const DecodeCase* begin, const DecodeCase* end) {
+    for (const DecodeCase* c = begin; c != end; ++c) {
+        EXPECT_EQ(c->expected, mail::decodeHeaderText(c->input)) << c->name;
+    }
+}
+
+// "会議" as one ISO-2022-JP encoded word, and its two characters as words of their own.
+const char kMeetingWord[] = "=?ISO-2022-JP?B?GyRCMnE1RBsoQg==?=";
+const char kMeetWord[] = "=?ISO-2022-JP?B?GyRCMnEbKEI=?=";
+const char kDiscussWord[] = "=?ISO-2022-JP?B?GyRCNUQbKEI=?=";
+
+TEST(DecodeHeaderText, DecodesOneEncodedWord) {
+    const std::string meeting = kMeetingWord;
+    const DecodeCase cases[] = {
+        {"one character gives exactly its two bytes", "=?ISO-2022-JP?B?GyRCJCIbKEI=?=", "\x82\xA0"},
+        {"two characters", meeting, "会議"},
+        {"name, blank, address", "=?ISO-2022-JP?B?GyRCOzNFREJATzobKEI=?= <taro@example.jp>",
+         "山田太郎 <taro@example.jp>"},
+        {"word between plain text", "[ml:0042] " + meeting + " (fwd)", "[ml:0042] 会議 (fwd)"},
+        {"lower-case b and charset", "=?iso-2022-jp?b?GyRCMnE1RBsoQg==?=", "会議"},
+        {"raw JIS after the word", meeting + " \x1b$B2q5D\x1b(B", "会議 会議"},
+        {"plain =? after the word", meeting + " =?x", "会議 =?x"},
+    };
+    expectDecodes(std::begin(cases), std::end(cases));
+}
+
+TEST(DecodeHeaderText, DecodesEveryAdjacentWordWhole) {
+    const std::string meet = kMeetWord;
+    const std::string discuss = kDiscussWord;
+    const DecodeCase cases[] = {
+        {"two words, blank between", meet + " " + discuss, "会議"},
+        {"two words, folded line between", meet + "\r\n " + discuss, "会議"},
+        {"two words, nothing between", meet + discuss, "会議"},
+        {"three words, tab and fold", "Re: " + meet + "\t" + discuss + "\r\n\t" + meet + " end", "Re: 会議会 end"},
+        {"long subject in three words",
+         "=?ISO-2022-JP?B?GyRCPTVKcxsoQg==?= =?ISO-2022-JP?B?GyRCJE4kKkNOJGkkOxsoQg==?=\r\n "
+         "=?ISO-2022-JP?B?GyRCRGpOYxsoQg==?=",
+         "週報のお知らせ定例"},
+        {"text between words is kept", meet + " and " + discuss, "会 and 議"},
+    };
+    expectDecodes(std::begin(cases), std::end(cases));
+}
+
+TEST(DecodeHeaderText, DecodesQuotedPrintableWords) {
+    const DecodeCase cases[] = {
+        {"JIS bytes as =XX", "=?ISO-2022-JP?Q?=1B$B2q5D=1B(B?=", "会議"},
+        {"underscore is a blank", "=?US-ASCII?Q?Hello_World=21?=", "Hello World!"},
+        {"lower-case q and hex digits", "=?us-ascii?q?a=3fb=3Dc?=", "a?b=c"},
+        {"= without two hex digits stays", "=?US-ASCII?Q?a=4=G?=", "a=4=G"},
+        {"Latin-1 bytes pass through", "=?ISO-8859-1?Q?caf=E9?=", "caf\xE9"},
+        {"zero byte ends the word's text", "=?US-ASCII?Q?ab=00cd?= tail", "ab tail"},
+        {"Q and B words adjacent", "=?ISO-2022-JP?Q?=1B$B2q=1B(B?= " + std::string(kDiscussWord), "会議"},
+    };
+    expectDecodes(std::begin(cases), std::end(cases));
+}
+
+TEST(DecodeHeaderText, PassesOtherCharsetsThroughAsBytes) {
+    const DecodeCase cases[] = {
+        {"UTF-8 word", "=?UTF-8?B?5Lya6K2w?=", "\xE4\xBC\x9A\xE8\xAD\xB0"},
+        {"UTF-8 words joined", "=?utf-8?B?5Lya?= =?utf-8?B?6K2w?= x", "\xE4\xBC\x9A\xE8\xAD\xB0 x"},
+        {"ISO-8859-1 word", "=?ISO-8859-1?B?Y2Fm6Q==?=", "caf\xE9"},
+        {"zero byte ends a Base64 word", "=?X?B?QQBC?= tail", "A tail"},
+    };
+    expectDecodes(std::begin(cases), std::end(cases));
+}
+
+TEST(DecodeHeaderText, KanjiModeEndsWithItsWord) {
+    const DecodeCase cases[] = {
+        // The first word's JIS never switches back to ASCII; the address must stay readable.
+        {"unclosed word before an address", "=?ISO-2022-JP?B?GyRCMnE1RA==?= <ab@cd>", "会議 <ab@cd>"},
+        {"unclosed word before plain text", "=?ISO-2022-JP?B?GyRCMnE1RA==?=-ab", "会議-ab"},
+        // A sender that cut one JIS run over two words: the joined bytes convert whole.
+        {"JIS run cut over two words", "=?ISO-2022-JP?B?GyRCMnE=?= =?ISO-2022-JP?B?NUQbKEI=?=", "会議"},
+        // Another charset starts afresh in ASCII mode.
+        {"unclosed word before another charset", "=?ISO-2022-JP?B?GyRCMnE=?= =?US-ASCII?Q?ab?=", "会ab"},
+        // A raw JIS run in plain text before a word does not reach into it.
+        {"unclosed raw run before a word", "\x1b$B2q " + std::string(kDiscussWord), "会 議"},
+    };
+    expectDecodes(std::begin(cases), std::end(cases));
+}
+
+TEST(DecodeHeaderText, KeepsTextWithoutCompleteWords) {
+    const std::string rawJis = "\x1b$B2q5D\x1b(B";
+    const DecodeCase cases[] = {
+        {"plain ascii", "Hello, world <a@b.c>", "Hello, world <a@b.c>"},
+        {"Shift_JIS text", "会議の資料です", "会議の資料です"},
+        {"raw JIS run converted", "Re: " + rawJis + " memo", "Re: 会議 memo"},
+        {"empty", "", ""},
+        // "=?" without a closing "?=" after it: nothing is converted, not even a raw JIS run.
+        {"open mark without close", "=?ISO-2022-JP?B?GyRC " + rawJis, "=?ISO-2022-JP?B?GyRC " + rawJis},
+        {"marks overlap", "=?=", "=?="},
+        {"marks overlap inside text", "a =?= " + rawJis, "a =?= " + rawJis},
+        {"close before open", "a?= " + rawJis + " =?b", "a?= " + rawJis + " =?b"},
+        // Malformed words are kept as text; the text around them still has its JIS converted.
+        {"unknown encoding letter", "=?ISO-2022-JP?X?GyRC?= " + rawJis, "=?ISO-2022-JP?X?GyRC?= 会議"},
+        {"empty charset", "=??B?GyRC?=", "=??B?GyRC?="},
+        {"empty encoded text", "=?ISO-2022-JP?B?" "?=", "=?ISO-2022-JP?B?" "?="},
+        {"blank in the charset", "=?ISO 2022?B?GyRC?=", "=?ISO 2022?B?GyRC?="},
+        {"blank in the encoded text", "=?ISO-2022-JP?B?GyRC MnE?=", "=?ISO-2022-JP?B?GyRC MnE?="},
+        {"question mark in the encoded text", "=?a?B?QQ?QQ?=", "=?a?B?QQ?QQ?="},
+        {"no encoding letter", "=?ISO-2022-JP?GyRC?=", "=?ISO-2022-JP?GyRC?="},
+        {"malformed word before a good one", "=?bad " + std::string(kMeetingWord), "=?bad 会議"},
+        {"open mark inside a good word's lead", "=?=?ISO-2022-JP?B?GyRCMnE1RBsoQg==?=", "=?会議"},
+    };
+    expectDecodes(std::begin(cases), std::end(cases));
+}
+
+}  // namespace

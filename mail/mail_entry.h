@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <string>
+
+namespace mail {
+
+// The summary of one message waiting on the server. Texts are Shift_JIS bytes after header decoding.
+struct MailEntry {
+    std::string from;
+    std::string subject;
+    std::string firstLines;
+    std::int32_t size = 0;    // octets as LIST gave them; 0 when LIST gave none
+    bool deleteMark = false;  // the user asked to delete this message on the server
+
+    // The same message as far as a check can tell: equal texts (byte for byte) and equal size.
+    // The delete mark takes no part.
+    bool matches(const MailEntry& other) const;
+};
+
+// In the server's message order: the k-th entry is message number k of the check that built it.
+using MailEntryList = std::list<MailEntry>;
+
+}  // namespace mail

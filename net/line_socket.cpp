@@ -1,0 +1,216 @@
+#include "net/line_socket.h"
+
+#include <new>
+
+namespace net {
+
+namespace {
+
+constexpr int kChunkSize = 1023;
+
+}  // namespace
+
+std::uint32_t resolveHost(const char* name) {
+    return resolveHost(name, platformSocketIo());
+}
+
+std::uint32_t resolveHost(const char* name, SocketIo& io) {
+    std::uint32_t address = 0;
+    if (io.lookupHost(name, address)) {
+        return address;
+    }
+    return io.parseDottedAddress(name);
+}
+
+LineSocket::LineSocket(int family) : LineSocket(family, platformSocketIo()) {
+}
+
+// Keeps the socket handle from being released while a call on it runs (see handleMutex).
+class LineSocket::SocketHold {
+public:
+    explicit SocketHold(LineSocket& owner) : owner(owner) {
+        std::lock_guard<std::mutex> lock(owner.handleMutex);
+        handle = owner.socketHandle;
+        ++owner.holders;
+    }
+    ~SocketHold() {
+        std::lock_guard<std::mutex> lock(owner.handleMutex);
+        if (--owner.holders == 0 && owner.releaseWhenFree != kInvalidSocket) {
+            owner.io.close(owner.releaseWhenFree);
+            owner.releaseWhenFree = kInvalidSocket;
+        }
+    }
+    SocketHold(const SocketHold&) = delete;
+    SocketHold& operator=(const SocketHold&) = delete;
+
+    SocketHandle handle;
+
+private:
+    LineSocket& owner;
+};
+
+LineSocket::LineSocket(int family, SocketIo& io) : io(io), family(family) {
+    peerAddress.family = family;
+    io.acquire();
+}
+
+LineSocket::~LineSocket() {
+    if (socketHandle != kInvalidSocket) {
+        io.close(socketHandle);
+    }
+    io.release();
+}
+
+bool LineSocket::create(int type, int protocol) {
+    std::lock_guard<std::mutex> lock(handleMutex);
+    if (!io.ready() || socketHandle != kInvalidSocket) {
+        return false;
+    }
+    socketHandle = io.openSocket(family, type, protocol);
+    return socketHandle != kInvalidSocket;
+}
+
+bool LineSocket::connect(std::uint32_t address, int port) {
+    if (connected.load()) {
+        return false;
+    }
+    peerAddress.address = address;
+    peerAddress.port = port;
+    SocketHold hold(*this);
+    if (io.connectTo(hold.handle, peerAddress) != 0) {
+        return false;
+    }
+    connected.store(true);
+    return true;
+}
+
+int LineSocket::close() {
+    connected.store(false);
+    std::lock_guard<std::mutex> lock(handleMutex);
+    SocketHandle handle = socketHandle;
+    socketHandle = kInvalidSocket;
+    if (handle != kInvalidSocket && holders > 0) {
+        // A call in another thread is using the socket: make it fail, and let it release the handle.
+        if (!io.interrupt(handle)) {
+            releaseWhenFree = handle;
+        }
+        return 0;
+    }
+    // Also without a socket: the platform then reports an error, which callers ignore.
+    return io.close(handle);
+}
+
+int LineSocket::receive(char* buffer, int size, int flags) {
+    SocketHold hold(*this);
+    if (hold.handle == kInvalidSocket) {
+        return -1;
+    }
+    int count = io.receive(hold.handle, buffer, size, flags);
+    if (count == 0) {
+        connected.store(false);
+    }
+    return count;
+}
+
+int LineSocket::sendBytes(const char* data, int length, int flags) {
+    SocketHold hold(*this);
+    if (hold.handle == kInvalidSocket) {
+        return -1;
+    }
+    return io.send(hold.handle, data, length, flags);
+}
+
+bool LineSocket::isConnected() const {
+    return connected.load();
+}
+
+bool LineSocket::fillBuffer() {
+    int count = receive(receiveBuffer, kChunkSize, 0);
+    if (count <= 0) {
+        close();
+        return false;
+    }
+    // The chunk is handled as zero-ended text: a zero byte inside it ends the chunk early.
+    receiveBuffer[count] = '\0';
+    cursor = 0;
+    return true;
+}
+
+template <typename Store>
+LineSocket::LineEnd LineSocket::readInto(Store store) {
+    for (;;) {
+        if (receiveBuffer[cursor] == '\0') {
+            if (!fillBuffer()) {
+                return LineEnd::ConnectionEnded;
+            }
+            continue;
+        }
+        char c = receiveBuffer[cursor];
+        if (pendingCR && c == '\n') {
+            pendingCR = false;
+            ++cursor;
+            continue;
+        }
+        pendingCR = c == '\r';
+        if (c == '\r' || c == '\n') {
+            ++cursor;
+            return LineEnd::Terminated;
+        }
+        if (!store(c)) {
+            return LineEnd::Full;
+        }
+        ++cursor;
+    }
+}
+
+bool LineSocket::readLine(char* buffer, int maxChars) {
+    if (!connected.load()) {
+        return false;
+    }
+    int count = 0;
+    LineEnd end = readInto([&](char c) {
+        if (count == maxChars) {
+            return false;
+        }
+        buffer[count++] = c;
+        return true;
+    });
+    buffer[count] = '\0';
+    return end == LineEnd::Terminated;
+}
+
+bool LineSocket::readLine(std::string& line) {
+    if (!connected.load()) {
+        return false;
+    }
+    line.clear();
+    return readInto([&](char c) {
+               line += c;
+               return true;
+           }) == LineEnd::Terminated;
+}
+
+bool LineSocket::sendLine(const char* text) {
+    std::string copy;
+    try {
+        copy = text;
+        copy += "\r\n";
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    // A send may take only part of the line; the rest follows until all is sent or a send fails.
+    const char* data = copy.data();
+    int remaining = static_cast<int>(copy.size());
+    while (remaining > 0) {
+        int sent = sendBytes(data, remaining, 0);
+        if (sent <= 0) {
+            close();
+            return false;
+        }
+        data += sent;
+        remaining -= sent;
+    }
+    return true;
+}
+
+}  // namespace net

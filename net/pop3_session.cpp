@@ -1,0 +1,115 @@
+#include "net/pop3_session.h"
+
+#include "net/apop_digest.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace net {
+
+namespace {
+
+constexpr int kMaxLine = 1023;
+const char kFailed[] = "-";
+
+// The number formed by the leading decimal digits of a field, after an optional sign; 0 without digits.
+// Values beyond the int range stop at its ends.
+int leadingNumber(const char* field) {
+    bool negative = *field == '-';
+    if (*field == '-' || *field == '+') {
+        ++field;
+    }
+    long long value = 0;
+    for (; *field >= '0' && *field <= '9'; ++field) {
+        value = value * 10 + (*field - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) {
+            value = static_cast<long long>(INT_MAX) + 1;
+        }
+    }
+    if (negative) {
+        return static_cast<int>(-value);
+    }
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+}  // namespace
+
+Pop3Session::Pop3Session(int family) : LineSocket(family) {
+}
+
+Pop3Session::Pop3Session(int family, SocketIo& io) : LineSocket(family, io) {
+}
+
+Pop3Session::~Pop3Session() = default;
+
+const char* Pop3Session::open(const char* server, int port) {
+    if (!connect(resolveHost(server, socketIo()), port)) {
+        return nullptr;
+    }
+    // The greeting is not judged here: even a failed read leaves an open session whose next command fails.
+    readLine(reply, kMaxLine);
+    return reply;
+}
+
+const char* Pop3Session::command(const char* text) {
+    if (!sendLine(text) || !readLine(reply, kMaxLine)) {
+        return kFailed;
+    }
+    return reply;
+}
+
+bool Pop3Session::sendFormatted(const char* keyword, const std::string& value) {
+    // The command is formatted in the reply buffer; a value that does not fit is refused unsent.
+    std::size_t keywordLength = std::strlen(keyword);
+    if (keywordLength + 1 + value.size() > static_cast<std::size_t>(kMaxLine)) {
+        return false;
+    }
+    std::snprintf(reply, sizeof reply, "%s %s", keyword, value.c_str());
+    return command(reply)[0] != '-';
+}
+
+bool Pop3Session::sendUser(const std::string& user) {
+    return sendFormatted("USER", user);
+}
+
+bool Pop3Session::sendPass(const std::string& pass) {
+    return sendFormatted("PASS", pass);
+}
+
+std::optional<StatResult> Pop3Session::stat() {
+    const char* result = command("STAT");
+    if (result[0] == '-') {
+        return std::nullopt;
+    }
+    // "+OK count size": fields separated by single blanks; the count must be followed by a blank.
+    const char* count = std::strchr(result, ' ');
+    if (count == nullptr) {
+        return std::nullopt;
+    }
+    ++count;
+    const char* size = std::strchr(count, ' ');
+    if (size == nullptr) {
+        return std::nullopt;
+    }
+    ++size;
+    return StatResult{leadingNumber(count), leadingNumber(size)};
+}
+
+int Pop3Session::apop(const std::string& user, const std::string& pass) {
+    const char* open = std::strchr(reply, '<');
+    const char* close = open ? std::strchr(open, '>') : nullptr;
+    if (close == nullptr) {
+        return 8;
+    }
+    try {
+        std::string timestamp(open, close + 1);
+        std::string line = "APOP " + user + " " + apopDigest(timestamp, pass);
+        return command(line.c_str())[0] == '-' ? 9 : 0;
+    } catch (const std::bad_alloc&) {
+        return 10;
+    }
+}
+
+}  // namespace net

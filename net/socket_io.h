@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+// The one seam between the line socket and the platform's socket library (Windows Sockets 1.1 on
+// Windows, POSIX sockets elsewhere). Tests substitute their own SocketIo to script what a receive
+// returns, chunk by chunk.
+namespace net {
+
+using SocketHandle = std::intptr_t;
+constexpr SocketHandle kInvalidSocket = -1;
+
+// An IPv4 peer. The address is in network byte order; the port is a plain number, which the platform
+// layer converts when it builds its socket address.
+struct PeerAddress {
+    int family = 0;
+    int port = 0;
+    std::uint32_t address = 0;
+};
+
+class SocketIo {
+public:
+    virtual ~SocketIo() = default;
+
+    // Counted start and stop of the socket library: the first user starts it, the last one stops it.
+    // A failed start is not retried while users remain.
+    void acquire();
+    void release();
+    bool ready() const;
+
+    virtual bool startup() = 0;  // true when the library started
+    virtual void cleanup() = 0;
+    virtual SocketHandle openSocket(int family, int type, int protocol) = 0;             // kInvalidSocket on failure
+    virtual int connectTo(SocketHandle socket, const PeerAddress& peer) = 0;             // 0, or -1 on failure
+    virtual int receive(SocketHandle socket, char* buffer, int size, int flags) = 0;     // count, 0 at end, -1
+    virtual int send(SocketHandle socket, const char* data, int length, int flags) = 0;  // count or -1
+    // Releases the socket; no other call may be using it.
+    virtual int close(SocketHandle socket) = 0;
+    // Makes a connect, receive or send that another thread is blocked in (or about to make) fail.
+    // True when this released the socket as well (then close must not follow).
+    virtual bool interrupt(SocketHandle socket) = 0;
+    // The first IPv4 address (network byte order) that the name service gives for a name.
+    virtual bool lookupHost(const char* name, std::uint32_t& address) = 0;
+    // A dotted IPv4 address read as inet_addr reads it: 0xFFFFFFFF when the text is none.
+    virtual std::uint32_t parseDottedAddress(const char* text) = 0;
+
+private:
+    mutable std::mutex usersMutex;
+    int users = 0;
+    bool started = false;
+};
+
+// The process-wide socket layer of this platform.
+SocketIo& platformSocketIo();
+
+}  // namespace net

@@ -1,0 +1,83 @@
+#include "tests/support/scripted_socket_io.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace testenv {
+
+void ScriptedSocketIo::setChunks(std::initializer_list<std::string> list) {
+    chunks.assign(list.begin(), list.end());
+}
+
+bool ScriptedSocketIo::startup() {
+    ++startupCalls;
+    return !startupFails;
+}
+
+void ScriptedSocketIo::cleanup() {
+    ++cleanupCalls;
+}
+
+net::SocketHandle ScriptedSocketIo::openSocket(int, int, int) {
+    ++socketCalls;
+    return socketFails ? net::kInvalidSocket : kHandle;
+}
+
+int ScriptedSocketIo::connectTo(net::SocketHandle socket, const net::PeerAddress& peer) {
+    ++connectCalls;
+    lastPeer = peer;
+    return socket == kHandle && !connectFails ? 0 : -1;
+}
+
+int ScriptedSocketIo::receive(net::SocketHandle socket, char* buffer, int size, int) {
+    ++receiveCalls;
+    if (socket != kHandle) {
+        return -1;
+    }
+    if (chunks.empty()) {
+        return endResult;
+    }
+    std::string& chunk = chunks.front();
+    int count = std::min(size, static_cast<int>(chunk.size()));
+    std::memcpy(buffer, chunk.data(), static_cast<std::size_t>(count));
+    chunk.erase(0, static_cast<std::size_t>(count));
+    if (chunk.empty()) {
+        chunks.pop_front();
+    }
+    return count;
+}
+
+int ScriptedSocketIo::send(net::SocketHandle socket, const char* data, int length, int) {
+    ++sendCalls;
+    if (socket != kHandle || sendCalls == failingSend) {
+        return -1;
+    }
+    int count = maxSendBytes > 0 ? std::min(length, maxSendBytes) : length;
+    sent.append(data, static_cast<std::size_t>(count));
+    return count;
+}
+
+int ScriptedSocketIo::close(net::SocketHandle socket) {
+    ++closeCalls;
+    return socket == kHandle ? 0 : -1;
+}
+
+bool ScriptedSocketIo::interrupt(net::SocketHandle) {
+    ++interruptCalls;
+    return false;
+}
+
+bool ScriptedSocketIo::lookupHost(const char* name, std::uint32_t& address) {
+    auto found = hosts.find(name);
+    if (found == hosts.end()) {
+        return false;
+    }
+    address = found->second;
+    return true;
+}
+
+std::uint32_t ScriptedSocketIo::parseDottedAddress(const char*) {
+    return 0xFFFFFFFF;
+}
+
+}  // namespace testenv

@@ -1,0 +1,160 @@
+#include "tests/support/fake_pop3_server.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace testenv {
+
+namespace {
+
+// Only a guard against a test that would otherwise hang; no result depends on it.
+constexpr std::chrono::seconds kGuard(30);
+
+}  // namespace
+
+FakePop3Server::FakePop3Server(std::string greeting, std::vector<Exchange> script, After afterGreeting)
+    : greeting(std::move(greeting)), script(std::move(script)), afterGreeting(afterGreeting) {
+    loopback::startup();
+    int wakePort = 0;
+    loopback::Handle wakeListener = loopback::listen(wakePort);
+    if (wakeListener != loopback::kNone) {
+        wakeSender = loopback::connect(wakePort);
+        wakeReceiver = loopback::accept(wakeListener);
+        loopback::close(wakeListener);
+    }
+    listener = loopback::listen(listenPort);
+    if (listener == loopback::kNone || wakeSender == loopback::kNone || wakeReceiver == loopback::kNone) {
+        ended = true;
+        return;
+    }
+    thread = std::thread([this] { serve(); });
+}
+
+FakePop3Server::~FakePop3Server() {
+    if (thread.joinable()) {
+        loopback::sendAll(wakeSender, "x");
+        thread.join();
+    }
+    loopback::close(listener);
+    loopback::close(wakeSender);
+    loopback::close(wakeReceiver);
+    loopback::cleanup();
+}
+
+int FakePop3Server::port() const {
+    return listenPort;
+}
+
+std::vector<std::string> FakePop3Server::commands() {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (!changed.wait_for(lock, kGuard, [this] { return ended; })) {
+        ADD_FAILURE() << "the client's session with the fake POP3 server did not end";
+    }
+    return received;
+}
+
+void FakePop3Server::waitUntilHanging() {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (!changed.wait_for(lock, kGuard, [this] { return hanging || ended; }) || !hanging) {
+        ADD_FAILURE() << "the fake POP3 server did not reach its Hang step";
+    }
+}
+
+void FakePop3Server::serve() {
+    if (loopback::waitReadable(wakeReceiver, listener) == listener) {
+        loopback::Handle client = loopback::accept(listener);
+        if (client != loopback::kNone) {
+            converse(client);
+            loopback::close(client);
+        }
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    ended = true;
+    changed.notify_all();
+}
+
+void FakePop3Server::converse(loopback::Handle client) {
+    if (!greeting.empty()) {
+        loopback::sendAll(client, greeting);
+    }
+    if (!finishStep(client, afterGreeting)) {
+        return;
+    }
+    std::size_t next = 0;
+    std::string line;
+    while (readCommand(client, line)) {
+        record(line);
+        if (next == script.size()) {
+            return;
+        }
+        if (line != script[next].command) {
+            loopback::sendAll(client, "-ERR unexpected\r\n");
+            continue;
+        }
+        const Exchange& exchange = script[next++];
+        if (!exchange.reply.empty()) {
+            loopback::sendAll(client, exchange.reply);
+        }
+        if (!finishStep(client, exchange.after)) {
+            return;
+        }
+    }
+}
+
+// False when the conversation is over.
+bool FakePop3Server::finishStep(loopback::Handle client, After after) {
+    switch (after) {
+        case After::Nothing:
+            return true;
+        case After::Close:
+            return false;
+        case After::Hang:
+            hang(client);
+            return false;
+    }
+    return false;
+}
+
+void FakePop3Server::hang(loopback::Handle client) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        hanging = true;
+        changed.notify_all();
+    }
+    std::string line;
+    while (readCommand(client, line)) {
+        record(line);
+    }
+}
+
+// One command line without its line end; false when the client disconnected or the server is stopping.
+bool FakePop3Server::readCommand(loopback::Handle client, std::string& line) {
+    for (;;) {
+        std::size_t end = pending.find('\n');
+        if (end != std::string::npos) {
+            line = pending.substr(0, end);
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+            pending.erase(0, end + 1);
+            return true;
+        }
+        if (loopback::waitReadable(wakeReceiver, client) == wakeReceiver) {
+            return false;
+        }
+        char buffer[1024];
+        int count = loopback::receive(client, buffer, sizeof buffer);
+        if (count <= 0) {
+            return false;
+        }
+        pending.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+void FakePop3Server::record(const std::string& line) {
+    std::lock_guard<std::mutex> lock(mutex);
+    received.push_back(line);
+}
+
+}  // namespace testenv

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// The one seam between the settings and the platform's INI ("private profile") file access. On Windows these
+// are the GetPrivateProfile*/WritePrivateProfileStringA functions; elsewhere our own reader and writer that
+// behave the same way. Section and key names match without regard to ASCII case. Nothing here reports failure.
+namespace profile_file {
+
+// The longest value readString returns: the platform call fills a 256-byte buffer including its terminator.
+constexpr std::size_t kMaxStringBytes = 255;
+
+// The value of `key` as an integer: its leading number (sign, decimal digits or a 0x/0o/0b prefix), 0 when it
+// has no leading number, and `defaultValue` when the file, section or key is missing or the value is empty.
+int readInt(const std::string& path, const std::string& section, const std::string& key, int defaultValue);
+
+// The value of `key`, without blanks around it or a pair of enclosing quotes, cut to kMaxStringBytes bytes
+// (never inside a double-byte character); empty when the file, section or key is missing.
+std::string readString(const std::string& path, const std::string& section, const std::string& key);
+
+// Sets `key` to `value`, creating the file, the section and the key as needed and keeping everything else.
+void writeString(const std::string& path, const std::string& section, const std::string& key, const std::string& value);
+
+}  // namespace profile_file

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "settings/profile_value.h"
+#include "settings/settings.h"
+
+// The settings file beside the program (resolved against the current directory at each access) and its section.
+inline constexpr char kSettingsFilePath[] = "./Quorvane.ini";
+inline constexpr char kSettingsSection[] = "SETTING";
+
+// Reads every key of the record from the file; missing keys keep the record's defaults, and the booleans
+// InTaskTray and APOP count as true only when they are exactly 1. The password is descrambled.
+void loadSettings(ProfileValue& profile, Settings& settings);
+
+// Takes the nine values the settings dialog edits (server, user, pass, pop3Port, timerMin, headCount, playSound,
+// exeMail, apop) from `edited` into `record`, writing each key as it goes (the password scrambled, APOP as 1 or 0).
+// inTaskTray and passFromPrompt stay as they are; InTaskTray, X and Y are not written.
+void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited);
+
+// Writes the main window's position and the tray switch, at shutdown.
+void saveWindowState(ProfileValue& profile, int x, int y, bool inTaskTray);
+
+struct WindowPosition {
+    int x = 100;
+    int y = 100;
+};
+
+// The main window's saved position, (100, 100) where the file has none.
+WindowPosition readWindowPosition(ProfileValue& profile);

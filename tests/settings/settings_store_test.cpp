@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/settings_store.h"
+#include "tests/settings/temp_dir.h"
+
+// Runs against both INI implementations, like the INI file cases.
+
+namespace {
+
+using settings_test::CurrentDirectory;
+using settings_test::readBytes;
+using settings_test::TempDir;
+using settings_test::writeBytes;
+
+// The nine values the settings dialog edits.
+void expectSameDialogFields(const Settings& expected, const Settings& actual) {
+    EXPECT_EQ(expected.server, actual.server);
+    EXPECT_EQ(expected.user, actual.user);
+    EXPECT_EQ(expected.pass, actual.pass);
+    EXPECT_EQ(expected.pop3Port, actual.pop3Port);
+    EXPECT_EQ(expected.timerMin, actual.timerMin);
+    EXPECT_EQ(expected.headCount, actual.headCount);
+    EXPECT_EQ(expected.playSound, actual.playSound);
+    EXPECT_EQ(expected.exeMail, actual.exeMail);
+    EXPECT_EQ(expected.apop, actual.apop);
+}
+
+Settings editedSettings() {
+    Settings edited;
+    edited.server = "pop.example.jp";
+    edited.user = "neko";
+    edited.pass = "neko";
+    edited.pop3Port = 995;
+    edited.timerMin = 0;
+    edited.headCount = -3;
+    edited.playSound = "C:\\ソ.wav";
+    edited.exeMail = "";
+    edited.apop = true;
+    return edited;
+}
+
+class SettingsStoreTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string path = dir.file("Quorvane.ini");
+    ProfileValue profile{path};
+};
+
+TEST_F(SettingsStoreTest, WithoutAFileEverythingHasItsDefault) {
+    Settings settings;
+    settings.passFromPrompt = true;
+    loadSettings(profile, settings);
+    EXPECT_EQ("", settings.server);
+    EXPECT_EQ("", settings.user);
+    EXPECT_EQ("", settings.pass);
+    EXPECT_TRUE(settings.passFromPrompt);
+    EXPECT_EQ("", settings.playSound);
+    EXPECT_EQ("", settings.exeMail);
+    EXPECT_EQ(110, settings.pop3Port);
+    EXPECT_EQ(60, settings.timerMin);
+    EXPECT_EQ(2, settings.headCount);
+    EXPECT_FALSE(settings.inTaskTray);
+    EXPECT_FALSE(settings.apop);
+    WindowPosition position = readWindowPosition(profile);
+    EXPECT_EQ(100, position.x);
+    EXPECT_EQ(100, position.y);
+}
+
+TEST_F(SettingsStoreTest, LoadsAHandWrittenFile) {
+    profile.section = "Other";  // loading selects its own section
+    writeBytes(path,
+               "[Other]\r\nSERVER=wrong section\r\n"
+               "[SETTING]\r\nSERVER=pop.example.jp\r\nUSER=neko\r\nPASS=NSGSISMS\r\nPOP3_PORT=1110\r\nTimerMin=5\r\n"
+               "HeadCount=0\r\nPlaySound=C:\\nyaa.wav\r\nInTaskTray=2\r\nExeMail=C:\\mail.exe\r\nAPOP=yes\r\n"
+               "X=300\r\nY=-20\r\n");
+    Settings settings;
+    loadSettings(profile, settings);
+    EXPECT_EQ("SETTING", profile.section);
+    EXPECT_EQ("pop.example.jp", settings.server);
+    EXPECT_EQ("neko", settings.user);
+    EXPECT_EQ("neko", settings.pass);
+    EXPECT_EQ(1110, settings.pop3Port);
+    EXPECT_EQ(5, settings.timerMin);
+    EXPECT_EQ(0, settings.headCount);
+    EXPECT_EQ("C:\\nyaa.wav", settings.playSound);
+    EXPECT_FALSE(settings.inTaskTray);  // 2 is not 1
+    EXPECT_EQ("C:\\mail.exe", settings.exeMail);
+    EXPECT_FALSE(settings.apop);  // "yes" is not 1
+    profile.section = "Other";
+    WindowPosition position = readWindowPosition(profile);
+    EXPECT_EQ(300, position.x);
+    EXPECT_EQ(-20, position.y);
+}
+
+TEST_F(SettingsStoreTest, SwitchesAreTrueOnlyForExactlyOne) {
+    struct Case {
+        const char* stored;
+        bool expected;
+    };
+    const std::vector<Case> cases = {{"1", true},   {" 1 ", true},  {"0", false}, {"2", false},
+                                     {"-1", false}, {"yes", false}, {"", false}};
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        // One file per case: the platform may keep a file it has read in memory while its time stamp is unchanged.
+        ProfileValue caseProfile(dir.file("flags" + std::to_string(i) + ".ini"));
+        writeBytes(caseProfile.path,
+                   std::string("[SETTING]\r\nInTaskTray=") + cases[i].stored + "\r\nAPOP=" + cases[i].stored + "\r\n");
+        Settings settings;
+        loadSettings(caseProfile, settings);
+        EXPECT_EQ(cases[i].expected, settings.inTaskTray) << '"' << cases[i].stored << '"';
+        EXPECT_EQ(cases[i].expected, settings.apop) << '"' << cases[i].stored << '"';
+    }
+}
+
+TEST_F(SettingsStoreTest, SaveWritesExactlyTheNineDialogKeys) {
+    writeBytes(path, "[SETTING]\r\nX=5\r\nY=6\r\nInTaskTray=1\r\nUnknown=keep\r\n[Other]\r\nSERVER=other\r\n");
+    Settings record;
+    record.inTaskTray = true;
+    record.passFromPrompt = true;
+    record.pass = "typed";
+    Settings edited = editedSettings();
+    edited.inTaskTray = false;
+    edited.passFromPrompt = false;
+
+    saveSettings(profile, record, edited);
+    expectSameDialogFields(edited, record);
+    EXPECT_TRUE(record.inTaskTray);
+    EXPECT_TRUE(record.passFromPrompt);
+    const std::string expected =
+        "[SETTING]\r\nX=5\r\nY=6\r\nInTaskTray=1\r\nUnknown=keep\r\n"
+        "SERVER=pop.example.jp\r\nUSER=neko\r\nPASS=NSGSISMS\r\nPOP3_PORT=995\r\nTimerMin=0\r\nHeadCount=-3\r\n"
+        "PlaySound=C:\\ソ.wav\r\nExeMail=\r\nAPOP=1\r\n"
+        "[Other]\r\nSERVER=other\r\n";
+    EXPECT_EQ(expected, readBytes(path));
+
+    // Saving again without a change rewrites the same keys in place.
+    saveSettings(profile, record, edited);
+    EXPECT_EQ(expected, readBytes(path));
+}
+
+TEST_F(SettingsStoreTest, SavedSettingsLoadBack) {
+    Settings record;
+    Settings edited = editedSettings();
+    edited.pass = "p@ss w=rd;\"'\x81\x40\xFF";
+    edited.apop = false;
+    saveSettings(profile, record, edited);
+    Settings loaded;
+    loadSettings(profile, loaded);
+    expectSameDialogFields(edited, loaded);
+}
+
+TEST_F(SettingsStoreTest, EmptyPasswordIsStoredAsEmptyPass) {
+    Settings record;
+    Settings edited = editedSettings();
+    edited.pass = "";
+    saveSettings(profile, record, edited);
+    EXPECT_NE(std::string::npos, readBytes(path).find("\r\nPASS=\r\n"));
+    Settings loaded;
+    loaded.pass = "left over";
+    loadSettings(profile, loaded);
+    EXPECT_EQ("", loaded.pass);
+}
+
+TEST_F(SettingsStoreTest, WindowStateIsWrittenAndReadBack) {
+    saveWindowState(profile, 991, -5, true);
+    EXPECT_EQ("[SETTING]\r\nX=991\r\nY=-5\r\nInTaskTray=1\r\n", readBytes(path));
+    saveWindowState(profile, 0, 40, false);
+    EXPECT_EQ("[SETTING]\r\nX=0\r\nY=40\r\nInTaskTray=0\r\n", readBytes(path));
+    WindowPosition position = readWindowPosition(profile);
+    EXPECT_EQ(0, position.x);
+    EXPECT_EQ(40, position.y);
+    Settings settings;
+    settings.inTaskTray = true;
+    loadSettings(profile, settings);
+    EXPECT_FALSE(settings.inTaskTray);
+}
+
+TEST_F(SettingsStoreTest, TheProgramsFileLivesInTheCurrentDirectory) {
+    CurrentDirectory here(dir.path());
+    ProfileValue programs(kSettingsFilePath);
+    Settings record;
+    saveSettings(programs, record, editedSettings());
+    Settings loaded;
+    loadSettings(programs, loaded);
+    expectSameDialogFields(editedSettings(), loaded);
+    EXPECT_NE(std::string::npos, readBytes(path).find("SERVER=pop.example.jp\r\n"));
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+#!/usr/bin/env python3
+"""The headless half of scripts/demo: start Quorvane in the demo folder, run a check, take screenshots, quit."""
+import sys
+
+import harness as h
+
+
+def main():
+    program = h.Program(folder=sys.argv[1]).start()
+    try:
+        square = program.square()
+        x, y, _, _ = h.geometry(square)
+        h.screenshot("square-idle", crop=(x - 8, y - 8, 48, 48))
+        h.click(x + 16, y + 16, repeat=2)
+        h.wait_for("the mail result in the title", lambda: "通のメールが来ました" in h.window_name(square), timeout=30)
+        listing = h.window("新着メール一覧")
+        h.screenshot("square-mail", crop=(x - 8, y - 8, 48, 48))
+        lx, ly, lw, lh = h.geometry(listing)
+        h.screenshot("list-window", crop=(lx, ly, lw, lh))
+        h.screenshot("desktop")
+        print("title:", h.window_name(square))
+    finally:
+        program.proc.kill()
+        program.proc.wait()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,225 @@
+"""Drives the real Quorvane.exe under Wine on Xvfb with xdotool and ImageMagick, against the test POP3 peers.
+
+Everything here polls for an outcome with a bounded number of retries; nothing waits a fixed time.
+The environment comes from scripts/with-test-env: DISPLAY, WINEPREFIX, QV_POP3_*, QV_MAILDIR, QV_SAMPLES_DIR.
+"""
+import os
+import re
+import shutil
+import socket
+import subprocess
+import tempfile
+import threading
+import time
+from pathlib import Path
+
+EXE = os.environ.get("QV_EXE", "")
+INI_TOOL = os.environ.get("QV_INI_TOOL", "")
+SHOTS = Path(os.environ.get("QV_SCREENSHOTS", tempfile.gettempdir()))
+
+
+class Timeout(AssertionError):
+    pass
+
+
+def wait_for(what, probe, timeout=20.0, interval=0.1):
+    """Calls probe() until it returns something truthy; fails after `timeout` seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Timeout("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+def run(*args, check=False, **kw):
+    return subprocess.run(list(args), capture_output=True, text=True, check=check, **kw)
+
+
+# --- X windows -------------------------------------------------------------------------------------------
+
+def windows(name_regex, visible=True):
+    args = ["xdotool", "search"] + (["--onlyvisible"] if visible else []) + ["--name", name_regex]
+    out = run(*args).stdout.split()
+    return [int(w) for w in out]
+
+
+def window(name_regex, timeout=20.0):
+    return wait_for("a window named " + name_regex, lambda: (windows(name_regex) or [None])[0], timeout)
+
+
+def window_name(wid):
+    return run("xdotool", "getwindowname", str(wid)).stdout.rstrip("\n")
+
+
+def geometry(wid):
+    out = run("xdotool", "getwindowgeometry", "--shell", str(wid)).stdout
+    values = dict(line.split("=", 1) for line in out.split())
+    return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+
+def screen_size():
+    w, h = run("xdotool", "getdisplaygeometry").stdout.split()
+    return int(w), int(h)
+
+
+def click(x, y, button=1, repeat=1):
+    run("xdotool", "mousemove", str(x), str(y), "click", "--repeat", str(repeat), "--delay", "60", str(button))
+
+
+def key(*keys, x=None, y=None):
+    # Keyboard focus follows the pointer (there is no window manager): move over the target first.
+    if x is not None:
+        run("xdotool", "mousemove", str(x), str(y))
+    run("xdotool", "key", "--delay", "60", *keys)
+
+
+def pixel(x, y):
+    """The colour of one screen pixel as (r, g, b)."""
+    out = run("import", "-window", "root", "-crop", "1x1+%d+%d" % (x, y), "txt:-").stdout
+    m = re.search(r"\((\d+),(\d+),(\d+)", out.splitlines()[-1])
+    return tuple(int(v) for v in m.groups())
+
+
+def screenshot(name, crop=None):
+    SHOTS.mkdir(parents=True, exist_ok=True)
+    path = SHOTS / (name + ".png")
+    args = ["import", "-window", "root"]
+    if crop:
+        x, y, w, h = crop
+        args += ["-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage"]
+    run(*args, str(path))
+    return path
+
+
+# --- the mailbox behind Dovecot ---------------------------------------------------------------------------
+
+class Mailbox:
+    """The Dovecot test user's maildir: messages in server order, reset to chosen samples."""
+
+    def __init__(self):
+        self.maildir = Path(os.environ["QV_MAILDIR"])
+        self.samples = Path(os.environ["QV_SAMPLES_DIR"])
+
+    def files(self):
+        found = [p for sub in ("new", "cur") for p in (self.maildir / sub).glob("*") if p.is_file()]
+        return sorted(found, key=lambda p: p.name.split(":")[0])
+
+    def sample_names(self):
+        return sorted(p.stem for p in self.samples.glob("*.eml"))
+
+    def reset(self, names):
+        for p in self.files():
+            p.unlink()
+        stamp = 1600000000
+        for name in names:
+            tmp = self.maildir / "tmp" / ("%d.M1P1.e2e" % stamp)
+            tmp.write_bytes((self.samples / (name + ".eml")).read_bytes())
+            os.chmod(tmp, 0o666)
+            tmp.rename(self.maildir / "new" / tmp.name)
+            stamp += 1
+
+    def message_ids(self):
+        ids = []
+        for p in self.files():
+            m = re.search(rb"^Message-ID: (.*?)\r?$", p.read_bytes(), re.M)
+            ids.append(m.group(1).decode() if m else None)
+        return ids
+
+
+# --- a POP3 server that never answers ----------------------------------------------------------------------
+
+class SilentServer:
+    """Accepts connections and then says nothing, so a check blocks in its first receive."""
+
+    def __init__(self):
+        self.sock = socket.socket()
+        self.sock.bind(("127.0.0.1", 0))
+        self.sock.listen(4)
+        self.port = self.sock.getsockname()[1]
+        self.accepted = threading.Event()
+        self.conns = []
+        threading.Thread(target=self._serve, daemon=True).start()
+
+    def _serve(self):
+        while True:
+            try:
+                conn, _ = self.sock.accept()
+            except OSError:
+                return
+            self.conns.append(conn)
+            self.accepted.set()
+
+    def close(self):
+        self.sock.close()
+        for c in self.conns:
+            c.close()
+
+
+# --- one run of the program ---------------------------------------------------------------------------------
+
+def wine_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class Program:
+    """Quorvane.exe started in a fresh folder of its own, with the INI the test asks for (or none)."""
+
+    def __init__(self, ini=None, folder=None):
+        self.folder = Path(folder or tempfile.mkdtemp(prefix="quorvane-e2e-"))
+        self.ini_path = self.folder / "Quorvane.ini"
+        if ini is not None:
+            write_ini(self.ini_path, ini)
+        self.proc = None
+
+    def start(self):
+        self.proc = subprocess.Popen(["wine", EXE], cwd=self.folder, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return self
+
+    def square(self):
+        """The 32x32 status window: the visible window titled like the program."""
+        def find():
+            for wid in windows("Quorvane$"):
+                if geometry(wid)[2:] == (32, 32):
+                    return wid
+            return None
+        return wait_for("the status square", find)
+
+    def ini(self):
+        return read_ini(self.ini_path)
+
+    def exited(self):
+        return self.proc.poll() is not None
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+
+def write_ini(path, values):
+    """Writes the INI with the program's own store (the password scrambled as the program does it)."""
+    args = ["wine", INI_TOOL, wine_path(path)] + ["%s=%s" % kv for kv in values.items()]
+    subprocess.run(args, check=True, stdin=subprocess.DEVNULL, capture_output=True)
+
+
+def read_ini(path):
+    values = {}
+    if path.exists():
+        for line in path.read_bytes().decode("cp932").splitlines():
+            if "=" in line and not line.startswith("["):
+                k, v = line.split("=", 1)
+                values[k.strip()] = v.strip()
+    return values
+
+
+def peer_ini(**extra):
+    """Settings for the Dovecot peer of this test run."""
+    values = {"SERVER": os.environ["QV_POP3_HOST"], "POP3_PORT": os.environ["QV_POP3_PORT"],
+              "USER": os.environ["QV_POP3_USER"], "PASS": os.environ["QV_POP3_PASS"], "X": "400", "Y": "300"}
+    values.update(extra)
+    return values

@@ -1,0 +1,29 @@
+// Writes a Quorvane.ini through the program's own settings store, so that tests and the demo get exactly
+// the file the program itself would write (the password scrambled as the program does it).
+//   write_ini <path> KEY=VALUE...
+// PASS is given in clear and stored scrambled; every other key is stored as given.
+#include "settings/password_scramble.h"
+#include "settings/profile_value.h"
+
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: write_ini <path> KEY=VALUE...\n");
+        return 2;
+    }
+    ProfileValue profile(argv[1]);
+    for (int i = 2; i < argc; ++i) {
+        std::string pair = argv[i];
+        auto equals = pair.find('=');
+        if (equals == std::string::npos) {
+            std::fprintf(stderr, "not KEY=VALUE: %s\n", argv[i]);
+            return 2;
+        }
+        std::string key = pair.substr(0, equals);
+        std::string value = pair.substr(equals + 1);
+        profile.setKey(key).writeString(key == "PASS" ? encodePass(value) : value);
+    }
+    return 0;
+}

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "settings/shift_jis.h"
+
 namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
@@ -20,9 +22,22 @@ char asciiLower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// Names match without regard to ASCII case; a two-byte character matches only itself.
 bool sameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (isShiftJisLeadByte(a[i]) && i + 1 < a.size()) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) {
+                return false;
+            }
+            ++i;
+        } else if (asciiLower(a[i]) != asciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The section name when the line is a "[name]" header.
@@ -100,7 +115,8 @@ void IniDocument::set(const std::string& section, const std::string& key, const 
     }
     // After the section's last entry, so that blank lines before the next section stay where they are.
     std::size_t after = header + 1;
-    for (std::size_t i = header + 1; i < sectionEnd(header); ++i) {
+    std::size_t end = sectionEnd(header);
+    for (std::size_t i = header + 1; i < end; ++i) {
         if (!entryKey(lines_[i].content).empty()) {
             after = i + 1;
         }

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "settings/ini_document.h"
+#include "settings/shift_jis.h"
 
 namespace profile_file {
 namespace {
@@ -16,7 +17,8 @@ std::optional<std::string> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         std::error_code error;
-        return std::filesystem::exists(path, error) || error ? std::nullopt : std::optional<std::string>("");
+        bool missing = !std::filesystem::exists(path, error) && !error;
+        return missing ? std::optional<std::string>("") : std::nullopt;
     }
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad()) {
@@ -35,17 +37,11 @@ std::string valueOf(const std::string& path, const std::string& section, const s
     return value.substr(0, value.find('\0'));
 }
 
-// First byte of a two-byte Shift_JIS character (code page 932).
-bool isLeadByte(char c) {
-    auto byte = static_cast<unsigned char>(c);
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 // The first `limit` bytes of `text`, one byte fewer when the cut would split a two-byte character.
 std::string cutAtCharacter(const std::string& text, std::size_t limit) {
     std::size_t end = 0;
     while (end < text.size()) {
-        std::size_t width = isLeadByte(text[end]) && end + 1 < text.size() ? 2 : 1;
+        std::size_t width = isShiftJisLeadByte(text[end]) && end + 1 < text.size() ? 2 : 1;
         if (end + width > limit) {
             break;
         }

@@ -143,6 +143,8 @@ TEST_F(IniFileTest, EntriesAreReadLikeThePlatformReadsThem) {
                "Key=other\r\n"
                "[Odd]]\r\n"  // the name runs to the last ']'
                "Key=odd\r\n"
+               "[ア]\r\n"  // 83 41: the second byte is no letter 'A'
+               "Key=katakana\r\n"
                "[setting]\r\n"
                "Later=only the first section counts\r\n"s);
     struct Case {
@@ -166,6 +168,8 @@ TEST_F(IniFileTest, EntriesAreReadLikeThePlatformReadsThem) {
         {"Other", "Key", "other"},
         {"OTHER", "key", "other"},
         {"Odd]", "Key", "odd"},
+        {"ア", "Key", "katakana"},
+        {"ヂ", "Key", ""},  // 83 61
         {"SETTING", "Zero", "before"},
         {"SETTING", "Later", ""},
     };

@@ -1,0 +1,23 @@
+#include "app/password_dialog.h"
+
+#include "res/resource_ids.h"
+
+namespace app {
+
+int PasswordDialog::Ask(HWND parent) {
+    password.clear();
+    return Open(true, IDD_PASSWORD, parent, nullptr);
+}
+
+LRESULT PasswordDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Only the exact IDOK, the one that closes the dialog: text taken by anything else would survive a
+    // cancel that follows.
+    if (msg == WM_COMMAND && wParam == IDOK) {
+        char typed[260];  // at most 259 bytes of the field are taken
+        GetDlgItemTextA(hwnd, IDC_PASSWORD, typed, sizeof(typed));
+        password = typed;
+    }
+    return OkCancelDialog::WindowProc(msg, wParam, lParam);
+}
+
+}  // namespace app

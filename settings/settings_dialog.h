@@ -1,0 +1,67 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/handler_table.h"
+#include "framework/ok_cancel_dialog.h"
+#include "settings/settings.h"
+
+namespace settings {
+
+// The modal dialog (template 106) in which the user edits the mail settings. It works on its own copy of
+// the values; the caller copies them back only when `accepted` is true after the dialog has ended:
+//
+//     SettingsDialog dialog;
+//     dialog.fill(settings, bigIcon, smallIcon);
+//     dialog.Open(true, IDD_SETTINGS, mainWindow, nullptr);
+//     if (dialog.accepted) saveSettings(profile, settings, dialog.edited());
+class SettingsDialog : public framework::OkCancelDialog {
+public:
+    SettingsDialog();
+
+    // Takes the nine edited values from the record and the title bar icons (not owned).
+    void fill(const Settings& settings, HICON big, HICON small);
+    // The nine edited values in a record; the fields the dialog does not edit keep their defaults.
+    Settings edited() const;
+
+    // Dispatches through the dialog's own tables only: its command handlers end the dialog.
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    std::string exeMail;
+    std::string playSound;
+    int headCount = 2;
+    bool apop = false;
+    int pop3Port = 110;
+    int timerMin = 60;
+    std::string pass;
+    std::string user;
+    std::string server;
+    bool accepted = false;  // the dialog was closed with OK
+    HICON bigIcon = nullptr;
+    HICON smallIcon = nullptr;
+
+private:
+    using Record = framework::MessageRecord;
+
+    void onInitDialog(Record* record);
+    void onCommand(Record* record);
+    void onOk(Record* record);
+    void onCancel(Record* record);
+    void onBrowseSound(Record* record);
+    void onBrowseMailer(Record* record);
+
+    std::string itemText(int id) const;
+    int itemNumber(int id, int fallback) const;
+
+    framework::MessageTable<SettingsDialog> messageHandlers;
+    framework::CommandTable<SettingsDialog> commandHandlers;
+};
+
+// The file picker of the "..." buttons: the chosen path, or the empty text when the picker was cancelled
+// or failed. `filter` is pairs of zero-ended texts ending with an empty one. The process's current
+// directory is the same afterwards as before, whatever the picker did with it.
+std::string browseForFile(HWND owner, const char* title, const char* filter, const char* defaultExtension);
+
+}  // namespace settings

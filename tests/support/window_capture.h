@@ -11,8 +11,9 @@ namespace testenv {
 // The screenshots folder of the build tree as a path this process opens; created when missing.
 std::string screenshotDir();
 
-// Saves what the screen shows of the window, frame included, as screenshots/<name>.png, after repainting it.
-// The window must be visible and uncovered. Returns the path written, or the empty string on failure.
+// Repaints the window and saves it as painted, frame and child controls included, as screenshots/<name>.png.
+// The window must be shown (a hidden window has nothing painted); other windows over it do not matter.
+// Returns the path written, or the empty string on failure.
 std::string saveWindowPicture(HWND window, const std::string& name);
 
 // Saves a device-dependent bitmap (for example one drawn into off screen) as screenshots/<name>.png.

@@ -12,7 +12,8 @@ namespace testenv {
 std::string screenshotDir();
 
 // Repaints the window and saves it as painted, frame and child controls included, as screenshots/<name>.png.
-// The window must be shown (a hidden window has nothing painted); other windows over it do not matter.
+// The window must be shown (a hidden window has nothing painted); under Wine it is read from its own painted
+// surface, so windows over it do not matter.
 // Returns the path written, or the empty string on failure.
 std::string saveWindowPicture(HWND window, const std::string& name);
 

@@ -1,0 +1,308 @@
+#include "settings/settings_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "res/resource_ids.h"
+#include "tests/framework/dialog_driver.h"
+#include "tests/settings/temp_dir.h"
+
+namespace {
+
+using settings::SettingsDialog;
+using testwin::itemText;
+
+const char kSoundPickerTitle[] = "メール到着時、鳴らす音の選択";
+const char kMailerPickerTitle[] = "登録するメールソフト";
+
+Settings sampleSettings() {
+    Settings s;
+    s.server = "pop.example.jp";
+    s.user = "tama";
+    s.pass = "neko-pass";
+    s.pop3Port = 995;
+    s.timerMin = 15;
+    s.headCount = 5;
+    s.playSound = "C:\\sounds\\nyan.wav";
+    s.exeMail = "C:\\mail\\mailer.exe";
+    s.apop = true;
+    return s;
+}
+
+// Opens the dialog modally over nothing, with `atInit` run on it once it is initialised; returns Open's value.
+int runDialog(SettingsDialog& dialog, const std::function<void(HWND)>& atInit) {
+    testwin::DialogInitHook hook([&](HWND hwnd) {
+        if (hwnd == dialog.hwndRef) {
+            atInit(hwnd);
+        }
+    });
+    return dialog.Open(true, IDD_SETTINGS, nullptr, nullptr);
+}
+
+void expectSameValues(const Settings& actual, const Settings& expected) {
+    EXPECT_EQ(actual.server, expected.server);
+    EXPECT_EQ(actual.user, expected.user);
+    EXPECT_EQ(actual.pass, expected.pass);
+    EXPECT_EQ(actual.pop3Port, expected.pop3Port);
+    EXPECT_EQ(actual.timerMin, expected.timerMin);
+    EXPECT_EQ(actual.headCount, expected.headCount);
+    EXPECT_EQ(actual.playSound, expected.playSound);
+    EXPECT_EQ(actual.exeMail, expected.exeMail);
+    EXPECT_EQ(actual.apop, expected.apop);
+}
+
+std::string currentDirectory() {
+    char path[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof(path), path);
+    return path;
+}
+
+TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
+    const Settings original = sampleSettings();
+    HICON big = LoadIconA(nullptr, IDI_APPLICATION);
+    HICON small = LoadIconA(nullptr, IDI_INFORMATION);
+    SettingsDialog dialog;
+    dialog.fill(original, big, small);
+    std::string server, user, pass, port, timer, lines, sound, mailer;
+    LRESULT apopState = 0;
+    HICON shownBig = nullptr, shownSmall = nullptr;
+
+    EXPECT_EQ(runDialog(dialog,
+                        [&](HWND hwnd) {
+                            server = itemText(hwnd, IDC_SERVER);
+                            user = itemText(hwnd, IDC_USER);
+                            pass = itemText(hwnd, IDC_PASS);
+                            port = itemText(hwnd, IDC_PORT);
+                            timer = itemText(hwnd, IDC_TIMER_MIN);
+                            lines = itemText(hwnd, IDC_HEAD_COUNT);
+                            sound = itemText(hwnd, IDC_SOUND);
+                            mailer = itemText(hwnd, IDC_MAILER);
+                            apopState = SendDlgItemMessageA(hwnd, IDC_APOP, BM_GETCHECK, 0, 0);
+                            shownBig = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_BIG, 0));
+                            shownSmall = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0));
+                            // Edits made before cancelling go nowhere.
+                            SetDlgItemTextA(hwnd, IDC_SERVER, "other.example.jp");
+                            SetDlgItemTextA(hwnd, IDC_PORT, "110");
+                            testwin::postCommand(hwnd, IDCANCEL);
+                        }),
+              0);
+    EXPECT_EQ(server, "pop.example.jp");
+    EXPECT_EQ(user, "tama");
+    EXPECT_EQ(pass, "neko-pass");
+    EXPECT_EQ(port, "995");
+    EXPECT_EQ(timer, "15");
+    EXPECT_EQ(lines, "5");
+    EXPECT_EQ(sound, original.playSound);
+    EXPECT_EQ(mailer, original.exeMail);
+    EXPECT_EQ(apopState, BST_CHECKED);
+    EXPECT_EQ(shownBig, big);
+    EXPECT_EQ(shownSmall, small);
+
+    EXPECT_FALSE(dialog.accepted);
+    expectSameValues(dialog.edited(), original);
+}
+
+TEST(SettingsDialogTest, CloseBoxIsCancel) {
+    SettingsDialog dialog;
+    dialog.fill(sampleSettings(), nullptr, nullptr);
+    EXPECT_EQ(runDialog(dialog,
+                        [](HWND hwnd) {
+                            SetDlgItemTextA(hwnd, IDC_USER, "changed");
+                            PostMessageA(hwnd, WM_CLOSE, 0, 0);
+                        }),
+              0);
+    EXPECT_FALSE(dialog.accepted);
+    EXPECT_EQ(dialog.user, "tama");
+}
+
+TEST(SettingsDialogTest, OkTakesEveryField) {
+    SettingsDialog dialog;
+    dialog.fill(sampleSettings(), nullptr, nullptr);
+    EXPECT_EQ(runDialog(dialog,
+                        [](HWND hwnd) {
+                            SetDlgItemTextA(hwnd, IDC_SERVER, "127.0.0.1");
+                            SetDlgItemTextA(hwnd, IDC_USER, "");
+                            SetDlgItemTextA(hwnd, IDC_PASS, "ねこ");
+                            SetDlgItemTextA(hwnd, IDC_PORT, "1110");
+                            SetDlgItemTextA(hwnd, IDC_TIMER_MIN, "30");
+                            SetDlgItemTextA(hwnd, IDC_HEAD_COUNT, "3");
+                            SetDlgItemTextA(hwnd, IDC_SOUND, "");
+                            SetDlgItemTextA(hwnd, IDC_MAILER, "C:\\ソフト\\表.exe");
+                            SendDlgItemMessageA(hwnd, IDC_APOP, BM_SETCHECK, BST_UNCHECKED, 0);
+                            testwin::postCommand(hwnd, IDOK);
+                        }),
+              0);
+    EXPECT_TRUE(dialog.accepted);
+    Settings expected;
+    expected.server = "127.0.0.1";
+    expected.user = "";
+    expected.pass = "ねこ";
+    expected.pop3Port = 1110;
+    expected.timerMin = 30;
+    expected.headCount = 3;
+    expected.playSound = "";
+    expected.exeMail = "C:\\ソフト\\表.exe";
+    expected.apop = false;
+    expectSameValues(dialog.edited(), expected);
+}
+
+TEST(SettingsDialogTest, NumbersThatCannotBeReadTakeTheirFallbacks) {
+    struct Case {
+        const char* timer;
+        const char* port;
+        const char* lines;
+        int timerMin;
+        int pop3Port;
+        int headCount;
+    };
+    const Case cases[] = {
+        {"abc", "", "-1", 60, 110, 2},
+        {"0", "0", "0", 0, 0, 0},  // zero is a number like any other
+        {"-5", "pop", "x1", 60, 110, 2},
+        {"4294967296", "99999999999", "ニャ", 60, 110, 2},                // beyond 32 bits
+        {"3000000000", "2147483648", "2147483647", 60, 110, 2147483647},  // beyond the signed field
+    };
+    for (const Case& c : cases) {
+        SettingsDialog dialog;
+        dialog.fill(sampleSettings(), nullptr, nullptr);
+        runDialog(dialog, [&](HWND hwnd) {
+            SetDlgItemTextA(hwnd, IDC_TIMER_MIN, c.timer);
+            SetDlgItemTextA(hwnd, IDC_PORT, c.port);
+            SetDlgItemTextA(hwnd, IDC_HEAD_COUNT, c.lines);
+            testwin::postCommand(hwnd, IDOK);
+        });
+        EXPECT_TRUE(dialog.accepted) << c.timer;
+        EXPECT_EQ(dialog.timerMin, c.timerMin) << c.timer;
+        EXPECT_EQ(dialog.pop3Port, c.pop3Port) << c.port;
+        EXPECT_EQ(dialog.headCount, c.headCount) << c.lines;
+    }
+}
+
+TEST(SettingsDialogTest, TextsAreCutTo259Bytes) {
+    const std::string longText(300, 'q');
+    SettingsDialog dialog;
+    dialog.fill(sampleSettings(), nullptr, nullptr);
+    runDialog(dialog, [&](HWND hwnd) {
+        for (int id : {IDC_SERVER, IDC_USER, IDC_PASS, IDC_SOUND, IDC_MAILER}) {
+            SetDlgItemTextA(hwnd, id, longText.c_str());
+        }
+        testwin::postCommand(hwnd, IDOK);
+    });
+    const std::string cut = longText.substr(0, 259);
+    EXPECT_EQ(dialog.server, cut);
+    EXPECT_EQ(dialog.user, cut);
+    EXPECT_EQ(dialog.pass, cut);
+    EXPECT_EQ(dialog.playSound, cut);
+    EXPECT_EQ(dialog.exeMail, cut);
+}
+
+TEST(SettingsDialogTest, EveryCommandAnswersOneOtherMessagesZero) {
+    SettingsDialog dialog;
+    dialog.fill(sampleSettings(), nullptr, nullptr);
+    LRESULT unknownCommand = -1, unknownMessage = -1;
+    runDialog(dialog, [&](HWND hwnd) {
+        unknownCommand = dialog.WindowProc(WM_COMMAND, 40099, 0);
+        unknownMessage = dialog.WindowProc(WM_USER + 1, 0, 0);
+        testwin::postCommand(hwnd, IDCANCEL);
+    });
+    EXPECT_EQ(unknownCommand, 1);
+    EXPECT_EQ(unknownMessage, 0);
+}
+
+// The "..." buttons: the picker runs inside the dialog's loop and is answered from the hook.
+class FilePickerTest : public ::testing::Test {
+protected:
+    // Runs the settings dialog, presses `button`, answers the picker titled `pickerTitle` with `chosen` (or
+    // cancels it when empty) after moving the current directory elsewhere, then closes with OK.
+    void pick(SettingsDialog& dialog, int button, const char* pickerTitle, const std::string& chosen) {
+        pickerSeen = false;
+        testwin::DialogInitHook hook([&](HWND hwnd) {
+            if (hwnd == dialog.hwndRef) {
+                testwin::postCommand(hwnd, button);
+                return;
+            }
+            if (testwin::windowText(hwnd) != pickerTitle) {
+                return;
+            }
+            pickerSeen = true;
+            // Whatever the picker does with the current directory, the dialog must undo it.
+            SetCurrentDirectoryA(elsewhere.path().string().c_str());
+            if (chosen.empty()) {
+                testwin::postCommand(hwnd, IDCANCEL);
+            } else {
+                SetDlgItemTextA(hwnd, kFileNameBox, chosen.c_str());
+                testwin::postCommand(hwnd, IDOK);
+            }
+            // Taken by the settings dialog once the picker's loop has ended.
+            testwin::postCommand(dialog.hwndRef, IDOK);
+        });
+        dialog.Open(true, IDD_SETTINGS, nullptr, nullptr);
+    }
+
+    // The file name box of the picker (cmb13).
+    static constexpr int kFileNameBox = 0x47C;
+
+    settings_test::TempDir start;
+    settings_test::TempDir elsewhere;
+    settings_test::TempDir sounds;
+    bool pickerSeen = false;
+};
+
+TEST_F(FilePickerTest, ChosenSoundFillsItsFieldAndTheDirectoryStays) {
+    const std::string wave = sounds.file("nyan.wav");
+    settings_test::writeBytes(wave, "RIFF");
+    settings_test::CurrentDirectory inStart(start.path());
+    const std::string before = currentDirectory();
+
+    SettingsDialog dialog;
+    dialog.fill(sampleSettings(), nullptr, nullptr);
+    pick(dialog, IDC_BROWSE_SOUND, kSoundPickerTitle, wave);
+    EXPECT_TRUE(pickerSeen);
+    EXPECT_TRUE(dialog.accepted);
+    EXPECT_EQ(dialog.playSound, wave);
+    EXPECT_EQ(dialog.exeMail, sampleSettings().exeMail);
+    EXPECT_EQ(currentDirectory(), before);
+}
+
+TEST_F(FilePickerTest, ChosenMailerFillsItsField) {
+    const std::string mailer = sounds.file("mailer.exe");
+    settings_test::writeBytes(mailer, "MZ");
+    settings_test::CurrentDirectory inStart(start.path());
+    const std::string before = currentDirectory();
+
+    SettingsDialog dialog;
+    dialog.fill(sampleSettings(), nullptr, nullptr);
+    pick(dialog, IDC_BROWSE_MAILER, kMailerPickerTitle, mailer);
+    EXPECT_TRUE(pickerSeen);
+    EXPECT_EQ(dialog.exeMail, mailer);
+    EXPECT_EQ(dialog.playSound, sampleSettings().playSound);
+    EXPECT_EQ(currentDirectory(), before);
+}
+
+TEST_F(FilePickerTest, CancelledPickerChangesNothing) {
+    settings_test::CurrentDirectory inStart(start.path());
+    const std::string before = currentDirectory();
+
+    SettingsDialog dialog;
+    dialog.fill(sampleSettings(), nullptr, nullptr);
+    pick(dialog, IDC_BROWSE_SOUND, kSoundPickerTitle, "");
+    EXPECT_TRUE(pickerSeen);
+    EXPECT_TRUE(dialog.accepted);
+    EXPECT_EQ(dialog.playSound, sampleSettings().playSound);
+    EXPECT_EQ(currentDirectory(), before);
+}
+
+TEST(SettingsDialogPictureTest, Picture) {
+    SettingsDialog dialog;
+    dialog.fill(sampleSettings(), LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_IDLE)), nullptr);
+    bool saved = false;
+    runDialog(dialog, [&](HWND hwnd) {
+        saved = testwin::savePicture(hwnd, "settings-dialog");
+        testwin::postCommand(hwnd, IDCANCEL);
+    });
+    EXPECT_TRUE(saved);
+}
+
+}  // namespace

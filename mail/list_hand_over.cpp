@@ -1,0 +1,24 @@
+#include "mail/list_hand_over.h"
+
+namespace mail {
+
+void ListHandOver::put(const MailEntryList& list) {
+    MailEntryList copy = list;  // copied outside the lock
+    std::lock_guard<std::mutex> lock(mutex);
+    waiting = std::move(copy);
+}
+
+bool ListHandOver::applyTo(MailEntryList& mailList) {
+    std::optional<MailEntryList> taken;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        taken.swap(waiting);
+    }
+    if (!taken) {
+        return false;
+    }
+    mailList = *taken;
+    return true;
+}
+
+}  // namespace mail

@@ -1,0 +1,68 @@
+#include "mail/list_sizes.h"
+
+namespace mail {
+
+namespace {
+
+bool isWhiteSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+std::int32_t leadingInteger(const std::string& text, std::size_t position) {
+    while (position < text.size() && isWhiteSpace(text[position])) {
+        ++position;
+    }
+    bool negative = false;
+    if (position < text.size() && (text[position] == '+' || text[position] == '-')) {
+        negative = text[position] == '-';
+        ++position;
+    }
+    std::uint32_t value = 0;
+    for (; position < text.size() && text[position] >= '0' && text[position] <= '9'; ++position) {
+        std::uint32_t digit = static_cast<std::uint32_t>(text[position] - '0');
+        if (value > (0xFFFFFFFFu - digit) / 10) {
+            value = 0xFFFFFFFFu;  // saturates instead of overflowing
+        } else {
+            value = value * 10 + digit;
+        }
+    }
+    if (negative) {
+        value = 0u - value;
+    }
+    // Stored as the signed field of the entry; read back as unsigned it is the size again.
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+std::optional<std::int32_t> listLineSize(const std::string& line) {
+    std::size_t blank = line.find(' ');
+    if (blank == std::string::npos) {
+        return std::nullopt;
+    }
+    return leadingInteger(line, blank + 1);
+}
+
+void readListSizes(MailEntryList& entries, const LineSource& readLine) {
+    std::string line;
+    for (MailEntry& entry : entries) {
+        if (!readLine(line)) {
+            return;
+        }
+        if (line == ".") {
+            return;
+        }
+        std::optional<std::int32_t> size = listLineSize(line);
+        if (!size) {
+            break;
+        }
+        entry.size = *size;
+    }
+    while (readLine(line)) {
+        if (line == ".") {
+            return;
+        }
+    }
+}
+
+}  // namespace mail

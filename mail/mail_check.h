@@ -1,0 +1,76 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "mail/check_host.h"
+#include "mail/mail_entry.h"
+#include "settings/settings.h"
+
+namespace net {
+class Pop3Session;
+}
+
+namespace mail {
+
+// One visit to the POP3 server: log in, count the messages with STAT, read each one's header and first
+// lines with TOP and the sizes with LIST, delete the messages the user marked in the previous list that
+// are still the same messages, then report one result and say QUIT.
+//
+// How the owner drives it (the application is both the window and the worker thread):
+//   user-interface thread, right before WorkerThread::Start:  prepare(mailList)
+//   worker, WorkerThread::Run:                                 run()
+//   worker, WorkerThread::OnThreadEnd:                         finish()
+//   user-interface thread, handling 101, 102 or 105 from the check: apply the list handed over through
+//   CheckHost::handOverList (a ListHandOver does it) before anything else reads the mail list.
+// The check never touches the owner's mail list itself.
+class MailCheck {
+public:
+    // `stopPoll` is the worker's stop poll (WorkerThread::PollStop): it ends the run when the owner asked.
+    MailCheck(net::Pop3Session& session, Settings& settings, CheckHost& host, std::function<void()> stopPoll);
+
+    MailCheck(const MailCheck&) = delete;
+    MailCheck& operator=(const MailCheck&) = delete;
+
+    // User-interface thread, before each start: copies the previous list (with its delete marks as they
+    // stand now) and the connection settings for the next run; a head count below 1 becomes 2 in the
+    // settings themselves. A run that was not prepared deletes nothing.
+    void prepare(const MailEntryList& mailList);
+
+    // Worker: the check. Its outcome is one posted result (101, 102 or 105), or none when it was stopped.
+    void run();
+
+    // Worker: the end of every check, whatever its outcome: closes the socket, forgets a password typed
+    // for this check only, restores the menu and clears the owner's running flag.
+    void finish();
+
+private:
+    struct Plan {
+        MailEntryList previous;
+        std::string server;
+        int port = 0;
+        std::string user;
+        std::string pass;
+        bool apop = false;
+        int headCount = 2;
+    };
+
+    Plan takePlan();
+    void converse(const Plan& plan);
+    void logIn(const Plan& plan);
+    MailEntry readMessage(int messageNumber, int headCount);
+    void readSizes(MailEntryList& fresh);
+    void deleteMarked(const MailEntryList& previous, MailEntryList& fresh);
+    void fail(int errorCode);
+
+    net::Pop3Session& session;
+    Settings& settings;
+    CheckHost& host;
+    std::function<void()> stopPoll;
+
+    std::mutex planMutex;  // prepare runs on the user-interface thread, takePlan on the worker
+    Plan plan;
+};
+
+}  // namespace mail

@@ -1,0 +1,157 @@
+#include "tests/mail/check_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+
+namespace checktest {
+
+void RecordingHost::setMenuItemEnabled(int menuItem, bool enabled) {
+    record("menu " + std::to_string(menuItem) + (enabled ? " on" : " off"));
+}
+
+void RecordingHost::showChecking() {
+    record("show checking");
+}
+
+void RecordingHost::showIdle() {
+    record("show idle");
+}
+
+void RecordingHost::setStatusText(const char* text) {
+    record(text == nullptr ? "status (title)" : std::string("status ") + text);
+}
+
+void RecordingHost::clearStartedByTimer() {
+    record("clear started by timer");
+}
+
+void RecordingHost::handOverList(const mail::MailEntryList& list) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (failNextHandOver) {
+            failNextHandOver = false;
+            throw std::bad_alloc();
+        }
+        lists.push_back(list);
+    }
+    record("hand over " + std::to_string(list.size()));
+}
+
+void RecordingHost::postResult(int commandId, long parameter) {
+    record("post " + std::to_string(commandId) + " " + std::to_string(parameter));
+}
+
+void RecordingHost::clearCheckRunning() {
+    record("clear check running");
+}
+
+void RecordingHost::record(const std::string& call) {
+    std::lock_guard<std::mutex> lock(mutex);
+    log.push_back(call);
+}
+
+std::vector<std::string> RecordingHost::calls() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return log;
+}
+
+std::vector<std::string> RecordingHost::callsWithoutPolls() {
+    std::vector<std::string> result;
+    for (const auto& call : calls()) {
+        if (call != "poll") {
+            result.push_back(call);
+        }
+    }
+    return result;
+}
+
+std::vector<mail::MailEntryList> RecordingHost::handedOver() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return lists;
+}
+
+CheckWorker::CheckWorker(net::Pop3Session& session, Settings& settings, RecordingHost& host)
+    : check(session, settings, host, [this] { stopPoll(); }), host(host) {
+}
+
+CheckWorker::~CheckWorker() {
+    Stop(0, true);
+}
+
+void CheckWorker::Run() {
+    check.run();
+}
+
+void CheckWorker::OnThreadEnd() {
+    ++threadEnds;
+    check.finish();
+}
+
+void CheckWorker::stopPoll() {
+    if (++polls == stopAtPoll) {
+        framework::thread_queue::post(framework::thread_queue::currentThreadId(),
+                                      framework::ThreadMessage{framework::kThreadQuit, 0, 0});
+    }
+    host.record("poll");
+    framework::ThreadMessage message;
+    PollStop(message);
+}
+
+std::vector<std::string> startCalls() {
+    return {"menu 40004 on", "menu 40003 off", "menu 40002 off", "show checking"};
+}
+
+std::vector<std::string> endCalls() {
+    return {"menu 40004 off", "menu 40003 on", "menu 40002 on", "clear check running"};
+}
+
+std::vector<std::string> failureCalls(int errorCode) {
+    std::vector<std::string> calls = {"clear started by timer",
+                                      "show idle",
+                                      "status (title)",
+                                      "poll",
+                                      "hand over 0",
+                                      "post 105 " + std::to_string(errorCode)};
+    for (const auto& call : endCalls()) {
+        calls.push_back(call);
+    }
+    return calls;
+}
+
+void runCheck(CheckWorker& worker, const mail::MailEntryList& previous) {
+    int endsBefore = worker.threadEnds;
+    worker.check.prepare(previous);
+    ASSERT_TRUE(worker.Start());
+    ASSERT_TRUE(worker.Wait(framework::kInfinite));
+    EXPECT_EQ(worker.threadEnds, endsBefore + 1) << "the end of check runs exactly once";
+}
+
+void expectEntries(const mail::MailEntryList& actual, const std::vector<mail::MailEntry>& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    auto it = actual.begin();
+    for (std::size_t i = 0; i < expected.size(); ++i, ++it) {
+        SCOPED_TRACE("entry " + std::to_string(i + 1));
+        EXPECT_EQ(it->from, expected[i].from);
+        EXPECT_EQ(it->subject, expected[i].subject);
+        EXPECT_EQ(it->firstLines, expected[i].firstLines);
+        EXPECT_EQ(it->size, expected[i].size);
+        EXPECT_EQ(it->deleteMark, expected[i].deleteMark);
+    }
+}
+
+mail::MailEntry entry(const std::string& from,
+                      const std::string& subject,
+                      const std::string& firstLines,
+                      std::int32_t size,
+                      bool deleteMark) {
+    mail::MailEntry result;
+    result.from = from;
+    result.subject = subject;
+    result.firstLines = firstLines;
+    result.size = size;
+    result.deleteMark = deleteMark;
+    return result;
+}
+
+}  // namespace checktest

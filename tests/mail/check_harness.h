@@ -1,0 +1,90 @@
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "framework/worker_thread.h"
+#include "mail/check_host.h"
+#include "mail/mail_check.h"
+#include "mail/mail_entry.h"
+#include "net/pop3_session.h"
+#include "settings/settings.h"
+
+// Runs mail checks the way the application does, on a real worker thread, with a host that records every
+// call the check makes, in order.
+namespace checktest {
+
+class RecordingHost : public mail::CheckHost {
+public:
+    void setMenuItemEnabled(int menuItem, bool enabled) override;
+    void showChecking() override;
+    void showIdle() override;
+    void setStatusText(const char* text) override;
+    void clearStartedByTimer() override;
+    void handOverList(const mail::MailEntryList& list) override;
+    void postResult(int commandId, long parameter) override;
+    void clearCheckRunning() override;
+
+    void record(const std::string& call);
+    // Every call so far, e.g. "menu 40004 on", "status (title)", "hand over 2", "post 102 3", "poll".
+    std::vector<std::string> calls();
+    std::vector<std::string> callsWithoutPolls();
+    // The lists handed over, in order.
+    std::vector<mail::MailEntryList> handedOver();
+
+    // Makes the next hand-over throw std::bad_alloc, as a failed copy of the list would.
+    bool failNextHandOver = false;
+
+private:
+    std::mutex mutex;
+    std::vector<std::string> log;
+    std::vector<mail::MailEntryList> lists;
+};
+
+// The application's part in a check: the worker thread whose Run is the check and whose end is the
+// check's end, with its stop poll.
+class CheckWorker : public framework::WorkerThread {
+public:
+    CheckWorker(net::Pop3Session& session, Settings& settings, RecordingHost& host);
+    ~CheckWorker() override;
+
+    using WorkerThread::PollStop;
+
+    mail::MailCheck check;
+    // > 0: the quit message is posted to the worker's own queue right before this stop poll (1 = the first).
+    int stopAtPoll = 0;
+    std::atomic<int> polls{0};
+    std::atomic<int> threadEnds{0};
+
+protected:
+    void Run() override;
+    void OnThreadEnd() override;
+
+private:
+    void stopPoll();
+
+    RecordingHost& host;
+};
+
+// The calls that start every check and those that end every check.
+std::vector<std::string> startCalls();
+std::vector<std::string> endCalls();
+// The failure path for an error code, up to the end of the check.
+std::vector<std::string> failureCalls(int errorCode);
+
+// Prepares the check with `previous`, runs it on the worker and waits for its end.
+void runCheck(CheckWorker& worker, const mail::MailEntryList& previous = {});
+
+// Compares every field of every entry, delete marks included.
+void expectEntries(const mail::MailEntryList& actual, const std::vector<mail::MailEntry>& expected);
+
+// An entry as a check builds it.
+mail::MailEntry entry(const std::string& from,
+                      const std::string& subject,
+                      const std::string& firstLines,
+                      std::int32_t size,
+                      bool deleteMark = false);
+
+}  // namespace checktest

@@ -66,10 +66,18 @@ qv_start_wine() {
         mkdir -p "$WINEPREFIX"
         wineboot -i >/dev/null 2>&1
         wineserver -w
-        # A crash prints a backtrace instead of waiting in a dialog; Wine draws frames itself (no window manager).
+    fi
+    if [ ! -f "$WINEPREFIX/.quorvane-settings-2" ]; then
+        # A crash prints a backtrace instead of waiting in a dialog. There is no window manager: Wine draws frames
+        # itself and does not wait for one when a window goes away (otherwise every destroyed window costs 2 s).
         wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        # The dialogs ask for the classic Japanese UI font; the IPA Gothic fonts stand in for it.
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /t REG_SZ /d 'IPAPGothic' /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /t REG_SZ /d 'IPAGothic' /f >/dev/null 2>&1
         wineserver -w
+        touch "$WINEPREFIX/.quorvane-settings-2"
     fi
     # A persistent server and Wine's system processes, started before any test and detached from every pipe.
     setsid wineserver -p </dev/null >/dev/null 2>&1

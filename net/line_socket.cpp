@@ -80,6 +80,11 @@ bool LineSocket::connect(std::uint32_t address, int port) {
     if (io.connectTo(hold.handle, peerAddress) != 0) {
         return false;
     }
+    // A new stream: bytes left over from an earlier connection (one stopped in the middle of a reply)
+    // must not be read as this server's greeting and replies.
+    receiveBuffer[0] = '\0';
+    cursor = 0;
+    pendingCR = false;
     connected.store(true);
     return true;
 }

@@ -421,6 +421,31 @@ TEST_F(MailCheckTest, AServerThatStopsAnsweringIsStoppedFromTheOwner) {
     }
 }
 
+TEST_F(MailCheckTest, ACheckAfterAStoppedOneReadsOnlyItsOwnConnection) {
+    // The first check is stopped right after the first line of a TOP reply, whose other lines are already
+    // received; the next check on the same session must not take them for its own server's replies.
+    auto first = loginAndStat(1) + std::vector<Exchange>{{"TOP 1 9", topReply("old", "old", "old")}};
+    {
+        FakePop3Server server(kGreeting, first);
+        use(server);
+        checktest::RecordingHost firstHost;
+        checktest::CheckWorker firstWorker(session, settings, firstHost);
+        firstWorker.stopAtPoll = 7;  // after "Subject: old"
+        checktest::runCheck(firstWorker);
+        EXPECT_EQ(server.commands(), commandsOf(first));
+        EXPECT_EQ(firstHost.calls(), startCalls() + polls(7) + endCalls());
+    }
+    auto second = loginAndStat(1) + tops(1) + std::vector<Exchange>{{"LIST", "+OK\r\n1 101\r\n.\r\n"}, quit()};
+    FakePop3Server server(kGreeting, second);
+    use(server);
+    checktest::runCheck(worker);
+
+    EXPECT_EQ(server.commands(), commandsOf(second));
+    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 1", "post 102 1"} + endCalls()));
+    ASSERT_EQ(host.handedOver().size(), 1u);
+    checktest::expectEntries(host.handedOver()[0], {message(1)});
+}
+
 TEST_F(MailCheckTest, AStopDuringListStillEndsWithTheResult) {
     // Reading the sizes has no stop poll: the closed socket only ends it, and the check reports what it has.
     auto script = loginAndStat(2) + tops(2) + std::vector<Exchange>{{"LIST", "", After::Hang}};

@@ -1,0 +1,94 @@
+#!/usr/bin/env python3
+"""Writes the small seed corpus of the fuzz targets into fuzz/corpus/<target>/ (run once; the files are kept in git).
+
+Integers that the targets take with FuzzedDataProvider come from the END of an input, texts from its front."""
+import base64
+import os
+import struct
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
+
+
+def jis(text):
+    return text.encode("iso-2022-jp")
+
+
+def word(text):
+    return b"=?ISO-2022-JP?B?" + base64.b64encode(jis(text)) + b"?="
+
+
+def put(target, name, data):
+    folder = os.path.join(ROOT, target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def message(subject, sender, body, multipart=False):
+    head = b"From: " + sender + b"\r\nSubject: " + subject + b"\r\n"
+    if multipart:
+        head += b'Content-Type: multipart/mixed; boundary="b1"\r\n\r\npreamble\r\n--b1\r\n'
+        head += b"Content-Type: text/plain; charset=ISO-2022-JP\r\n"
+    return head + b"\r\n" + body + b"\r\n.\r\n"
+
+
+subject = word("猫からのお知らせ")
+sender = word("山田太郎") + b" <taro@example.jp>"
+body = jis("こんにちは。") + b"\r\n\r\n" + jis("明日の会議について") + b"\r\n..dot\r\nlast"
+
+put("header_decoder", "subject", subject)
+put("header_decoder", "from", sender)
+put("header_decoder", "two-words", word("猫") + b" " + word("犬"))
+put("header_decoder", "raw-jis", jis("本文のテキスト") + b" plain")
+put("header_decoder", "q-word", b"=?iso-2022-jp?Q?=1B$B$3=1B(B?= x")
+put("header_decoder", "no-close", b"=?ISO-2022-JP?B?GyRCJEokcxsoQg== " + jis("猫"))
+put("header_decoder", "overlap", b"=?=")
+put("header_decoder", "utf8-word", b"=?UTF-8?B?" + base64.b64encode("猫".encode()) + b"?=")
+put("header_decoder", "encoded-name", b"W" + bytes(range(0x21, 0x61)))
+
+put("line_reader", "crlf", b"\x01\x10\x00+OK ready\r\nline\r\n\r\n.\r\n")
+put("line_reader", "mixed-ends", b"\x00\x40\x01a\rb\nc\r\r\nd\n\re\x00f")
+put("line_reader", "long", b"\x01\xff\x03" + b"x" * 1500 + b"\r\n")
+
+put("stat_reply", "usual", b"+OK 3 1200\r\n")
+put("stat_reply", "double-blank", b"+OK  3 1200\r\n")
+put("stat_reply", "trailing", b"+OK 3 1200 messages\r\n")
+put("stat_reply", "refused", b"-ERR no\r\n")
+put("stat_reply", "split", b"+OK 1\x00\x00\x0000 2\r\n")
+
+put("list_reply", "usual", b"1 120\\x2 3400\\x3 99\\x.\\x\x03")
+put("list_reply", "short", b"1 120\\x.\\x\x05")
+put("list_reply", "no-blank", b"1 120\\xjunk\\x3 5\\x.\\x\x03")
+put("list_reply", "huge", b"1 99999999999\\x2 -5\\x3   +7x\\x.\\x\x03")
+
+put("top_reply", "plain", message(b"Hello", b"Taro", b"Dear Taro,\r\n\r\nSee you.\r\nBye").replace(b"\r\n", b"\n") + b"\x02")
+put("top_reply", "japanese", message(subject, sender, body).replace(b"\r\n", b"\n") + b"\x03")
+put("top_reply", "multipart", message(b"Parts", b"Hanako", b"first\r\nsecond", True).replace(b"\r\n", b"\n") + b"\x02")
+put("top_reply", "folded", b"Subject: =?ISO-2022-JP?B?GyRCJEobKEI=?=\n =?ISO-2022-JP?B?GyRCJHMbKEI=?=\nFrom: x\n\nbody\n.\n\x01")
+
+
+def conversation(messages, sizes):
+    replies = b"+OK %d %d\r\n" % (len(messages), sum(sizes))
+    for m in messages:
+        replies += b"+OK\r\n" + m
+    replies += b"+OK\r\n" + b"".join(b"%d %d\r\n" % (i + 1, s) for i, s in enumerate(sizes)) + b".\r\n"
+    return replies + b"+OK\r\n" * (len(messages) + 1)
+
+
+three = [message(b"Hello", b"Taro", b"Dear Taro,\r\n\r\nSee you."),
+         message(subject, sender, body),
+         message(b"Parts", b"Hanako", b"first\r\nsecond", True)]
+# chunk size (2 bytes), head count (1 byte), marks (4 bytes, little end last): read from the end.
+put("check_conversation", "three", conversation(three, [300, 1200, 4100]) + b"\x00\x07\x01" + struct.pack(">I", 0b101))
+put("check_conversation", "one-chunked", conversation(three[:1], [77]) + b"\x00\x01\x00" + struct.pack(">I", 1))
+put("check_conversation", "empty", b"+OK 0 0\r\n+OK\r\n" + b"\x01\x00\x00" + struct.pack(">I", 0))
+put("check_conversation", "no-list", b"+OK 1 5\r\n+OK\r\nSubject: a\r\n\r\nb\r\n.\r\n-ERR\r\n+OK\r\n" + b"\x01\x00\x00\xff\xff\xff\xff")
+
+put("ini_read", "settings", b"hello\\x[SETTING]\r\nSERVER=pop.example.jp\r\nUSER=neko\r\nPASS=LNMNNN\r\n"
+    b"POP3_PORT=110\r\nTimerMin=0x1e\r\nHeadCount=3\r\nAPOP=1\r\n\x01")
+put("ini_read", "messy", b"  \"quoted\" \\x[other]\n x = 1\n[setting] trailing\nserver = \"a b\"\nSERVER=second\n[SETTING\nX=-5\x00")
+put("ini_read", "sjis", "表示=ソフト\\x[SETTING]\r\nPlaySound=C:\\音\\猫.wav\r\n".encode("cp932") + b"\x00")
+
+put("decode_pass", "stored", b"LNMNNNONPNAO")
+put("decode_pass", "odd", b"LNMNN")
+put("decode_pass", "outside", b"zz\x00\xff!!")

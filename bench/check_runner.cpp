@@ -1,0 +1,52 @@
+#include "bench/check_runner.h"
+
+#include <cstdlib>
+
+namespace bench {
+
+CheckRunner::CheckRunner(Settings settings)
+    : settings(std::move(settings)), check(session, this->settings, host, [this] {
+          framework::ThreadMessage message;
+          PollStop(message);
+      }) {
+}
+
+CheckRunner::~CheckRunner() {
+    Stop(0, true);
+}
+
+std::pair<int, long> CheckRunner::runOnce() {
+    host.result = {0, 0};
+    host.listed = 0;
+    check.prepare({});
+    if (Start()) {
+        Wait(framework::kInfinite);
+    }
+    return host.result;
+}
+
+void CheckRunner::Run() {
+    check.run();
+}
+
+void CheckRunner::OnThreadEnd() {
+    check.finish();
+}
+
+bool peerSettings(Settings& settings) {
+    const char* host = std::getenv("QV_POP3_HOST");
+    const char* port = std::getenv("QV_POP3_PORT");
+    const char* user = std::getenv("QV_POP3_USER");
+    const char* pass = std::getenv("QV_POP3_PASS");
+    if (host == nullptr || port == nullptr || user == nullptr || pass == nullptr) {
+        return false;
+    }
+    settings.server = host;
+    settings.pop3Port = std::atoi(port);
+    settings.user = user;
+    settings.pass = pass;
+    settings.headCount = 2;
+    return true;
+}
+
+}  // namespace bench

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "framework/worker_thread.h"
+#include "mail/check_host.h"
+#include "mail/mail_check.h"
+#include "net/pop3_session.h"
+#include "settings/settings.h"
+
+// Runs whole mail checks the way the application does: one Pop3Session for every check, each check on a new
+// run of a worker thread, the result reported to a host that only keeps it.
+namespace bench {
+
+class ResultHost : public mail::CheckHost {
+public:
+    void setMenuItemEnabled(int, bool) override {
+    }
+    void showChecking() override {
+    }
+    void showIdle() override {
+    }
+    void setStatusText(const char*) override {
+    }
+    void clearStartedByTimer() override {
+    }
+    void handOverList(const mail::MailEntryList& list) override {
+        listed = list.size();
+    }
+    void postResult(int commandId, long parameter) override {
+        result = {commandId, parameter};
+    }
+    void clearCheckRunning() override {
+    }
+
+    std::pair<int, long> result{0, 0};
+    std::size_t listed = 0;
+};
+
+class CheckRunner : public framework::WorkerThread {
+public:
+    explicit CheckRunner(Settings settings);
+    ~CheckRunner() override;
+
+    // One check, from start to end of check; the result command and parameter it posted.
+    std::pair<int, long> runOnce();
+    std::size_t listed() const {
+        return host.listed;
+    }
+
+protected:
+    void Run() override;
+    void OnThreadEnd() override;
+
+private:
+    Settings settings;
+    ResultHost host;
+    net::Pop3Session session{net::kAfInet};
+    mail::MailCheck check;
+};
+
+// The POP3 test peer from QV_POP3_HOST, QV_POP3_PORT, QV_POP3_USER and QV_POP3_PASS; false when one is missing.
+bool peerSettings(Settings& settings);
+
+}  // namespace bench

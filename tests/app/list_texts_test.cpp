@@ -1,0 +1,74 @@
+#include "app/list_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+namespace {
+
+struct SizeCase {
+    std::uint32_t size;
+    const char* text;
+};
+
+TEST(SizeText, EachRangeHasItsUnitAndWidth) {
+    const SizeCase cases[] = {
+        {0, "不明"},
+        {1, "   1"},
+        {7, "   7"},
+        {1023, "1023"},
+        {1024, "   1.0K"},
+        {1536, "   1.5K"},
+        {1048575, "1024.0K"},  // rounds up but stays in the kilobyte row
+        {1048576, "   1.0M"},
+        {1073741823, "1024.0M"},
+        {1073741824, "   1.0G"},
+        {0x80000000u, "   2.0G"},  // negative as a signed size: shown as the unsigned number
+        {0xFFFFFFFFu, "   4.0G"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::string(c.text), app::sizeText(c.size)) << "size " << c.size;
+    }
+}
+
+mail::MailEntry entry(const char* subject, const char* from, std::int32_t size, const char* firstLines) {
+    mail::MailEntry e;
+    e.subject = subject;
+    e.from = from;
+    e.size = size;
+    e.firstLines = firstLines;
+    return e;
+}
+
+struct OrderCase {
+    mail::MailEntry a;
+    mail::MailEntry b;
+    int column;
+    int order;
+    const char* why;
+};
+
+TEST(CompareEntries, OrdersBytesUnsignedAndSizesUnsigned) {
+    const OrderCase cases[] = {
+        {entry("abc", "", 0, ""), entry("abc", "", 0, ""), app::kColumnSubject, 0, "equal subjects"},
+        {entry("abd", "", 0, ""), entry("abc", "", 0, ""), app::kColumnSubject, 1, "greater subject"},
+        {entry("ab", "", 0, ""), entry("abc", "", 0, ""), app::kColumnSubject, -1, "shorter text first"},
+        {entry("\x82\xa0", "", 0, ""), entry("z", "", 0, ""), app::kColumnSubject, 1,
+         "Shift_JIS lead byte above ASCII"},
+        {entry("B", "", 0, ""), entry("a", "", 0, ""), app::kColumnSubject, -1, "no case folding"},
+        {entry("", "x", 0, ""), entry("", "y", 0, ""), app::kColumnFrom, -1, "sender column"},
+        {entry("z", "b", 0, ""), entry("a", "a", 0, ""), app::kColumnFrom, 1, "sender, not subject"},
+        {entry("", "", 0, "b "), entry("", "", 0, "a "), app::kColumnFirstLines, 1, "first lines column"},
+        {entry("", "", 10, ""), entry("", "", 9, ""), app::kColumnSize, 1, "larger size"},
+        {entry("", "", 9, ""), entry("", "", 9, ""), app::kColumnSize, 0, "equal sizes"},
+        {entry("", "", -1, ""), entry("", "", 5, ""), app::kColumnSize, 1, "sizes compare unsigned"},
+        {entry("a", "a", 1, "a"), entry("b", "b", 2, "b"), 4, 0, "unknown column"},
+        {entry("a", "a", 1, "a"), entry("b", "b", 2, "b"), -1, 0, "negative column"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.order, app::compareEntries(c.a, c.b, c.column)) << c.why;
+    }
+}
+
+}  // namespace

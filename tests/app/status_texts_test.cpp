@@ -1,0 +1,23 @@
+#include "app/status_texts.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The status texts travel as Shift_JIS bytes into the title and the tooltip; compare the bytes.
+TEST(StatusTexts, AreTheShiftJisTextsWithTheTitle) {
+    EXPECT_EQ("\x83\x60\x83\x46\x83\x62\x83\x4e\x92\x86 - Quorvane", app::checkingText(false));
+    EXPECT_EQ("削除＆チェック中 - Quorvane", app::checkingText(true));
+    EXPECT_EQ("メールなし - Quorvane", app::noMailText());
+    EXPECT_EQ("3通のメールが来ました - Quorvane", app::mailWaitingText(3));
+    EXPECT_EQ("0通のメールが来ました - Quorvane", app::mailWaitingText(0));
+    EXPECT_EQ("-2147483648通のメールが来ました - Quorvane", app::mailWaitingText(-2147483647 - 1));
+}
+
+// The longest status text must fit the tooltip's 63 bytes.
+TEST(StatusTexts, FitTheTooltip) {
+    EXPECT_LT(app::mailWaitingText(-2147483647 - 1).size(), 64u);
+    EXPECT_LT(app::checkingText(true).size(), 64u);
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "app/list_view.h"
+
+#include <commctrl.h>
+
+namespace app::list_view {
+
+namespace {
+
+constexpr size_t kCellBuffer = 128;
+
+}  // namespace
+
+bool insertColumn(HWND listView, int index, const char* header, int width, int format) {
+    LVCOLUMNA column{};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = format;
+    column.cx = width;
+    column.pszText = const_cast<char*>(header);
+    column.iSubItem = index;
+    return SendMessageA(listView, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)) != -1;
+}
+
+int rowCount(HWND listView) {
+    return static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int selectedCount(HWND listView) {
+    return static_cast<int>(SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0));
+}
+
+bool isSelected(HWND listView, int row) {
+    return (SendMessageA(listView, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+}
+
+int insertRow(HWND listView, int row, const std::string& text, LPARAM data) {
+    std::string cell = cellFit(text);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = row;
+    item.pszText = cell.data();
+    item.lParam = data;
+    return static_cast<int>(SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void setCellText(HWND listView, int row, int column, const std::string& text) {
+    std::string cell = cellFit(text);
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = cell.data();
+    SendMessageA(listView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+std::string cellText(HWND listView, int row, int column) {
+    char buffer[kCellBuffer] = {};
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    SendMessageA(listView, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+bool rowData(HWND listView, int row, LPARAM& data) {
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(listView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+        return false;
+    }
+    data = item.lParam;
+    return true;
+}
+
+void deleteAllRows(HWND listView) {
+    SendMessageA(listView, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int checkState(HWND listView, int row) {
+    auto state = SendMessageA(listView, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK);
+    return static_cast<int>((state & LVIS_STATEIMAGEMASK) >> 12);
+}
+
+void setCheckState(HWND listView, int row, int state) {
+    LVITEMA item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(state);
+    SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void focusRow(HWND listView, int row) {
+    LVITEMA item{};
+    item.stateMask = LVIS_FOCUSED;
+    item.state = LVIS_FOCUSED;
+    SendMessageA(listView, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void addExtendedStyle(HWND listView, DWORD style) {
+    auto current = static_cast<DWORD>(SendMessageA(listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    SendMessageA(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, current | style);
+}
+
+std::string cellFit(const std::string& text) {
+    size_t limit = kCellBuffer - 1;
+    if (text.size() <= limit) {
+        return text;
+    }
+    // Walk whole characters so that a double-byte character is never cut in half.
+    size_t end = 0;
+    while (end < text.size()) {
+        size_t width = IsDBCSLeadByte(static_cast<BYTE>(text[end])) ? 2 : 1;
+        if (end + width > limit) {
+            break;
+        }
+        end += width;
+    }
+    return text.substr(0, end);
+}
+
+}  // namespace app::list_view

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/mail_info_dialog.h"
+#include "framework/handler_table.h"
+#include "framework/window_base.h"
+#include "mail/mail_entry.h"
+
+namespace app {
+
+// The "新着メール一覧 (Quorvane)" window: one row per entry of the application's mail list, with the columns
+// subject, sender, size and beginning of the mail. The user sorts the rows, ticks the check boxes of the mails
+// to delete, confirms their deletion, and opens one mail's details with Enter. The window never talks to the
+// server: a confirmed deletion sets the entries' delete marks and is reported to the main window (command 104
+// with 1) when the window closes.
+//
+// Each row carries a pointer to its entry. The owner of the list must call refreshRows whenever it clears or
+// replaces the list's contents, so that no row (and no details dialog) reaches an entry that is gone.
+class MailListWindow : public framework::WindowBase {
+public:
+    // The sort of the rows, shared by every use of the window and kept while it is closed.
+    struct SortState {
+        int column = -1;    // the column of the last sort, -1 before the first
+        int direction = 1;  // 1 ascending, -1 descending
+    };
+    static SortState sortState;
+
+    // What one row shows, in the order of the rows on screen.
+    struct RowView {
+        bool ticked;
+        std::string subject;
+        std::string from;
+        std::string size;
+        std::string firstLines;
+    };
+
+    MailListWindow();
+    ~MailListWindow() override;
+
+    // Opens the window over `mails`, or refills it when it is open, reporting to `ownerWindow`. The window
+    // stays hidden; the caller shows it. False when the window cannot be made.
+    bool Show(HWND ownerWindow, mail::MailEntryList* mails, int x, int y, int width, int height);
+    // The mail program's path for the window's own menu item; null or empty disables it.
+    void setMailerPath(const std::string* path);
+    // The list's contents were cleared or replaced: rebuild the rows over it (in list order) and let the
+    // details dialog forget its entry. Nothing happens while the window is closed.
+    void refreshRows();
+
+    bool isOpen() const {
+        return hwnd != nullptr && IsWindow(hwnd);
+    }
+    HWND listViewHandle() const {
+        return listView;
+    }
+    bool deleteRequestedFlag() const {
+        return deleteRequested;
+    }
+    std::vector<RowView> rowViews() const;
+    MailInfoDialog& details() {
+        return infoDialog;
+    }
+
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    using Record = framework::MessageRecord;
+    using Notify = framework::NotifyRecord;
+
+    void onDefault(Record* record);
+    void onCreate(Record* record);
+    void onClose(Record* record);
+    void onDestroy(Record* record);
+    void onSize(Record* record);
+    void onEraseBackground(Record* record);
+    void onNotify(Record* record);
+    void onCommand(Record* record);
+    void onInitMenuPopup(Record* record);
+
+    void onStartMailer(Record* record);
+    void onDeleteTicked(Record* record);
+    void onSortSubject(Record* record);
+    void onSortFrom(Record* record);
+    void onSortSize(Record* record);
+    void onSortFirstLines(Record* record);
+    void onMarkStep(Record* record);
+    void onToggleMarks(Record* record);
+
+    void onColumnClick(Notify* record);
+    void onKeyDown(Notify* record);
+
+    void fillRows();
+    void sortBy(int column);
+    void toggleMarks();
+    void openDetailsOfSelection();
+
+    framework::MessageTable<MailListWindow> messageHandlers;
+    framework::CommandTable<MailListWindow> commandHandlers;
+    framework::NotifyTable<MailListWindow> notifyHandlers;
+    HWND ownerWindow = nullptr;
+    mail::MailEntryList* mails = nullptr;
+    bool deleteRequested = false;
+    MailInfoDialog infoDialog;
+    const std::string* mailerPath = nullptr;
+    HWND listView = nullptr;
+};
+
+}  // namespace app

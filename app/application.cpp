@@ -1,0 +1,260 @@
+#include "app/application.h"
+
+#include <cstddef>
+
+#include "app/status_texts.h"
+#include "mail/check_result.h"
+#include "res/resource_ids.h"
+#include "settings/settings_store.h"
+
+namespace app {
+
+namespace {
+
+// The size of MENUITEMINFOA without the later hbmpItem field, which every version of the system accepts.
+constexpr UINT kMenuItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
+constexpr UINT kTrayCallback = WM_USER + 0x86;
+constexpr int kSquareSize = 32;
+// How far inside the screen's right and bottom edges the square must start.
+constexpr int kEdgeMargin = 33;
+
+// Keeps a corner of the square on a screen of the given size.
+POINT keepOnScreen(int x, int y, int screenWidth, int screenHeight) {
+    if (x >= screenWidth - kEdgeMargin) {
+        x = screenWidth - kEdgeMargin;
+    }
+    if (y >= screenHeight - kEdgeMargin) {
+        y = screenHeight - kEdgeMargin;
+    }
+    return POINT{x < 0 ? 0 : x, y < 0 ? 0 : y};
+}
+
+HICON loadIcon(int id, int size) {
+    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
+}
+
+}  // namespace
+
+Application::Application()
+    : messageHandlers(this, &Application::onDefault),
+      commandHandlers(this),
+      trayHandlers(this),
+      profile(kSettingsFilePath),
+      session(net::kAfInet),
+      mailCheck(session, settings, *this, [this] {
+          framework::ThreadMessage message;
+          PollStop(message);
+      }) {
+    messageHandlers.Set(WM_CREATE, &Application::onCreate);
+    messageHandlers.Set(WM_MOVE, &Application::onMove);
+    messageHandlers.Set(WM_ACTIVATE, &Application::onActivate);
+    messageHandlers.Set(WM_CLOSE, &Application::onClose);
+    messageHandlers.Set(WM_QUERYENDSESSION, &Application::onQueryEndSession);
+    messageHandlers.Set(WM_ERASEBKGND, &Application::onEraseBackground);
+    messageHandlers.Set(WM_CONTEXTMENU, &Application::onContextMenu);
+    messageHandlers.Set(WM_DISPLAYCHANGE, &Application::onDisplayChange);
+    messageHandlers.Set(WM_NCHITTEST, &Application::onHitTest);
+    messageHandlers.Set(WM_NCLBUTTONDBLCLK, &Application::onNcLeftDoubleClick);
+    messageHandlers.Set(WM_NCRBUTTONDOWN, &Application::onNcRightButtonDown);
+    messageHandlers.Set(WM_NCRBUTTONUP, &Application::onContextMenu);
+    messageHandlers.Set(WM_RBUTTONUP, &Application::onRightButtonUp);
+    messageHandlers.Set(WM_COMMAND, &Application::onCommand);
+    messageHandlers.Set(WM_TIMER, &Application::onTimer);
+    messageHandlers.Set(kTrayCallback, &Application::onTrayCallback);
+    messageHandlers.Set(WM_COPYDATA, &Application::onCopyData);
+    messageHandlers.Set(kMsgWorkerLook, &Application::onWorkerLook);
+    messageHandlers.Set(kMsgWorkerStatusText, &Application::onWorkerStatusText);
+
+    commandHandlers.Set(mail::kCmdNoMail, &Application::onNoMail);
+    commandHandlers.Set(mail::kCmdMailWaiting, &Application::onMailWaiting);
+    commandHandlers.Set(mail::kCmdListClosed, &Application::onListClosed);
+    commandHandlers.Set(mail::kCmdCheckFailed, &Application::onCheckFailed);
+    commandHandlers.Set(mail::kCmdRaiseList, &Application::onRaiseList);
+    commandHandlers.Set(IDM_QUIT, &Application::onQuit);
+    commandHandlers.Set(IDM_SETTINGS, &Application::onSettings);
+    commandHandlers.Set(IDM_CHECK_NOW, &Application::onCheckNow);
+    commandHandlers.Set(IDM_STOP_CHECK, &Application::onStopCheck);
+    commandHandlers.Set(IDM_TRAY, &Application::onTrayOrWindow);
+    commandHandlers.Set(IDM_PAUSE, &Application::onPause);
+    commandHandlers.Set(IDM_START_MAILER, &Application::onStartMailer);
+
+    trayHandlers.Set(WM_LBUTTONDOWN, &Application::onTrayLeftDown);
+    trayHandlers.Set(WM_LBUTTONDBLCLK, &Application::onTrayLeftDoubleClick);
+    trayHandlers.Set(WM_RBUTTONDOWN, &Application::onTrayRightDown);
+    trayHandlers.Set(WM_RBUTTONUP, &Application::onTrayRightUp);
+
+    loadSettings(profile, settings);
+}
+
+Application::~Application() {
+    // Run uses this object's members: end a check that still runs before they go.
+    session.close();
+    Stop(0, true);
+    if (hwnd != nullptr && IsWindow(hwnd)) {
+        DestroyWindow(hwnd);
+    }
+}
+
+bool Application::createMainWindow(HWND ownerWindow) {
+    return Create(kProgramTitle, nullptr, ownerWindow, WS_POPUP, WS_EX_TOPMOST, CW_USEDEFAULT, 0, CW_USEDEFAULT, 0,
+                  nullptr, GetModuleHandleA(nullptr));
+}
+
+LRESULT Application::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    Record record{msg, wParam, static_cast<framework::MessageLParam>(lParam), 0};
+    messageHandlers.Dispatch(msg, &record);
+    return record.result;
+}
+
+void Application::onDefault(Record* record) {
+    record->result = DefaultProc(record->msg, record->wParam, record->lParam);
+}
+
+void Application::onCreate(Record*) {
+    redBrush = CreateSolidBrush(RGB(255, 0, 0));
+    blueBrush = CreateSolidBrush(RGB(0, 0, 255));
+    greenBrush = CreateSolidBrush(RGB(0, 255, 0));
+
+    WindowPosition saved = readWindowPosition(profile);
+    POINT place = keepOnScreen(saved.x, saved.y, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    SetWindowPos(hwnd, nullptr, place.x, place.y, kSquareSize, kSquareSize,
+                 SWP_NOZORDER | SWP_NOREDRAW | SWP_NOOWNERZORDER);
+
+    currentBrush = blueBrush;
+    idleIcon = loadIcon(IDI_IDLE, 32);
+    mailIcon = loadIcon(IDI_MAIL, 32);
+    checkingIcon = loadIcon(IDI_CHECKING, 32);
+    idleIconSmall = loadIcon(IDI_IDLE, 16);
+    mailIconSmall = loadIcon(IDI_MAIL, 16);
+    checkingIconSmall = loadIcon(IDI_CHECKING, 16);
+    currentIcon = idleIcon;
+
+    menuResource = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_POPUP_MENU));
+    if (menuResource != nullptr) {
+        popup = GetSubMenu(menuResource, 0);
+        EnableMenuItem(popup, IDM_START_MAILER, MF_BYCOMMAND | (settings.exeMail.empty() ? MF_GRAYED : MF_ENABLED));
+        setMenuItemState(IDM_CHECK_NOW, MFS_DEFAULT);
+    }
+
+    trayData.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    trayData.hWnd = hwnd;
+    trayData.uID = 1;
+    trayData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    trayData.uCallbackMessage = kTrayCallback;
+    trayData.hIcon = idleIconSmall;
+    lstrcpynA(trayData.szTip, kProgramTitle, sizeof trayData.szTip);
+
+    if (settings.inTaskTray) {
+        enterTray();
+        setMenuItemState(IDM_TRAY, MFS_CHECKED);
+    } else {
+        ShowWindow(hwnd, SW_SHOW);
+        setMenuItemState(IDM_TRAY, 0);
+    }
+    startTimer();
+}
+
+void Application::onMove(Record*) {
+    // The square moves by dragging; nothing to do, and nothing for the default procedure either.
+}
+
+void Application::onActivate(Record* record) {
+    if (LOWORD(record->wParam) != 0) {
+        PostMessageA(hwnd, WM_COMMAND, mail::kCmdRaiseList, 0);
+    }
+    onDefault(record);
+}
+
+void Application::onDisplayChange(Record* record) {
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    POINT place = keepOnScreen(rect.left, rect.top, LOWORD(record->lParam), HIWORD(record->lParam));
+    SetWindowPos(hwnd, nullptr, place.x, place.y, kSquareSize, kSquareSize, SWP_NOZORDER | SWP_NOOWNERZORDER);
+}
+
+// Every point of the square is its caption, so a left drag anywhere moves it.
+void Application::onHitTest(Record* record) {
+    record->result = HTCAPTION;
+}
+
+void Application::onNcLeftDoubleClick(Record* record) {
+    checkNow(record);
+}
+
+// The default handling of a right press on a caption (under Wine) captures the mouse and swallows the
+// release, so neither WM_NCRBUTTONUP nor WM_CONTEXTMENU would arrive. Taking the press here lets the
+// release come through as WM_NCRBUTTONUP, which opens the popup menu on every platform.
+void Application::onNcRightButtonDown(Record*) {
+}
+
+// A release that arrives as a client message (the mouse was captured when it came) opens the menu too.
+void Application::onRightButtonUp(Record*) {
+    openPopupMenu();
+}
+
+void Application::onContextMenu(Record*) {
+    openPopupMenu();
+}
+
+void Application::onCommand(Record* record) {
+    framework::ForwardCommand(commandHandlers, record);
+}
+
+void Application::onTrayCallback(Record* record) {
+    trayHandlers.Dispatch(static_cast<UINT>(record->lParam), record);
+}
+
+void Application::onClose(Record*) {
+    shutDown();
+}
+
+void Application::onQueryEndSession(Record* record) {
+    shutDown();
+    record->result = 1;
+}
+
+// Quitting, or the session ending. The worker is woken (socket closed) and told to stop, the window state is
+// written, and the worker is waited for before anything it might still touch (the menu) is released.
+void Application::shutDown() {
+    if (closed) {
+        return;
+    }
+    closed = true;
+    session.close();
+    stopTimer();
+    PostToThread(WM_QUIT, 0, 0);
+
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    saveWindowState(profile, rect.left, rect.top, settings.inTaskTray);
+    leaveTray();
+
+    // The worker never waits for this thread (its screen updates are posted), so this wait ends as soon
+    // as the check notices the stop request or its socket call fails.
+    Wait(INFINITE);
+
+    if (menuResource != nullptr) {
+        DestroyMenu(menuResource);
+    }
+    menuResource = nullptr;
+    popup = nullptr;
+    for (HBRUSH* brush : {&redBrush, &blueBrush, &greenBrush}) {
+        if (*brush != nullptr) {
+            DeleteObject(*brush);
+            *brush = nullptr;
+        }
+    }
+    currentBrush = nullptr;
+    DestroyWindow(hwnd);
+    PostQuitMessage(0);
+}
+
+void Application::setMenuItemState(UINT item, UINT state) {
+    MENUITEMINFOA info{};
+    info.cbSize = kMenuItemInfoSize;
+    info.fMask = MIIM_STATE;
+    info.fState = state;
+    SetMenuItemInfoA(popup, item, FALSE, &info);
+}
+
+}  // namespace app

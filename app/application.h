@@ -1,0 +1,204 @@
+#pragma once
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "app/mail_list_window.h"
+#include "framework/handler_table.h"
+#include "framework/window_base.h"
+#include "framework/worker_thread.h"
+#include "mail/check_host.h"
+#include "mail/list_hand_over.h"
+#include "mail/mail_check.h"
+#include "mail/mail_entry.h"
+#include "net/pop3_session.h"
+#include "settings/profile_value.h"
+#include "settings/settings.h"
+
+namespace app {
+
+// The program's one long-lived object: at once the main window (the 32 by 32 status square, or the tray icon
+// that stands in for it) and the worker thread that runs one mail check at a time. It owns the settings, the
+// mail list, the mail list window and the POP3 session.
+//
+// Threads: everything runs on the user-interface thread except Run and OnThreadEnd. The check reaches the
+// window only through the CheckHost calls; those that change what is on screen (status look, title, tooltip)
+// are posted to the main window and done here, so the worker never waits for this thread and the shutdown can
+// wait for the worker without handling messages.
+class Application : public framework::WindowBase, public framework::WorkerThread, private mail::CheckHost {
+public:
+    // The three looks of the square and the tray icon.
+    enum class Look { Idle, Checking, MailWaiting };
+
+    // Reads the settings file ("./Quorvane.ini" in the current directory).
+    Application();
+    ~Application() override;
+
+    // Makes the main window, owned by `ownerWindow`; its creation places it, loads the icons and the popup
+    // menu, enters the tray when the settings say so, and starts the check timer.
+    bool createMainWindow(HWND ownerWindow);
+
+    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+    // The state as the test hook reports it: "key=value" lines (see test_hook.h).
+    std::string describeState() const;
+
+    // Read access for the program's own tests.
+    Settings& settingsRecord() {
+        return settings;
+    }
+    mail::MailEntryList& mails() {
+        return mailList;
+    }
+    MailListWindow& listWindow() {
+        return mailListWindow;
+    }
+    HMENU popupMenu() const {
+        return popup;
+    }
+    Look look() const {
+        return currentLook;
+    }
+    bool isCheckRunning() const {
+        return checkRunning.load();
+    }
+    bool isPaused() const {
+        return paused;
+    }
+    bool isTimerRunning() const {
+        return timerRunning;
+    }
+    unsigned timerPeriod() const {
+        return timerPeriodMs;
+    }
+
+private:
+    using Record = framework::MessageRecord;
+
+    // Posted by the worker to have the screen updated on this thread: wParam the Look; lParam 0 the title
+    // alone, 1 the text waiting in workerText.
+    static constexpr UINT kMsgWorkerLook = WM_APP + 1;
+    static constexpr UINT kMsgWorkerStatusText = WM_APP + 2;
+
+    // Window messages.
+    void onDefault(Record* record);
+    void onCreate(Record* record);
+    void onMove(Record* record);
+    void onActivate(Record* record);
+    void onClose(Record* record);
+    void onQueryEndSession(Record* record);
+    void onEraseBackground(Record* record);
+    void onContextMenu(Record* record);
+    void onDisplayChange(Record* record);
+    void onHitTest(Record* record);
+    void onNcLeftDoubleClick(Record* record);
+    void onNcRightButtonDown(Record* record);
+    void onRightButtonUp(Record* record);
+    void onCommand(Record* record);
+    void onTimer(Record* record);
+    void onTrayCallback(Record* record);
+    void onCopyData(Record* record);
+    void onWorkerLook(Record* record);
+    void onWorkerStatusText(Record* record);
+
+    // Commands.
+    void onNoMail(Record* record);
+    void onMailWaiting(Record* record);
+    void onListClosed(Record* record);
+    void onCheckFailed(Record* record);
+    void onRaiseList(Record* record);
+    void onQuit(Record* record);
+    void onSettings(Record* record);
+    void onCheckNow(Record* record);
+    void onStopCheck(Record* record);
+    void onTrayOrWindow(Record* record);
+    void onPause(Record* record);
+    void onStartMailer(Record* record);
+
+    // Tray callback mouse messages.
+    void onTrayLeftDown(Record* record);
+    void onTrayLeftDoubleClick(Record* record);
+    void onTrayRightDown(Record* record);
+    void onTrayRightUp(Record* record);
+
+    // Status looks, texts, tray and timer (user-interface thread).
+    void show(Look look);
+    void setStatus(const char* text);
+    void enterTray();
+    void leaveTray();
+    void startTimer();
+    void stopTimer();
+    void setMenuItemState(UINT item, UINT state);
+
+    // Checks and commands.
+    void startCheck();
+    void checkNow(const Record* record);
+    void openPopupMenu();
+    void raiseListWindow();
+    void shutDown();
+    void applyHandedOverList();
+    void clearMailList();
+
+    // The worker thread: the mail check and the end of check.
+    void Run() override;
+    void OnThreadEnd() override;
+
+    // mail::CheckHost, called on the worker thread.
+    void setMenuItemEnabled(int menuItem, bool enabled) override;
+    void showChecking() override;
+    void showIdle() override;
+    void setStatusText(const char* text) override;
+    void clearStartedByTimer() override;
+    void handOverList(const mail::MailEntryList& list) override;
+    void postResult(int commandId, long parameter) override;
+    void clearCheckRunning() override;
+
+    framework::MessageTable<Application> messageHandlers;
+    framework::CommandTable<Application> commandHandlers;
+    framework::HandlerTable<Application, UINT> trayHandlers;
+    mail::MailEntryList mailList;
+    MailListWindow mailListWindow;
+
+    HBRUSH currentBrush = nullptr;
+    HBRUSH redBrush = nullptr;
+    HBRUSH blueBrush = nullptr;
+    HBRUSH greenBrush = nullptr;
+    HICON currentIcon = nullptr;
+    HICON idleIcon = nullptr;
+    HICON mailIcon = nullptr;
+    HICON checkingIcon = nullptr;
+    HICON idleIconSmall = nullptr;
+    HICON mailIconSmall = nullptr;
+    HICON checkingIconSmall = nullptr;
+    HMENU menuResource = nullptr;
+    HMENU popup = nullptr;
+
+    bool paused = false;
+    bool settingsOpen = false;
+    NOTIFYICONDATAA trayData{};
+
+    ProfileValue profile;
+    Settings settings;
+    net::Pop3Session session;
+    // The check that Run carries out; prepared here with a copy of the list each time a check starts.
+    mail::MailCheck mailCheck;
+
+    std::atomic<bool> startedByTimer{false};
+    std::atomic<bool> checkRunning{false};
+
+    // The check's list on its way from the worker; applied when its result command is handled.
+    mail::ListHandOver handOver;
+    std::mutex workerTextMutex;
+    std::string workerText;
+    Look currentLook = Look::Idle;
+    bool timerRunning = false;
+    unsigned timerPeriodMs = 0;
+    bool closed = false;
+};
+
+}  // namespace app

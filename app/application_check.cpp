@@ -1,0 +1,125 @@
+// Starting a check, the check on the worker thread, and what the check asks of the main window.
+#include "app/application.h"
+
+#include "app/password_dialog.h"
+#include "app/status_texts.h"
+#include "mail/check_result.h"
+#include "res/resource_ids.h"
+
+namespace app {
+
+void Application::startCheck() {
+    if (settings.server.empty() || settings.user.empty()) {
+        PostMessageA(hwnd, WM_COMMAND, mail::kCmdCheckFailed, mail::kErrSettingsIncomplete);
+        return;
+    }
+    if (checkRunning.load()) {
+        return;
+    }
+    checkRunning.store(true);
+    if (settings.pass.empty()) {
+        PasswordDialog prompt;
+        prompt.Ask(hwnd);
+        if (prompt.password.empty()) {
+            // Cancelled or confirmed empty: this one check is skipped, the next one asks again.
+            checkRunning.store(false);
+            startedByTimer.store(false);
+            return;
+        }
+        settings.pass = prompt.password;
+        settings.passFromPrompt = true;
+    }
+    setStatus(checkingText(!mailList.empty()).c_str());
+    // The check works on a copy taken now: marks set from here on cannot reach the server through it.
+    mailCheck.prepare(mailList);
+    if (!Start()) {
+        checkRunning.store(false);
+        if (settings.passFromPrompt) {
+            settings.pass.clear();
+            settings.passFromPrompt = false;
+        }
+    }
+}
+
+void Application::Run() {
+    mailCheck.run();
+}
+
+void Application::OnThreadEnd() {
+    mailCheck.finish();
+}
+
+void Application::applyHandedOverList() {
+    if (handOver.applyTo(mailList)) {
+        mailListWindow.refreshRows();
+    }
+}
+
+void Application::clearMailList() {
+    mailList.clear();
+    mailListWindow.refreshRows();
+}
+
+// --- mail::CheckHost, on the worker thread ---
+
+void Application::setMenuItemEnabled(int menuItem, bool enabled) {
+    // A menu is not a window: changing an item sends no message and cannot wait for this thread.
+    EnableMenuItem(popup, static_cast<UINT>(menuItem), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void Application::showChecking() {
+    PostMessageA(hwnd, kMsgWorkerLook, static_cast<WPARAM>(Look::Checking), 0);
+}
+
+void Application::showIdle() {
+    PostMessageA(hwnd, kMsgWorkerLook, static_cast<WPARAM>(Look::Idle), 0);
+}
+
+void Application::setStatusText(const char* text) {
+    if (text == nullptr) {
+        PostMessageA(hwnd, kMsgWorkerStatusText, 0, 0);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(workerTextMutex);
+        workerText = text;
+    }
+    PostMessageA(hwnd, kMsgWorkerStatusText, 0, 1);
+}
+
+void Application::clearStartedByTimer() {
+    startedByTimer.store(false);
+}
+
+void Application::handOverList(const mail::MailEntryList& list) {
+    handOver.put(list);
+}
+
+void Application::postResult(int commandId, long parameter) {
+    PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(commandId), parameter);
+}
+
+void Application::clearCheckRunning() {
+    checkRunning.store(false);
+}
+
+// --- the worker's screen updates, done on this thread ---
+
+void Application::onWorkerLook(Record* record) {
+    show(static_cast<Look>(record->wParam));
+}
+
+void Application::onWorkerStatusText(Record* record) {
+    if (record->lParam == 0) {
+        setStatus(nullptr);
+        return;
+    }
+    std::string text;
+    {
+        std::lock_guard<std::mutex> lock(workerTextMutex);
+        text = workerText;
+    }
+    setStatus(text.c_str());
+}
+
+}  // namespace app

@@ -1,0 +1,124 @@
+// The popup menu and the commands of the main window: check now, stop, the mail program, settings, quit, and
+// what the mail list window reports when it closes.
+#include "app/application.h"
+
+#include "app/status_texts.h"
+#include "mail/check_result.h"
+#include "res/resource_ids.h"
+#include "settings/settings_dialog.h"
+#include "settings/settings_store.h"
+
+namespace app {
+
+namespace {
+
+constexpr char kDeletionCancelled[] = "現在チェック中なので現在の削除は、キャンセルされます";
+
+}  // namespace
+
+void Application::openPopupMenu() {
+    if (settingsOpen || popup == nullptr) {
+        return;
+    }
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd, nullptr);
+}
+
+void Application::onTrayLeftDown(Record*) {
+    raiseListWindow();
+}
+
+void Application::onTrayLeftDoubleClick(Record* record) {
+    checkNow(record);
+}
+
+void Application::onTrayRightDown(Record*) {
+    raiseListWindow();
+}
+
+void Application::onTrayRightUp(Record*) {
+    openPopupMenu();
+}
+
+void Application::onCheckNow(Record* record) {
+    checkNow(record);
+}
+
+// A check the user asks for starts from an empty list, unless it carries a confirmed deletion (0xFF0F): then
+// it keeps the list, whose delete marks tell the check what to delete.
+void Application::checkNow(const Record* record) {
+    if (record->lParam != mail::kKeepListMarker) {
+        clearMailList();
+    }
+    startCheck();
+}
+
+void Application::onStopCheck(Record*) {
+    PostToThread(WM_QUIT, 0, 0);
+    session.close();
+}
+
+void Application::onStartMailer(Record*) {
+    if (!settings.exeMail.empty()) {
+        ShellExecuteA(hwnd, "open", settings.exeMail.c_str(), nullptr, nullptr, SW_SHOW);
+    }
+}
+
+void Application::onQuit(Record*) {
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+}
+
+void Application::onSettings(Record*) {
+    if (settingsOpen) {
+        return;
+    }
+    settingsOpen = true;
+    stopTimer();
+    {
+        settings::SettingsDialog dialog;
+        dialog.fill(settings, idleIcon, idleIconSmall);
+        dialog.Open(true, IDD_SETTINGS, hwnd, nullptr);
+        if (dialog.accepted) {
+            saveSettings(profile, settings, dialog.edited());
+            EnableMenuItem(popup, IDM_START_MAILER, MF_BYCOMMAND | (settings.exeMail.empty() ? MF_GRAYED : MF_ENABLED));
+        }
+    }
+    settingsOpen = false;
+    startTimer();
+}
+
+void Application::onListClosed(Record* record) {
+    if (IsEnded()) {
+        show(Look::Idle);
+        setStatus(nullptr);
+        if (record->lParam == 0) {
+            clearMailList();
+        } else {
+            PostMessageA(hwnd, WM_COMMAND, IDM_CHECK_NOW, mail::kKeepListMarker);
+        }
+        return;
+    }
+    if (record->lParam == 1) {
+        // The running check works on the list as it was when it started, so these marks cannot reach the
+        // server through it; drop them, so that no later check deletes what the user was told is cancelled.
+        for (auto& entry : mailList) {
+            entry.deleteMark = false;
+        }
+        MessageBoxA(hwnd, kDeletionCancelled, kProgramTitle, MB_ICONERROR);
+    }
+}
+
+void Application::onRaiseList(Record*) {
+    raiseListWindow();
+}
+
+void Application::raiseListWindow() {
+    SetForegroundWindow(GetWindow(hwnd, GW_OWNER));
+    HWND list = mailListWindow.hwndRef;
+    if (list != nullptr && IsWindow(list)) {
+        SetWindowPos(list, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW | SWP_NOOWNERZORDER);
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,155 @@
+// The status square and tray icon, the status text, the check timer, and the results of a check.
+#include "app/application.h"
+
+#include <mmsystem.h>
+
+#include "app/status_texts.h"
+#include "mail/check_result.h"
+#include "res/resource_ids.h"
+
+namespace app {
+
+namespace {
+
+constexpr UINT_PTR kCheckTimerId = 10;
+constexpr int kListWidth = 440;
+constexpr int kListHeight = 160;
+
+}  // namespace
+
+void Application::show(Look look) {
+    currentLook = look;
+    switch (look) {
+        case Look::Idle:
+            currentBrush = blueBrush;
+            currentIcon = idleIcon;
+            trayData.hIcon = idleIconSmall;
+            break;
+        case Look::Checking:
+            currentBrush = greenBrush;
+            currentIcon = checkingIcon;
+            trayData.hIcon = checkingIconSmall;
+            break;
+        case Look::MailWaiting:
+            currentBrush = redBrush;
+            currentIcon = mailIcon;
+            trayData.hIcon = mailIconSmall;
+            break;
+    }
+    if (settings.inTaskTray) {
+        Shell_NotifyIconA(NIM_MODIFY, &trayData);
+    } else {
+        InvalidateRect(hwnd, nullptr, TRUE);
+        UpdateWindow(hwnd);
+    }
+}
+
+void Application::setStatus(const char* text) {
+    if (text == nullptr) {
+        text = kProgramTitle;
+    }
+    lstrcpynA(trayData.szTip, text, sizeof trayData.szTip);
+    if (settings.inTaskTray) {
+        Shell_NotifyIconA(NIM_MODIFY, &trayData);
+    }
+    SetWindowTextA(hwnd, text);
+}
+
+void Application::enterTray() {
+    ShowWindow(hwnd, SW_HIDE);
+    Shell_NotifyIconA(NIM_ADD, &trayData);
+    settings.inTaskTray = true;
+}
+
+void Application::leaveTray() {
+    if (settings.inTaskTray) {
+        Shell_NotifyIconA(NIM_DELETE, &trayData);
+    }
+    settings.inTaskTray = false;
+}
+
+void Application::startTimer() {
+    if (paused || settings.server.empty() || settings.user.empty()) {
+        return;
+    }
+    timerPeriodMs = static_cast<unsigned>(settings.timerMin) * 60000u;
+    SetTimer(hwnd, kCheckTimerId, timerPeriodMs, nullptr);
+    timerRunning = true;
+}
+
+void Application::stopTimer() {
+    KillTimer(hwnd, kCheckTimerId);
+    timerRunning = false;
+}
+
+void Application::onEraseBackground(Record* record) {
+    auto dc = reinterpret_cast<HDC>(record->wParam);
+    RECT square{0, 0, 32, 32};
+    FillRect(dc, &square, currentBrush);
+    DrawIcon(dc, 0, 0, currentIcon);
+}
+
+void Application::onTimer(Record* record) {
+    if (record->wParam != kCheckTimerId || checkRunning.load()) {
+        return;
+    }
+    startedByTimer.store(true);
+    startCheck();
+}
+
+void Application::onNoMail(Record*) {
+    applyHandedOverList();
+    show(Look::Idle);
+    setStatus(noMailText().c_str());
+    if (mailListWindow.isOpen()) {
+        PostMessageA(mailListWindow.hwndRef, WM_CLOSE, 0, 0);
+    }
+    startedByTimer.store(false);
+}
+
+void Application::onMailWaiting(Record* record) {
+    applyHandedOverList();
+    setStatus(mailWaitingText(static_cast<int>(record->lParam)).c_str());
+    if (!settings.playSound.empty()) {
+        PlaySoundA(settings.playSound.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+    }
+    show(Look::MailWaiting);
+    mailListWindow.setMailerPath(&settings.exeMail);
+    mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, kListWidth, kListHeight);
+    if (!startedByTimer.load()) {
+        raiseListWindow();
+    }
+    startedByTimer.store(false);
+}
+
+void Application::onCheckFailed(Record* record) {
+    applyHandedOverList();
+    const char* text = mail::errorMessage(static_cast<int>(record->lParam));
+    if (text != nullptr) {
+        MessageBoxA(hwnd, text, kProgramTitle, MB_ICONERROR);
+    }
+}
+
+void Application::onTrayOrWindow(Record*) {
+    if (settings.inTaskTray) {
+        ShowWindow(hwnd, SW_SHOW);
+        leaveTray();
+        setMenuItemState(IDM_TRAY, 0);
+    } else {
+        enterTray();
+        setMenuItemState(IDM_TRAY, MFS_CHECKED);
+    }
+}
+
+void Application::onPause(Record*) {
+    paused = !paused;
+    if (paused) {
+        stopTimer();
+        setMenuItemState(IDM_PAUSE, MFS_CHECKED);
+    } else {
+        startTimer();
+        setMenuItemState(IDM_PAUSE, 0);
+    }
+}
+
+}  // namespace app

@@ -1,0 +1,240 @@
+// Whole checks through the Application: against the real test server, and against a scripted server that
+// stops answering.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/list_view.h"
+#include "mail/check_result.h"
+#include "res/resource_ids.h"
+#include "settings/password_scramble.h"
+#include "tests/app/application_fixture.h"
+#include "tests/support/fake_pop3_server.h"
+#include "tests/support/mailbox.h"
+#include "tests/support/test_env.h"
+
+namespace {
+
+using uitest::ApplicationTest;
+
+const char kPasswordCaption[] = "パスワードの入力　（Quorvane）";
+
+class ApplicationCheckTest : public ApplicationTest {
+protected:
+    void SetUp() override {
+        ApplicationTest::SetUp();
+        peer = testenv::pop3Peer();
+    }
+
+    void TearDown() override {
+        ApplicationTest::TearDown();
+        // Leave the shared mailbox as the harness made it.
+        testenv::Mailbox mailbox(peer);
+        std::vector<std::string> samples;
+        for (const auto& sample : mailbox.samples()) {
+            samples.push_back(sample.second);
+        }
+        mailbox.reset(samples);
+    }
+
+    void useMessages(const std::vector<const char*>& names) {
+        testenv::Mailbox mailbox(peer);
+        std::vector<std::string> messages;
+        for (const char* name : names) {
+            messages.push_back(mailbox.sample(name));
+        }
+        mailbox.reset(messages);
+    }
+
+    void useFakeServer(const testenv::FakePop3Server& server) {
+        folder.setIni("SERVER", "127.0.0.1");
+        folder.setIni("POP3_PORT", std::to_string(server.port()));
+        folder.setIni("USER", "neko");
+        folder.setIni("PASS", encodePass("secret"));
+    }
+
+    std::vector<std::string> subjects() {
+        std::vector<std::string> result;
+        for (const auto& row : application->listWindow().rowViews()) {
+            result.push_back(row.subject);
+        }
+        return result;
+    }
+
+    testenv::Pop3Peer peer;
+};
+
+TEST_F(ApplicationCheckTest, CheckByHandFillsAndRaisesTheListWindow) {
+    useMessages({"01-plain-ascii", "02-japanese", "05-dot-line"});
+    useRealServer();
+    start();
+
+    command(IDM_CHECK_NOW);
+    EXPECT_EQ("チェック中 - Quorvane", uitest::windowText(mainWindow()));
+    ASSERT_TRUE(waitForCheckEnd());
+
+    EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
+    EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
+    EXPECT_EQ((std::vector<std::string>{"Lunch on Friday", "会議のお知らせ", "Dots"}), subjects());
+    EXPECT_EQ(3u, application->mails().size());
+    EXPECT_TRUE(IsWindowVisible(application->listWindow().hwndRef));
+    EXPECT_EQ("enabled,default", menuState(IDM_CHECK_NOW)) << "the end of check restores the menu";
+    EXPECT_EQ("grayed", menuState(IDM_STOP_CHECK));
+    EXPECT_EQ("enabled", menuState(IDM_SETTINGS));
+}
+
+TEST_F(ApplicationCheckTest, ConfirmedDeletionDeletesExactlyTheTickedMessage) {
+    useMessages({"01-plain-ascii", "02-japanese", "05-dot-line"});
+    useRealServer();
+    start();
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_EQ(3u, subjects().size());
+
+    testenv::Mailbox mailbox(peer);
+    auto before = mailbox.messages();
+    app::list_view::setCheckState(application->listWindow().listViewHandle(), 1, app::list_view::kTicked);
+    {
+        uitest::DialogAnswerer answer(IDYES);
+        SendMessageA(application->listWindow().hwndRef, WM_COMMAND, IDM_DELETE_CHECKED, 0);
+    }
+    // The window closes, reports the deletion, and the main window starts a check that keeps the list.
+    ASSERT_TRUE(uitest::pumpUntil([&] { return application->isCheckRunning(); }));
+    EXPECT_EQ("削除＆チェック中 - Quorvane", uitest::windowText(mainWindow()));
+    ASSERT_TRUE(waitForCheckEnd());
+
+    auto after = mailbox.messages();
+    ASSERT_EQ(2u, after.size());
+    EXPECT_EQ(before[0], after[0]);
+    EXPECT_EQ(before[2], after[1]);
+    EXPECT_EQ((std::vector<std::string>{"Lunch on Friday", "Dots"}), subjects());
+    EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()))
+        << "the count is STAT's, taken before the deletion";
+}
+
+TEST_F(ApplicationCheckTest, TimerCheckPreparesTheListWindowWithoutShowingIt) {
+    useMessages({"01-plain-ascii"});
+    useRealServer();
+    start();
+    SendMessageA(mainWindow(), WM_TIMER, 10, 0);
+    ASSERT_TRUE(waitForCheckEnd());
+    EXPECT_EQ("1通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
+    ASSERT_TRUE(application->listWindow().isOpen());
+    EXPECT_FALSE(IsWindowVisible(application->listWindow().hwndRef));
+
+    command(mail::kCmdRaiseList);
+    EXPECT_TRUE(IsWindowVisible(application->listWindow().hwndRef));
+}
+
+TEST_F(ApplicationCheckTest, EmptyMailboxShowsNoMailAndClosesTheListWindow) {
+    useMessages({"01-plain-ascii"});
+    useRealServer();
+    start();
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_TRUE(application->listWindow().isOpen());
+
+    useMessages({});
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    EXPECT_FALSE(application->listWindow().isOpen());
+    EXPECT_EQ(app::Application::Look::Idle, application->look());
+}
+
+TEST_F(ApplicationCheckTest, WrongPasswordShowsTheCodeFourMessage) {
+    useMessages({"01-plain-ascii"});
+    useRealServer();
+    folder.setIni("PASS", encodePass("not the password"));
+    start();
+    uitest::DialogAnswerer answer(IDOK);
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_EQ(1u, answer.seen().size());
+    EXPECT_EQ("Quorvane", answer.seen()[0].caption);
+    EXPECT_EQ(mail::errorMessage(mail::kErrPass), answer.seen()[0].text);
+    EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
+    EXPECT_EQ(app::Application::Look::Idle, application->look());
+}
+
+TEST_F(ApplicationCheckTest, CancelledPasswordPromptSkipsOnlyThisCheck) {
+    useMessages({"01-plain-ascii"});
+    useRealServer();
+    folder.setIni("PASS", "");
+    start();
+
+    uitest::DialogAnswerer answer(IDCANCEL);
+    command(IDM_CHECK_NOW);
+    ASSERT_EQ(1u, answer.seen().size());
+    EXPECT_EQ(kPasswordCaption, answer.seen()[0].caption);
+    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_TRUE(application->IsEnded()) << "no check started";
+    EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
+
+    answer.answerWith(IDOK);  // confirmed empty: skipped as well
+    command(IDM_CHECK_NOW);
+    EXPECT_EQ(2u, answer.seen().size());
+    EXPECT_FALSE(application->isCheckRunning());
+
+    std::string password = peer.pass;
+    answer.answerWith(IDOK, [password](HWND dialog) { SetDlgItemTextA(dialog, 1010, password.c_str()); });
+    command(IDM_CHECK_NOW);
+    ASSERT_EQ(3u, answer.seen().size()) << "the next check asks again";
+    ASSERT_TRUE(waitForCheckEnd());
+    EXPECT_EQ("1通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
+    EXPECT_TRUE(application->settingsRecord().pass.empty()) << "a typed password serves one check";
+    EXPECT_FALSE(application->settingsRecord().passFromPrompt);
+}
+
+TEST_F(ApplicationCheckTest, HungCheckGraysTheMenuAndStopsWithoutAMessage) {
+    testenv::FakePop3Server server("+OK ready\r\n", {{"USER neko", "", testenv::After::Hang}});
+    useFakeServer(server);
+    start();
+    uitest::DialogAnswerer answer(IDOK);
+    command(IDM_CHECK_NOW);
+    server.waitUntilHanging();
+    ASSERT_TRUE(uitest::pumpUntil([&] { return application->look() == app::Application::Look::Checking; }));
+
+    EXPECT_EQ("チェック中 - Quorvane", uitest::windowText(mainWindow()));
+    EXPECT_EQ("grayed,default", menuState(IDM_CHECK_NOW));
+    EXPECT_EQ("grayed", menuState(IDM_SETTINGS));
+    EXPECT_EQ("enabled", menuState(IDM_STOP_CHECK));
+
+    command(IDM_STOP_CHECK);
+    ASSERT_TRUE(waitForCheckEnd());
+    EXPECT_TRUE(answer.seen().empty()) << "a stopped check shows no error";
+    EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
+    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ("enabled,default", menuState(IDM_CHECK_NOW));
+    EXPECT_EQ("enabled", menuState(IDM_SETTINGS));
+    EXPECT_EQ("grayed", menuState(IDM_STOP_CHECK));
+}
+
+TEST_F(ApplicationCheckTest, DeletionConfirmedDuringACheckIsCancelledAndForgotten) {
+    testenv::FakePop3Server server("+OK ready\r\n", {{"USER neko", "", testenv::After::Hang}});
+    useFakeServer(server);
+    start();
+    mail::MailEntry kept;
+    kept.subject = "kept";
+    application->mails() = {kept, kept};
+    command(IDM_CHECK_NOW, mail::kKeepListMarker);
+    server.waitUntilHanging();
+
+    uitest::DialogAnswerer answer(IDOK);
+    command(mail::kCmdListClosed, 0);
+    EXPECT_TRUE(answer.seen().empty()) << "a plain close during a check does nothing";
+    EXPECT_EQ(2u, application->mails().size());
+
+    application->mails().front().deleteMark = true;  // as the list window marks a confirmed deletion
+    command(mail::kCmdListClosed, 1);
+    ASSERT_EQ(1u, answer.seen().size());
+    EXPECT_EQ("Quorvane", answer.seen()[0].caption);
+    EXPECT_EQ("現在チェック中なので現在の削除は、キャンセルされます", answer.seen()[0].text);
+    EXPECT_FALSE(application->mails().front().deleteMark) << "no later check may carry it out";
+    EXPECT_TRUE(application->isCheckRunning()) << "no second check";
+
+    command(IDM_STOP_CHECK);
+    ASSERT_TRUE(waitForCheckEnd());
+}
+
+}  // namespace

@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/status_texts.h"
+#include "app/test_hook.h"
+#include "mail/check_result.h"
+#include "res/resource_ids.h"
+#include "tests/app/application_fixture.h"
+
+namespace {
+
+using uitest::ApplicationTest;
+
+mail::MailEntry entry(const char* subject, int size) {
+    mail::MailEntry e;
+    e.subject = subject;
+    e.from = "neko";
+    e.size = size;
+    return e;
+}
+
+RECT windowRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+struct PlacementCase {
+    const char* x;  // null: no key in the file
+    const char* y;
+    int expectedX;  // negative: counted from the screen's right or bottom edge
+    int expectedY;
+};
+
+TEST_F(ApplicationTest, PlacesTheIdleSquareInsideTheScreen) {
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    int height = GetSystemMetrics(SM_CYSCREEN);
+    const PlacementCase cases[] = {
+        {nullptr, nullptr, 100, 100},
+        {"5000", "-20", -33, 0},
+        {"300", "200", 300, 200},
+        {"-7", "99999", 0, -33},
+    };
+    for (const auto& c : cases) {
+        if (c.x != nullptr) {
+            folder.setIni("X", c.x);
+            folder.setIni("Y", c.y);
+        }
+        start();
+        RECT rect = windowRect(mainWindow());
+        EXPECT_EQ(c.expectedX < 0 ? width + c.expectedX : c.expectedX, rect.left);
+        EXPECT_EQ(c.expectedY < 0 ? height + c.expectedY : c.expectedY, rect.top);
+        EXPECT_EQ(32, rect.right - rect.left);
+        EXPECT_EQ(32, rect.bottom - rect.top);
+        quit();
+        application.reset();
+        DestroyWindow(owner.hwndRef);
+    }
+}
+
+TEST_F(ApplicationTest, StartsIdleWithTheMenuInItsFirstState) {
+    start();
+    EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
+    EXPECT_TRUE(IsWindowVisible(mainWindow()));
+    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ("enabled,default", menuState(IDM_CHECK_NOW));
+    EXPECT_EQ("grayed", menuState(IDM_STOP_CHECK));
+    EXPECT_EQ("enabled", menuState(IDM_PAUSE));
+    EXPECT_EQ("grayed", menuState(IDM_START_MAILER)) << "no mail program set";
+    EXPECT_EQ("enabled", menuState(IDM_TRAY));
+    EXPECT_EQ("enabled", menuState(IDM_SETTINGS));
+    EXPECT_EQ("enabled", menuState(IDM_QUIT));
+    EXPECT_FALSE(application->isTimerRunning()) << "no server set";
+}
+
+TEST_F(ApplicationTest, TimerRunsWhenConfiguredAndStopsWhilePaused) {
+    folder.setIni("SERVER", "127.0.0.1");
+    folder.setIni("USER", "neko");
+    folder.setIni("TimerMin", "3");
+    folder.setIni("ExeMail", "C:\\mailer.exe");
+    start();
+    EXPECT_TRUE(application->isTimerRunning());
+    EXPECT_EQ(180000u, application->timerPeriod());
+    EXPECT_EQ("enabled", menuState(IDM_START_MAILER));
+
+    command(IDM_PAUSE);
+    EXPECT_TRUE(application->isPaused());
+    EXPECT_FALSE(application->isTimerRunning());
+    EXPECT_EQ("enabled,checked", menuState(IDM_PAUSE));
+
+    command(IDM_PAUSE);
+    EXPECT_FALSE(application->isPaused());
+    EXPECT_TRUE(application->isTimerRunning());
+    EXPECT_EQ("enabled", menuState(IDM_PAUSE));
+}
+
+TEST_F(ApplicationTest, QuitWritesThePositionAndTheTraySwitch) {
+    folder.setIni("X", "300");
+    folder.setIni("Y", "200");
+    start();
+    quit();
+    EXPECT_EQ(nullptr, mainWindow());
+    EXPECT_EQ("300", folder.ini("X"));
+    EXPECT_EQ("200", folder.ini("Y"));
+    EXPECT_EQ("0", folder.ini("InTaskTray"));
+}
+
+TEST_F(ApplicationTest, TraySwitchHidesAndShowsTheSquareAndIsWrittenAtQuit) {
+    folder.setIni("InTaskTray", "1");
+    start();
+    EXPECT_FALSE(IsWindowVisible(mainWindow()));
+    EXPECT_EQ("enabled,checked", menuState(IDM_TRAY));
+
+    command(IDM_TRAY);
+    EXPECT_TRUE(IsWindowVisible(mainWindow()));
+    EXPECT_EQ("enabled", menuState(IDM_TRAY));
+    command(IDM_TRAY);
+    EXPECT_FALSE(IsWindowVisible(mainWindow()));
+
+    // Results still reach the title while the square is hidden.
+    application->mails() = {entry("a", 1)};
+    command(mail::kCmdMailWaiting, 1);
+    EXPECT_EQ(app::mailWaitingText(1), uitest::windowText(mainWindow()));
+    quit();
+    EXPECT_EQ("1", folder.ini("InTaskTray"));
+}
+
+TEST_F(ApplicationTest, DisplayChangePullsTheSquareBackOntoTheScreen) {
+    folder.setIni("X", "900");
+    folder.setIni("Y", "700");
+    start();
+    SendMessageA(mainWindow(), WM_DISPLAYCHANGE, 24, MAKELPARAM(640, 480));
+    RECT rect = windowRect(mainWindow());
+    EXPECT_EQ(607, rect.left);
+    EXPECT_EQ(447, rect.top);
+}
+
+TEST_F(ApplicationTest, EveryPointOfTheSquareIsItsCaption) {
+    start();
+    EXPECT_EQ(HTCAPTION, SendMessageA(mainWindow(), WM_NCHITTEST, 0, MAKELPARAM(110, 110)));
+}
+
+TEST_F(ApplicationTest, MailResultShowsTheCountAndRaisesTheListWindow) {
+    start();
+    application->mails() = {entry("one", 10), entry("two", 2000), entry("three", 0)};
+    command(mail::kCmdMailWaiting, 3);
+
+    EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
+    EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
+    ASSERT_TRUE(application->listWindow().isOpen());
+    EXPECT_TRUE(IsWindowVisible(application->listWindow().hwndRef)) << "a check by hand shows the list in front";
+    EXPECT_EQ("3", stateLine("list.rows"));
+    EXPECT_EQ("0\tone\tneko\t  10\t", stateLine("list.row.0"));
+}
+
+TEST_F(ApplicationTest, NoMailResultClosesTheListWindow) {
+    start();
+    application->mails() = {entry("one", 10)};
+    command(mail::kCmdMailWaiting, 1);
+    ASSERT_TRUE(application->listWindow().isOpen());
+
+    command(mail::kCmdNoMail, 0);
+    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ("メールなし - Quorvane", uitest::windowText(mainWindow()));
+    ASSERT_TRUE(uitest::pumpUntil([&] { return !application->listWindow().isOpen(); }));
+    uitest::drainMessages();
+    // The closed window reports 104 without a deletion: the idle title, and the list is emptied.
+    EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
+    EXPECT_TRUE(application->mails().empty());
+}
+
+TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
+    start();
+    application->mails() = {entry("one", 10)};
+    command(mail::kCmdMailWaiting, 1);
+    std::string title = uitest::windowText(mainWindow());
+
+    uitest::DialogAnswerer answer(IDOK);
+    for (int code = 0; code <= 10; ++code) {
+        command(mail::kCmdCheckFailed, code);
+        ASSERT_EQ(static_cast<size_t>(code + 1), answer.seen().size()) << "code " << code;
+        EXPECT_EQ("Quorvane", answer.seen().back().caption);
+        EXPECT_EQ(mail::errorMessage(code), answer.seen().back().text) << "code " << code;
+    }
+    command(mail::kCmdCheckFailed, 11);
+    command(mail::kCmdCheckFailed, -1);
+    EXPECT_EQ(11u, answer.seen().size()) << "codes outside 0..10 show nothing";
+    EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
+    EXPECT_EQ(title, uitest::windowText(mainWindow()));
+}
+
+TEST_F(ApplicationTest, ListClosedWhileIdleWithoutDeletionEmptiesTheList) {
+    start();
+    application->mails() = {entry("one", 10)};
+    command(mail::kCmdMailWaiting, 1);
+    command(mail::kCmdListClosed, 0);
+    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
+    EXPECT_TRUE(application->mails().empty());
+    EXPECT_EQ("0", stateLine("list.rows")) << "no row outlives the entries";
+}
+
+TEST_F(ApplicationTest, ListClosedWhileIdleWithDeletionStartsACheckThatKeepsTheList) {
+    start();  // no server: the check that the deletion asks for reports the incomplete settings
+    application->mails() = {entry("one", 10), entry("two", 20)};
+    application->mails().front().deleteMark = true;
+    uitest::DialogAnswerer answer(IDOK);
+    command(mail::kCmdListClosed, 1);
+    uitest::drainMessages();
+    ASSERT_EQ(1u, answer.seen().size());
+    EXPECT_EQ(mail::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
+    EXPECT_EQ(2u, application->mails().size());
+    EXPECT_TRUE(application->mails().front().deleteMark);
+}
+
+TEST_F(ApplicationTest, CheckNowEmptiesTheListAndItsRowsUnlessItCarriesADeletion) {
+    start();
+    uitest::DialogAnswerer answer(IDOK);
+    application->mails() = {entry("one", 10)};
+    command(mail::kCmdMailWaiting, 1);
+
+    command(IDM_CHECK_NOW, mail::kKeepListMarker);
+    uitest::drainMessages();
+    EXPECT_EQ(1u, application->mails().size());
+    EXPECT_EQ("1", stateLine("list.rows"));
+
+    command(IDM_CHECK_NOW, 0);
+    uitest::drainMessages();
+    EXPECT_TRUE(application->mails().empty());
+    EXPECT_EQ("0", stateLine("list.rows")) << "rows go in the same step as the entries";
+    EXPECT_EQ(2u, answer.seen().size()) << "each check reports the incomplete settings";
+    EXPECT_EQ(mail::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[1].text);
+}
+
+TEST_F(ApplicationTest, DoubleClickOnTheSquareChecksNow) {
+    start();
+    uitest::DialogAnswerer answer(IDOK);
+    application->mails() = {entry("one", 10)};
+    SendMessageA(mainWindow(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(110, 110));
+    uitest::drainMessages();
+    EXPECT_TRUE(application->mails().empty());
+    EXPECT_EQ(1u, answer.seen().size());
+}
+
+TEST_F(ApplicationTest, TestHookAnswersTheStateToTheAskingWindow) {
+    start();
+    application->mails() = {entry("件名", 1024)};
+    command(mail::kCmdMailWaiting, 1);
+
+    struct Receiver : framework::WindowBase {
+        std::string reply;
+        LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+            if (msg == WM_COPYDATA) {
+                auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+                if (data->dwData == app::test_hook::kStateReply) {
+                    reply.assign(static_cast<const char*>(data->lpData), data->cbData);
+                    return TRUE;
+                }
+            }
+            return DefaultProc(msg, wParam, lParam);
+        }
+    } receiver;
+    receiver.Create("receiver", nullptr, nullptr, WS_POPUP, 0, 0, 0, 1, 1, nullptr, nullptr);
+
+    COPYDATASTRUCT query{};
+    query.dwData = app::test_hook::kStateQuery;
+    LRESULT result = SendMessageA(mainWindow(), WM_COPYDATA, reinterpret_cast<WPARAM>(receiver.hwndRef),
+                                  reinterpret_cast<LPARAM>(&query));
+    EXPECT_EQ(static_cast<LRESULT>(app::test_hook::kStateQuery), result);
+    EXPECT_NE(std::string::npos, receiver.reply.find("title=1通のメールが来ました - Quorvane\n"));
+    EXPECT_NE(std::string::npos, receiver.reply.find("look=mail\n"));
+    EXPECT_NE(std::string::npos, receiver.reply.find("list=shown\n"));
+    EXPECT_NE(std::string::npos, receiver.reply.find("list.row.0=0\t件名\tneko\t   1.0K\t\n"));
+    EXPECT_EQ(0, SendMessageA(owner.hwndRef, WM_COPYDATA, reinterpret_cast<WPARAM>(receiver.hwndRef),
+                              reinterpret_cast<LPARAM>(&query)))
+        << "only the main window answers";
+    DestroyWindow(receiver.hwndRef);
+}
+
+}  // namespace

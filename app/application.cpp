@@ -57,7 +57,6 @@ Application::Application()
     messageHandlers.Set(WM_NCLBUTTONDBLCLK, &Application::onNcLeftDoubleClick);
     messageHandlers.Set(WM_NCRBUTTONDOWN, &Application::onNcRightButtonDown);
     messageHandlers.Set(WM_NCRBUTTONUP, &Application::onContextMenu);
-    messageHandlers.Set(WM_RBUTTONUP, &Application::onRightButtonUp);
     messageHandlers.Set(WM_COMMAND, &Application::onCommand);
     messageHandlers.Set(WM_TIMER, &Application::onTimer);
     messageHandlers.Set(kTrayCallback, &Application::onTrayCallback);
@@ -185,11 +184,6 @@ void Application::onNcLeftDoubleClick(Record* record) {
 // release, so neither WM_NCRBUTTONUP nor WM_CONTEXTMENU would arrive. Taking the press here lets the
 // release come through as WM_NCRBUTTONUP, which opens the popup menu on every platform.
 void Application::onNcRightButtonDown(Record*) {
-}
-
-// A release that arrives as a client message (the mouse was captured when it came) opens the menu too.
-void Application::onRightButtonUp(Record*) {
-    openPopupMenu();
 }
 
 void Application::onContextMenu(Record*) {

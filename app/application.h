@@ -98,7 +98,6 @@ private:
     void onHitTest(Record* record);
     void onNcLeftDoubleClick(Record* record);
     void onNcRightButtonDown(Record* record);
-    void onRightButtonUp(Record* record);
     void onCommand(Record* record);
     void onTimer(Record* record);
     void onTrayCallback(Record* record);

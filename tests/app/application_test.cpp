@@ -278,4 +278,66 @@ TEST_F(ApplicationTest, TestHookAnswersTheStateToTheAskingWindow) {
     DestroyWindow(receiver.hwndRef);
 }
 
+TEST_F(ApplicationTest, SettingsSavedWithOkUpdateTheMailerItem) {
+    folder.setIni("SERVER", "pop.example.jp");
+    folder.setIni("USER", "neko");
+    start();
+    ASSERT_EQ("grayed", menuState(IDM_START_MAILER));
+    int popupsDuringDialog = -1;
+    HWND main = mainWindow();
+    uitest::DialogAnswerer answer(IDOK, [&](HWND dialog) {
+        EXPECT_FALSE(application->isTimerRunning()) << "no timer check while the dialog is open";
+        uitest::PopupWatcher watcher(main);
+        SendMessageA(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(main), MAKELPARAM(510, 410));
+        popupsDuringDialog = watcher.timesOpened();
+        SetDlgItemTextA(dialog, IDC_MAILER, "C:\\mailer.exe");
+    });
+    command(IDM_SETTINGS);
+
+    ASSERT_EQ(1u, answer.seen().size());
+    EXPECT_EQ("せってい～＆バージョン情報　（Quorvane）", answer.seen()[0].caption);
+    EXPECT_EQ(0, popupsDuringDialog) << "the popup menu does not open over the settings dialog";
+    EXPECT_EQ("enabled", menuState(IDM_START_MAILER));
+    EXPECT_EQ("C:\\mailer.exe", application->settingsRecord().exeMail);
+    EXPECT_EQ("C:\\mailer.exe", folder.ini("ExeMail"));
+    EXPECT_TRUE(application->isTimerRunning());
+}
+
+TEST_F(ApplicationTest, SettingsCancelledWriteNothing) {
+    start();
+    uitest::DialogAnswerer answer(IDCANCEL, [](HWND dialog) { SetDlgItemTextA(dialog, IDC_MAILER, "C:\\x.exe"); });
+    command(IDM_SETTINGS);
+    ASSERT_EQ(1u, answer.seen().size());
+    EXPECT_TRUE(application->settingsRecord().exeMail.empty());
+    EXPECT_FALSE(folder.iniHas("ExeMail"));
+    EXPECT_EQ("grayed", menuState(IDM_START_MAILER));
+}
+
+TEST_F(ApplicationTest, TrayPressAndActivationRaiseAHiddenListWindow) {
+    start();
+    application->mails() = {entry("one", 10)};
+    command(mail::kCmdMailWaiting, 1);
+    HWND list = application->listWindow().hwndRef;
+    const LPARAM trayActions[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN};
+    for (LPARAM action : trayActions) {
+        ShowWindow(list, SW_HIDE);
+        SendMessageA(mainWindow(), WM_USER + 0x86, 1, action);
+        EXPECT_TRUE(IsWindowVisible(list)) << "tray action " << action;
+    }
+    ShowWindow(list, SW_HIDE);
+    SendMessageA(mainWindow(), WM_ACTIVATE, WA_CLICKACTIVE, 0);
+    uitest::drainMessages();
+    EXPECT_TRUE(IsWindowVisible(list)) << "activating the square";
+}
+
+TEST_F(ApplicationTest, TrayDoubleClickChecksNow) {
+    start();
+    uitest::DialogAnswerer answer(IDOK);
+    application->mails() = {entry("one", 10)};
+    SendMessageA(mainWindow(), WM_USER + 0x86, 1, WM_LBUTTONDBLCLK);
+    uitest::drainMessages();
+    EXPECT_TRUE(application->mails().empty());
+    EXPECT_EQ(1u, answer.seen().size());
+}
+
 }  // namespace

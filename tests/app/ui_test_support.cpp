@@ -120,6 +120,40 @@ void DialogAnswerer::answer(HWND dialog) {
     PostMessageA(dialog, WM_COMMAND, static_cast<WPARAM>(button), 0);
 }
 
+namespace {
+
+HWND watchedWindow = nullptr;
+int popupsOpened = 0;
+
+}  // namespace
+
+PopupWatcher::PopupWatcher(HWND window) {
+    watchedWindow = window;
+    popupsOpened = 0;
+    hook = SetWindowsHookExA(WH_CALLWNDPROC, &PopupWatcher::hookProc, nullptr, GetCurrentThreadId());
+}
+
+PopupWatcher::~PopupWatcher() {
+    UnhookWindowsHookEx(hook);
+    watchedWindow = nullptr;
+}
+
+int PopupWatcher::timesOpened() const {
+    return popupsOpened;
+}
+
+LRESULT CALLBACK PopupWatcher::hookProc(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && message->hwnd == watchedWindow) {
+        if (message->message == WM_INITMENUPOPUP) {
+            ++popupsOpened;
+        } else if (message->message == WM_ENTERIDLE && message->wParam == MSGF_MENU) {
+            EndMenu();
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 ScratchFolder::ScratchFolder() {
     char current[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof current, current);

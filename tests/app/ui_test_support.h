@@ -52,6 +52,24 @@ private:
     std::vector<SeenDialog> dialogs;
 };
 
+// Watches a window's messages while a popup menu owned by it runs: counts how often one opened and closes it
+// again as soon as it waits for input. One watcher at a time.
+class PopupWatcher {
+public:
+    explicit PopupWatcher(HWND window);
+    ~PopupWatcher();
+
+    PopupWatcher(const PopupWatcher&) = delete;
+    PopupWatcher& operator=(const PopupWatcher&) = delete;
+
+    int timesOpened() const;
+
+private:
+    static LRESULT CALLBACK hookProc(int code, WPARAM wParam, LPARAM lParam);
+
+    HHOOK hook = nullptr;
+};
+
 // A fresh folder made the current directory for the test's life, so "./Quorvane.ini" is the test's own.
 class ScratchFolder {
 public:

@@ -14,6 +14,7 @@ namespace {
 // The size of MENUITEMINFOA without the later hbmpItem field, which every version of the system accepts.
 constexpr UINT kMenuItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
 constexpr UINT kTrayCallback = WM_USER + 0x86;
+constexpr DWORD kStopRetryMs = 50;
 constexpr int kSquareSize = 32;
 // How far inside the screen's right and bottom edges the square must start.
 constexpr int kEdgeMargin = 33;
@@ -224,8 +225,13 @@ void Application::shutDown() {
     leaveTray();
 
     // The worker never waits for this thread (its screen updates are posted), so this wait ends as soon
-    // as the check notices the stop request or its socket call fails.
-    Wait(INFINITE);
+    // as the check notices the stop request or its socket call fails. The request is repeated while waiting:
+    // one made while the worker was still starting is lost, and a socket the worker opened after the close
+    // above must be closed too.
+    while (!Wait(kStopRetryMs)) {
+        session.close();
+        PostToThread(WM_QUIT, 0, 0);
+    }
 
     if (menuResource != nullptr) {
         DestroyMenu(menuResource);

@@ -69,7 +69,8 @@ void Application::leaveTray() {
 }
 
 void Application::startTimer() {
-    if (paused || settings.server.empty() || settings.user.empty()) {
+    // After the shutdown (a modal dialog may return into a handler after it) there is no window to time.
+    if (closed || paused || settings.server.empty() || settings.user.empty()) {
         return;
     }
     timerPeriodMs = static_cast<unsigned>(settings.timerMin) * 60000u;

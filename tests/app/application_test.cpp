@@ -340,4 +340,33 @@ TEST_F(ApplicationTest, TrayDoubleClickChecksNow) {
     EXPECT_EQ(1u, answer.seen().size());
 }
 
+TEST_F(ApplicationTest, QuitWhileThePasswordPromptIsOpenStartsNoCheck) {
+    folder.setIni("SERVER", "127.0.0.1");
+    folder.setIni("USER", "neko");
+    start();
+    HWND main = mainWindow();
+    uitest::DialogAnswerer answer(IDOK, [main](HWND dialog) {
+        SetDlgItemTextA(dialog, 1010, "typed");
+        PostMessageA(main, WM_CLOSE, 0, 0);  // arrives before the OK
+    });
+    command(IDM_CHECK_NOW);
+    ASSERT_EQ(1u, answer.seen().size());
+    EXPECT_EQ(nullptr, mainWindow()) << "the shutdown ran while the prompt was open";
+    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_TRUE(application->IsEnded());
+    EXPECT_TRUE(application->settingsRecord().pass.empty());
+}
+
+TEST_F(ApplicationTest, QuitWhileTheSettingsDialogIsOpenLeavesNoTimer) {
+    folder.setIni("SERVER", "127.0.0.1");
+    folder.setIni("USER", "neko");
+    start();
+    HWND main = mainWindow();
+    uitest::DialogAnswerer answer(IDOK, [main](HWND) { PostMessageA(main, WM_CLOSE, 0, 0); });
+    command(IDM_SETTINGS);
+    ASSERT_EQ(1u, answer.seen().size());
+    EXPECT_EQ(nullptr, mainWindow());
+    EXPECT_FALSE(application->isTimerRunning()) << "the dialog's end must not start a timer without a window";
+}
+
 }  // namespace

@@ -177,8 +177,9 @@ void Application::onHitTest(Record* record) {
     record->result = HTCAPTION;
 }
 
-void Application::onNcLeftDoubleClick(Record* record) {
-    checkNow(record);
+// A double click asks for a fresh check, whatever position its lParam carries.
+void Application::onNcLeftDoubleClick(Record*) {
+    checkNow(false);
 }
 
 // The default handling of a right press on a caption (under Wine) captures the mouse and swallows the

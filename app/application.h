@@ -136,7 +136,7 @@ private:
 
     // Checks and commands.
     void startCheck();
-    void checkNow(const Record* record);
+    void checkNow(bool keepList);
     void openPopupMenu();
     void raiseListWindow();
     void shutDown();

@@ -29,8 +29,8 @@ void Application::onTrayLeftDown(Record*) {
     raiseListWindow();
 }
 
-void Application::onTrayLeftDoubleClick(Record* record) {
-    checkNow(record);
+void Application::onTrayLeftDoubleClick(Record*) {
+    checkNow(false);
 }
 
 void Application::onTrayRightDown(Record*) {
@@ -41,14 +41,15 @@ void Application::onTrayRightUp(Record*) {
     openPopupMenu();
 }
 
+// The command carries 0xFF0F when the list window asks for a check that carries out a confirmed deletion.
 void Application::onCheckNow(Record* record) {
-    checkNow(record);
+    checkNow(record->lParam == mail::kKeepListMarker);
 }
 
-// A check the user asks for starts from an empty list, unless it carries a confirmed deletion (0xFF0F): then
-// it keeps the list, whose delete marks tell the check what to delete.
-void Application::checkNow(const Record* record) {
-    if (record->lParam != mail::kKeepListMarker) {
+// A check the user asks for starts from an empty list, unless it carries a confirmed deletion: then it keeps
+// the list, whose delete marks tell the check what to delete.
+void Application::checkNow(bool keepList) {
+    if (!keepList) {
         clearMailList();
     }
     startCheck();

@@ -241,6 +241,12 @@ TEST_F(ApplicationTest, DoubleClickOnTheSquareChecksNow) {
     uitest::drainMessages();
     EXPECT_TRUE(application->mails().empty());
     EXPECT_EQ(1u, answer.seen().size());
+
+    // Even where the click's position reads as the deletion marker (x = -241 on a screen left of the main one).
+    application->mails() = {entry("one", 10)};
+    SendMessageA(mainWindow(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(-241, 0));
+    uitest::drainMessages();
+    EXPECT_TRUE(application->mails().empty());
 }
 
 TEST_F(ApplicationTest, TestHookAnswersTheStateToTheAskingWindow) {

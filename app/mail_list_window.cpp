@@ -60,6 +60,7 @@ MailListWindow::MailListWindow()
     messageHandlers.Set(WM_DESTROY, &MailListWindow::onDestroy);
     messageHandlers.Set(WM_SIZE, &MailListWindow::onSize);
     messageHandlers.Set(WM_ERASEBKGND, &MailListWindow::onEraseBackground);
+    messageHandlers.Set(WM_SETFOCUS, &MailListWindow::onSetFocus);
     messageHandlers.Set(WM_NOTIFY, &MailListWindow::onNotify);
     messageHandlers.Set(WM_COMMAND, &MailListWindow::onCommand);
     messageHandlers.Set(WM_INITMENUPOPUP, &MailListWindow::onInitMenuPopup);
@@ -200,6 +201,13 @@ void MailListWindow::onSize(Record* record) {
 
 void MailListWindow::onEraseBackground(Record*) {
     // The list view covers the whole client area.
+}
+
+// The list view fills the window: when the window gets the keyboard, the rows do (Del, Enter, Space).
+void MailListWindow::onSetFocus(Record*) {
+    if (listView != nullptr) {
+        SetFocus(listView);
+    }
 }
 
 void MailListWindow::onNotify(Record* record) {

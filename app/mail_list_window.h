@@ -76,6 +76,7 @@ private:
     void onDestroy(Record* record);
     void onSize(Record* record);
     void onEraseBackground(Record* record);
+    void onSetFocus(Record* record);
     void onNotify(Record* record);
     void onCommand(Record* record);
     void onInitMenuPopup(Record* record);

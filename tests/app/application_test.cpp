@@ -150,6 +150,7 @@ TEST_F(ApplicationTest, MailResultShowsTheCountAndRaisesTheListWindow) {
     EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
     ASSERT_TRUE(application->listWindow().isOpen());
     EXPECT_TRUE(IsWindowVisible(application->listWindow().hwndRef)) << "a check by hand shows the list in front";
+    EXPECT_EQ(application->listWindow().listViewHandle(), GetFocus()) << "the keys reach the rows at once";
     EXPECT_EQ("3", stateLine("list.rows"));
     EXPECT_EQ("0\tone\tneko\t  10\t", stateLine("list.row.0"));
 }

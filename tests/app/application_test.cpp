@@ -106,6 +106,15 @@ TEST_F(ApplicationTest, QuitWritesThePositionAndTheTraySwitch) {
     EXPECT_EQ("0", folder.ini("InTaskTray"));
 }
 
+TEST_F(ApplicationTest, SessionEndShutsDownAndAllowsTheSessionToEnd) {
+    folder.setIni("X", "310");
+    start();
+    EXPECT_EQ(1, SendMessageA(mainWindow(), WM_QUERYENDSESSION, 0, 0));
+    EXPECT_EQ(nullptr, mainWindow());
+    EXPECT_EQ("310", folder.ini("X"));
+    EXPECT_EQ("0", folder.ini("InTaskTray"));
+}
+
 TEST_F(ApplicationTest, TraySwitchHidesAndShowsTheSquareAndIsWrittenAtQuit) {
     folder.setIni("InTaskTray", "1");
     start();

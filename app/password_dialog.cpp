@@ -10,6 +10,11 @@ int PasswordDialog::Ask(HWND parent) {
 }
 
 LRESULT PasswordDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The user came to type the password: put the caret into its field (otherwise the default button has the
+    // focus and the typing is lost).
+    if (msg == WM_INITDIALOG) {
+        SetFocus(GetDlgItem(hwnd, IDC_PASSWORD));
+    }
     // Only the exact IDOK, the one that closes the dialog: text taken by anything else would survive a
     // cancel that follows.
     if (msg == WM_COMMAND && wParam == IDOK) {

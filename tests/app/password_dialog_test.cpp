@@ -57,6 +57,20 @@ TEST(PasswordDialogTest, OnlyTheClosingOkTakesTheText) {
     EXPECT_EQ(prompt.password, "");
 }
 
+TEST(PasswordDialogTest, TypingGoesIntoThePasswordField) {
+    PasswordDialog prompt;
+    HWND focused = nullptr;
+    HWND field = nullptr;
+    testwin::DialogInitHook hook([&](HWND dialog) {
+        focused = GetFocus();
+        field = GetDlgItem(dialog, IDC_PASSWORD);
+        testwin::postCommand(dialog, IDCANCEL);
+    });
+    prompt.Ask(nullptr);
+    EXPECT_NE(field, nullptr);
+    EXPECT_EQ(focused, field);
+}
+
 TEST(PasswordDialogTest, Picture) {
     PasswordDialog prompt;
     bool saved = false;

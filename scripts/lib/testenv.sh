@@ -5,6 +5,7 @@
 QV_ROOT=${QV_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 QV_BUILD_ROOT=${QV_BUILD_ROOT:-$QV_ROOT/build}
 QV_PIDS=()
+QV_GROUPS=()
 
 qv_log() { printf '== %s\n' "$*" >&2; }
 
@@ -34,18 +35,21 @@ qv_free_port() {
 }
 
 qv_start_xvfb() {
-    local n
-    for n in $(seq 90 140); do
-        [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ] || break
-    done
-    Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display itself and writes its number, so parallel runs never share one.
+    local numfile
+    numfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
     QV_PIDS+=($!)
-    export DISPLAY=:$n
     local i
-    for i in $(seq 100); do
-        [ -e /tmp/.X11-unix/X$n ] && return 0
+    for i in $(seq 200); do
+        if [ -s "$numfile" ]; then
+            export DISPLAY=:$(tr -d '[:space:]' <"$numfile")
+            rm -f "$numfile"
+            return 0
+        fi
         sleep 0.05
     done
+    rm -f "$numfile"
     echo "Xvfb did not start" >&2
     return 1
 }
@@ -143,9 +147,11 @@ userdb {
   args = $dir/passwd
 }
 CONF
-    dovecot -F -c "$dir/dovecot.conf" &
+    # Its own process group, so that stopping it stops its helper processes too; still a child of this shell.
+    setsid dovecot -F -c "$dir/dovecot.conf" &
     QV_DOVECOT_PID=$!
     QV_PIDS+=($QV_DOVECOT_PID)
+    QV_GROUPS+=($QV_DOVECOT_PID)
     for i in $(seq 200); do
         (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && return 0
         sleep 0.05
@@ -158,6 +164,9 @@ CONF
 qv_stop_all() {
     qv_stop_wine
     local pid
+    for pid in "${QV_GROUPS[@]}"; do
+        kill -KILL -- "-$pid" 2>/dev/null || true
+    done
     for pid in "${QV_PIDS[@]}"; do
         kill -KILL "$pid" 2>/dev/null || true
     done
@@ -165,6 +174,7 @@ qv_stop_all() {
         wait "$pid" 2>/dev/null || true
     done
     QV_PIDS=()
+    QV_GROUPS=()
     [ -n "${QV_DOVECOT_DIR:-}" ] && rm -rf "$QV_DOVECOT_DIR"
     return 0
 }

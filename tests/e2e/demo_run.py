@@ -19,9 +19,15 @@ def main():
         h.screenshot("list-window", crop=(lx, ly, lw, lh))
         h.screenshot("desktop")
         print("title:", h.window_name(square))
+        # Quit as a user does: right click, then the menu's last item "おしまい".
+        h.click(x + 16, y + 16, button=3)
+        h.wait_for("the popup menu", lambda: "\t#32768\t" in h.peek("windows")[1])
+        h.key("Up", "Return", x=x + 16, y=y + 16)
+        h.wait_for("the program to end", program.exited, timeout=10)
     finally:
-        program.proc.kill()
-        program.proc.wait()
+        if not program.exited():
+            program.proc.kill()
+            program.proc.wait()
 
 
 if __name__ == "__main__":

@@ -46,6 +46,11 @@ def windows(name_regex, visible=True):
     return [int(w) for w in out]
 
 
+def exact(title):
+    """A regular expression for xdotool that matches exactly this title."""
+    return "^" + re.sub(r"([][(){}.*+?^$|\\])", r"\\\1", title) + "$"
+
+
 def window(name_regex, timeout=20.0):
     return wait_for("a window named " + name_regex, lambda: (windows(name_regex) or [None])[0], timeout)
 
@@ -78,7 +83,7 @@ def key(*keys, x=None, y=None):
 
 def pixel(x, y):
     """The colour of one screen pixel as (r, g, b)."""
-    out = run("import", "-window", "root", "-crop", "1x1+%d+%d" % (x, y), "txt:-").stdout
+    out = run("import", "-window", "root", "-crop", "1x1+%d+%d" % (x, y), "-depth", "8", "txt:-").stdout
     m = re.search(r"\((\d+),(\d+),(\d+)", out.splitlines()[-1])
     return tuple(int(v) for v in m.groups())
 
@@ -223,3 +228,65 @@ def peer_ini(**extra):
               "USER": os.environ["QV_POP3_USER"], "PASS": os.environ["QV_POP3_PASS"], "X": "400", "Y": "300"}
     values.update(extra)
     return values
+
+
+# --- reading the program's windows through the peek tool -------------------------------------------------------
+
+PEEK = os.environ.get("QV_PEEK", "")
+
+
+def peek(*args):
+    result = subprocess.run(["wine", PEEK] + list(args), capture_output=True, stdin=subprocess.DEVNULL)
+    return result.returncode, result.stdout.decode("utf-8", "replace")
+
+
+def texts(caption, window_class=None):
+    """The caption and the child texts of a visible window, or None when there is no such window."""
+    code, out = peek("texts", caption, *([window_class] if window_class else []))
+    return out.splitlines() if code == 0 else None
+
+
+def rows(caption="新着メール一覧 (Quorvane)"):
+    """The list window's rows: (ticked, selected, subject, sender, size, first lines)."""
+    code, out = peek("rows", caption)
+    if code != 0:
+        return None
+    result = []
+    for line in out.splitlines():
+        mark, *cells = line.split("\t")
+        result.append((mark.startswith("[x]"), mark.endswith("*"), *cells))
+    return result
+
+
+def command(command_id):
+    """Posts a command to the main window, as choosing its popup menu item does."""
+    return peek("command", str(command_id))[0] == 0
+
+
+def message_box():
+    """The texts of the program's message box (caption "Quorvane", dialog class), or None."""
+    return texts("Quorvane", "#32770")
+
+
+def state():
+    """The program's state through its test hook: title, look, flags, menu item states, list rows."""
+    code, out = peek("state")
+    if code != 0:
+        return None
+    return dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+
+
+def control_rect(caption, control_id):
+    """Screen rectangle (x, y, width, height) of a control in a visible window, or None."""
+    code, out = peek("rect", caption, str(control_id))
+    return tuple(int(v) for v in out.split()) if code == 0 else None
+
+
+def row_rect(row, caption="新着メール一覧 (Quorvane)"):
+    code, out = peek("row", caption, str(row))
+    return tuple(int(v) for v in out.split()) if code == 0 else None
+
+
+def click_control(caption, control_id):
+    x, y, w, hgt = wait_for("control %d of %s" % (control_id, caption), lambda: control_rect(caption, control_id))
+    click(x + w // 2, y + hgt // 2)

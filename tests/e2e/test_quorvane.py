@@ -1,0 +1,209 @@
+"""End-to-end tests: the real Quorvane.exe under Wine on Xvfb, driven like a user drives it."""
+import time
+import unittest
+
+import harness as h
+
+BLUE, GREEN, RED = (0, 0, 255), (0, 255, 0), (255, 0, 0)
+LIST_TITLE = "新着メール一覧 (Quorvane)"
+LIST = h.exact(LIST_TITLE)
+PROMPT = h.exact("パスワードの入力　（Quorvane）")
+THREE = ["01-plain-ascii", "02-japanese", "05-dot-line"]
+
+
+class EndToEnd(unittest.TestCase):
+    def setUp(self):
+        self.programs = []
+        self.servers = []
+        self.mailbox = h.Mailbox()
+        self.mailbox.reset(THREE)
+
+    def tearDown(self):
+        for program in self.programs:
+            program.stop()
+        for server in self.servers:
+            server.close()
+
+    def start(self, ini=None, folder=None):
+        program = h.Program(ini, folder).start()
+        self.programs.append(program)
+        return program
+
+    def square_colour(self, square):
+        x, y, _, _ = h.geometry(square)
+        # The icon leaves the square's corners to the status colour.
+        return h.pixel(x + 1, y + 1)
+
+    def double_click(self, square):
+        x, y, _, _ = h.geometry(square)
+        h.click(x + 16, y + 16, repeat=2)
+
+    def wait_title(self, square, title, timeout=30):
+        h.wait_for("title " + title, lambda: h.window_name(square) == title, timeout)
+
+    def message_box_window(self):
+        """The program's message box: a window titled "Quorvane" that is not the square."""
+        return h.wait_for("the message box", lambda: next(
+            (w for w in h.windows("^Quorvane$") if h.geometry(w)[2:] != (32, 32)), None))
+
+    def press_over(self, wid, *keys):
+        x, y, w, hgt = h.geometry(wid)
+        h.key(*keys, x=x + w // 2, y=y + hgt // 2)
+
+    def three_rows(self):
+        return h.wait_for("three rows", lambda: (lambda r: r if r and len(r) == 3 else None)(h.rows()))
+
+    def quit(self, program):
+        h.command(40001)
+        h.wait_for("the program to end", program.exited, timeout=10)
+
+    def quit_from_menu(self, program, square):
+        """Right click on the square opens the popup menu; its last item, "おしまい", quits."""
+        x, y, _, _ = h.geometry(square)
+        h.click(x + 16, y + 16, button=3)
+        h.wait_for("the popup menu", lambda: "\t#32768\t" in h.peek("windows")[1])
+        h.key("Up", "Return", x=x + 16, y=y + 16)
+        h.wait_for("the program to end", program.exited, timeout=10)
+
+    # --- start-up ---------------------------------------------------------------------------------------------
+
+    def test_start_without_ini(self):
+        program = self.start()
+        square = program.square()
+        self.assertEqual((100, 100, 32, 32), h.geometry(square))
+        self.assertEqual("Quorvane", h.window_name(square))
+        h.wait_for("the blue idle look", lambda: self.square_colour(square) == BLUE)
+        h.screenshot("idle-square", crop=(92, 92, 48, 48))
+
+    def test_position_kept_on_screen(self):
+        program = self.start({"X": "5000", "Y": "-20"})
+        square = program.square()
+        width, _ = h.screen_size()
+        self.assertEqual((width - 33, 0), h.geometry(square)[:2])
+
+    def test_second_instance(self):
+        first = self.start(h.peer_ini())
+        first.square()
+        second = self.start()
+        h.wait_for("the second instance to exit", second.exited)
+        self.assertEqual(0, second.proc.returncode)
+        self.assertFalse(first.exited())
+        first.square()
+
+    # --- checking ---------------------------------------------------------------------------------------------
+
+    def test_check_shows_mail(self):
+        program = self.start(h.peer_ini())
+        square = program.square()
+        self.double_click(square)
+        self.wait_title(square, "3通のメールが来ました - Quorvane")
+        h.wait_for("the red mail look", lambda: self.square_colour(square) == RED)
+        h.window(LIST)
+        listed = self.three_rows()
+        self.assertEqual(["Lunch on Friday", "会議のお知らせ", "Dots"], [row[2] for row in listed])
+        self.assertIn("山田太郎", listed[1][3])
+        h.screenshot("list-window")
+
+    def test_delete_ticked_mail(self):
+        program = self.start(h.peer_ini())
+        square = program.square()
+        self.double_click(square)
+        self.wait_title(square, "3通のメールが来ました - Quorvane")
+        listing = h.window(LIST)
+        self.three_rows()
+        # Tick the second row's check box with the mouse, then choose the delete command from the window's menu
+        # with the keyboard (focus follows the pointer).
+        x, y, _, hgt = h.row_rect(1)
+        h.click(x + 8, y + hgt // 2)
+        h.wait_for("the second row ticked", lambda: [r[0] for r in h.rows() or []] == [False, True, False])
+        self.press_over(listing, "alt+m", "d")
+        box = h.wait_for("the confirmation", h.message_box)
+        self.assertIn("チェックをつけたメールを削除します", "\n".join(box))
+        h.click_control("Quorvane", 6)  # IDYES
+        # The window closes; the deleting check then finds the other two and opens a new one.
+        h.wait_for("the list window to close", lambda: listing not in h.windows(LIST))
+        # The deleting check reports the count it found before deleting; the server has lost exactly that message.
+        h.wait_for("the deleting check to end", lambda: (lambda st: st and st["checkRunning"] == "0"
+                                                          and st["mailList"] == "2")(h.state()))
+        h.wait_for("the message gone from the maildir", lambda: len(self.mailbox.message_ids()) == 2)
+        self.assertEqual(["<plain-1@example.com>", "<dot-5@example.com>"], self.mailbox.message_ids())
+        # The next check shows the rest.
+        self.double_click(square)
+        self.wait_title(square, "2通のメールが来ました - Quorvane")
+        self.assertEqual(["Lunch on Friday", "Dots"], [row[2] for row in h.wait_for(
+            "two rows", lambda: (lambda r: r if r and len(r) == 2 else None)(h.rows()))])
+
+    def test_empty_mailbox(self):
+        self.mailbox.reset([])
+        program = self.start(h.peer_ini())
+        square = program.square()
+        self.double_click(square)
+        self.wait_title(square, "メールなし - Quorvane")
+        h.wait_for("the blue idle look", lambda: self.square_colour(square) == BLUE)
+        self.assertEqual([], h.windows(LIST))
+
+    def test_wrong_password(self):
+        program = self.start(h.peer_ini(PASS="not-the-password"))
+        square = program.square()
+        self.double_click(square)
+        box = h.wait_for("the error message box", h.message_box)
+        self.assertIn("接続が途中で切れたか、ユーザーIDもしくは、パスワードが違います", "\n".join(box))
+        self.assertEqual("Quorvane", h.window_name(square))
+
+    def test_password_prompt(self):
+        program = self.start(h.peer_ini(PASS=""))
+        square = program.square()
+        prompt_title = "パスワードの入力　（Quorvane）"
+        # Cancelled: this check is skipped (nothing runs), and the next one asks again.
+        self.double_click(square)
+        h.window(PROMPT)
+        h.click_control(prompt_title, 2)  # "中止"
+        h.wait_for("the prompt to close", lambda: not h.windows(PROMPT))
+        self.assertEqual("0", h.state()["checkRunning"])
+        self.assertEqual("Quorvane", h.window_name(square))
+        # Typed: the password serves this check.
+        self.double_click(square)
+        h.window(PROMPT)
+        h.click_control(prompt_title, 1010)
+        h.run("xdotool", "type", "--delay", "30", h.os.environ["QV_POP3_PASS"])
+        h.click_control(prompt_title, 1)  # "OK"
+        self.wait_title(square, "3通のメールが来ました - Quorvane")
+        # Forgotten after the check: the next check asks again, and nothing was stored.
+        h.wait_for("the check to end", lambda: h.state()["checkRunning"] == "0")
+        h.command(40003)
+        h.window(PROMPT)
+        self.assertEqual("", program.ini().get("PASS", ""))
+
+    def test_quit_during_hung_check(self):
+        silent = h.SilentServer()
+        self.servers.append(silent)
+        program = self.start(h.peer_ini(POP3_PORT=str(silent.port)))
+        square = program.square()
+        self.double_click(square)
+        self.assertTrue(silent.accepted.wait(20), "the check did not connect")
+        started = time.monotonic()
+        self.quit_from_menu(program, square)
+        print("quit during a hung check took %.2f s" % (time.monotonic() - started))
+        ini = program.ini()
+        for key in ("X", "Y", "InTaskTray"):
+            self.assertIn(key, ini)
+
+    def test_tray_mode(self):
+        program = self.start(h.peer_ini(InTaskTray="1"))
+        h.wait_for("the main window", lambda: h.command(0) or None)
+        self.assertEqual([], [w for w in h.windows("^Quorvane$") if h.geometry(w)[2:] == (32, 32)])
+        h.command(40003)
+        main = h.wait_for("the hidden main window's title",
+                          lambda: [w for w in h.windows("通のメールが来ました", visible=False)])
+        self.assertEqual("3通のメールが来ました - Quorvane", h.window_name(main[0]))
+        self.quit(program)
+        self.assertEqual("1", program.ini().get("InTaskTray"))
+
+    def test_popup_menu_reachable(self):
+        program = self.start(h.peer_ini())
+        square = program.square()
+        self.quit_from_menu(program, square)
+        self.assertEqual("0", program.ini().get("InTaskTray"))
+
+if __name__ == "__main__":
+    unittest.main()

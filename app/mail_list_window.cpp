@@ -23,13 +23,13 @@ constexpr char kDeleteQuestion[] =
     "チェックをつけたメールを削除します\nメールサーバから削除するので、もう取り込めません\nよろしいですか？\n\n"
     "(チェックをしていない場合は、ウインドを閉じるだけです)";
 
-struct ColumnSpec {
+struct ColumnLayout {
     const char* header;
     int width;
     int format;
 };
 
-const ColumnSpec kColumns[] = {
+const ColumnLayout kColumns[] = {
     {"件名", 100, LVCFMT_LEFT},
     {"差出人", 100, LVCFMT_LEFT},
     {"サイズ", 50, LVCFMT_RIGHT},
@@ -172,8 +172,8 @@ void MailListWindow::onCreate(Record* record) {
         return;
     }
     for (int column = 0; column < 4; ++column) {
-        const ColumnSpec& spec = kColumns[column];
-        if (!list_view::insertColumn(listView, column, spec.header, spec.width, spec.format)) {
+        const ColumnLayout& layout = kColumns[column];
+        if (!list_view::insertColumn(listView, column, layout.header, layout.width, layout.format)) {
             listView = nullptr;
             record->result = -1;
             return;

@@ -170,8 +170,8 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     os.makedirs(args.out_dir, exist_ok=True)
     sheet_rows = []
-    for spec in args.icons:
-        name, _, rgb = spec.partition("=")
+    for icon in args.icons:
+        name, _, rgb = icon.partition("=")
         images = [read_art(os.path.join(here, f"{name}-{size}.txt"), size) for size in SIZES]
         with open(os.path.join(args.out_dir, f"{name}.ico"), "wb") as f:
             f.write(ico_file(images))

@@ -96,8 +96,8 @@ BOOL CALLBACK printTopLevel(HWND window, LPARAM) {
 // placed in that process's memory.
 std::string cellText(HWND list, HANDLE process, int row, int column) {
     const SIZE_T textSize = 512;
-    auto* remote = static_cast<char*>(
-        VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
+    auto* remote =
+        static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + textSize, MEM_COMMIT, PAGE_READWRITE));
     if (!remote) {
         return "?";
     }
@@ -236,7 +236,8 @@ int main(int argc, char** argv) {
         return printState();
     }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: peek texts|rows <caption> [class] | peek command <id> | peek windows | peek state\n");
+        std::fprintf(stderr,
+                     "usage: peek texts|rows <caption> [class] | peek command <id> | peek windows | peek state\n");
         return 2;
     }
     if (verb == "command") {

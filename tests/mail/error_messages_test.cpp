@@ -10,8 +10,8 @@ namespace {
 
 TEST(ErrorMessages, TextsAreShiftJisBytes) {
     // "メモリー不足です" in code page 932.
-    const unsigned char memory[] = {0x83, 0x81, 0x83, 0x82, 0x83, 0x8A, 0x81, 0x5B, 0x95, 0x73,
-                                    0x91, 0xAB, 0x82, 0xC5, 0x82, 0xB7, 0x00};
+    const unsigned char memory[] = {0x83, 0x81, 0x83, 0x82, 0x83, 0x8A, 0x81, 0x5B, 0x95,
+                                    0x73, 0x91, 0xAB, 0x82, 0xC5, 0x82, 0xB7, 0x00};
     EXPECT_STREQ(reinterpret_cast<const char*>(memory), mail::errorMessage(mail::kErrOutOfMemory));
 
     // The settings reminder names the menu item in corner brackets, 「設定にゃ」.
@@ -30,7 +30,9 @@ TEST(ErrorMessages, EveryCodeFromZeroToTenHasTextAndNoOtherDoes) {
 }
 
 TEST(ErrorMessages, ConnectErrorMentionsTheUsualPort) {
-    EXPECT_NE(std::string::npos, std::string(mail::errorMessage(mail::kErrConnect)).find("(\x92\xCA\x8F\xED\x82\xCD 110 \x82\xC5\x82\xB7)"));
+    EXPECT_NE(
+        std::string::npos,
+        std::string(mail::errorMessage(mail::kErrConnect)).find("(\x92\xCA\x8F\xED\x82\xCD 110 \x82\xC5\x82\xB7)"));
 }
 
 }  // namespace

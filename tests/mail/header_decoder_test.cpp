@@ -108,7 +108,11 @@ TEST(DecodeHeaderText, KeepsTextWithoutCompleteWords) {
         // Malformed words are kept as text; the text around them still has its JIS converted.
         {"unknown encoding letter", "=?ISO-2022-JP?X?GyRC?= " + rawJis, "=?ISO-2022-JP?X?GyRC?= 会議"},
         {"empty charset", "=??B?GyRC?=", "=??B?GyRC?="},
-        {"empty encoded text", "=?ISO-2022-JP?B?" "?=", "=?ISO-2022-JP?B?" "?="},
+        {"empty encoded text",
+         "=?ISO-2022-JP?B?"
+         "?=",
+         "=?ISO-2022-JP?B?"
+         "?="},
         {"blank in the charset", "=?ISO 2022?B?GyRC?=", "=?ISO 2022?B?GyRC?="},
         {"blank in the encoded text", "=?ISO-2022-JP?B?GyRC MnE?=", "=?ISO-2022-JP?B?GyRC MnE?="},
         {"question mark in the encoded text", "=?a?B?QQ?QQ?=", "=?a?B?QQ?QQ?="},

@@ -10,6 +10,11 @@ namespace mail {
 namespace {
 
 std::string convertJis(const std::string& text) {
+    // Without an escape sequence the converter never leaves ASCII mode and copies every byte: skip the
+    // stream set-up, which costs more than the conversion of a short header.
+    if (text.find('\x1b') == std::string::npos) {
+        return text;
+    }
     std::istringstream in(text);
     std::ostringstream out;
     JisConverter(in, out).run();

@@ -179,6 +179,8 @@ private:
 
     bool paused = false;
     bool settingsOpen = false;
+    // The no-mail result closed the list window: its close report must not undo the result's status text.
+    bool listClosedByNoMail = false;
     NOTIFYICONDATAA trayData{};
 
     ProfileValue profile;

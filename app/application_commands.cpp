@@ -2,6 +2,8 @@
 // what the mail list window reports when it closes.
 #include "app/application.h"
 
+#include <utility>
+
 #include "app/status_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
@@ -90,6 +92,12 @@ void Application::onSettings(Record*) {
 }
 
 void Application::onListClosed(Record* record) {
+    // Closed by the no-mail result rather than by the user: "メールなし" stays on show (whether or not the
+    // worker has ended by now), and the list it showed is emptied.
+    if (std::exchange(listClosedByNoMail, false) && record->lParam == 0) {
+        clearMailList();
+        return;
+    }
     if (IsEnded()) {
         show(Look::Idle);
         setStatus(nullptr);

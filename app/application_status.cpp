@@ -103,6 +103,7 @@ void Application::onNoMail(Record*) {
     show(Look::Idle);
     setStatus(noMailText().c_str());
     if (mailListWindow.isOpen()) {
+        listClosedByNoMail = true;
         PostMessageA(mailListWindow.hwndRef, WM_CLOSE, 0, 0);
     }
     startedByTimer.store(false);

@@ -8,23 +8,14 @@
 #include "mail/mail_check.h"
 #include "net/pop3_session.h"
 #include "settings/settings.h"
+#include "tests/support/silent_check_host.h"
 
 // Runs whole mail checks the way the application does: one Pop3Session for every check, each check on a new
 // run of a worker thread, the result reported to a host that only keeps it.
 namespace bench {
 
-class ResultHost : public mail::CheckHost {
+class ResultHost : public testenv::SilentCheckHost {
 public:
-    void setMenuItemEnabled(int, bool) override {
-    }
-    void showChecking() override {
-    }
-    void showIdle() override {
-    }
-    void setStatusText(const char*) override {
-    }
-    void clearStartedByTimer() override {
-    }
     void handOverList(const mail::MailEntryList& list) override {
         listed = list.size();
     }

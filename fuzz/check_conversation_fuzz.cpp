@@ -15,21 +15,12 @@
 #include "net/pop3_session.h"
 #include "settings/settings.h"
 #include "tests/support/scripted_socket_io.h"
+#include "tests/support/silent_check_host.h"
 
 namespace {
 
-class FuzzHost : public mail::CheckHost {
+class FuzzHost : public testenv::SilentCheckHost {
 public:
-    void setMenuItemEnabled(int, bool) override {
-    }
-    void showChecking() override {
-    }
-    void showIdle() override {
-    }
-    void setStatusText(const char*) override {
-    }
-    void clearStartedByTimer() override {
-    }
     void handOverList(const mail::MailEntryList& list) override {
         handedOver.push_back(list);
     }

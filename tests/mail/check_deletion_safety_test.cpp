@@ -39,22 +39,8 @@ std::string randomMessage(std::mt19937& random) {
     return text + kBodies[pick(3)] + "third\r\n" + kTails[pick(3)];
 }
 
-class CheckDeletionSafetyTest : public ::testing::Test {
+class CheckDeletionSafetyTest : public checktest::DovecotCheckTest {
 protected:
-    void SetUp() override {
-        bool ok = false;
-        peer = testenv::pop3Peer(&ok);
-        if (!ok) {
-            GTEST_SKIP();
-        }
-        mailbox = std::make_unique<testenv::Mailbox>(peer);
-        settings.server = peer.host;
-        settings.pop3Port = peer.port;
-        settings.user = peer.user;
-        settings.pass = peer.pass;
-        settings.headCount = 2;
-    }
-
     void TearDown() override {
         if (mailbox) {
             mailbox->reset({});
@@ -85,9 +71,6 @@ protected:
 
     void runCase(unsigned seed);
 
-    testenv::Pop3Peer peer;
-    std::unique_ptr<testenv::Mailbox> mailbox;
-    Settings settings;
     net::Pop3Session session{net::kAfInet};
     int deletionsSeen = 0;
     int keptBecauseChanged = 0;

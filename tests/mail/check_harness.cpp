@@ -154,4 +154,18 @@ mail::MailEntry entry(const std::string& from,
     return result;
 }
 
+void DovecotCheckTest::SetUp() {
+    bool ok = false;
+    peer = testenv::pop3Peer(&ok);
+    if (!ok) {
+        GTEST_SKIP();
+    }
+    mailbox = std::make_unique<testenv::Mailbox>(peer);
+    settings.server = peer.host;
+    settings.pop3Port = peer.port;
+    settings.user = peer.user;
+    settings.pass = peer.pass;
+    settings.headCount = 2;
+}
+
 }  // namespace checktest

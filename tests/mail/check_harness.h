@@ -1,6 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -11,6 +14,8 @@
 #include "mail/mail_entry.h"
 #include "net/pop3_session.h"
 #include "settings/settings.h"
+#include "tests/support/mailbox.h"
+#include "tests/support/test_env.h"
 
 // Runs mail checks the way the application does, on a real worker thread, with a host that records every
 // call the check makes, in order.
@@ -86,5 +91,16 @@ mail::MailEntry entry(const std::string& from,
                       const std::string& firstLines,
                       std::int32_t size,
                       bool deleteMark = false);
+
+// Checks against the real Dovecot of the test environment: its peer, its maildir, and settings that log in to it
+// with USER/PASS and two first lines. Derived fixtures call this SetUp first and stop when it skipped or failed.
+class DovecotCheckTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    testenv::Pop3Peer peer;
+    std::unique_ptr<testenv::Mailbox> mailbox;
+    Settings settings;
+};
 
 }  // namespace checktest

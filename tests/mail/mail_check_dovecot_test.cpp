@@ -20,25 +20,18 @@ Calls operator+(Calls left, const Calls& right) {
     return left;
 }
 
-class MailCheckDovecotTest : public ::testing::Test {
+class MailCheckDovecotTest : public checktest::DovecotCheckTest {
 protected:
     void SetUp() override {
-        bool ok = false;
-        peer = testenv::pop3Peer(&ok);
-        if (!ok) {
-            GTEST_SKIP();
+        DovecotCheckTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
         }
-        mailbox = std::make_unique<testenv::Mailbox>(peer);
         for (const auto& sample : mailbox->samples()) {
             sampleTexts.push_back(sample.second);
         }
         ASSERT_EQ(sampleTexts.size(), 6u);
         mailbox->reset(sampleTexts);
-        settings.server = peer.host;
-        settings.pop3Port = peer.port;
-        settings.user = peer.user;
-        settings.pass = peer.pass;
-        settings.headCount = 2;
     }
 
     std::int32_t sizeOf(int sample) const {
@@ -61,10 +54,7 @@ protected:
         };
     }
 
-    testenv::Pop3Peer peer;
-    std::unique_ptr<testenv::Mailbox> mailbox;
     std::vector<std::string> sampleTexts;
-    Settings settings;
     net::Pop3Session session{net::kAfInet};
 };
 

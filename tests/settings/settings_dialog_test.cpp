@@ -7,6 +7,7 @@
 
 #include "res/resource_ids.h"
 #include "tests/framework/dialog_driver.h"
+#include "tests/settings/dialog_fields.h"
 #include "tests/settings/temp_dir.h"
 
 namespace {
@@ -39,18 +40,6 @@ int runDialog(SettingsDialog& dialog, const std::function<void(HWND)>& atInit) {
         }
     });
     return dialog.Open(true, IDD_SETTINGS, nullptr, nullptr);
-}
-
-void expectSameValues(const Settings& actual, const Settings& expected) {
-    EXPECT_EQ(actual.server, expected.server);
-    EXPECT_EQ(actual.user, expected.user);
-    EXPECT_EQ(actual.pass, expected.pass);
-    EXPECT_EQ(actual.pop3Port, expected.pop3Port);
-    EXPECT_EQ(actual.timerMin, expected.timerMin);
-    EXPECT_EQ(actual.headCount, expected.headCount);
-    EXPECT_EQ(actual.playSound, expected.playSound);
-    EXPECT_EQ(actual.exeMail, expected.exeMail);
-    EXPECT_EQ(actual.apop, expected.apop);
 }
 
 std::string currentDirectory() {
@@ -101,7 +90,7 @@ TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
     EXPECT_EQ(shownSmall, small);
 
     EXPECT_FALSE(dialog.accepted);
-    expectSameValues(dialog.edited(), original);
+    settings_test::expectSameDialogFields(original, dialog.edited());
 }
 
 TEST(SettingsDialogTest, CloseBoxIsCancel) {
@@ -145,7 +134,7 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
     expected.playSound = "";
     expected.exeMail = "C:\\ソフト\\表.exe";
     expected.apop = false;
-    expectSameValues(dialog.edited(), expected);
+    settings_test::expectSameDialogFields(expected, dialog.edited());
 }
 
 TEST(SettingsDialogTest, NumbersThatCannotBeReadTakeTheirFallbacks) {

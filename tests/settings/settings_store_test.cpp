@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "settings/settings_store.h"
+#include "tests/settings/dialog_fields.h"
 #include "tests/settings/temp_dir.h"
 
 // Runs against both INI implementations, like the INI file cases.
@@ -11,22 +12,10 @@
 namespace {
 
 using settings_test::CurrentDirectory;
+using settings_test::expectSameDialogFields;
 using settings_test::readBytes;
 using settings_test::TempDir;
 using settings_test::writeBytes;
-
-// The nine values the settings dialog edits.
-void expectSameDialogFields(const Settings& expected, const Settings& actual) {
-    EXPECT_EQ(expected.server, actual.server);
-    EXPECT_EQ(expected.user, actual.user);
-    EXPECT_EQ(expected.pass, actual.pass);
-    EXPECT_EQ(expected.pop3Port, actual.pop3Port);
-    EXPECT_EQ(expected.timerMin, actual.timerMin);
-    EXPECT_EQ(expected.headCount, actual.headCount);
-    EXPECT_EQ(expected.playSound, actual.playSound);
-    EXPECT_EQ(expected.exeMail, actual.exeMail);
-    EXPECT_EQ(expected.apop, actual.apop);
-}
 
 Settings editedSettings() {
     Settings edited;

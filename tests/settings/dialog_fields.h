@@ -1,0 +1,22 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "settings/settings.h"
+
+namespace settings_test {
+
+// Compares the nine values that the settings dialog edits and saveSettings writes.
+inline void expectSameDialogFields(const Settings& expected, const Settings& actual) {
+    EXPECT_EQ(expected.server, actual.server);
+    EXPECT_EQ(expected.user, actual.user);
+    EXPECT_EQ(expected.pass, actual.pass);
+    EXPECT_EQ(expected.pop3Port, actual.pop3Port);
+    EXPECT_EQ(expected.timerMin, actual.timerMin);
+    EXPECT_EQ(expected.headCount, actual.headCount);
+    EXPECT_EQ(expected.playSound, actual.playSound);
+    EXPECT_EQ(expected.exeMail, actual.exeMail);
+    EXPECT_EQ(expected.apop, actual.apop);
+}
+
+}  // namespace settings_test

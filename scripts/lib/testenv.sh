@@ -15,7 +15,7 @@ qv_install_deps() {
     local pkg
     for pkg in cmake ninja-build g++ ccache python3 googletest libgtest-dev g++-mingw-w64-i686-posix \
         binutils-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xdotool imagemagick x11-apps \
-        fonts-ipafont-gothic dovecot-pop3d locales clang libclang-rt-14-dev "$@"; do
+        fonts-ipafont-gothic dovecot-pop3d locales clang libclang-rt-14-dev libssl-dev "$@"; do
         dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
     done
     [ ${#need[@]} -eq 0 ] && return 0

@@ -1,12 +1,15 @@
 #include "mail/mail_check.h"
 
+#include <algorithm>
 #include <new>
+#include <unordered_map>
 #include <utility>
 
 #include "mail/check_result.h"
 #include "mail/deletion_walk.h"
 #include "mail/list_sizes.h"
 #include "mail/top_reply_reader.h"
+#include "mail/unique_ids.h"
 #include "net/line_socket.h"
 #include "net/pop3_session.h"
 
@@ -25,6 +28,17 @@ struct CheckFailure {
 
 bool refused(const char* reply) {
     return reply[0] == '-';
+}
+
+// The mailbox and the reading settings that a remembered summary belongs to.
+std::string mailboxKey(const std::string& server, int port, const std::string& user, int headCount) {
+    return server + '\n' + std::to_string(port) + '\n' + user + '\n' + std::to_string(headCount);
+}
+
+std::string topCommand(int messageNumber, int headCount) {
+    // Asks for a few lines more than wanted, for the empty lines that do not count.
+    const long long lines = static_cast<long long>(headCount) + 7;
+    return "TOP " + std::to_string(messageNumber) + " " + std::to_string(lines);
 }
 
 }  // namespace
@@ -79,6 +93,7 @@ void MailCheck::converse(const Plan& plan) {
         raise(kErrConnect);
     }
     stopPoll();
+    const ServerExtensions extensions = askExtensions();
     logIn(plan);
     stopPoll();
     std::optional<net::StatResult> stat = session.stat();
@@ -88,15 +103,23 @@ void MailCheck::converse(const Plan& plan) {
     const int count = stat->count;
     stopPoll();
 
+    known.useMailbox(mailboxKey(plan.server, plan.port, plan.user, plan.headCount));
     if (count == 0) {
+        known.remember(MailEntryList{});
         host.postResult(kCmdNoMail, 0);
     } else {
-        MailEntryList fresh;
-        for (int k = 1; k <= count; ++k) {
-            fresh.push_back(readMessage(k, plan.headCount));
-        }
+        const UniqueIds ids = extensions.uidl ? readUniqueIds(count) : std::nullopt;
+        MailEntryList fresh = readMessages(count, plan.headCount, ids, extensions.pipelining);
         readSizes(fresh);
-        deleteMarked(plan.previous, fresh);
+        if (ids && !plan.previous.empty() &&
+            std::all_of(plan.previous.begin(), plan.previous.end(),
+                        [](const MailEntry& entry) { return !entry.uniqueId.empty(); })) {
+            deleteById(plan.previous, fresh, *ids, extensions.pipelining);
+        } else {
+            deleteMarked(plan.previous, fresh);
+        }
+        known.markNew(fresh);
+        known.remember(fresh);
         // The owner's list becomes this one when it handles the result posted right after.
         host.handOverList(fresh);
         if (fresh.empty()) {
@@ -106,6 +129,78 @@ void MailCheck::converse(const Plan& plan) {
         }
     }
     session.command("QUIT");
+}
+
+ServerExtensions MailCheck::askExtensions() {
+    // A refusal, a closed connection or an unreadable reply all mean: no extensions. What follows is then the
+    // plain conversation (a closed connection fails at its first command, as it would have without CAPA).
+    std::optional<std::vector<std::string>> lines = session.capabilities();
+    return lines ? parseCapabilities(*lines) : ServerExtensions{};
+}
+
+MailCheck::UniqueIds MailCheck::readUniqueIds(int count) {
+    // An id list that cannot be trusted to name each message once fails the check: it must never decide a
+    // deletion, and a full check without ids would hide the fault.
+    if (refused(session.command("UIDL"))) {
+        raise(kErrStat);
+    }
+    std::optional<std::vector<std::string>> lines = session.readMultiLine();
+    if (!lines) {
+        raise(kErrStat);
+    }
+    UniqueIds ids = parseUniqueIds(*lines, count);
+    if (!ids) {
+        raise(kErrStat);
+    }
+    stopPoll();
+    return ids;
+}
+
+MailEntryList MailCheck::readMessages(int count, int headCount, const UniqueIds& ids, bool pipelining) {
+    std::vector<MailEntry> entries(static_cast<std::size_t>(count));
+    std::vector<int> wanted;  // message numbers that need TOP
+    for (int k = 1; k <= count; ++k) {
+        const MailEntry* seen = ids ? known.find((*ids)[k - 1]) : nullptr;
+        if (seen != nullptr) {
+            MailEntry& entry = entries[k - 1];
+            entry.from = seen->from;
+            entry.subject = seen->subject;
+            entry.firstLines = seen->firstLines;
+        } else {
+            wanted.push_back(k);
+        }
+    }
+    if (pipelining && wanted.size() > 1) {
+        std::vector<std::string> commands;
+        commands.reserve(wanted.size());
+        for (int k : wanted) {
+            commands.push_back(topCommand(k, headCount));
+        }
+        const std::size_t read = runPipelined(
+            commands, limits, [this](const std::string& text) { return session.sendCommands(text); },
+            [&](std::size_t index) {
+                entries[wanted[index] - 1] = readTopReply(session.readReply(), headCount);
+                return AfterReply::Next;
+            });
+        if (read < wanted.size()) {
+            raise(kErrTop);  // the commands could not be sent
+        }
+    } else {
+        for (int k : wanted) {
+            entries[k - 1] = readMessage(k, headCount);
+        }
+    }
+    MailEntryList fresh;
+    for (int k = 1; k <= count; ++k) {
+        MailEntry& entry = entries[k - 1];
+        entry.size = 0;
+        entry.deleteMark = false;
+        if (ids) {
+            entry.uniqueId = (*ids)[k - 1];
+        }
+        fresh.push_back(std::move(entry));
+    }
+    return fresh;
 }
 
 void MailCheck::logIn(const Plan& plan) {
@@ -126,10 +221,12 @@ void MailCheck::logIn(const Plan& plan) {
 }
 
 MailEntry MailCheck::readMessage(int messageNumber, int headCount) {
-    // Asks for a few lines more than wanted, for the empty lines that do not count.
-    long long lines = static_cast<long long>(headCount) + 7;
-    std::string top = "TOP " + std::to_string(messageNumber) + " " + std::to_string(lines);
-    if (refused(session.command(top.c_str()))) {
+    const std::string top = topCommand(messageNumber, headCount);
+    return readTopReply(session.command(top.c_str()), headCount);
+}
+
+MailEntry MailCheck::readTopReply(const char* reply, int headCount) {
+    if (refused(reply)) {
         raise(kErrTop);
     }
     stopPoll();
@@ -157,6 +254,58 @@ void MailCheck::deleteMarked(const MailEntryList& previous, MailEntryList& fresh
         std::string dele = "DELE " + std::to_string(messageNumber);
         return !refused(session.command(dele.c_str()));
     });
+}
+
+void MailCheck::deleteById(const MailEntryList& previous,
+                           MailEntryList& fresh,
+                           const std::vector<std::string>& ids,
+                           bool pipelining) {
+    // A marked entry is deleted only through the message that carries its id in this session; the texts need
+    // not match, and two equal mails with different ids stay apart.
+    std::unordered_map<std::string, int> numberOf;
+    for (std::size_t k = 0; k < ids.size(); ++k) {
+        numberOf.emplace(ids[k], static_cast<int>(k + 1));
+    }
+    std::vector<int> doomed;
+    for (const MailEntry& entry : previous) {
+        auto found = numberOf.find(entry.uniqueId);
+        if (entry.deleteMark && found != numberOf.end()) {
+            doomed.push_back(found->second);
+        }
+    }
+    std::sort(doomed.begin(), doomed.end());
+    doomed.erase(std::unique(doomed.begin(), doomed.end()), doomed.end());
+
+    std::vector<std::string> commands;
+    for (int k : doomed) {
+        commands.push_back("DELE " + std::to_string(k));
+    }
+    std::vector<bool> deleted(ids.size() + 1, false);
+    if (pipelining) {
+        // After a refusal nothing more is sent; the replies to DELE commands already sent are still read, so
+        // that the list loses exactly the messages that the server agreed to delete.
+        runPipelined(
+            commands, limits, [this](const std::string& text) { return session.sendCommands(text); },
+            [&](std::size_t index) {
+                const char* reply = session.readReply();
+                if (refused(reply)) {
+                    return AfterReply::Drain;
+                }
+                deleted[doomed[index]] = true;
+                return AfterReply::Next;
+            });
+    } else {
+        for (std::size_t index = 0; index < commands.size(); ++index) {
+            if (refused(session.command(commands[index].c_str()))) {
+                break;
+            }
+            deleted[doomed[index]] = true;
+        }
+    }
+    int k = 1;
+    for (auto current = fresh.begin(); current != fresh.end(); ++k) {
+        current = deleted[k] ? fresh.erase(current) : std::next(current);
+    }
 }
 
 void MailCheck::fail(int errorCode) {

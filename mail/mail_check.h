@@ -2,10 +2,15 @@
 
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "mail/check_host.h"
+#include "mail/known_mail.h"
 #include "mail/mail_entry.h"
+#include "mail/pipeline_window.h"
+#include "mail/server_extensions.h"
 #include "settings/settings.h"
 
 namespace net {
@@ -14,9 +19,13 @@ class Pop3Session;
 
 namespace mail {
 
-// One visit to the POP3 server: log in, count the messages with STAT, read each one's header and first
-// lines with TOP and the sizes with LIST, delete the messages the user marked in the previous list that
-// are still the same messages, then report one result and say QUIT.
+// One visit to the POP3 server: ask for its extensions with CAPA, log in, count the messages with STAT, read
+// each one's header and first lines with TOP and the sizes with LIST, delete the messages the user marked in
+// the previous list that are still the same messages, then report one result and say QUIT.
+//
+// A server that offers UIDL gets one UIDL after STAT: messages the last check saw keep their summaries (no
+// TOP), and marked entries are deleted by their id. A server that offers PIPELINING gets its TOP and DELE
+// commands in bounded windows. Without either, the conversation is the plain one.
 //
 // How the owner drives it (the application is both the window and the worker thread):
 //   user-interface thread, right before WorkerThread::Start:  prepare(mailList)
@@ -56,12 +65,22 @@ private:
         int headCount = 2;
     };
 
+    using UniqueIds = std::optional<std::vector<std::string>>;
+
     Plan takePlan();
     void converse(const Plan& plan);
+    ServerExtensions askExtensions();
     void logIn(const Plan& plan);
+    UniqueIds readUniqueIds(int count);
+    MailEntryList readMessages(int count, int headCount, const UniqueIds& ids, bool pipelining);
     MailEntry readMessage(int messageNumber, int headCount);
+    MailEntry readTopReply(const char* reply, int headCount);
     void readSizes(MailEntryList& fresh);
     void deleteMarked(const MailEntryList& previous, MailEntryList& fresh);
+    void deleteById(const MailEntryList& previous,
+                    MailEntryList& fresh,
+                    const std::vector<std::string>& ids,
+                    bool pipelining);
     void fail(int errorCode);
 
     net::Pop3Session& session;
@@ -71,6 +90,9 @@ private:
 
     std::mutex planMutex;  // prepare runs on the user-interface thread, takePlan on the worker
     Plan plan;
+
+    KnownMail known;  // worker only: what the last check of this mailbox saw
+    PipelineLimits limits;
 };
 
 }  // namespace mail

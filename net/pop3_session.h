@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The POP3 command layer over the line socket: the greeting, one command and its single reply line at
 // a time, the USER/PASS and APOP logins, and STAT.
@@ -34,6 +35,18 @@ public:
     // APOP login over the timestamp of the greeting; call it right after open. 0 logged in, 8 the
     // greeting has no <timestamp>, 9 refused or failed, 10 out of memory.
     int apop(const std::string& user, const std::string& pass);
+
+    // CAPA: the capability lines (without "+OK" and the closing "."), or nothing when the server refused,
+    // failed or ended the reply early. The greeting stays what `apop` reads.
+    std::optional<std::vector<std::string>> capabilities();
+    // The lines of a multi-line reply up to the closing "." (not included), leading doubled dots undone;
+    // nothing when a line could not be read.
+    std::optional<std::vector<std::string>> readMultiLine();
+    // Sends text that holds one or more whole commands, each already ended by CR LF (PIPELINING); a failed
+    // send closes the socket.
+    bool sendCommands(const std::string& text);
+    // Reads the reply line to a command sent by sendCommands: a view of it, or "-" when none arrived.
+    const char* readReply();
 
 private:
     bool sendFormatted(const char* keyword, const std::string& value);

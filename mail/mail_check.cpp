@@ -30,9 +30,9 @@ bool refused(const char* reply) {
     return reply[0] == '-';
 }
 
-// The mailbox and the reading settings that a remembered summary belongs to.
-std::string mailboxKey(const std::string& server, int port, const std::string& user, int headCount) {
-    return server + '\n' + std::to_string(port) + '\n' + user + '\n' + std::to_string(headCount);
+// The mailbox and the reading setting that a remembered summary belongs to.
+std::string mailboxKey(const std::string& server, const std::string& user, int headCount) {
+    return server + '\n' + user + '\n' + std::to_string(headCount);
 }
 
 std::string topCommand(int messageNumber, int headCount) {
@@ -103,7 +103,7 @@ void MailCheck::converse(const Plan& plan) {
     const int count = stat->count;
     stopPoll();
 
-    known.useMailbox(mailboxKey(plan.server, plan.port, plan.user, plan.headCount));
+    known.useMailbox(mailboxKey(plan.server, plan.user, plan.headCount));
     if (count == 0) {
         known.remember(MailEntryList{});
         host.postResult(kCmdNoMail, 0);

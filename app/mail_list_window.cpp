@@ -77,11 +77,15 @@ MailListWindow::MailListWindow()
 
     notifyHandlers.Set(LVN_COLUMNCLICK, &MailListWindow::onColumnClick);
     notifyHandlers.Set(LVN_KEYDOWN, &MailListWindow::onKeyDown);
+    notifyHandlers.Set(NM_CUSTOMDRAW, &MailListWindow::onCustomDraw);
 }
 
 MailListWindow::~MailListWindow() {
     if (isOpen()) {
         DestroyWindow(hwnd);
+    }
+    if (boldFont != nullptr) {
+        DeleteObject(boldFont);
     }
 }
 
@@ -283,6 +287,36 @@ void MailListWindow::onSortFirstLines(Record*) {
 
 void MailListWindow::onColumnClick(Notify* record) {
     sortBy(reinterpret_cast<NMLISTVIEW*>(record->header)->iSubItem);
+}
+
+// New mail in bold: the list view asks before each row is drawn, and takes the font selected for it.
+void MailListWindow::onCustomDraw(Notify* record) {
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(record->header);
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        record->result = CDRF_NOTIFYITEMDRAW;
+        return;
+    }
+    record->result = CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || mails == nullptr || mails->empty()) {
+        return;
+    }
+    const auto* entry = reinterpret_cast<const mail::MailEntry*>(draw->nmcd.lItemlParam);
+    if (entry == nullptr || !entry->isNew) {
+        return;
+    }
+    if (boldFont == nullptr) {
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(listView, WM_GETFONT, 0, 0));
+        LOGFONTA face{};
+        if (GetObjectA(font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face) == 0) {
+            return;
+        }
+        face.lfWeight = FW_BOLD;
+        boldFont = CreateFontIndirectA(&face);
+    }
+    if (boldFont != nullptr) {
+        SelectObject(draw->nmcd.hdc, boldFont);
+        record->result = CDRF_NEWFONT;
+    }
 }
 
 void MailListWindow::sortBy(int column) {

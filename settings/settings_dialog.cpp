@@ -50,6 +50,7 @@ void SettingsDialog::fill(const Settings& settings, HICON big, HICON small) {
     playSound = settings.playSound;
     exeMail = settings.exeMail;
     apop = settings.apop;
+    newMailSoundOnly = settings.newMailSoundOnly;
     bigIcon = big;
     smallIcon = small;
 }
@@ -65,6 +66,7 @@ Settings SettingsDialog::edited() const {
     values.playSound = playSound;
     values.exeMail = exeMail;
     values.apop = apop;
+    values.newMailSoundOnly = newMailSoundOnly;
     return values;
 }
 
@@ -88,6 +90,9 @@ void SettingsDialog::onInitDialog(Record* record) {
     if (apop) {
         SendDlgItemMessageA(hwnd, IDC_APOP, BM_SETCHECK, BST_CHECKED, 0);
     }
+    if (newMailSoundOnly) {
+        SendDlgItemMessageA(hwnd, IDC_NEW_MAIL_SOUND_ONLY, BM_SETCHECK, BST_CHECKED, 0);
+    }
     record->result = 1;  // the dialog manager sets the default focus
 }
 
@@ -99,6 +104,9 @@ void SettingsDialog::onOk(Record*) {
     accepted = true;
     if (HWND box = GetDlgItem(hwnd, IDC_APOP)) {
         apop = (SendMessageA(box, BM_GETCHECK, 0, 0) & 1) != 0;
+    }
+    if (HWND box = GetDlgItem(hwnd, IDC_NEW_MAIL_SOUND_ONLY)) {
+        newMailSoundOnly = (SendMessageA(box, BM_GETCHECK, 0, 0) & 1) != 0;
     }
     server = itemText(IDC_SERVER);
     user = itemText(IDC_USER);

@@ -33,6 +33,7 @@ public:
     std::string playSound;
     int headCount = 2;
     bool apop = false;
+    bool newMailSoundOnly = false;
     int pop3Port = 110;
     int timerMin = 60;
     std::string pass;

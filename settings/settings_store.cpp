@@ -23,6 +23,7 @@ void loadSettings(ProfileValue& profile, Settings& settings) {
     settings.inTaskTray = readFlag(profile, "InTaskTray");
     settings.exeMail = profile.setKey("ExeMail").readString();
     settings.apop = readFlag(profile, "APOP");
+    settings.newMailSoundOnly = readFlag(profile, "NewMailSoundOnly");
 }
 
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited) {
@@ -45,6 +46,11 @@ void saveSettings(ProfileValue& profile, Settings& record, const Settings& edite
     profile.setKey("ExeMail").writeString(record.exeMail);
     record.apop = edited.apop;
     profile.setKey("APOP").writeInt(record.apop ? 1 : 0);
+    record.newMailSoundOnly = edited.newMailSoundOnly;
+    // A file that never had the switch on stays as it was: its absence already means off.
+    if (record.newMailSoundOnly || !profile.setKey("NewMailSoundOnly").readString().empty()) {
+        profile.setKey("NewMailSoundOnly").writeInt(record.newMailSoundOnly ? 1 : 0);
+    }
 }
 
 void saveWindowState(ProfileValue& profile, int x, int y, bool inTaskTray) {

@@ -392,4 +392,34 @@ TEST_F(MailListWindowTest, RefreshingRowsAfterTheListChangedDropsEveryStaleRefer
     EXPECT_EQ("new", subjects());
 }
 
+// New mail is drawn in bold: the window answers the list view's drawing questions for each row, selecting a bold
+// font into the row's device context for new entries and leaving the others to the default.
+TEST_F(MailListWindowTest, NewMailRowsAreDrawnInBold) {
+    open({entry("old", "a", 1, "x"), entry("new", "b", 2, "y")});
+    mails.back().isNew = true;
+    HDC dc = GetDC(window.listViewHandle());
+    auto draw = [&](DWORD stage, const mail::MailEntry* item, LONG* weight) {
+        NMLVCUSTOMDRAW custom{};
+        custom.nmcd.hdr.hwndFrom = window.listViewHandle();
+        custom.nmcd.hdr.idFrom = 10;
+        custom.nmcd.hdr.code = NM_CUSTOMDRAW;
+        custom.nmcd.dwDrawStage = stage;
+        custom.nmcd.hdc = dc;
+        custom.nmcd.lItemlParam = reinterpret_cast<LPARAM>(item);
+        SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        const LRESULT result = SendMessageA(window.hwndRef, WM_NOTIFY, 10, reinterpret_cast<LPARAM>(&custom));
+        LOGFONTA face{};
+        GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof face, &face);
+        *weight = face.lfWeight;
+        return result;
+    };
+    LONG weight = 0;
+    EXPECT_EQ(draw(CDDS_PREPAINT, nullptr, &weight), CDRF_NOTIFYITEMDRAW);
+    EXPECT_EQ(draw(CDDS_ITEMPREPAINT, &mails.front(), &weight), CDRF_DODEFAULT);
+    EXPECT_LT(weight, FW_BOLD);
+    EXPECT_EQ(draw(CDDS_ITEMPREPAINT, &mails.back(), &weight), CDRF_NEWFONT);
+    EXPECT_GE(weight, FW_BOLD);
+    ReleaseDC(window.listViewHandle(), dc);
+}
+
 }  // namespace

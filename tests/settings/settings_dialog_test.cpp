@@ -29,6 +29,7 @@ Settings sampleSettings() {
     s.playSound = "C:\\sounds\\nyan.wav";
     s.exeMail = "C:\\mail\\mailer.exe";
     s.apop = true;
+    s.newMailSoundOnly = true;
     return s;
 }
 
@@ -55,7 +56,7 @@ TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
     SettingsDialog dialog;
     dialog.fill(original, big, small);
     std::string server, user, pass, port, timer, lines, sound, mailer;
-    LRESULT apopState = 0;
+    LRESULT apopState = 0, newMailState = 0;
     HICON shownBig = nullptr, shownSmall = nullptr;
 
     EXPECT_EQ(runDialog(dialog,
@@ -69,6 +70,7 @@ TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
                             sound = itemText(hwnd, IDC_SOUND);
                             mailer = itemText(hwnd, IDC_MAILER);
                             apopState = SendDlgItemMessageA(hwnd, IDC_APOP, BM_GETCHECK, 0, 0);
+                            newMailState = SendDlgItemMessageA(hwnd, IDC_NEW_MAIL_SOUND_ONLY, BM_GETCHECK, 0, 0);
                             shownBig = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_BIG, 0));
                             shownSmall = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0));
                             // Edits made before cancelling go nowhere.
@@ -86,6 +88,7 @@ TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
     EXPECT_EQ(sound, original.playSound);
     EXPECT_EQ(mailer, original.exeMail);
     EXPECT_EQ(apopState, BST_CHECKED);
+    EXPECT_EQ(newMailState, BST_CHECKED);
     EXPECT_EQ(shownBig, big);
     EXPECT_EQ(shownSmall, small);
 
@@ -120,6 +123,7 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
                             SetDlgItemTextA(hwnd, IDC_SOUND, "");
                             SetDlgItemTextA(hwnd, IDC_MAILER, "C:\\ソフト\\表.exe");
                             SendDlgItemMessageA(hwnd, IDC_APOP, BM_SETCHECK, BST_UNCHECKED, 0);
+                            SendDlgItemMessageA(hwnd, IDC_NEW_MAIL_SOUND_ONLY, BM_SETCHECK, BST_UNCHECKED, 0);
                             testwin::postCommand(hwnd, IDOK);
                         }),
               0);
@@ -134,6 +138,7 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
     expected.playSound = "";
     expected.exeMail = "C:\\ソフト\\表.exe";
     expected.apop = false;
+    expected.newMailSoundOnly = false;
     settings_test::expectSameDialogFields(expected, dialog.edited());
 }
 

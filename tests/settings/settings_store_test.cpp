@@ -53,6 +53,7 @@ TEST_F(SettingsStoreTest, WithoutAFileEverythingHasItsDefault) {
     EXPECT_EQ(2, settings.headCount);
     EXPECT_FALSE(settings.inTaskTray);
     EXPECT_FALSE(settings.apop);
+    EXPECT_FALSE(settings.newMailSoundOnly);
     WindowPosition position = readWindowPosition(profile);
     EXPECT_EQ(100, position.x);
     EXPECT_EQ(100, position.y);
@@ -94,13 +95,30 @@ TEST_F(SettingsStoreTest, SwitchesAreTrueOnlyForExactlyOne) {
     for (std::size_t i = 0; i < cases.size(); ++i) {
         // One file per case: the platform may keep a file it has read in memory while its time stamp is unchanged.
         ProfileValue caseProfile(dir.file("flags" + std::to_string(i) + ".ini"));
-        writeBytes(caseProfile.path,
-                   std::string("[SETTING]\r\nInTaskTray=") + cases[i].stored + "\r\nAPOP=" + cases[i].stored + "\r\n");
+        writeBytes(caseProfile.path, std::string("[SETTING]\r\nInTaskTray=") + cases[i].stored + "\r\nAPOP=" +
+                                         cases[i].stored + "\r\nNewMailSoundOnly=" + cases[i].stored + "\r\n");
         Settings settings;
         loadSettings(caseProfile, settings);
         EXPECT_EQ(cases[i].expected, settings.inTaskTray) << '"' << cases[i].stored << '"';
         EXPECT_EQ(cases[i].expected, settings.apop) << '"' << cases[i].stored << '"';
+        EXPECT_EQ(cases[i].expected, settings.newMailSoundOnly) << '"' << cases[i].stored << '"';
     }
+}
+
+TEST_F(SettingsStoreTest, TheNewMailSwitchIsWrittenOnceItWasEverOn) {
+    Settings record;
+    Settings edited = editedSettings();
+    const std::string keys =
+        "[SETTING]\r\nSERVER=pop.example.jp\r\nUSER=neko\r\nPASS=NSGSISMS\r\nPOP3_PORT=995\r\nTimerMin=0\r\n"
+        "HeadCount=-3\r\nPlaySound=C:\\ソ.wav\r\nExeMail=\r\nAPOP=1\r\n";
+    for (bool on : {false, true, false}) {
+        edited.newMailSoundOnly = on;
+        saveSettings(profile, record, edited);
+        Settings loaded;
+        loadSettings(profile, loaded);
+        EXPECT_EQ(loaded.newMailSoundOnly, on);
+    }
+    EXPECT_EQ(readBytes(path), keys + "NewMailSoundOnly=0\r\n");
 }
 
 TEST_F(SettingsStoreTest, SaveWritesExactlyTheNineDialogKeys) {

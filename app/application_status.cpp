@@ -1,10 +1,9 @@
 // The status square and tray icon, the status text, the check timer, and the results of a check.
 #include "app/application.h"
 
-#include <algorithm>
-
 #include <mmsystem.h>
 
+#include "app/mail_sound.h"
 #include "app/status_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
@@ -114,10 +113,7 @@ void Application::onNoMail(Record*) {
 void Application::onMailWaiting(Record* record) {
     applyHandedOverList();
     setStatus(mailWaitingText(static_cast<int>(record->lParam)).c_str());
-    // With NewMailSoundOnly the sound waits for mail that the last check had not seen.
-    const bool newMail =
-        std::any_of(mailList.begin(), mailList.end(), [](const mail::MailEntry& entry) { return entry.isNew; });
-    if (!settings.playSound.empty() && (!settings.newMailSoundOnly || newMail)) {
+    if (playsMailSound(settings, mailList)) {
         PlaySoundA(settings.playSound.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
     }
     show(Look::MailWaiting);

@@ -46,7 +46,8 @@ void runCheck(const std::vector<std::string>& chunks,
               int headCount,
               Outcome& outcome) {
     testenv::ScriptedSocketIo io;
-    io.chunks.assign({"+OK ready <1.2@pop.example.jp>\r\n", "+OK\r\n", "+OK\r\n"});
+    // A server without extensions: CAPA is refused, and the plain conversation follows.
+    io.chunks.assign({"+OK ready <1.2@pop.example.jp>\r\n", "-ERR\r\n", "+OK\r\n", "+OK\r\n"});
     io.chunks.insert(io.chunks.end(), chunks.begin(), chunks.end());
     net::Pop3Session session(net::kAfInet, io);
     Settings settings;

@@ -30,17 +30,18 @@ void KnownMail::markNew(MailEntryList& fresh) const {
 }
 
 void KnownMail::remember(const MailEntryList& list) {
-    std::unordered_map<std::string, MailEntry> ids;
-    std::unordered_set<std::string> texts;
+    // The old memory goes first, so that two copies of a long list are never held at once. (Should this run out
+    // of memory half way, what it kept is still true of those messages.)
+    byId.clear();
+    contents.clear();
+    byId.reserve(list.size());
     for (const MailEntry& entry : list) {
         if (!entry.uniqueId.empty()) {
-            ids.emplace(entry.uniqueId, entry);
+            byId.emplace(entry.uniqueId, entry);
         } else {
-            texts.insert(contentKey(entry));
+            contents.insert(contentKey(entry));
         }
     }
-    byId.swap(ids);
-    contents.swap(texts);
     seen = true;
 }
 

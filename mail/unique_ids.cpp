@@ -23,6 +23,7 @@ std::optional<std::vector<std::string>> parseUniqueIds(const std::vector<std::st
     std::vector<std::string> ids;
     ids.reserve(lines.size());
     std::unordered_set<std::string> seen;
+    seen.reserve(lines.size());
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const std::string& line = lines[k];
         const std::string number = std::to_string(k + 1) + " ";

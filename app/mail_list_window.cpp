@@ -133,6 +133,9 @@ void MailListWindow::fillRows() {
     if (mails == nullptr) {
         return;
     }
+    // A long list fills without a repaint after every row, in room reserved up front.
+    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(listView, LVM_SETITEMCOUNT, static_cast<WPARAM>(mails->size()), 0);
     int row = 0;
     for (auto& entry : *mails) {
         int index = list_view::insertRow(listView, row, entry.subject, reinterpret_cast<LPARAM>(&entry));
@@ -143,6 +146,8 @@ void MailListWindow::fillRows() {
         }
         ++row;
     }
+    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listView, nullptr, TRUE);
 }
 
 std::vector<MailListWindow::RowView> MailListWindow::rowViews() const {

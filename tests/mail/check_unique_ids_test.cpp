@@ -371,4 +371,33 @@ TEST_F(CheckUniqueIdsTest, PipelinedRepliesSplitAnywhereGiveTheSameCheck) {
     EXPECT_EQ(firstSent, expected);
 }
 
+TEST_F(CheckUniqueIdsTest, AStopAtAnyPollOfAPipelinedCheckEndsItWithoutAResult) {
+    // Stop polls: socket, connection, USER, login, STAT, UIDL, then for each of the three TOP replies its status
+    // line and its five lines; and none in the deletion.
+    std::vector<Message> box = {msg(1), msg(2), msg(3)};
+    const Script script = ::session(kUidlAndPipelining, box, true, {}, true, {{"DELE 1", "+OK\r\n"}});
+    mail::MailEntry marked = entryOf(msg(1));
+    marked.deleteMark = true;
+    for (int poll = 1; poll <= 6 + 3 * 6; ++poll) {
+        SCOPED_TRACE("stopped at poll " + std::to_string(poll));
+        net::Pop3Session caseSession(net::kAfInet);
+        checktest::RecordingHost host;
+        checktest::CheckWorker worker(caseSession, settings, host);
+        worker.stopAtPoll = poll;
+        FakePop3Server server(kGreeting, script);
+        settings.pop3Port = server.port();
+        checktest::runCheck(worker, {marked});
+        if (poll > 1) {  // stopped before it connected, the server never sees a session
+            const Calls received = server.commands();
+            EXPECT_EQ(std::count(received.begin(), received.end(), "DELE 1"), 0) << "no DELE from a stopped check";
+            EXPECT_EQ(std::count(received.begin(), received.end(), "QUIT"), 0);
+        }
+        Calls expected = checktest::startCalls();
+        expected.insert(expected.end(), static_cast<std::size_t>(poll), "poll");
+        const Calls end = checktest::endCalls();
+        expected.insert(expected.end(), end.begin(), end.end());
+        EXPECT_EQ(host.calls(), expected);
+    }
+}
+
 }  // namespace

@@ -38,6 +38,10 @@ void RecordingHost::handOverList(const mail::MailEntryList& list) {
     record("hand over " + std::to_string(list.size()));
 }
 
+void RecordingHost::reportDeletionRefused() {
+    record("deletion refused");
+}
+
 void RecordingHost::postResult(int commandId, long parameter) {
     record("post " + std::to_string(commandId) + " " + std::to_string(parameter));
 }

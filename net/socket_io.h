@@ -11,8 +11,8 @@
 // below 1 waits for ever) and tell a time-out apart from a failure. Whoever reads from the socket
 // (the line socket, or a layer such as TLS between it and this seam) calls waitReadable with the
 // connection's limit before each receive, so that every wait for data ends in time; a receive that
-// follows a Ready wait does not block for long. An interrupt from another thread ends a wait at once
-// (it reports Ready or Failed, and the receive after it fails).
+// follows a Ready wait does not block for long. An interrupt from another thread ends a wait or a
+// connect promptly, whatever the limit (the wait reports Ready or Failed, and the receive after it fails).
 namespace net {
 
 using SocketHandle = std::intptr_t;

@@ -257,6 +257,22 @@ TEST_F(MailCheckTest, APasswordTypedForOneCheckIsForgottenWhateverTheOutcome) {
     }
 }
 
+TEST_F(MailCheckTest, APromptedPasswordLeavesTheSettingsWhenTheCheckIsPreparedAndStillLogsIn) {
+    auto script =
+        std::vector<Exchange>{{"USER neko", "+OK\r\n"}, {"PASS typed", "+OK\r\n"}, {"STAT", "+OK 0 0\r\n"}, quit()};
+    FakePop3Server server(kGreeting, script);
+    use(server);
+    settings.pass = "typed";
+    settings.passFromPrompt = true;
+    worker.check.prepare({});
+    // The user-interface thread is done with it here: the worker never writes the settings' password.
+    EXPECT_EQ(settings.pass, "");
+    EXPECT_FALSE(settings.passFromPrompt);
+    ASSERT_TRUE(worker.Start());
+    ASSERT_TRUE(worker.Wait(framework::kInfinite));
+    EXPECT_EQ(server.commands(), commandsOf(script));
+}
+
 // --- Failures ---
 
 struct FailureCase {

@@ -1,6 +1,7 @@
 #include "mail/mail_check.h"
 
 #include <algorithm>
+#include <climits>
 #include <new>
 #include <unordered_map>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "mail/unique_ids.h"
 #include "net/line_socket.h"
 #include "net/pop3_session.h"
+#include "net/wipe.h"
 
 namespace mail {
 
@@ -41,6 +43,27 @@ std::string topCommand(int messageNumber, int headCount) {
     return "TOP " + std::to_string(messageNumber) + " " + std::to_string(lines);
 }
 
+int timeoutMilliseconds(int seconds) {
+    if (seconds <= 0) {
+        return net::kNoTimeLimit;
+    }
+    return seconds >= INT_MAX / 1000 ? INT_MAX : seconds * 1000;
+}
+
+// A user name or password that would end its command line early is never sent: the login it belongs
+// to counts as refused before the server is even contacted.
+void refuseUnsafeLogin(const std::string& user, const std::string& pass, bool apop) {
+    if (apop && !(net::isSafeCommandValue(user) && net::isSafeCommandValue(pass))) {
+        raise(kErrApopRefused);
+    }
+    if (!net::isSafeCommandValue(user)) {
+        raise(kErrUser);
+    }
+    if (!net::isSafeCommandValue(pass)) {
+        raise(kErrPass);
+    }
+}
+
 }  // namespace
 
 MailCheck::MailCheck(net::Pop3Session& session, Settings& settings, CheckHost& host, std::function<void()> stopPoll)
@@ -59,14 +82,26 @@ void MailCheck::prepare(const MailEntryList& mailList) {
     next.pass = settings.pass;
     next.apop = settings.apop;
     next.headCount = settings.headCount;
+    next.timeoutSec = settings.timeoutSec;
+    // A password typed for this check serves it alone: from here on only the check's own copy holds it,
+    // so the worker never writes the settings that this thread owns.
+    if (settings.passFromPrompt) {
+        net::wipeString(settings.pass);
+        settings.passFromPrompt = false;
+    }
     std::lock_guard<std::mutex> lock(planMutex);
-    plan = std::move(next);
+    net::wipeString(plan.pass);
+    plan = next;
+    net::wipeString(next.pass);
 }
 
 MailCheck::Plan MailCheck::takePlan() {
     std::lock_guard<std::mutex> lock(planMutex);
-    // Taken, not copied: a later run that was not prepared must not act on these marks again.
-    return std::exchange(plan, Plan{});
+    // Taken, not left: a later run that was not prepared must not act on these marks again.
+    Plan taken = plan;
+    net::wipeString(plan.pass);
+    plan = Plan{};
+    return taken;
 }
 
 void MailCheck::run() {
@@ -82,23 +117,33 @@ void MailCheck::run() {
     } catch (const std::bad_alloc&) {
         fail(kErrOutOfMemory);
     }
+    net::wipeString(current.pass);
 }
 
-void MailCheck::converse(const Plan& plan) {
+void MailCheck::raiseStep(int code) {
+    // Whatever step it was, a server that stopped answering is what the user needs to hear about.
+    raise(session.timedOut() ? kErrTimeout : code);
+}
+
+void MailCheck::converse(Plan& plan) {
+    refuseUnsafeLogin(plan.user, plan.pass, plan.apop);
+    // Clears the time-out of an earlier check, so only from here on does raiseStep look at it.
     if (!session.create(net::kSockStream, 0)) {
         raise(kErrSocket);
     }
+    session.setTimeout(timeoutMilliseconds(plan.timeoutSec));
     stopPoll();
     if (session.open(plan.server.c_str(), plan.port) == nullptr) {
-        raise(kErrConnect);
+        raiseStep(kErrConnect);
     }
     stopPoll();
     const ServerExtensions extensions = askExtensions();
     logIn(plan);
+    net::wipeString(plan.pass);
     stopPoll();
     std::optional<net::StatResult> stat = session.stat();
     if (!stat) {
-        raise(kErrStat);
+        raiseStep(kErrStat);
     }
     const int count = stat->count;
     stopPoll();
@@ -111,12 +156,13 @@ void MailCheck::converse(const Plan& plan) {
         const UniqueIds ids = extensions.uidl ? readUniqueIds(count) : std::nullopt;
         MailEntryList fresh = readMessages(count, plan.headCount, ids, extensions.pipelining);
         readSizes(fresh);
-        if (ids && !plan.previous.empty() &&
-            std::all_of(plan.previous.begin(), plan.previous.end(),
-                        [](const MailEntry& entry) { return !entry.uniqueId.empty(); })) {
-            deleteById(plan.previous, fresh, *ids, extensions.pipelining);
-        } else {
-            deleteMarked(plan.previous, fresh);
+        const bool allDeleted = ids && !plan.previous.empty() &&
+                                        std::all_of(plan.previous.begin(), plan.previous.end(),
+                                                    [](const MailEntry& entry) { return !entry.uniqueId.empty(); })
+                                    ? deleteById(plan.previous, fresh, *ids, extensions.pipelining)
+                                    : deleteMarked(plan.previous, fresh);
+        if (!allDeleted) {
+            host.reportDeletionRefused();
         }
         known.markNew(fresh);
         known.remember(fresh);
@@ -142,11 +188,11 @@ MailCheck::UniqueIds MailCheck::readUniqueIds(int count) {
     // An id list that cannot be trusted to name each message once fails the check: it must never decide a
     // deletion, and a full check without ids would hide the fault.
     if (refused(session.command("UIDL"))) {
-        raise(kErrStat);
+        raiseStep(kErrStat);
     }
     std::optional<std::vector<std::string>> lines = session.readMultiLine();
     if (!lines) {
-        raise(kErrStat);
+        raiseStep(kErrStat);
     }
     UniqueIds ids = parseUniqueIds(*lines, count);
     if (!ids) {
@@ -183,7 +229,7 @@ MailEntryList MailCheck::readMessages(int count, int headCount, const UniqueIds&
                 return AfterReply::Next;
             });
         if (read < wanted.size()) {
-            raise(kErrTop);  // the commands could not be sent
+            raiseStep(kErrTop);  // the commands could not be sent
         }
     } else {
         for (int k : wanted) {
@@ -207,16 +253,16 @@ void MailCheck::logIn(const Plan& plan) {
     if (plan.apop) {
         int result = session.apop(plan.user, plan.pass);
         if (result != 0) {
-            raise(result);
+            raiseStep(result);
         }
         return;
     }
     if (!session.sendUser(plan.user)) {
-        raise(kErrUser);
+        raiseStep(kErrUser);
     }
     stopPoll();
     if (!session.sendPass(plan.pass)) {
-        raise(kErrPass);
+        raiseStep(kErrPass);
     }
 }
 
@@ -227,14 +273,14 @@ MailEntry MailCheck::readMessage(int messageNumber, int headCount) {
 
 MailEntry MailCheck::readTopReply(const char* reply, int headCount) {
     if (refused(reply)) {
-        raise(kErrTop);
+        raiseStep(kErrTop);
     }
     stopPoll();
     TopReplyReader reader(headCount);
     std::string line;
     do {
         if (!session.readLine(line)) {
-            raise(kErrTopRead);
+            raiseStep(kErrTopRead);
         }
         stopPoll();
     } while (reader.feed(line));
@@ -249,14 +295,22 @@ void MailCheck::readSizes(MailEntryList& fresh) {
     readListSizes(fresh, [this](std::string& line) { return session.readLine(line); });
 }
 
-void MailCheck::deleteMarked(const MailEntryList& previous, MailEntryList& fresh) {
-    deleteMarkedMessages(previous, fresh, [this](int messageNumber) {
+bool MailCheck::deleteMarked(const MailEntryList& previous, MailEntryList& fresh) {
+    // Without ids a marked mail whose message no longer matches (moved, or rewritten by the server) is not
+    // deleted; the user hears of it as of a refused deletion, since the mail may well still be there.
+    const long marked =
+        std::count_if(previous.begin(), previous.end(), [](const MailEntry& e) { return e.deleteMark; });
+    long accepted = 0;
+    const bool walked = deleteMarkedMessages(previous, fresh, [this, &accepted](int messageNumber) {
         std::string dele = "DELE " + std::to_string(messageNumber);
-        return !refused(session.command(dele.c_str()));
+        const bool done = !refused(session.command(dele.c_str()));
+        accepted += done ? 1 : 0;
+        return done;
     });
+    return walked && accepted == marked;
 }
 
-void MailCheck::deleteById(const MailEntryList& previous,
+bool MailCheck::deleteById(const MailEntryList& previous,
                            MailEntryList& fresh,
                            const std::vector<std::string>& ids,
                            bool pipelining) {
@@ -302,10 +356,16 @@ void MailCheck::deleteById(const MailEntryList& previous,
             deleted[doomed[index]] = true;
         }
     }
+    // A marked mail that is gone from the server needs no deletion; one still there that was not deleted does.
+    bool allDeleted = true;
+    for (int k : doomed) {
+        allDeleted = allDeleted && deleted[k];
+    }
     int k = 1;
     for (auto current = fresh.begin(); current != fresh.end(); ++k) {
         current = deleted[k] ? fresh.erase(current) : std::next(current);
     }
+    return allDeleted;
 }
 
 void MailCheck::fail(int errorCode) {
@@ -321,10 +381,6 @@ void MailCheck::fail(int errorCode) {
 
 void MailCheck::finish() {
     session.close();
-    if (settings.passFromPrompt) {
-        settings.pass.clear();
-        settings.passFromPrompt = false;
-    }
     host.setMenuItemEnabled(kMenuStopCheck, false);
     host.setMenuItemEnabled(kMenuCheckNow, true);
     host.setMenuItemEnabled(kMenuSettings, true);

@@ -235,10 +235,12 @@ TEST_F(CheckUniqueIdsTest, DeletionGoesByIdWhateverTheTextsSizesAndPositions) {
             ::session(capa, {d, b2, a2, c2}, true, {"ddd"}, false, {{"DELE 2", "+OK\r\n"}, {"DELE 4", "+OK\r\n"}}),
             listed);
         expectSameList(after, {entryOf(d), entryOf(a2)});
+        const Calls calls = host.callsWithoutPolls();
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "deletion refused"), 0);
     }
 }
 
-TEST_F(CheckUniqueIdsTest, WithoutUidlAChangedSizeKeepsTheMail) {
+TEST_F(CheckUniqueIdsTest, WithoutUidlAChangedSizeKeepsTheMailAndSaysSo) {
     checktest::RecordingHost host;
     checktest::CheckWorker worker(session, settings, host);
     mail::MailEntryList listed = check(worker, host, ::session("-ERR\r\n", {msg(1)}, false, {}, true));
@@ -249,6 +251,8 @@ TEST_F(CheckUniqueIdsTest, WithoutUidlAChangedSizeKeepsTheMail) {
     mail::MailEntry kept = entryOf(grown);
     kept.uniqueId.clear();
     expectSameList(after, {kept});
+    const Calls calls = host.callsWithoutPolls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "deletion refused"), 1) << "the user is told";
 }
 
 TEST_F(CheckUniqueIdsTest, IdListsThatCannotBeTrustedFailTheCheckAndDeleteNothing) {

@@ -247,7 +247,7 @@ std::string serverStream(const std::vector<std::string>& messages, std::size_t d
 
 // The commands of a check in step, with DELE for `deleted`.
 std::string commandsInStep(std::size_t count, int headCount, const std::vector<int>& deleted) {
-    std::string commands = "USER neko\r\nPASS secret\r\nSTAT\r\n";
+    std::string commands = "CAPA\r\nUSER neko\r\nPASS secret\r\nSTAT\r\n";
     if (count > 0) {
         for (std::size_t k = 1; k <= count; ++k) {
             commands += "TOP " + std::to_string(k) + " " + std::to_string(headCount + 7) + "\r\n";

@@ -203,50 +203,70 @@ MailCheck::UniqueIds MailCheck::readUniqueIds(int count) {
 }
 
 MailEntryList MailCheck::readMessages(int count, int headCount, const UniqueIds& ids, bool pipelining) {
-    std::vector<MailEntry> entries(static_cast<std::size_t>(count));
+    MailEntryList fresh;
+    if (!ids) {
+        // Every message is fetched, a slice at a time, so that whatever count STAT gave reserves nothing up
+        // front: a server that has fewer messages fails the check at the TOP it cannot answer.
+        constexpr long long kSlice = 4096;
+        std::vector<int> slice;
+        for (long long first = 1; first <= count; first += kSlice) {
+            slice.clear();
+            for (long long k = first; k <= count && k < first + kSlice; ++k) {
+                slice.push_back(static_cast<int>(k));
+            }
+            fetchMessages(slice, headCount, pipelining,
+                          [&fresh](std::size_t, MailEntry&& entry) { fresh.push_back(std::move(entry)); });
+        }
+        return fresh;
+    }
+    // With ids (one per message, so the count is what the server really listed) a message seen by the last
+    // check keeps its summary, and only the others are fetched.
+    std::vector<MailEntry> entries(ids->size());
     std::vector<int> wanted;  // message numbers that need TOP
-    for (int k = 1; k <= count; ++k) {
-        const MailEntry* seen = ids ? known.find((*ids)[k - 1]) : nullptr;
-        if (seen != nullptr) {
+    for (std::size_t k = 1; k <= ids->size(); ++k) {
+        if (const MailEntry* seen = known.find((*ids)[k - 1])) {
             MailEntry& entry = entries[k - 1];
             entry.from = seen->from;
             entry.subject = seen->subject;
             entry.firstLines = seen->firstLines;
         } else {
-            wanted.push_back(k);
+            wanted.push_back(static_cast<int>(k));
         }
     }
-    if (pipelining && wanted.size() > 1) {
-        std::vector<std::string> commands;
-        commands.reserve(wanted.size());
-        for (int k : wanted) {
-            commands.push_back(topCommand(k, headCount));
-        }
-        const std::size_t read = runPipelined(
-            commands, limits, [this](const std::string& text) { return session.sendCommands(text); },
-            [&](std::size_t index) {
-                entries[wanted[index] - 1] = readTopReply(session.readReply(), headCount);
-                return AfterReply::Next;
-            });
-        if (read < wanted.size()) {
-            raiseStep(kErrTop);  // the commands could not be sent
-        }
-    } else {
-        for (int k : wanted) {
-            entries[k - 1] = readMessage(k, headCount);
-        }
-    }
-    MailEntryList fresh;
-    for (int k = 1; k <= count; ++k) {
+    fetchMessages(wanted, headCount, pipelining,
+                  [&](std::size_t index, MailEntry&& entry) { entries[wanted[index] - 1] = std::move(entry); });
+    for (std::size_t k = 1; k <= entries.size(); ++k) {
         MailEntry& entry = entries[k - 1];
-        entry.size = 0;
-        entry.deleteMark = false;
-        if (ids) {
-            entry.uniqueId = (*ids)[k - 1];
-        }
+        entry.uniqueId = (*ids)[k - 1];
         fresh.push_back(std::move(entry));
     }
     return fresh;
+}
+
+void MailCheck::fetchMessages(const std::vector<int>& numbers,
+                              int headCount,
+                              bool pipelining,
+                              const std::function<void(std::size_t, MailEntry&&)>& store) {
+    if (!pipelining || numbers.size() < 2) {
+        for (std::size_t index = 0; index < numbers.size(); ++index) {
+            store(index, readMessage(numbers[index], headCount));
+        }
+        return;
+    }
+    std::vector<std::string> commands;
+    commands.reserve(numbers.size());
+    for (int k : numbers) {
+        commands.push_back(topCommand(k, headCount));
+    }
+    const std::size_t read = runPipelined(
+        commands, limits, [this](const std::string& text) { return session.sendCommands(text); },
+        [&](std::size_t index) {
+            store(index, readTopReply(session.readReply(), headCount));
+            return AfterReply::Next;
+        });
+    if (read < numbers.size()) {
+        raiseStep(kErrTop);  // the commands could not be sent
+    }
 }
 
 void MailCheck::logIn(const Plan& plan) {

@@ -76,6 +76,11 @@ private:
     [[noreturn]] void raiseStep(int code);
     UniqueIds readUniqueIds(int count);
     MailEntryList readMessages(int count, int headCount, const UniqueIds& ids, bool pipelining);
+    // TOP for each message number, pipelined when the server allows; store gets each summary with its index.
+    void fetchMessages(const std::vector<int>& numbers,
+                       int headCount,
+                       bool pipelining,
+                       const std::function<void(std::size_t, MailEntry&&)>& store);
     MailEntry readMessage(int messageNumber, int headCount);
     MailEntry readTopReply(const char* reply, int headCount);
     void readSizes(MailEntryList& fresh);

@@ -404,4 +404,35 @@ TEST_F(CheckUniqueIdsTest, AStopAtAnyPollOfAPipelinedCheckEndsItWithoutAResult) 
     }
 }
 
+TEST_F(CheckUniqueIdsTest, AHugeCountInStatFailsWhereTheServerStopsAnswering) {
+    // STAT claims far more messages than there are: without ids the check fails at the first TOP that gets no
+    // answer (pipelined or not), as it always has; with ids the list is short of the count.
+    const struct {
+        const char* capa;
+        const char* secondReply;  // the reply to the command after TOP 1 (UIDL's when ids are offered)
+        int errorCode;
+    } cases[] = {
+        {"-ERR\r\n", "-ERR no such message\r\n", mail::kErrTop},
+        {"+OK\r\nPIPELINING\r\n.\r\n", "-ERR no such message\r\n", mail::kErrTop},
+        {kUidlAndPipelining, "+OK\r\n1 a\r\n.\r\n", mail::kErrStat},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.capa);
+        checktest::RecordingHost host;
+        checktest::CheckWorker worker(session, settings, host);
+        Script script = {
+            {"CAPA", c.capa}, {"USER neko", "+OK\r\n"}, {"PASS secret", "+OK\r\n"}, {"STAT", "+OK 2147483647 999\r\n"}};
+        if (std::string(c.capa) == kUidlAndPipelining) {
+            script.push_back({"UIDL", c.secondReply});
+        } else {
+            script.push_back({"TOP 1 9", topReply(1)});
+            script.push_back({"TOP 2 9", c.secondReply, After::Close});
+        }
+        FakePop3Server server(kGreeting, script);
+        settings.pop3Port = server.port();
+        checktest::runCheck(worker);
+        EXPECT_EQ(host.callsWithoutPolls(), failedWith(c.errorCode));
+    }
+}
+
 }  // namespace

@@ -114,7 +114,7 @@ void Application::onListClosed(Record* record) {
         for (auto& entry : mailList) {
             entry.deleteMark = false;
         }
-        MessageBoxA(hwnd, kDeletionCancelled, kProgramTitle, MB_ICONERROR);
+        showResultBox(kDeletionCancelled);
     }
 }
 

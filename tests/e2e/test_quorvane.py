@@ -123,8 +123,9 @@ class EndToEnd(unittest.TestCase):
         # The window closes; the deleting check then finds the other two and opens a new one.
         h.wait_for("the list window to close", lambda: listing not in h.windows(LIST))
         # The deleting check reports the count it found before deleting; the server has lost exactly that message.
-        h.wait_for("the deleting check to end", lambda: (lambda st: st and st["checkRunning"] == "0"
-                                                          and st["mailList"] == "2")(h.state()))
+        h.wait_for("the deleting check to end", lambda: h.check_running() is False)
+        self.assertEqual(2, len(h.wait_for("the two rows left", lambda: (lambda r: r if r and len(r) == 2 else None)(
+            h.rows()))))
         h.wait_for("the message gone from the maildir", lambda: len(self.mailbox.message_ids()) == 2)
         self.assertEqual(["<plain-1@example.com>", "<dot-5@example.com>"], self.mailbox.message_ids())
         # The next check shows the rest.
@@ -141,7 +142,7 @@ class EndToEnd(unittest.TestCase):
         h.window(LIST)
         # The mail is fetched elsewhere; the next check finds nothing and closes the list window.
         self.mailbox.reset([])
-        h.wait_for("the check to end", lambda: (h.state() or {}).get("checkRunning") == "0")
+        h.wait_for("the check to end", lambda: h.check_running() is False)
         self.double_click(square)
         self.wait_title(square, "メールなし - Quorvane")
         h.wait_for("the blue idle look", lambda: self.square_colour(square) == BLUE)
@@ -164,7 +165,7 @@ class EndToEnd(unittest.TestCase):
         h.window(PROMPT)
         h.click_control(prompt_title, 2)  # "中止"
         h.wait_for("the prompt to close", lambda: not h.windows(PROMPT))
-        self.assertEqual("0", h.state()["checkRunning"])
+        self.assertFalse(h.check_running())
         self.assertEqual("Quorvane", h.window_name(square))
         # Typed: the password serves this check.
         self.double_click(square)
@@ -174,7 +175,7 @@ class EndToEnd(unittest.TestCase):
         h.click_control(prompt_title, 1)  # "OK"
         self.wait_title(square, "3通のメールが来ました - Quorvane")
         # Forgotten after the check: the next check asks again, and nothing was stored.
-        h.wait_for("the check to end", lambda: h.state()["checkRunning"] == "0")
+        h.wait_for("the check to end", lambda: h.check_running() is False)
         h.command(40003)
         h.window(PROMPT)
         self.assertEqual("", program.ini().get("PASS", ""))
@@ -209,6 +210,39 @@ class EndToEnd(unittest.TestCase):
         square = program.square()
         self.quit_from_menu(program, square)
         self.assertEqual("0", program.ini().get("InTaskTray"))
+
+    # --- what the program shows and offers ----------------------------------------------------------------------
+
+    def test_one_result_box_at_a_time(self):
+        refusing = h.RefusingServer()
+        self.servers.append(refusing)
+        program = self.start(h.peer_ini(POP3_PORT=str(refusing.port)))
+        program.square()
+        h.command(40003)
+        h.wait_for("the error message box", h.message_box)
+        # Ticks while the box is open start nothing (the box's own loop handles them).
+        for _ in range(3):
+            self.assertTrue(h.tick())
+        x, y, w, hgt = h.geometry(self.message_box_window())
+        h.key("Return", x=x + w // 2, y=y + hgt // 2)
+        h.wait_for("the box to close", lambda: h.message_boxes() == 0)
+        # After it has closed the timer goes on as before.
+        self.assertTrue(h.tick())
+        h.wait_for("the next error message box", h.message_box)
+        self.assertEqual(2, refusing.count)
+        self.assertEqual(1, h.message_boxes())
+
+    def test_menu_read_from_outside(self):
+        program = self.start(h.peer_ini())
+        program.square()
+        items = h.menu()
+        self.assertEqual("enabled,default", items[40003])
+        self.assertEqual("grayed", items[40004])
+        self.assertEqual("grayed", items[40007])
+        # The program answers no private requests: WM_COPYDATA gets the default answer.
+        code, out = h.peek("copydata")
+        self.assertEqual((0, "0"), (code, out.strip()))
+
 
 if __name__ == "__main__":
     unittest.main()

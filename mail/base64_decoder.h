@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace mail {
@@ -23,5 +25,13 @@ private:
     std::vector<char> buffer_;
     std::int32_t length_ = 0;
 };
+
+// The decoder's rule over a span: appends the bytes the text stands for to `out`.
+void appendBase64Word(std::string_view text, std::string& out);
+
+// Base64 of a message body, spread over lines: characters outside the alphabet (line ends, blanks) are
+// skipped, and each '=' closes the group it stands in. A run cut off by the end of what arrived yields the
+// bytes its characters fully determine.
+void appendBase64Body(std::string_view text, std::string& out);
 
 }  // namespace mail

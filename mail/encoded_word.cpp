@@ -92,13 +92,18 @@ std::optional<EncodedWord> findEncodedWord(const std::string& text, std::size_t 
 }
 
 std::string decodeEncodedWord(const EncodedWord& word) {
+    std::string bytes;
     if (word.encoding == 'B') {
-        Base64Decoder decoder;
-        return decoder.decode(word.encodedText.c_str());
+        appendBase64Word(word.encodedText, bytes);
+    } else {
+        bytes = decodeQuoted(word.encodedText);
     }
-    // Like Base64 text, the decoded text ends at a zero byte, which no display could show past.
-    const std::string bytes = decodeQuoted(word.encodedText);
-    return bytes.substr(0, bytes.find('\0'));
+    // The decoded text ends at a zero byte, which no display could show past.
+    const std::size_t zero = bytes.find('\0');
+    if (zero != std::string::npos) {
+        bytes.resize(zero);
+    }
+    return bytes;
 }
 
 }  // namespace mail

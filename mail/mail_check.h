@@ -6,6 +6,7 @@
 
 #include "mail/check_host.h"
 #include "mail/mail_entry.h"
+#include "mail/top_reply_reader.h"
 #include "settings/settings.h"
 
 namespace net {
@@ -60,6 +61,8 @@ private:
     void converse(const Plan& plan);
     void logIn(const Plan& plan);
     MailEntry readMessage(int messageNumber, int headCount);
+    // One TOP command for the message and its reply, read to the end.
+    TopReplyReader readTop(int messageNumber, long long lines, int headCount);
     void readSizes(MailEntryList& fresh);
     void deleteMarked(const MailEntryList& previous, MailEntryList& fresh);
     void fail(int errorCode);

@@ -46,8 +46,8 @@ protected:
                   sizeOf(1)),
             entry("山田太郎 <taro@example.jp>", "会議のお知らせ", "皆様 明日の会議は十時からです。 ", sizeOf(2)),
             entry("Bob <bob@example.com>", "Report attached", "Here is the report. See the attachment. ", sizeOf(3)),
-            // Without a preamble the first part's text counts as header; its next paragraph is the body.
-            entry("佐藤花子 <hanako@example.jp>", "写真を送ります", "--b1 Content-Type: image/png ", sizeOf(4)),
+            // Without a preamble: the header still ends at its first empty line, the first part follows.
+            entry("佐藤花子 <hanako@example.jp>", "写真を送ります", "旅行の写真です。 楽しかったね。 ", sizeOf(4)),
             entry("Carol <carol@example.com>", "Dots", ".hidden line starts with a dot ..two dots ", sizeOf(5)),
             entry("鈴木一郎 <ichiro@example.jp>", "来週の打ち合わせの日程と場所についてのご相談",
                   "日程の候補をお送りします。 ", sizeOf(6)),

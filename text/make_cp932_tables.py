@@ -5,6 +5,8 @@ Unicode to CP932: every BMP code point that Python's cp932 codec encodes, in 64-
 equal blocks stored once. Where CP932 holds a character twice, Windows writes the IBM extension (FA40-FC4B) rather
 than its NEC-selected copy (ED40-EEFC); Python picks the NEC copy, so those are moved over. The single bytes that
 are no characters in CP932 text (0x80, 0xA0, 0xFD-0xFF) are left out: as lead bytes they would garble what follows.
+Python also writes the JIS mapping's double vertical line, minus sign and wave dash (U+2016, U+2212, U+301C) as
+their CP932 look-alikes, which Windows does not: they are left out too, so that the table agrees with Windows.
 
 Single-byte charsets: each high half (0x80-0xFF) decoded by Python's codec and looked up in the table above.
 
@@ -24,12 +26,13 @@ SINGLE_BYTE = [  # (C++ name, Python codec)
     ("kKoi8rHigh", "koi8_r"),
 ]
 BLOCK = 64
+NOT_ON_WINDOWS = {0x2016, 0x2212, 0x301C}
 
 
 def unicode_to_cp932():
     table = {}
     for cp in range(0x80, 0x10000):
-        if 0xD800 <= cp < 0xE000:
+        if 0xD800 <= cp < 0xE000 or cp in NOT_ON_WINDOWS:
             continue
         try:
             b = chr(cp).encode("cp932")

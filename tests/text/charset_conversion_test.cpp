@@ -18,10 +18,6 @@ struct ConversionCase {
     std::string expected;
 };
 
-std::string u8(const char* utf8) {
-    return utf8;
-}
-
 #define U8(literal) std::string(reinterpret_cast<const char*>(u8##literal))
 
 TEST(ToShiftJis, ConvertsEachCharset) {

@@ -12,13 +12,12 @@ bool isTrail(unsigned b) {
     return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
-// Mail converted to Unicode by the JIS mapping writes these six where Windows has their full-width or other
-// look-alikes; they share their CP932 codes with those (‖ ∥, − －, 〜 ～, ¢ ￠, £ ￡, ¬ ￢).
+// Windows writes these three as their full-width look-alikes (¢ ￠, £ ￡, ¬ ￢).
 bool sharesItsCode(char32_t cp) {
-    return cp == 0x2016 || cp == 0x2212 || cp == 0x301C || cp == 0x00A2 || cp == 0x00A3 || cp == 0x00AC;
+    return cp == 0x00A2 || cp == 0x00A3 || cp == 0x00AC;
 }
 
-// Every code the generated table holds is one CP932 character, and no two code points share one but the six.
+// Every code the generated table holds is one CP932 character, and no two code points share one but three.
 TEST(Cp932Table, HoldsWellFormedCodesOnceEach) {
     static bool seen[0x10000] = {};
     int held = 0;
@@ -41,6 +40,10 @@ TEST(Cp932Table, HoldsWellFormedCodesOnceEach) {
     // JIS X 0208, NEC row 13, the IBM extensions, half-width katakana and the user-defined area.
     EXPECT_GT(held, 9000);
     EXPECT_EQ(0, text::cp932FromUnicode(0x1F600));
+    // Nor does Windows write the JIS mapping's wave dash, minus sign and double vertical line.
+    EXPECT_EQ(0, text::cp932FromUnicode(0x301C));
+    EXPECT_EQ(0, text::cp932FromUnicode(0x2212));
+    EXPECT_EQ(0, text::cp932FromUnicode(0x2016));
 }
 
 // Where CP932 holds a character twice, Windows writes the JIS X 0208 copy before NEC row 13, NEC row 13 before

@@ -7,7 +7,7 @@
 namespace {
 
 // The generated table against Windows' own conversion to code page 932, for every code point it holds. Windows'
-// default flags: the six code points that share a code with a look-alike are among its best-fit mappings.
+// default flags: the three code points that share a code with a look-alike are among its best-fit mappings.
 TEST(Cp932TableOnWindows, AgreesWithWideCharToMultiByte) {
     int held = 0;
     int differing = 0;

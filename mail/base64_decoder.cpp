@@ -42,7 +42,21 @@ void appendBase64Word(std::string_view text, std::string& out) {
     out.resize(start + 3 * (n / 4) + 3);
     char* begin = &out[0] + start;
     char* pos = begin;
-    for (std::size_t group = 0; group < n; group += 4) {
+    std::size_t group = 0;
+    // Whole groups of alphabet characters, the common case, in one step each.
+    for (; group + 4 <= n; group += 4) {
+        const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + group;
+        const unsigned a = kSymbols.value[p[0]], b = kSymbols.value[p[1]];
+        const unsigned c = kSymbols.value[p[2]], d = kSymbols.value[p[3]];
+        if (((a | b | c | d) & 0x80) != 0) {
+            break;
+        }
+        pos[0] = static_cast<char>((a << 2) | (b >> 4));
+        pos[1] = static_cast<char>(((b & 0x0F) << 4) | (c >> 2));
+        pos[2] = static_cast<char>(((c & 0x03) << 6) | d);
+        pos += 3;
+    }
+    for (; group < n; group += 4) {
         // Slots of '=' and of characters missing at the end stay zero, so every output bit is determined.
         unsigned char slot[4] = {0, 0, 0, 0};
         int count = 3;
@@ -60,33 +74,64 @@ void appendBase64Word(std::string_view text, std::string& out) {
     out.resize(start + static_cast<std::size_t>(pos - begin));
 }
 
-void appendBase64Body(std::string_view text, std::string& out) {
+void Base64BodyDecoder::feed(std::string_view text, std::string& out) {
     const std::size_t start = out.size();
     out.resize(start + 3 * (text.size() / 4) + 3);
     char* begin = &out[0] + start;
     char* pos = begin;
-    unsigned char slot[4] = {0, 0, 0, 0};
-    int filled = 0;
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        const unsigned char value = kSymbols.value[c];
-        if (value != kNotInAlphabet) {
-            slot[filled++] = value;
-            if (filled == 4) {
-                pos = putGroup(pos, slot, 3);
-                filled = 0;
-                slot[0] = slot[1] = slot[2] = slot[3] = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        // Whole groups of four alphabet characters, the common case, in one step.
+        if (filled_ == 0) {
+            while (end - p >= 4) {
+                const unsigned a = kSymbols.value[p[0]], b = kSymbols.value[p[1]];
+                const unsigned c = kSymbols.value[p[2]], d = kSymbols.value[p[3]];
+                if ((a | b | c | d) == kNotInAlphabet || ((a | b | c | d) & 0x80) != 0) {
+                    break;
+                }
+                pos[0] = static_cast<char>((a << 2) | (b >> 4));
+                pos[1] = static_cast<char>(((b & 0x0F) << 4) | (c >> 2));
+                pos[2] = static_cast<char>(((c & 0x03) << 6) | d);
+                pos += 3;
+                p += 4;
             }
-        } else if (c == '=' && filled > 0) {
-            pos = putGroup(pos, slot, filled - 1);
-            filled = 0;
-            slot[0] = slot[1] = slot[2] = slot[3] = 0;
+            if (p == end) {
+                break;
+            }
+        }
+        const unsigned char ch = *p++;
+        const unsigned char value = kSymbols.value[ch];
+        if (value != kNotInAlphabet) {
+            slot_[filled_++] = value;
+            if (filled_ == 4) {
+                pos = putGroup(pos, slot_, 3);
+                filled_ = 0;
+                slot_[0] = slot_[1] = slot_[2] = slot_[3] = 0;
+            }
+        } else if (ch == '=' && filled_ > 0) {
+            pos = putGroup(pos, slot_, filled_ - 1);
+            filled_ = 0;
+            slot_[0] = slot_[1] = slot_[2] = slot_[3] = 0;
         }
     }
-    if (filled > 1) {
-        pos = putGroup(pos, slot, filled - 1);  // cut off: only the fully determined bytes
-    }
     out.resize(start + static_cast<std::size_t>(pos - begin));
+}
+
+void Base64BodyDecoder::finish(std::string& out) {
+    if (filled_ > 1) {
+        char bytes[3];
+        const char* end = putGroup(bytes, slot_, filled_ - 1);  // cut off: only the fully determined bytes
+        out.append(bytes, static_cast<std::size_t>(end - bytes));
+    }
+    filled_ = 0;
+    slot_[0] = slot_[1] = slot_[2] = slot_[3] = 0;
+}
+
+void appendBase64Body(std::string_view text, std::string& out) {
+    Base64BodyDecoder decoder;
+    decoder.feed(text, out);
+    decoder.finish(out);
 }
 
 const char* Base64Decoder::decode(const char* text) {

@@ -13,12 +13,23 @@ bool isPrintable(char c) {
 }
 
 // Characters a charset name may hold: printable ASCII other than the MIME specials.
+struct TokenTable {
+    bool token[256] = {};
+    TokenTable() {
+        for (int c = 0x21; c <= 0x7E; ++c) {
+            token[c] = std::strchr("()<>@,;:\"/[]?.=", c) == nullptr;
+        }
+    }
+};
+
+const TokenTable kTokens;
+
 bool isTokenChar(char c) {
-    return isPrintable(c) && std::strchr("()<>@,;:\"/[]?.=", c) == nullptr;
+    return kTokens.token[static_cast<unsigned char>(c)];
 }
 
 // Parses the word whose "=?" is at `begin`.
-std::optional<EncodedWord> parseAt(const std::string& text, std::size_t begin) {
+std::optional<EncodedWord> parseAt(std::string_view text, std::size_t begin) {
     const std::size_t n = text.size();
     std::size_t i = begin + 2;
     const std::size_t charsetStart = i;
@@ -64,8 +75,7 @@ int hexValue(char c) {
 }
 
 // '_' is a blank and =XX a byte; an '=' without two hex digits after it stays as it is.
-std::string decodeQuoted(const std::string& text) {
-    std::string out;
+void appendQuoted(std::string_view text, std::string& out) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '_') {
@@ -77,13 +87,12 @@ std::string decodeQuoted(const std::string& text) {
             out += c;
         }
     }
-    return out;
 }
 
 }  // namespace
 
-std::optional<EncodedWord> findEncodedWord(const std::string& text, std::size_t from) {
-    for (std::size_t at = text.find("=?", from); at != std::string::npos; at = text.find("=?", at + 1)) {
+std::optional<EncodedWord> findEncodedWord(std::string_view text, std::size_t from) {
+    for (std::size_t at = text.find("=?", from); at != std::string_view::npos; at = text.find("=?", at + 1)) {
         if (auto word = parseAt(text, at)) {
             return word;
         }
@@ -91,19 +100,18 @@ std::optional<EncodedWord> findEncodedWord(const std::string& text, std::size_t 
     return std::nullopt;
 }
 
-std::string decodeEncodedWord(const EncodedWord& word) {
-    std::string bytes;
+void appendEncodedWord(const EncodedWord& word, std::string& out) {
+    const std::size_t start = out.size();
     if (word.encoding == 'B') {
-        appendBase64Word(word.encodedText, bytes);
+        appendBase64Word(word.encodedText, out);
     } else {
-        bytes = decodeQuoted(word.encodedText);
+        appendQuoted(word.encodedText, out);
     }
     // The decoded text ends at a zero byte, which no display could show past.
-    const std::size_t zero = bytes.find('\0');
+    const std::size_t zero = out.find('\0', start);
     if (zero != std::string::npos) {
-        bytes.resize(zero);
+        out.resize(zero);
     }
-    return bytes;
 }
 
 }  // namespace mail

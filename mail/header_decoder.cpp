@@ -17,7 +17,7 @@ bool isBlankOrLineEnd(std::string_view gap) {
     return gap.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-bool sameCharsetName(const std::string& a, const std::string& b) {
+bool sameCharsetName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -31,7 +31,7 @@ bool sameCharsetName(const std::string& a, const std::string& b) {
 }
 
 // Words join when they name one charset; unknown names join only when spelled alike.
-bool sameCharset(text::Charset a, const std::string& nameA, text::Charset b, const std::string& nameB) {
+bool sameCharset(text::Charset a, std::string_view nameA, text::Charset b, std::string_view nameB) {
     return a == b && (a != text::Charset::Unknown || sameCharsetName(nameA, nameB));
 }
 
@@ -45,9 +45,8 @@ std::string decodeHeaderText(std::string input) {
     const std::string_view text = input;
     const std::size_t firstOpen = text.find("=?");
     if (firstOpen == std::string_view::npos) {
-        std::string out;
-        appendUndeclared(text, out);
-        return out;
+        const text::Charset charset = text::guessCharset(text);
+        return charset == text::Charset::ShiftJis ? std::move(input) : text::toShiftJis(charset, text);
     }
     const std::size_t lastClose = text.rfind("?=");
     if (lastClose == std::string_view::npos || lastClose < firstOpen + 2) {
@@ -55,12 +54,15 @@ std::string decodeHeaderText(std::string input) {
     }
 
     std::string result;
-    std::string run;  // decoded bytes of the current run of adjacent words
-    std::string runName;
+    result.reserve(text.size());
+    // Decoded bytes of the current run of adjacent words; its room is kept from call to call.
+    thread_local std::string run;
+    run.clear();
+    std::string_view runName;
     text::Charset runCharset = text::Charset::Unknown;
     bool inRun = false;
     std::size_t pos = 0;
-    while (auto word = findEncodedWord(input, pos)) {
+    while (auto word = findEncodedWord(text, pos)) {
         const std::string_view gap = text.substr(pos, word->begin - pos);
         const bool adjacent = inRun && isBlankOrLineEnd(gap);
         const text::Charset charset = text::charsetByName(word->charset);
@@ -71,7 +73,7 @@ std::string decodeHeaderText(std::string input) {
         if (!adjacent) {
             appendUndeclared(gap, result);
         }
-        run += decodeEncodedWord(*word);
+        appendEncodedWord(*word, run);
         runCharset = charset;
         runName = word->charset;
         inRun = true;

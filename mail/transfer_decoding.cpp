@@ -7,18 +7,22 @@ namespace mail {
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
+struct HexTable {
+    signed char value[256];
+    HexTable() {
+        for (int i = 0; i < 256; ++i) {
+            value[i] = -1;
+        }
+        for (int i = 0; i < 10; ++i) {
+            value['0' + i] = static_cast<signed char>(i);
+        }
+        for (int i = 0; i < 6; ++i) {
+            value['A' + i] = value['a' + i] = static_cast<signed char>(10 + i);
+        }
     }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
+};
+
+const HexTable kHex;
 
 // One quoted-printable line: =XX is a byte, a final '=' a soft line break (no line end), and blanks at the
 // end of a line were added on the way. An '=' without two hex digits after it stays as it is.
@@ -26,26 +30,38 @@ void appendQuotedPrintableLine(std::string_view line, std::string& out) {
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) {
         line.remove_suffix(1);
     }
-    const std::size_t n = line.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char c = line[i];
+    const std::size_t start = out.size();
+    out.resize(start + line.size() + 1);
+    char* begin = &out[0] + start;
+    char* pos = begin;
+    const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+    const auto* end = p + line.size();
+    bool soft = false;
+    while (p < end) {
+        const unsigned char c = *p;
         if (c != '=') {
-            out += c;
+            *pos++ = static_cast<char>(c);
+            ++p;
             continue;
         }
-        if (i + 1 == n) {
-            return;  // soft line break
+        if (p + 1 == end) {
+            soft = true;
+            break;
         }
-        const int high = i + 2 < n ? hexValue(line[i + 1]) : -1;
-        const int low = i + 2 < n ? hexValue(line[i + 2]) : -1;
-        if (high >= 0 && low >= 0) {
-            out += static_cast<char>(high * 16 + low);
-            i += 2;
+        const int high = p + 2 < end ? kHex.value[p[1]] : -1;
+        const int low = p + 2 < end ? kHex.value[p[2]] : -1;
+        if ((high | low) >= 0) {
+            *pos++ = static_cast<char>(high * 16 + low);
+            p += 3;
         } else {
-            out += c;
+            *pos++ = '=';
+            ++p;
         }
     }
-    out += '\n';
+    if (!soft) {
+        *pos++ = '\n';
+    }
+    out.resize(start + static_cast<std::size_t>(pos - begin));
 }
 
 }  // namespace
@@ -64,12 +80,11 @@ std::string decodeTransfer(std::string_view encoding,
                                                       ? encoding.size()
                                                       : encoding.find_first_not_of(" \t"));
     if (startsWithNoCase(kind, "base64")) {
-        std::string joined;
-        joined.reserve(total);
+        Base64BodyDecoder decoder;
         for (std::size_t i = begin; i < end; ++i) {
-            joined += lines[i];
+            decoder.feed(lines[i], out);
         }
-        appendBase64Body(joined, out);
+        decoder.finish(out);
     } else if (startsWithNoCase(kind, "quoted-printable")) {
         for (std::size_t i = begin; i < end; ++i) {
             appendQuotedPrintableLine(lines[i], out);

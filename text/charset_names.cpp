@@ -7,7 +7,7 @@ namespace text {
 namespace {
 
 struct CharsetName {
-    const char* name;  // lower case
+    std::string_view name;  // lower case
     Charset charset;
 };
 
@@ -83,27 +83,25 @@ const CharsetName kNames[] = {
     {"cskoi8r", Charset::Koi8R},
 };
 
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsLower(std::string_view name, const char* known) {
-    std::size_t i = 0;
-    for (; i < name.size(); ++i) {
-        if (known[i] == '\0' || lower(name[i]) != known[i]) {
-            return false;
-        }
-    }
-    return known[i] == '\0';
-}
+// Longer than every name we know.
+constexpr std::size_t kLongestName = 24;
 
 }  // namespace
 
 Charset charsetByName(std::string_view name) {
     // RFC 2231 lets a language follow the charset of an encoded word: "utf-8*ja".
     name = name.substr(0, name.find('*'));
+    if (name.size() > kLongestName) {
+        return Charset::Unknown;
+    }
+    char lower[kLongestName];
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    const std::string_view wanted(lower, name.size());
     for (const CharsetName& entry : kNames) {
-        if (equalsLower(name, entry.name)) {
+        if (entry.name == wanted) {
             return entry.charset;
         }
     }

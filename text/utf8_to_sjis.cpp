@@ -69,6 +69,16 @@ char* utf8ToSjis(std::string_view in, char* out) {
             ++p;
             continue;
         }
+        // The common case first: a three-byte character (kana, kanji, punctuation) with a lead other than the
+        // two that restrict their second byte.
+        if (b >= 0xE1 && b != 0xED && b <= 0xEF && end - p >= 3 && isContinuation(p[1]) && isContinuation(p[2])) {
+            const char32_t codePoint = ((b & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
+            p += 3;
+            if (codePoint != 0xFEFF) {
+                out = putCp932(out, cp932FromUnicode(codePoint));
+            }
+            continue;
+        }
         const Lead lead = leadOf(b);
         const std::size_t n = lead.length == 0 ? 1 : wellFormedPrefix(p, end, lead);
         if (n < lead.length || lead.length == 0) {

@@ -26,14 +26,11 @@ const HexTable kHex;
 
 // One quoted-printable line: =XX is a byte, a final '=' a soft line break (no line end), and blanks at the
 // end of a line were added on the way. An '=' without two hex digits after it stays as it is.
-void appendQuotedPrintableLine(std::string_view line, std::string& out) {
+// Writes at most the line's length plus one byte at `pos`; returns the end.
+char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) {
         line.remove_suffix(1);
     }
-    const std::size_t start = out.size();
-    out.resize(start + line.size() + 1);
-    char* begin = &out[0] + start;
-    char* pos = begin;
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     const auto* end = p + line.size();
     bool soft = false;
@@ -61,7 +58,7 @@ void appendQuotedPrintableLine(std::string_view line, std::string& out) {
     if (!soft) {
         *pos++ = '\n';
     }
-    out.resize(start + static_cast<std::size_t>(pos - begin));
+    return pos;
 }
 
 }  // namespace
@@ -86,13 +83,16 @@ std::string decodeTransfer(std::string_view encoding,
         }
         decoder.finish(out);
     } else if (startsWithNoCase(kind, "quoted-printable")) {
+        // Decoding never lengthens a line: one buffer, written straight through.
+        out.resize(total);
+        char* pos = &out[0];
         for (std::size_t i = begin; i < end; ++i) {
-            appendQuotedPrintableLine(lines[i], out);
+            pos = decodeQuotedPrintableLine(lines[i], pos);
         }
+        out.resize(static_cast<std::size_t>(pos - out.data()));
     } else {
         for (std::size_t i = begin; i < end; ++i) {
-            out += lines[i];
-            out += '\n';
+            out.append(lines[i]).push_back('\n');
         }
     }
     return out;

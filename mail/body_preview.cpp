@@ -141,12 +141,19 @@ void choose(const std::vector<std::string>& lines,
     }
 }
 
-std::string readableText(const std::vector<std::string>& lines, const Part& part, bool html) {
-    const std::string bytes = decodeTransfer(part.transferEncoding, lines, part.begin, part.end);
+// The part's text in Shift_JIS, HTML reduced; in a buffer whose room is kept from call to call.
+const std::string& readableText(const std::vector<std::string>& lines, const Part& part, bool html) {
+    thread_local std::string bytes;
+    thread_local std::string converted;
+    decodeTransfer(part.transferEncoding, lines, part.begin, part.end, bytes);
     const std::string charsetName = parameterOf(part.contentType, "charset");
     const text::Charset charset = charsetName.empty() ? text::Charset::Ascii : text::charsetByName(charsetName);
-    std::string converted = text::toShiftJis(charset, bytes);
-    return html ? htmlToText(converted) : converted;
+    converted.clear();
+    text::appendShiftJis(charset, bytes, converted);
+    if (html) {
+        converted = htmlToText(converted);
+    }
+    return converted;
 }
 
 std::string firstLinesOf(std::string_view text, int headCount) {

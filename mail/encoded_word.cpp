@@ -76,23 +76,50 @@ int hexValue(char c) {
 
 // '_' is a blank and =XX a byte; an '=' without two hex digits after it stays as it is.
 void appendQuoted(std::string_view text, std::string& out) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t start = out.size();
+    out.resize(start + text.size());
+    char* pos = &out[0] + start;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
         const char c = text[i];
         if (c == '_') {
-            out += ' ';
-        } else if (c == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += c;
+            *pos++ = ' ';
+            continue;
         }
+        if (c == '=' && i + 2 < n) {
+            const int high = hexValue(text[i + 1]);
+            const int low = hexValue(text[i + 2]);
+            if ((high | low) >= 0) {
+                *pos++ = static_cast<char>(high * 16 + low);
+                i += 2;
+                continue;
+            }
+        }
+        *pos++ = c;
     }
+    out.resize(static_cast<std::size_t>(pos - out.data()));
+}
+
+// The position of the next "=?" at or after `from`, or npos.
+std::size_t findOpenMark(std::string_view text, std::size_t from) {
+    while (from + 1 < text.size()) {
+        const void* equals = std::memchr(text.data() + from, '=', text.size() - 1 - from);
+        if (equals == nullptr) {
+            break;
+        }
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(equals) - text.data());
+        if (text[at + 1] == '?') {
+            return at;
+        }
+        from = at + 1;
+    }
+    return std::string_view::npos;
 }
 
 }  // namespace
 
 std::optional<EncodedWord> findEncodedWord(std::string_view text, std::size_t from) {
-    for (std::size_t at = text.find("=?", from); at != std::string_view::npos; at = text.find("=?", at + 1)) {
+    for (std::size_t at = findOpenMark(text, from); at != std::string_view::npos; at = findOpenMark(text, at + 1)) {
         if (auto word = parseAt(text, at)) {
             return word;
         }

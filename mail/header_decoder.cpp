@@ -46,17 +46,25 @@ std::string decodeHeaderText(std::string input) {
     const std::size_t firstOpen = text.find("=?");
     if (firstOpen == std::string_view::npos) {
         const text::Charset charset = text::guessCharset(text);
-        return charset == text::Charset::ShiftJis ? std::move(input) : text::toShiftJis(charset, text);
+        if (charset == text::Charset::ShiftJis) {
+            return input;
+        }
+        thread_local std::string converted;
+        converted.clear();
+        text::appendShiftJis(charset, text, converted);
+        input.assign(converted);
+        return input;
     }
     const std::size_t lastClose = text.rfind("?=");
     if (lastClose == std::string_view::npos || lastClose < firstOpen + 2) {
         return input;
     }
 
-    std::string result;
-    result.reserve(text.size());
-    // Decoded bytes of the current run of adjacent words; its room is kept from call to call.
+    // The result and the decoded bytes of the current run of adjacent words, in buffers whose room is kept from
+    // call to call; the result goes back into the input's own buffer at the end.
+    thread_local std::string result;
     thread_local std::string run;
+    result.clear();
     run.clear();
     std::string_view runName;
     text::Charset runCharset = text::Charset::Unknown;
@@ -81,7 +89,8 @@ std::string decodeHeaderText(std::string input) {
     }
     text::appendShiftJis(runCharset, run, result);
     appendUndeclared(text.substr(pos), result);
-    return result;
+    input.assign(result);
+    return input;
 }
 
 }  // namespace mail

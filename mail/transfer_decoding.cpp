@@ -63,11 +63,12 @@ char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
 
 }  // namespace
 
-std::string decodeTransfer(std::string_view encoding,
-                           const std::vector<std::string>& lines,
-                           std::size_t begin,
-                           std::size_t end) {
-    std::string out;
+void decodeTransfer(std::string_view encoding,
+                    const std::vector<std::string>& lines,
+                    std::size_t begin,
+                    std::size_t end,
+                    std::string& out) {
+    out.clear();
     std::size_t total = 0;
     for (std::size_t i = begin; i < end; ++i) {
         total += lines[i].size() + 1;
@@ -95,7 +96,6 @@ std::string decodeTransfer(std::string_view encoding,
             out.append(lines[i]).push_back('\n');
         }
     }
-    return out;
 }
 
 }  // namespace mail

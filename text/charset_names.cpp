@@ -100,8 +100,14 @@ Charset charsetByName(std::string_view name) {
         lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     }
     const std::string_view wanted(lower, name.size());
+    // A mail names the same charset again and again: the last answer first.
+    thread_local const CharsetName* last = &kNames[0];
+    if (last->name == wanted) {
+        return last->charset;
+    }
     for (const CharsetName& entry : kNames) {
         if (entry.name == wanted) {
+            last = &entry;
             return entry.charset;
         }
     }

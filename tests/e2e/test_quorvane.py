@@ -104,6 +104,24 @@ class EndToEnd(unittest.TestCase):
         self.assertIn("山田太郎", listed[1][3])
         h.screenshot("list-window")
 
+    def test_list_shows_mail_of_every_charset_decoded(self):
+        self.mailbox.reset(["07-utf8-base64-emoji", "11-raw-iso-2022-jp", "13-newsletter-alternative",
+                            "14-html-only-base64", "15-nested-attachment-first"])
+        program = self.start(h.peer_ini())
+        square = program.square()
+        self.double_click(square)
+        self.wait_title(square, "5通のメールが来ました - Quorvane")
+        listed = h.wait_for("five rows", lambda: (lambda r: r if r and len(r) == 5 else None)(h.rows()))
+        self.assertEqual(["ご注文ありがとうございます〓", "ｶﾀｶﾅ混じりの件名です", "【ネコ通信】冬のあったかグッズ特集",
+                          "年末セールのお知らせ", "資料を送ります"], [row[2] for row in listed])
+        self.assertEqual(["株式会社ネコ商店 <shop@example.jp>", "鈴木一郎 <ichiro@example.jp>", "ネコ通信 <news@example.jp>",
+                          "ネコ商店 <sale@example.jp>", "高橋健太 <kenta@example.jp>"], [row[3] for row in listed])
+        self.assertEqual(["山田様 この度はご注文いただき誠にありがとうございます。 ", "㈱ネコ商事より①番目のご案内です。 ",
+                          "ネコ通信 2026年12月号 今月の特集：冬のあったかグッズです。 ",
+                          "年末セール 開催中！ 全品%オフ&送料無料 <12月31日まで> ", "会議の資料を添付します。 ご確認ください。 "],
+                         [row[5] for row in listed])
+        h.screenshot("list-window-charsets")
+
     def test_delete_ticked_mail(self):
         program = self.start(h.peer_ini())
         square = program.square()

@@ -28,6 +28,9 @@ struct CheckFailure {
     throw CheckFailure{code};
 }
 
+// Body lines asked for again when a multipart mail's text has not begun within the usual count.
+constexpr long long kMorePreviewLines = 500;
+
 bool refused(const char* reply) {
     return reply[0] == '-';
 }
@@ -37,9 +40,12 @@ std::string mailboxKey(const std::string& server, const std::string& user, int h
     return server + '\n' + user + '\n' + std::to_string(headCount);
 }
 
-std::string topCommand(int messageNumber, int headCount) {
-    // Asks for a few lines more than wanted, for the empty lines that do not count.
-    const long long lines = static_cast<long long>(headCount) + 7;
+// Asks for a few lines more than wanted, for the empty lines that do not count.
+long long previewLines(int headCount) {
+    return static_cast<long long>(headCount) + 7;
+}
+
+std::string topCommand(int messageNumber, long long lines) {
     return "TOP " + std::to_string(messageNumber) + " " + std::to_string(lines);
 }
 
@@ -214,8 +220,12 @@ MailEntryList MailCheck::readMessages(int count, int headCount, const UniqueIds&
             for (long long k = first; k <= count && k < first + kSlice; ++k) {
                 slice.push_back(static_cast<int>(k));
             }
+            std::vector<MailEntry> got(slice.size());
             fetchMessages(slice, headCount, pipelining,
-                          [&fresh](std::size_t, MailEntry&& entry) { fresh.push_back(std::move(entry)); });
+                          [&got](std::size_t index, MailEntry&& entry) { got[index] = std::move(entry); });
+            for (MailEntry& entry : got) {
+                fresh.push_back(std::move(entry));
+            }
         }
         return fresh;
     }
@@ -253,19 +263,30 @@ void MailCheck::fetchMessages(const std::vector<int>& numbers,
         }
         return;
     }
+    const long long lines = previewLines(headCount);
     std::vector<std::string> commands;
     commands.reserve(numbers.size());
     for (int k : numbers) {
-        commands.push_back(topCommand(k, headCount));
+        commands.push_back(topCommand(k, lines));
     }
+    std::vector<std::size_t> more;  // multipart mails whose text has not begun within the lines
     const std::size_t read = runPipelined(
         commands, limits, [this](const std::string& text) { return session.sendCommands(text); },
         [&](std::size_t index) {
-            store(index, readTopReply(session.readReply(), headCount));
+            TopReplyReader reader = readTopReply(session.readReply(), headCount);
+            if (reader.wantsMoreLines(lines)) {
+                more.push_back(index);
+            } else {
+                store(index, reader.entry());
+            }
             return AfterReply::Next;
         });
     if (read < numbers.size()) {
         raiseStep(kErrTop);  // the commands could not be sent
+    }
+    // Once the window is through, each of those is asked for once more, as a plain check would.
+    for (std::size_t index : more) {
+        store(index, readTop(numbers[index], lines + kMorePreviewLines, headCount).entry());
     }
 }
 
@@ -287,11 +308,22 @@ void MailCheck::logIn(const Plan& plan) {
 }
 
 MailEntry MailCheck::readMessage(int messageNumber, int headCount) {
-    const std::string top = topCommand(messageNumber, headCount);
+    const long long lines = previewLines(headCount);
+    TopReplyReader reader = readTop(messageNumber, lines, headCount);
+    // A multipart mail whose first text part lies beyond those lines (an attachment first, a long preamble)
+    // is asked for once more, with a bounded count.
+    if (reader.wantsMoreLines(lines)) {
+        reader = readTop(messageNumber, lines + kMorePreviewLines, headCount);
+    }
+    return reader.entry();
+}
+
+TopReplyReader MailCheck::readTop(int messageNumber, long long lines, int headCount) {
+    const std::string top = topCommand(messageNumber, lines);
     return readTopReply(session.command(top.c_str()), headCount);
 }
 
-MailEntry MailCheck::readTopReply(const char* reply, int headCount) {
+TopReplyReader MailCheck::readTopReply(const char* reply, int headCount) {
     if (refused(reply)) {
         raiseStep(kErrTop);
     }
@@ -304,7 +336,7 @@ MailEntry MailCheck::readTopReply(const char* reply, int headCount) {
         }
         stopPoll();
     } while (reader.feed(line));
-    return reader.entry();
+    return reader;
 }
 
 void MailCheck::readSizes(MailEntryList& fresh) {

@@ -11,6 +11,7 @@
 #include "mail/mail_entry.h"
 #include "mail/pipeline_window.h"
 #include "mail/server_extensions.h"
+#include "mail/top_reply_reader.h"
 #include "settings/settings.h"
 
 namespace net {
@@ -82,7 +83,9 @@ private:
                        bool pipelining,
                        const std::function<void(std::size_t, MailEntry&&)>& store);
     MailEntry readMessage(int messageNumber, int headCount);
-    MailEntry readTopReply(const char* reply, int headCount);
+    // One TOP command for the message and its reply, read to the end; or the reply to a TOP already sent.
+    TopReplyReader readTop(int messageNumber, long long lines, int headCount);
+    TopReplyReader readTopReply(const char* reply, int headCount);
     void readSizes(MailEntryList& fresh);
     // Each false when a marked mail that may still be on the server was not deleted.
     bool deleteMarked(const MailEntryList& previous, MailEntryList& fresh);

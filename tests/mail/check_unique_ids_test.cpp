@@ -435,4 +435,30 @@ TEST_F(CheckUniqueIdsTest, AHugeCountInStatFailsWhereTheServerStopsAnswering) {
     }
 }
 
+TEST_F(CheckUniqueIdsTest, AMultipartMailWithLateTextIsAskedForOnceMoreAfterTheWindow) {
+    // Message 2 is a multipart mail whose text part starts after an attachment: the nine lines of its first TOP
+    // hold none of it, so once the window's replies are read it is asked for again with more lines.
+    std::string late =
+        "+OK\r\nSubject: parts\r\nFrom: f\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n"
+        "--b\r\nContent-Type: application/pdf\r\nContent-Transfer-Encoding: base64\r\n\r\n";
+    for (int i = 0; i < 20; ++i) {
+        late += "QUJD\r\n";
+    }
+    late += "--b\r\nContent-Type: text/plain\r\n\r\nlate text\r\n--b--\r\n.\r\n";
+    std::size_t at = late.find("\r\n\r\n") + 4;
+    for (int i = 0; i < 9; ++i) {
+        at = late.find("\r\n", at) + 2;
+    }
+    const std::string cut = late.substr(0, at) + ".\r\n";
+    Script script = ::session(kUidlAndPipelining, {msg(1), msg(2), msg(3)}, true, {}, true);
+    script[6].reply = cut;  // TOP 2 9
+    script.insert(script.begin() + 8, Exchange{"TOP 2 509", late});
+    checktest::RecordingHost host;
+    checktest::CheckWorker worker(session, settings, host);
+    const mail::MailEntryList list = check(worker, host, script);
+    mail::MailEntry second = checktest::entry("f", "parts", "late text ", 102);
+    second.uniqueId = "id-2";
+    expectSameList(list, {entryOf(msg(1)), second, entryOf(msg(3))});
+}
+
 }  // namespace

@@ -45,6 +45,8 @@ void MailCheck::prepare(const MailEntryList& mailList) {
     next.pass = settings.pass;
     next.apop = settings.apop;
     next.headCount = settings.headCount;
+    next.sslMode = settings.sslMode;
+    next.trustedCert = settings.trustedCert;
     std::lock_guard<std::mutex> lock(planMutex);
     plan = std::move(next);
 }
@@ -75,9 +77,7 @@ void MailCheck::converse(const Plan& plan) {
         raise(kErrSocket);
     }
     stopPoll();
-    if (session.open(plan.server.c_str(), plan.port) == nullptr) {
-        raise(kErrConnect);
-    }
+    openConnection(plan);
     stopPoll();
     logIn(plan);
     stopPoll();
@@ -106,6 +106,40 @@ void MailCheck::converse(const Plan& plan) {
         }
     }
     session.command("QUIT");
+}
+
+void MailCheck::openConnection(const Plan& plan) {
+    if (plan.sslMode == kSslImplicit) {
+        net::TlsResult tls;
+        if (session.openTls(plan.server.c_str(), plan.port, plan.trustedCert, tls) == nullptr) {
+            raise(kErrConnect);
+        }
+        requireTrusted(tls);
+        return;
+    }
+    if (session.open(plan.server.c_str(), plan.port) == nullptr) {
+        raise(kErrConnect);
+    }
+    if (plan.sslMode == kSslStls) {
+        stopPoll();
+        bool offered = false;
+        net::TlsResult tls = session.upgradeWithStls(plan.server.c_str(), plan.trustedCert, offered);
+        if (!offered) {
+            raise(kErrStlsUnavailable);
+        }
+        requireTrusted(tls);
+    }
+}
+
+// Anything but a trusted TLS session ends the check before a login line is sent; the session is closed by then.
+void MailCheck::requireTrusted(const net::TlsResult& tls) {
+    if (tls.status == net::TlsStatus::Untrusted) {
+        host.noteUntrustedCertificate(UntrustedCertificate{tls.problem, tls.fingerprint});
+        raise(kErrCertUntrusted);
+    }
+    if (tls.status != net::TlsStatus::Ok) {
+        raise(kErrTls);
+    }
 }
 
 void MailCheck::logIn(const Plan& plan) {

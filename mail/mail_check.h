@@ -6,6 +6,7 @@
 
 #include "mail/check_host.h"
 #include "mail/mail_entry.h"
+#include "net/tls_channel.h"
 #include "settings/settings.h"
 
 namespace net {
@@ -54,10 +55,14 @@ private:
         std::string pass;
         bool apop = false;
         int headCount = 2;
+        int sslMode = 0;
+        std::string trustedCert;
     };
 
     Plan takePlan();
     void converse(const Plan& plan);
+    void openConnection(const Plan& plan);
+    void requireTrusted(const net::TlsResult& tls);
     void logIn(const Plan& plan);
     MailEntry readMessage(int messageNumber, int headCount);
     void readSizes(MailEntryList& fresh);

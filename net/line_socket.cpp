@@ -49,6 +49,22 @@ private:
     LineSocket& owner;
 };
 
+// The raw socket under a TLS channel.
+class LineSocket::RawTransport : public TlsTransport {
+public:
+    explicit RawTransport(LineSocket& owner) : owner(owner) {
+    }
+    int rawReceive(char* buffer, int size) override {
+        return owner.rawReceive(buffer, size, 0);
+    }
+    int rawSend(const char* data, int length) override {
+        return owner.rawSend(data, length, 0);
+    }
+
+private:
+    LineSocket& owner;
+};
+
 LineSocket::LineSocket(int family, SocketIo& io) : io(io), family(family) {
     peerAddress.family = family;
     io.acquire();
@@ -85,8 +101,35 @@ bool LineSocket::connect(std::uint32_t address, int port) {
     receiveBuffer[0] = '\0';
     cursor = 0;
     pendingCR = false;
+    tls.reset();
+    encrypted = false;
     connected.store(true);
     return true;
+}
+
+TlsResult LineSocket::startTls(const std::string& serverName, const std::string& trustedFingerprint) {
+    TlsResult result;
+    if (!connected.load() || encrypted) {
+        return result;
+    }
+    receiveBuffer[0] = '\0';
+    cursor = 0;
+    pendingCR = false;
+    if (!transport) {
+        transport = std::make_unique<RawTransport>(*this);
+    }
+    tls = makeTlsChannel(*transport);
+    result = tls->handshake(serverName, trustedFingerprint);
+    if (result.status != TlsStatus::Ok) {
+        close();
+        return result;
+    }
+    encrypted = true;
+    return result;
+}
+
+bool LineSocket::isEncrypted() const {
+    return encrypted;
 }
 
 int LineSocket::close() {
@@ -106,6 +149,21 @@ int LineSocket::close() {
 }
 
 int LineSocket::receive(char* buffer, int size, int flags) {
+    if (!encrypted) {
+        return rawReceive(buffer, size, flags);
+    }
+    int count = tls->receive(buffer, size);
+    if (count == 0) {
+        connected.store(false);
+    }
+    return count;
+}
+
+int LineSocket::sendBytes(const char* data, int length, int flags) {
+    return encrypted ? tls->send(data, length) : rawSend(data, length, flags);
+}
+
+int LineSocket::rawReceive(char* buffer, int size, int flags) {
     SocketHold hold(*this);
     if (hold.handle == kInvalidSocket) {
         return -1;
@@ -117,7 +175,7 @@ int LineSocket::receive(char* buffer, int size, int flags) {
     return count;
 }
 
-int LineSocket::sendBytes(const char* data, int length, int flags) {
+int LineSocket::rawSend(const char* data, int length, int flags) {
     SocketHold hold(*this);
     if (hold.handle == kInvalidSocket) {
         return -1;

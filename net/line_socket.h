@@ -1,9 +1,11 @@
 #pragma once
 
 #include "net/socket_io.h"
+#include "net/tls_channel.h"
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -44,9 +46,16 @@ public:
     // connect, receive or send blocked there fail.
     int close();
 
+    // Once TLS runs, these carry decrypted bytes; the socket's own bytes pass through the channel.
     int receive(char* buffer, int size, int flags);
     int sendBytes(const char* data, int length, int flags);
     bool isConnected() const;
+
+    // Starts TLS on the connected socket (worker thread). Bytes received in clear and not yet read are
+    // dropped first: nothing sent before the handshake may pass for the server's protected replies. Unless
+    // the result is Ok the connection is closed, so nothing more can be sent on it.
+    TlsResult startTls(const std::string& serverName, const std::string& trustedFingerprint);
+    bool isEncrypted() const;
 
 protected:
     SocketIo& socketIo() const {
@@ -56,6 +65,10 @@ protected:
 private:
     enum class LineEnd { Terminated, Full, ConnectionEnded };
     class SocketHold;
+    class RawTransport;
+
+    int rawReceive(char* buffer, int size, int flags);
+    int rawSend(const char* data, int length, int flags);
 
     template <typename Store>
     LineEnd readInto(Store store);
@@ -78,6 +91,11 @@ private:
     std::atomic<bool> connected{false};
     PeerAddress peerAddress;
     int family;
+    // The TLS channel of the current connection, used and replaced on the worker thread only; a close from
+    // another thread reaches it through the socket under it.
+    std::unique_ptr<TlsTransport> transport;
+    std::unique_ptr<TlsChannel> tls;
+    bool encrypted = false;
 };
 
 }  // namespace net

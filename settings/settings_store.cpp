@@ -8,6 +8,12 @@ bool readFlag(ProfileValue& profile, const char* key) {
     return profile.setKey(key).readInt(0) == 1;
 }
 
+// 0, 1 or 2; anything else is read as the plain text of a file without the key.
+int readSslMode(ProfileValue& profile) {
+    int mode = profile.setKey("SSL").readInt(0);
+    return mode == 1 || mode == 2 ? mode : 0;
+}
+
 }  // namespace
 
 void loadSettings(ProfileValue& profile, Settings& settings) {
@@ -23,10 +29,19 @@ void loadSettings(ProfileValue& profile, Settings& settings) {
     settings.inTaskTray = readFlag(profile, "InTaskTray");
     settings.exeMail = profile.setKey("ExeMail").readString();
     settings.apop = readFlag(profile, "APOP");
+    settings.sslMode = readSslMode(profile);
+    settings.trustedCert = profile.setKey("TrustedCert").readString();
+}
+
+void saveTrustedCert(ProfileValue& profile, Settings& settings, const std::string& fingerprint) {
+    profile.section = kSettingsSection;
+    settings.trustedCert = fingerprint;
+    profile.setKey("TrustedCert").writeString(settings.trustedCert);
 }
 
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited) {
     profile.section = kSettingsSection;
+    const bool serverChanged = record.server != edited.server || record.pop3Port != edited.pop3Port;
     record.server = edited.server;
     profile.setKey("SERVER").writeString(record.server);
     record.user = edited.user;
@@ -45,6 +60,13 @@ void saveSettings(ProfileValue& profile, Settings& record, const Settings& edite
     profile.setKey("ExeMail").writeString(record.exeMail);
     record.apop = edited.apop;
     profile.setKey("APOP").writeInt(record.apop ? 1 : 0);
+    record.sslMode = edited.sslMode;
+    profile.setKey("SSL").writeInt(record.sslMode);
+    // A certificate trusted for one server and port says nothing about another.
+    if (serverChanged) {
+        record.trustedCert.clear();
+        profile.setKey("TrustedCert").writeString(record.trustedCert);
+    }
 }
 
 void saveWindowState(ProfileValue& profile, int x, int y, bool inTaskTray) {

@@ -11,10 +11,15 @@ inline constexpr char kSettingsSection[] = "SETTING";
 // InTaskTray and APOP count as true only when they are exactly 1. The password is descrambled.
 void loadSettings(ProfileValue& profile, Settings& settings);
 
-// Takes the nine values the settings dialog edits (server, user, pass, pop3Port, timerMin, headCount, playSound,
-// exeMail, apop) from `edited` into `record`, writing each key as it goes (the password scrambled, APOP as 1 or 0).
+// Takes the values the settings dialog edits (server, user, pass, pop3Port, timerMin, headCount, playSound,
+// exeMail, apop, sslMode) from `edited` into `record`, writing each key as it goes (the password scrambled, APOP
+// as 1 or 0). When the server or the port changed, the trusted certificate is forgotten (TrustedCert emptied);
+// otherwise the record's trusted certificate stays and TrustedCert is not written.
 // inTaskTray and passFromPrompt stay as they are; InTaskTray, X and Y are not written.
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited);
+
+// The fingerprint of the certificate the user chose to trust for the current server, into the record and the file.
+void saveTrustedCert(ProfileValue& profile, Settings& settings, const std::string& fingerprint);
 
 // Writes the main window's position and the tray switch, at shutdown.
 void saveWindowState(ProfileValue& profile, int x, int y, bool inTaskTray);

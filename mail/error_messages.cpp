@@ -46,8 +46,9 @@ std::string untrustedCertificateQuestion(net::CertProblem problem, const std::st
     text += reasonText(problem);
     text += "\nSHA-256 指紋：\n";
     text += fingerprint;
-    text += "\n\nこのサーバでは、この証明書を信用するかにゃ？\n"
-            "（「はい」で指紋を覚えて、もう一度チェックするにゃ）";
+    text +=
+        "\n\nこのサーバでは、この証明書を信用するかにゃ？\n"
+        "（「はい」で指紋を覚えて、もう一度チェックするにゃ）";
     return text;
 }
 

@@ -53,8 +53,7 @@ const char* Pop3Session::open(const char* server, int port) {
     return reply;
 }
 
-const char* Pop3Session::openTls(const char* server, int port, const std::string& trustedFingerprint,
-                                 TlsResult& tls) {
+const char* Pop3Session::openTls(const char* server, int port, const std::string& trustedFingerprint, TlsResult& tls) {
     if (!connect(resolveHost(server, socketIo()), port)) {
         return nullptr;
     }

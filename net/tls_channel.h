@@ -13,8 +13,8 @@ namespace net {
 class TlsTransport {
 public:
     virtual ~TlsTransport() = default;
-    virtual int rawReceive(char* buffer, int size) = 0;       // count, 0 at end of stream, -1 on error
-    virtual int rawSend(const char* data, int length) = 0;    // count or -1
+    virtual int rawReceive(char* buffer, int size) = 0;     // count, 0 at end of stream, -1 on error
+    virtual int rawSend(const char* data, int length) = 0;  // count or -1
 };
 
 // Why a certificate is not trusted, as the user is told.

@@ -17,5 +17,5 @@ struct Settings {
     int timerMin = 60;            // minutes between automatic checks
     int pop3Port = 110;           // TCP port of the POP3 server
     int sslMode = 0;              // 0 plain text, 1 STLS, 2 TLS from the start (implicit TLS)
-    std::string trustedCert;      // SHA-256 (hex) of the one certificate the user trusts for this server despite its faults
+    std::string trustedCert;  // SHA-256 (hex) of the one certificate the user trusts for this server despite its faults
 };

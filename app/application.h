@@ -110,6 +110,7 @@ private:
     void onMailWaiting(Record* record);
     void onListClosed(Record* record);
     void onCheckFailed(Record* record);
+    void askToTrustCertificate();
     void onRaiseList(Record* record);
     void onQuit(Record* record);
     void onSettings(Record* record);
@@ -154,6 +155,7 @@ private:
     void setStatusText(const char* text) override;
     void clearStartedByTimer() override;
     void handOverList(const mail::MailEntryList& list) override;
+    void noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) override;
     void postResult(int commandId, long parameter) override;
     void clearCheckRunning() override;
 
@@ -196,6 +198,8 @@ private:
     mail::ListHandOver handOver;
     std::mutex workerTextMutex;
     std::string workerText;
+    // The certificate behind the latest kErrCertUntrusted, from the worker (under workerTextMutex).
+    mail::UntrustedCertificate untrustedCertificate;
     Look currentLook = Look::Idle;
     bool timerRunning = false;
     unsigned timerPeriodMs = 0;

@@ -95,6 +95,11 @@ void Application::handOverList(const mail::MailEntryList& list) {
     handOver.put(list);
 }
 
+void Application::noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) {
+    std::lock_guard<std::mutex> lock(workerTextMutex);
+    untrustedCertificate = certificate;
+}
+
 void Application::postResult(int commandId, long parameter) {
     PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(commandId), parameter);
 }

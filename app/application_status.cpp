@@ -5,6 +5,7 @@
 
 #include "app/status_texts.h"
 #include "mail/check_result.h"
+#include "settings/settings_store.h"
 #include "res/resource_ids.h"
 
 namespace app {
@@ -126,10 +127,35 @@ void Application::onMailWaiting(Record* record) {
 
 void Application::onCheckFailed(Record* record) {
     applyHandedOverList();
+    if (record->lParam == mail::kErrCertUntrusted) {
+        askToTrustCertificate();
+        return;
+    }
     const char* text = mail::errorMessage(static_cast<int>(record->lParam));
     if (text != nullptr) {
         MessageBoxA(hwnd, text, kProgramTitle, MB_ICONERROR);
     }
+}
+
+// "Yes" trusts exactly this certificate for this server (until the server or port is changed) and checks again;
+// "No" leaves the check ended: nothing was sent to the server past the TLS handshake.
+void Application::askToTrustCertificate() {
+    mail::UntrustedCertificate certificate;
+    {
+        std::lock_guard<std::mutex> lock(workerTextMutex);
+        certificate = untrustedCertificate;
+    }
+    std::string question = mail::untrustedCertificateQuestion(certificate.problem, certificate.fingerprint);
+    if (MessageBoxA(hwnd, question.c_str(), kProgramTitle, MB_YESNO | MB_ICONERROR) != IDYES ||
+        certificate.fingerprint.empty()) {
+        return;
+    }
+    saveTrustedCert(profile, settings, certificate.fingerprint);
+    // The failed check is ending on its own (it no longer waits for anything); the new one starts after it.
+    if (checkRunning.load()) {
+        Wait(framework::kInfinite);
+    }
+    checkNow(false);
 }
 
 void Application::onTrayOrWindow(Record*) {

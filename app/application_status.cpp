@@ -5,8 +5,8 @@
 
 #include "app/status_texts.h"
 #include "mail/check_result.h"
-#include "settings/settings_store.h"
 #include "res/resource_ids.h"
+#include "settings/settings_store.h"
 
 namespace app {
 

@@ -119,8 +119,7 @@ public:
         if (!isAddressLiteral(serverName)) {
             target = serverName;
         }
-        if (!negotiate(false) ||
-            QueryContextAttributesA(&context, SECPKG_ATTR_STREAM_SIZES, &sizes) != SEC_E_OK) {
+        if (!negotiate(false) || QueryContextAttributesA(&context, SECPKG_ATTR_STREAM_SIZES, &sizes) != SEC_E_OK) {
             return result;
         }
         PCCERT_CONTEXT certificate = nullptr;
@@ -209,8 +208,8 @@ private:
             schannel.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
             TimeStamp expiry;
             char package[] = UNISP_NAME_A;
-            if (AcquireCredentialsHandleA(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &schannel, nullptr,
-                                          nullptr, &credentials, &expiry) == SEC_E_OK) {
+            if (AcquireCredentialsHandleA(nullptr, package, SECPKG_CRED_OUTBOUND, nullptr, &schannel, nullptr, nullptr,
+                                          &credentials, &expiry) == SEC_E_OK) {
                 haveCredentials = true;
                 return true;
             }
@@ -259,8 +258,8 @@ private:
         if (!renegotiating) {
             SecBuffer out = {0, SECBUFFER_TOKEN, nullptr};
             SecBufferDesc outDescription = {SECBUFFER_VERSION, 1, &out};
-            status = InitializeSecurityContextA(&credentials, nullptr, name, kContextFlags, 0, 0, nullptr, 0,
-                                                &context, &outDescription, &outFlags, nullptr);
+            status = InitializeSecurityContextA(&credentials, nullptr, name, kContextFlags, 0, 0, nullptr, 0, &context,
+                                                &outDescription, &outFlags, nullptr);
             if (status != SEC_I_CONTINUE_NEEDED) {
                 return false;
             }
@@ -284,8 +283,8 @@ private:
             SecBufferDesc inDescription = {SECBUFFER_VERSION, 2, in};
             SecBuffer out = {0, SECBUFFER_TOKEN, nullptr};
             SecBufferDesc outDescription = {SECBUFFER_VERSION, 1, &out};
-            status = InitializeSecurityContextA(&credentials, &context, name, kContextFlags, 0, 0, &inDescription,
-                                                0, nullptr, &outDescription, &outFlags, nullptr);
+            status = InitializeSecurityContextA(&credentials, &context, name, kContextFlags, 0, 0, &inDescription, 0,
+                                                nullptr, &outDescription, &outFlags, nullptr);
             if (status == SEC_E_INCOMPLETE_MESSAGE) {
                 needMore = true;
                 continue;

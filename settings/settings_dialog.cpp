@@ -22,6 +22,12 @@ const FileChoice kMailerChoice{IDC_MAILER, "登録するメールソフト",
                                "アプリケーション(*.exe;*.com;ショートカット)\0*.exe;*.com;*.lnk\0全てのファイル\0*.*\0",
                                ".exe"};
 
+// The entries of IDC_SSL_MODE, in the order of the SSL key's values.
+const char* const kSslModeNames[] = {"なし", "STLS", "SSL/TLS"};
+constexpr int kPlainPort = 110;
+constexpr int kImplicitTlsPort = 995;
+constexpr int kImplicitTlsMode = 2;
+
 void chooseFile(HWND dialog, const FileChoice& choice) {
     std::string chosen = browseForFile(dialog, choice.title, choice.filter, choice.defaultExtension);
     if (!chosen.empty()) {
@@ -38,6 +44,7 @@ SettingsDialog::SettingsDialog() : messageHandlers(this), commandHandlers(this) 
     commandHandlers.Set(IDCANCEL, &SettingsDialog::onCancel);
     commandHandlers.Set(IDC_BROWSE_SOUND, &SettingsDialog::onBrowseSound);
     commandHandlers.Set(IDC_BROWSE_MAILER, &SettingsDialog::onBrowseMailer);
+    commandHandlers.Set(IDC_SSL_MODE, &SettingsDialog::onSslModeChanged);
 }
 
 void SettingsDialog::fill(const Settings& settings, HICON big, HICON small) {
@@ -50,6 +57,7 @@ void SettingsDialog::fill(const Settings& settings, HICON big, HICON small) {
     playSound = settings.playSound;
     exeMail = settings.exeMail;
     apop = settings.apop;
+    sslMode = settings.sslMode;
     bigIcon = big;
     smallIcon = small;
 }
@@ -65,6 +73,7 @@ Settings SettingsDialog::edited() const {
     values.playSound = playSound;
     values.exeMail = exeMail;
     values.apop = apop;
+    values.sslMode = sslMode;
     return values;
 }
 
@@ -88,6 +97,10 @@ void SettingsDialog::onInitDialog(Record* record) {
     if (apop) {
         SendDlgItemMessageA(hwnd, IDC_APOP, BM_SETCHECK, BST_CHECKED, 0);
     }
+    for (const char* name : kSslModeNames) {
+        SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    }
+    SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_SETCURSEL, static_cast<WPARAM>(sslMode), 0);
     record->result = 1;  // the dialog manager sets the default focus
 }
 
@@ -108,6 +121,8 @@ void SettingsDialog::onOk(Record*) {
     timerMin = itemNumber(IDC_TIMER_MIN, 60);
     pop3Port = itemNumber(IDC_PORT, 110);
     headCount = itemNumber(IDC_HEAD_COUNT, 2);
+    LRESULT mode = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0);
+    sslMode = mode >= 0 && mode <= kImplicitTlsMode ? static_cast<int>(mode) : 0;
     EndDialog(hwnd, 0);
 }
 
@@ -121,6 +136,19 @@ void SettingsDialog::onBrowseSound(Record*) {
 
 void SettingsDialog::onBrowseMailer(Record*) {
     chooseFile(hwnd, kMailerChoice);
+}
+
+void SettingsDialog::onSslModeChanged(Record* record) {
+    if (HIWORD(record->wParam) != CBN_SELCHANGE) {
+        return;
+    }
+    bool implicit = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0) == kImplicitTlsMode;
+    int port = itemNumber(IDC_PORT, -1);
+    if (implicit && port == kPlainPort) {
+        SetDlgItemInt(hwnd, IDC_PORT, kImplicitTlsPort, FALSE);
+    } else if (!implicit && port == kImplicitTlsPort) {
+        SetDlgItemInt(hwnd, IDC_PORT, kPlainPort, FALSE);
+    }
 }
 
 std::string SettingsDialog::itemText(int id) const {

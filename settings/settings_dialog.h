@@ -13,6 +13,8 @@ namespace settings {
 // The modal dialog (template 106) in which the user edits the mail settings. It works on its own copy of
 // the values; the caller copies them back only when `accepted` is true after the dialog has ended:
 //
+// Choosing implicit TLS while the port reads 110 turns it into 995, and leaving it turns 995 back into 110.
+//
 //     SettingsDialog dialog;
 //     dialog.fill(settings, bigIcon, smallIcon);
 //     dialog.Open(true, IDD_SETTINGS, mainWindow, nullptr);
@@ -33,6 +35,7 @@ public:
     std::string playSound;
     int headCount = 2;
     bool apop = false;
+    int sslMode = 0;  // combobox IDC_SSL_MODE: 0 plain text, 1 STLS, 2 SSL/TLS (implicit)
     int pop3Port = 110;
     int timerMin = 60;
     std::string pass;
@@ -51,6 +54,7 @@ private:
     void onCancel(Record* record);
     void onBrowseSound(Record* record);
     void onBrowseMailer(Record* record);
+    void onSslModeChanged(Record* record);
 
     std::string itemText(int id) const;
     int itemNumber(int id, int fallback) const;

@@ -63,7 +63,7 @@ void saveSettings(ProfileValue& profile, Settings& record, const Settings& edite
     record.sslMode = edited.sslMode;
     profile.setKey("SSL").writeInt(record.sslMode);
     // A certificate trusted for one server and port says nothing about another.
-    if (serverChanged) {
+    if (serverChanged && !record.trustedCert.empty()) {
         record.trustedCert.clear();
         profile.setKey("TrustedCert").writeString(record.trustedCert);
     }

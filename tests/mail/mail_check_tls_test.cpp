@@ -45,6 +45,11 @@ protected:
         if (!ok) {
             GTEST_SKIP();
         }
+        std::vector<std::string> samples;
+        for (const auto& sample : mailbox->samples()) {
+            samples.push_back(sample.second);
+        }
+        mailbox->reset(samples);
     }
 
     // Runs one check with the current settings; the host's calls (without the stop polls).

@@ -17,6 +17,7 @@ inline void expectSameDialogFields(const Settings& expected, const Settings& act
     EXPECT_EQ(expected.playSound, actual.playSound);
     EXPECT_EQ(expected.exeMail, actual.exeMail);
     EXPECT_EQ(expected.apop, actual.apop);
+    EXPECT_EQ(expected.sslMode, actual.sslMode);
 }
 
 }  // namespace settings_test

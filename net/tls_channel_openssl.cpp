@@ -39,6 +39,27 @@ CertProblem problemOf(long verifyResult) {
     }
 }
 
+// One client context for the whole run: loading the system's roots is the costly part of setting one up.
+// The verdict on the certificate is read after the handshake, so that a failing certificate can be shown to the
+// user instead of just ending the connection.
+SSL_CTX* clientContext() {
+    static SSL_CTX* const shared = [] {
+        SSL_CTX* context = SSL_CTX_new(TLS_client_method());
+        if (context == nullptr) {
+            return context;
+        }
+        if (SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION) != 1) {
+            SSL_CTX_free(context);
+            return static_cast<SSL_CTX*>(nullptr);
+        }
+        // The system's roots (SSL_CERT_FILE / SSL_CERT_DIR where set).
+        SSL_CTX_set_default_verify_paths(context);
+        SSL_CTX_set_verify(context, SSL_VERIFY_NONE, nullptr);
+        return context;
+    }();
+    return shared;
+}
+
 class OpenSslChannel : public TlsChannel {
 public:
     explicit OpenSslChannel(TlsTransport& transport) : transport(transport), raw(kRawChunk) {
@@ -47,9 +68,6 @@ public:
     ~OpenSslChannel() override {
         if (ssl != nullptr) {
             SSL_free(ssl);  // frees both memory buffers too
-        }
-        if (context != nullptr) {
-            SSL_CTX_free(context);
         }
     }
 
@@ -136,14 +154,10 @@ public:
 
 private:
     bool setUp(const std::string& serverName) {
-        context = SSL_CTX_new(TLS_client_method());
-        if (context == nullptr || SSL_CTX_set_min_proto_version(context, TLS1_2_VERSION) != 1) {
+        SSL_CTX* context = clientContext();
+        if (context == nullptr) {
             return false;
         }
-        // The system's roots (SSL_CERT_FILE / SSL_CERT_DIR where set). The verdict is read after the handshake
-        // so that a failing certificate can be shown to the user instead of just ending the connection.
-        SSL_CTX_set_default_verify_paths(context);
-        SSL_CTX_set_verify(context, SSL_VERIFY_NONE, nullptr);
         ssl = SSL_new(context);
         if (ssl == nullptr) {
             return false;
@@ -195,7 +209,6 @@ private:
 
     TlsTransport& transport;
     std::vector<char> raw;
-    SSL_CTX* context = nullptr;
     SSL* ssl = nullptr;
     BIO* incoming = nullptr;
     BIO* outgoing = nullptr;

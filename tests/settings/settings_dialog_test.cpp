@@ -29,6 +29,7 @@ Settings sampleSettings() {
     s.playSound = "C:\\sounds\\nyan.wav";
     s.exeMail = "C:\\mail\\mailer.exe";
     s.apop = true;
+    s.sslMode = 2;
     return s;
 }
 

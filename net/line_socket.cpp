@@ -87,11 +87,55 @@ bool LineSocket::create(int type, int protocol) {
 }
 
 bool LineSocket::connect(std::uint32_t address, int port) {
+    PeerAddress peer;
+    peer.family = family;
+    peer.address = address;
+    peer.port = port;
+    return connectPeer(peer);
+}
+
+bool LineSocket::connectHost(const char* name, int port) {
     if (connected.load()) {
         return false;
     }
-    peerAddress.address = address;
-    peerAddress.port = port;
+    unsigned closesBefore;
+    {
+        std::lock_guard<std::mutex> lock(handleMutex);
+        if (socketHandle == kInvalidSocket) {
+            return false;
+        }
+        closesBefore = closeCount;
+    }
+    bool first = true;
+    for (PeerAddress peer : io.lookupAddresses(name)) {
+        peer.port = port;
+        if (!first || peer.family != family) {
+            // A socket that failed to connect is not reused; the next address may need another family.
+            std::lock_guard<std::mutex> lock(handleMutex);
+            if (closeCount != closesBefore || holders > 0) {
+                return false;
+            }
+            if (socketHandle != kInvalidSocket) {
+                io.close(socketHandle);
+            }
+            socketHandle = io.openSocket(peer.family, kSockStream, 0);
+            if (socketHandle == kInvalidSocket) {
+                return false;
+            }
+        }
+        first = false;
+        if (connectPeer(peer)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool LineSocket::connectPeer(const PeerAddress& peer) {
+    if (connected.load()) {
+        return false;
+    }
+    peerAddress = peer;
     SocketHold hold(*this);
     if (io.connectTo(hold.handle, peerAddress) != 0) {
         return false;
@@ -135,6 +179,7 @@ bool LineSocket::isEncrypted() const {
 int LineSocket::close() {
     connected.store(false);
     std::lock_guard<std::mutex> lock(handleMutex);
+    ++closeCount;
     SocketHandle handle = socketHandle;
     socketHandle = kInvalidSocket;
     if (handle != kInvalidSocket && holders > 0) {

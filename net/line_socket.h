@@ -32,6 +32,10 @@ public:
 
     bool create(int type, int protocol);
     bool connect(std::uint32_t address, int port);
+    // Connects by host name or literal address (IPv4 or IPv6): to each address of the name in turn until one
+    // accepts, with a new socket (of that address's family) for each further try. The socket must have been
+    // created. False when none accepted or a close from another thread stopped the tries.
+    bool connectHost(const char* name, int port);
 
     // One line without its line end into a buffer of maxChars + 1 bytes. False when the connection
     // ended (the buffer holds what arrived) or the line is longer than maxChars (the buffer holds the
@@ -67,6 +71,7 @@ private:
     class SocketHold;
     class RawTransport;
 
+    bool connectPeer(const PeerAddress& peer);
     int rawReceive(char* buffer, int size, int flags);
     int rawSend(const char* data, int length, int flags);
 
@@ -87,6 +92,7 @@ private:
     std::mutex handleMutex;
     SocketHandle socketHandle = kInvalidSocket;
     int holders = 0;
+    unsigned closeCount = 0;  // closes so far, so that connectHost notices a stop between its tries
     SocketHandle releaseWhenFree = kInvalidSocket;
     std::atomic<bool> connected{false};
     PeerAddress peerAddress;

@@ -45,7 +45,7 @@ Pop3Session::Pop3Session(int family, SocketIo& io) : LineSocket(family, io) {
 Pop3Session::~Pop3Session() = default;
 
 const char* Pop3Session::open(const char* server, int port) {
-    if (!connect(resolveHost(server, socketIo()), port)) {
+    if (!connectHost(server, port)) {
         return nullptr;
     }
     // The greeting is not judged here: even a failed read leaves an open session whose next command fails.
@@ -54,7 +54,7 @@ const char* Pop3Session::open(const char* server, int port) {
 }
 
 const char* Pop3Session::openTls(const char* server, int port, const std::string& trustedFingerprint, TlsResult& tls) {
-    if (!connect(resolveHost(server, socketIo()), port)) {
+    if (!connectHost(server, port)) {
         return nullptr;
     }
     reply[0] = '\0';

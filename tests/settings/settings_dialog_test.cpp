@@ -135,6 +135,7 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
     expected.playSound = "";
     expected.exeMail = "C:\\ソフト\\表.exe";
     expected.apop = false;
+    expected.sslMode = 2;  // as filled: the box was left alone
     settings_test::expectSameDialogFields(expected, dialog.edited());
 }
 

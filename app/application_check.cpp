@@ -100,6 +100,10 @@ void Application::noteUntrustedCertificate(const mail::UntrustedCertificate& cer
     untrustedCertificate = certificate;
 }
 
+void Application::reportDeletionRefused() {
+    deletionRefused.store(true);
+}
+
 void Application::postResult(int commandId, long parameter) {
     PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(commandId), parameter);
 }

@@ -37,8 +37,7 @@ const ServerIdentity& identity() {
         X509_gmtime_adj(X509_getm_notBefore(certificate), -3600);
         X509_gmtime_adj(X509_getm_notAfter(certificate), 3600L * 24 * 365);
         X509_NAME* name = X509_get_subject_name(certificate);
-        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("fuzz"), -1, -1,
-                                   0);
+        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("fuzz"), -1, -1, 0);
         X509_set_issuer_name(certificate, name);
         X509_set_pubkey(certificate, key);
         X509_sign(certificate, key, EVP_sha256());
@@ -83,8 +82,11 @@ public:
     net::SocketHandle openSocket(int, int, int) override {
         return 5;
     }
-    int connectTo(net::SocketHandle, const net::PeerAddress&) override {
+    int connectTo(net::SocketHandle, const net::PeerAddress&, int) override {
         return 0;
+    }
+    net::WaitResult waitReadable(net::SocketHandle, int) override {
+        return net::WaitResult::Ready;
     }
     int receive(net::SocketHandle, char* buffer, int size, int) override {
         while (pending.empty()) {

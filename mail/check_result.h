@@ -32,9 +32,10 @@ enum ErrorCode : int {
     kErrApopNoTimestamp = 8,
     kErrApopRefused = 9,
     kErrOutOfMemory = 10,
-    kErrTls = 11,              // the TLS handshake failed (or the connection broke during it)
-    kErrStlsUnavailable = 12,  // the server does not offer STLS (or refused it): nothing more was sent
-    kErrCertUntrusted = 13,    // the server's certificate failed its checks; the user is asked whether to trust it
+    kErrTimeout = 11,          // the server did not answer a connect or a wait for data within the time-out
+    kErrTls = 12,              // the TLS handshake failed (or the connection broke during it)
+    kErrStlsUnavailable = 13,  // the server does not offer STLS (or refused it): nothing more was sent
+    kErrCertUntrusted = 14,    // the server's certificate failed its checks; the user is asked whether to trust it
 };
 
 // How the connection is protected (the SSL key): plain text, STLS on the plain port, or TLS from the start.
@@ -45,7 +46,7 @@ enum SslMode : int {
 };
 
 // The message box text of an error code (Shift_JIS), or nullptr for a code that has none: a code the
-// error handler ignores, or kErrCertUntrusted, whose question untrustedCertificateQuestion words.
+// error handler ignores (outside 0..14), or kErrCertUntrusted, whose question untrustedCertificateQuestion words.
 const char* errorMessage(int code);
 
 // The question for an untrusted certificate: the reason, the SHA-256 fingerprint and whether to trust this

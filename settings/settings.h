@@ -16,6 +16,7 @@ struct Settings {
     int headCount = 2;            // body lines wanted from each message
     int timerMin = 60;            // minutes between automatic checks
     int pop3Port = 110;           // TCP port of the POP3 server
+    int timeoutSec = 60;          // seconds that connecting or one wait for data may take
     int sslMode = 0;              // 0 plain text, 1 STLS, 2 TLS from the start (implicit TLS)
     std::string trustedCert;  // SHA-256 (hex) of the one certificate the user trusts for this server despite its faults
 };

@@ -189,7 +189,7 @@ TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
     std::string title = uitest::windowText(mainWindow());
 
     uitest::DialogAnswerer answer(IDOK);
-    for (int code = 0; code <= 12; ++code) {
+    for (int code = 0; code <= 13; ++code) {
         command(mail::kCmdCheckFailed, code);
         ASSERT_EQ(static_cast<size_t>(code + 1), answer.seen().size()) << "code " << code;
         EXPECT_EQ("Quorvane", answer.seen().back().caption);
@@ -198,13 +198,13 @@ TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
     // The untrusted certificate asks; "No" stores nothing and starts nothing.
     answer.answerWith(IDNO);
     command(mail::kCmdCheckFailed, mail::kErrCertUntrusted);
-    ASSERT_EQ(14u, answer.seen().size());
+    ASSERT_EQ(15u, answer.seen().size());
     EXPECT_EQ(mail::untrustedCertificateQuestion(net::CertProblem::None, ""), answer.seen().back().text);
     EXPECT_EQ("", application->settingsRecord().trustedCert);
     EXPECT_FALSE(application->isCheckRunning());
-    command(mail::kCmdCheckFailed, 14);
+    command(mail::kCmdCheckFailed, 15);
     command(mail::kCmdCheckFailed, -1);
-    EXPECT_EQ(14u, answer.seen().size()) << "codes outside 0..13 show nothing";
+    EXPECT_EQ(15u, answer.seen().size()) << "codes outside 0..14 show nothing";
     EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
     EXPECT_EQ(title, uitest::windowText(mainWindow()));
 }

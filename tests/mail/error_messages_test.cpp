@@ -21,15 +21,15 @@ TEST(ErrorMessages, TextsAreShiftJisBytes) {
     EXPECT_EQ(2u, static_cast<size_t>(std::count(reminder.begin(), reminder.end(), '\n')) + 1);
 }
 
-TEST(ErrorMessages, EveryCodeFromZeroToTwelveHasTextAndNoOtherDoes) {
-    for (int code = 0; code <= 12; ++code) {
+TEST(ErrorMessages, EveryCodeFromZeroToThirteenHasTextAndNoOtherDoes) {
+    for (int code = 0; code <= 13; ++code) {
         ASSERT_NE(nullptr, mail::errorMessage(code)) << code;
         EXPECT_GT(std::strlen(mail::errorMessage(code)), 0u) << code;
     }
     EXPECT_EQ(nullptr, mail::errorMessage(-1));
     // The untrusted certificate is a question of its own, not a plain error text.
     EXPECT_EQ(nullptr, mail::errorMessage(mail::kErrCertUntrusted));
-    EXPECT_EQ(nullptr, mail::errorMessage(14));
+    EXPECT_EQ(nullptr, mail::errorMessage(15));
 }
 
 TEST(ErrorMessages, TheCertificateQuestionNamesTheReasonAndTheFingerprint) {
@@ -54,6 +54,11 @@ TEST(ErrorMessages, TheCertificateQuestionNamesTheReasonAndTheFingerprint) {
     }
     EXPECT_NE(texts[0], texts[1]);
     EXPECT_NE(texts[1], texts[2]);
+}
+
+TEST(ErrorMessages, TheTimeOutSaysTheServerStoppedAnswering) {
+    // 返事 (an answer), in Shift_JIS.
+    EXPECT_NE(std::string::npos, std::string(mail::errorMessage(mail::kErrTimeout)).find("\x95\xD4\x8E\x96"));
 }
 
 TEST(ErrorMessages, ConnectErrorMentionsTheUsualPort) {

@@ -27,10 +27,13 @@ public:
         }
         return all;
     }
-    int connectTo(net::SocketHandle socket, const net::PeerAddress& peer) override {
-        int result = inner.connectTo(socket, peer);
+    int connectTo(net::SocketHandle socket, const net::PeerAddress& peer, int timeoutMs) override {
+        int result = inner.connectTo(socket, peer, timeoutMs);
         attempts.push_back(result == 0);
         return result;
+    }
+    net::WaitResult waitReadable(net::SocketHandle socket, int timeoutMs) override {
+        return inner.waitReadable(socket, timeoutMs);
     }
 
     bool startup() override {

@@ -20,6 +20,8 @@ public:
     }
     void noteUntrustedCertificate(const mail::UntrustedCertificate&) override {
     }
+    void reportDeletionRefused() override {
+    }
 };
 
 }  // namespace testenv

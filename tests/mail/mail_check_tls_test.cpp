@@ -121,6 +121,15 @@ TEST_F(MailCheckTlsTest, ImplicitTlsAgainstAPlainTextPortFailsTheHandshake) {
     EXPECT_EQ(check(host), startCalls() + failure(mail::kErrTls));
 }
 
+TEST_F(MailCheckTlsTest, AServerSilentAfterTheHandshakeEndsInTheTimeOut) {
+    settings.sslMode = mail::kSslImplicit;
+    settings.server = "127.0.0.1";
+    settings.pop3Port = tls.scriptedPort("hang");
+    settings.timeoutSec = 1;
+    checktest::RecordingHost host;
+    EXPECT_EQ(check(host), startCalls() + failure(mail::kErrTimeout));
+}
+
 TEST_F(MailCheckTlsTest, DovecotWithoutStlsGetsNoLogin) {
     settings.sslMode = mail::kSslStls;  // the plain Dovecot does not offer STLS
     checktest::RecordingHost host;

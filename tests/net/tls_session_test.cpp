@@ -1,5 +1,6 @@
 #include "net/pop3_session.h"
 
+#include "tests/support/fake_pop3_server.h"
 #include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -207,6 +208,46 @@ TEST_F(TlsSessionTest, AStopEndsTheWaitForAServerThatSendsNothingAfterTheHandsha
     EXPECT_FALSE(session.isConnected());
     if (greeting != nullptr && result.status == TlsStatus::Ok) {
         EXPECT_STREQ(greeting, "") << "no greeting can have arrived";
+    }
+}
+
+// The socket layer's time-out holds during the handshake, while waiting for the first record, and inside a record.
+TEST_F(TlsSessionTest, AServerThatStopsAnsweringTimesOutWhereverTheTlsSessionIs) {
+    constexpr int kTimeoutMs = 300;
+    {
+        SCOPED_TRACE("silent during the handshake");
+        testenv::FakePop3Server silent("", {}, testenv::After::Hang);
+        session.setTimeout(kTimeoutMs);
+        net::TlsResult result;
+        ASSERT_NE(session.openTls("127.0.0.1", silent.port(), "", result), nullptr);
+        EXPECT_EQ(result.status, TlsStatus::HandshakeFailed);
+        EXPECT_TRUE(session.timedOut());
+        EXPECT_FALSE(session.isConnected());
+    }
+    {
+        SCOPED_TRACE("silent after the handshake");
+        ASSERT_TRUE(session.create(net::kSockStream, 0));
+        session.setTimeout(kTimeoutMs);
+        net::TlsResult result;
+        const char* greeting = session.openTls("127.0.0.1", tls.scriptedPort("hang"), "", result);
+        ASSERT_NE(greeting, nullptr);
+        EXPECT_EQ(result.status, TlsStatus::Ok);
+        EXPECT_STREQ(greeting, "");
+        EXPECT_TRUE(session.timedOut());
+        EXPECT_FALSE(session.isConnected());
+    }
+    {
+        SCOPED_TRACE("silent inside a record");
+        ASSERT_TRUE(session.create(net::kSockStream, 0));
+        session.setTimeout(kTimeoutMs);
+        net::TlsResult result;
+        ASSERT_NE(session.openTls("127.0.0.1", tls.scriptedPort("hangmid"), "", result), nullptr);
+        ASSERT_EQ(result.status, TlsStatus::Ok);
+        EXPECT_TRUE(session.sendUser("neko"));
+        EXPECT_FALSE(session.timedOut());
+        EXPECT_FALSE(session.sendPass("pass"));
+        EXPECT_TRUE(session.timedOut());
+        EXPECT_FALSE(session.isConnected());
     }
 }
 

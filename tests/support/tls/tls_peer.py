@@ -14,6 +14,7 @@ handshake in the client's receive). The mailbox holds two messages; the scenario
   closemid    the reply to PASS: half a record, then the connection closes
   closenotify the reply to TOP 1: the first lines, then close-notify, then the connection closes
   hang        the handshake completes, then nothing is ever sent
+  hangmid     the reply to PASS: half a record, then nothing more (the connection stays open)
 """
 import os
 import socket
@@ -25,7 +26,7 @@ MESSAGES = [
     b"From: tama@example.jp\r\nSubject: first\r\n\r\nHello over TLS\r\nsecond line\r\n",
     b"From: mike@example.jp\r\nSubject: second\r\n\r\nAnother body\r\n",
 ]
-SCENARIOS = ["plain", "split", "huge", "closemid", "closenotify", "hang"]
+SCENARIOS = ["plain", "split", "huge", "closemid", "closenotify", "hang", "hangmid"]
 RECORD_MAX = 16384
 
 
@@ -113,9 +114,12 @@ def serve(conn_sock, context, scenario):
         if verb in ("USER",):
             send(b"+OK\r\n")
         elif verb == "PASS":
-            if scenario == "closemid":
+            if scenario in ("closemid", "hangmid"):
                 out = conn.records(b"+OK logged in\r\n", size)
                 conn.sock.sendall(out[: len(out) // 2])
+                if scenario == "hangmid":
+                    while conn.sock.recv(65536):
+                        pass
                 return
             send(b"+OK logged in\r\n")
         elif verb == "CAPA":

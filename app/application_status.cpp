@@ -76,7 +76,7 @@ void Application::startTimer() {
     if (closed || paused || settings.server.empty() || settings.user.empty()) {
         return;
     }
-    timerPeriodMs = static_cast<unsigned>(settings.timerMin) * 60000u;
+    timerPeriodMs = settings_limits::timerPeriodMs(settings.timerMin);
     SetTimer(hwnd, kCheckTimerId, timerPeriodMs, nullptr);
     timerRunning = true;
 }
@@ -94,7 +94,8 @@ void Application::onEraseBackground(Record* record) {
 }
 
 void Application::onTimer(Record* record) {
-    if (record->wParam != kCheckTimerId || checkRunning.load()) {
+    // The result box's own loop handles the timer too: a check started there would stack box upon box.
+    if (record->wParam != kCheckTimerId || checkRunning.load() || resultBoxOpen) {
         return;
     }
     startedByTimer.store(true);
@@ -132,7 +133,7 @@ void Application::onMailWaiting(Record* record) {
 // After the list is updated, so that the mails that stay are there to see.
 void Application::tellDeletionRefused() {
     if (deletionRefused.exchange(false)) {
-        MessageBoxA(hwnd, kDeletionRefused, kProgramTitle, MB_ICONERROR);
+        showResultBox(kDeletionRefused);
     }
 }
 
@@ -144,8 +145,17 @@ void Application::onCheckFailed(Record* record) {
     }
     const char* text = mail::errorMessage(static_cast<int>(record->lParam));
     if (text != nullptr) {
-        MessageBoxA(hwnd, text, kProgramTitle, MB_ICONERROR);
+        showResultBox(text);
     }
+}
+
+void Application::showResultBox(const char* text) {
+    if (resultBoxOpen) {
+        return;
+    }
+    resultBoxOpen = true;
+    MessageBoxA(hwnd, text, kProgramTitle, MB_ICONERROR);
+    resultBoxOpen = false;
 }
 
 // "Yes" trusts exactly this certificate for this server (until the server or port is changed) and checks again;
@@ -156,9 +166,15 @@ void Application::askToTrustCertificate() {
         std::lock_guard<std::mutex> lock(workerTextMutex);
         certificate = untrustedCertificate;
     }
+    // Like every result box, one at a time: a question already open answers for this server.
+    if (resultBoxOpen) {
+        return;
+    }
     std::string question = mail::untrustedCertificateQuestion(certificate.problem, certificate.fingerprint);
-    if (MessageBoxA(hwnd, question.c_str(), kProgramTitle, MB_YESNO | MB_ICONERROR) != IDYES ||
-        certificate.fingerprint.empty()) {
+    resultBoxOpen = true;
+    int answer = MessageBoxA(hwnd, question.c_str(), kProgramTitle, MB_YESNO | MB_ICONERROR);
+    resultBoxOpen = false;
+    if (answer != IDYES || certificate.fingerprint.empty()) {
         return;
     }
     saveTrustedCert(profile, settings, certificate.fingerprint);

@@ -48,6 +48,7 @@
 #define IDC_BROWSE_SOUND 1008
 #define IDC_MAILER 1009
 #define IDC_BROWSE_MAILER 1010
+#define IDC_TIMEOUT_SEC 1020
 #define IDC_SSL_MODE 1021
 
 // Controls of the password dialog (dialog 109); OK and cancel are IDOK and IDCANCEL.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "settings/settings_limits.h"
+
 // Everything the program remembers between runs. The user-interface thread owns it; the worker thread reads the
 // mail fields during a check (and may fix up headCount and forget a prompted password), without a lock.
 struct Settings {
@@ -13,10 +15,14 @@ struct Settings {
     bool passFromPrompt = false;  // pass was typed for the current check and is forgotten when it ends
     std::string playSound;        // wave file played when mail is waiting; empty = silent
     std::string exeMail;          // mail program to launch; empty disables that command
-    int headCount = 2;            // body lines wanted from each message
-    int timerMin = 60;            // minutes between automatic checks
-    int pop3Port = 110;           // TCP port of the POP3 server
+    // Numbers: their defaults live with their limits in settings_limits.h.
+    // clang-format off
+    int headCount = settings_limits::kDefaultHeadCount;  // body lines wanted from each message
+    int timerMin = settings_limits::kDefaultTimerMin;    // minutes between automatic checks
+    int pop3Port = settings_limits::kDefaultPop3Port;    // TCP port of the POP3 server
     int timeoutSec = 60;          // seconds that connecting or one wait for data may take
-    int sslMode = 0;              // 0 plain text, 1 STLS, 2 TLS from the start (implicit TLS)
-    std::string trustedCert;  // SHA-256 (hex) of the one certificate the user trusts for this server despite its faults
+    // clang-format on
+    int sslMode = settings_limits::kDefaultSslMode;  // 0 plain text, 1 STLS, 2 TLS from the start (implicit TLS)
+    // SHA-256 (hex) of the one certificate the user trusts for this server despite its faults
+    std::string trustedCert;
 };

@@ -8,13 +8,14 @@ inline constexpr char kSettingsFilePath[] = "./Quorvane.ini";
 inline constexpr char kSettingsSection[] = "SETTING";
 
 // Reads every key of the record from the file; missing keys keep the record's defaults, and the booleans
-// InTaskTray and APOP count as true only when they are exactly 1. The password is descrambled.
+// InTaskTray and APOP count as true only when they are exactly 1. The password is descrambled. Numbers outside
+// what the program can use are settled by settings_limits (a port to its default, the others to the nearest end).
 void loadSettings(ProfileValue& profile, Settings& settings);
 
-// Takes the values the settings dialog edits (server, user, pass, pop3Port, timerMin, headCount, playSound,
-// exeMail, apop, sslMode) from `edited` into `record`, writing each key as it goes (the password scrambled, APOP
-// as 1 or 0). When the server or the port changed, the trusted certificate is forgotten (TrustedCert emptied);
-// otherwise the record's trusted certificate stays and TrustedCert is not written.
+// Takes the eleven values the settings dialog edits (server, user, pass, pop3Port, timerMin, headCount, playSound,
+// exeMail, apop, timeoutSec, sslMode) from `edited` into `record`, writing each key as it goes (the password
+// scrambled, APOP as 1 or 0). When the server or the port changed, the trusted certificate is forgotten
+// (TrustedCert emptied); otherwise the record's trusted certificate stays and TrustedCert is not written.
 // inTaskTray and passFromPrompt stay as they are; InTaskTray, X and Y are not written.
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited);
 

@@ -85,6 +85,8 @@ const ExpectedDialog kSettings = {
         {IDC_MAILER, kEdit, "", 92, 145, 113, 14, kEditStyle},
         {IDC_BROWSE_MAILER, kButton, "...", 208, 145, 16, 14, kButtonStyle},
         {kNoId, kButton, "そのほかのせってい", 7, 168, 224, 50, kGroupBox},
+        {kNoId, kStatic, "応答待ち（秒）：", 13, 182, 65, 8, kLabel},
+        {IDC_TIMEOUT_SEC, kEdit, "", 80, 180, 25, 14, kEditStyle},
         {kNoId, kStatic, "暗号化：", 120, 182, 38, 8, kLabel},
         {IDC_SSL_MODE, kComboBox, "", 160, 180, 64, 60, kDropDownList},
     },

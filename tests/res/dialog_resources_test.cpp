@@ -56,7 +56,7 @@ const ExpectedDialog kSettings = {
     "dialog-106-settings",
     "せってい～＆バージョン情報　（Quorvane）",
     238,
-    173,
+    225,
     {
         {IDOK, kButton, "おっけーにゃん", 181, 7, 50, 14, kDefaultButton},
         {IDCANCEL, kButton, "やめるにゃー", 181, 24, 50, 14, kButtonStyle},
@@ -83,6 +83,10 @@ const ExpectedDialog kSettings = {
         {kNoId, kStatic, "登録するメールソフト：", 14, 149, 66, 8, kLabel},
         {IDC_MAILER, kEdit, "", 92, 145, 113, 14, kEditStyle},
         {IDC_BROWSE_MAILER, kButton, "...", 208, 145, 16, 14, kButtonStyle},
+        {kNoId, kButton, "そのほかのせってい", 7, 168, 224, 50, kGroupBox},
+        {IDC_START_WITH_WINDOWS, kButton, "Windowsといっしょに起動するにゃ", 120, 198, 100, 10, kCheckBox},
+        // The version of the build (CMake's project version), beside the icon.
+        {kNoId, kStatic, "Quorvane " QV_EXPECTED_VERSION, 42, 24, 120, 8, kLabel},
     },
 };
 

@@ -1,0 +1,77 @@
+"""End-to-end tests of how Quorvane.exe fits on a Windows desktop: other DPIs, start with Windows, the release zip."""
+import os
+import unittest
+
+import harness as h
+
+BLUE, RED = (0, 0, 255), (255, 0, 0)
+LIST = h.exact("新着メール一覧 (Quorvane)")
+DPI_KEY = r"HKCU\Control Panel\Desktop"
+
+
+def wine_reg(*args, check=False):
+    """`wine reg ...`; its output is code page 932, so it is kept as bytes."""
+    return h.subprocess.run(["wine", "reg", *args], stdin=h.subprocess.DEVNULL, capture_output=True, check=check)
+
+
+def set_dpi(dpi):
+    """The prefix's screen DPI, as Wine reads it when a program starts (None: back to Wine's default, 96)."""
+    if dpi is None:
+        wine_reg("delete", DPI_KEY, "/v", "LogPixels", "/f")
+    else:
+        wine_reg("add", DPI_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f", check=True)
+
+
+def scaled(pixels, dpi):
+    return (pixels * dpi + 48) // 96
+
+
+class Desktop(unittest.TestCase):
+    def setUp(self):
+        self.programs = []
+        h.Mailbox().reset(["01-plain-ascii", "02-japanese", "05-dot-line"])
+
+    def tearDown(self):
+        for program in self.programs:
+            program.stop()
+
+    def start(self, ini=None, folder=None, args=()):
+        program = h.Program(ini, folder).start(*args)
+        self.programs.append(program)
+        return program
+
+    def square_of(self, size):
+        return h.wait_for("the %d-pixel square" % size, lambda: next(
+            (w for w in h.windows("Quorvane$") if h.geometry(w)[2:] == (size, size)), None))
+
+    def test_dpi_scaling(self):
+        """At 96, 144 and 192 DPI the square, its icon and the list window grow with the DPI."""
+        for dpi in (96, 144, 192):
+            with self.subTest(dpi=dpi):
+                set_dpi(dpi)
+                try:
+                    program = self.start(h.peer_ini(X="5000", Y="300"))
+                    size = scaled(32, dpi)
+                    square = self.square_of(size)
+                    width, _ = h.screen_size()
+                    x, y, _, _ = h.geometry(square)
+                    self.assertEqual((width - size - 1, 300), (x, y), "kept inside the screen's edge")
+                    h.wait_for("the blue idle look", lambda: h.pixel(x + 1, y + 1) == BLUE)
+                    self.assertEqual(BLUE, h.pixel(x + size - 2, y + size - 2))
+                    # The cat's white chin sits as low in the square as in the 32-pixel drawing.
+                    self.assertEqual((255, 255, 255), h.pixel(x + size // 2, y + size * 27 // 32))
+                    h.screenshot("dpi-%d-square" % dpi, crop=(x - 8, y - 8, size + 16, size + 16))
+                    h.click(x + size // 2, y + size // 2, repeat=2)
+                    h.wait_for("the mail result", lambda: "通のメールが来ました" in h.window_name(square), 30)
+                    listing = h.window(LIST)
+                    lx, ly, lw, lh = h.geometry(listing)
+                    self.assertEqual((scaled(440, dpi), scaled(160, dpi)), (lw, lh))
+                    h.screenshot("dpi-%d-list" % dpi, crop=(lx, ly, lw, lh))
+                    h.command(40001)
+                    h.wait_for("the program to end", program.exited, timeout=10)
+                finally:
+                    set_dpi(None)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "res/resource_ids.h"
+#include "settings/start_with_windows.h"
 
 namespace settings {
 
@@ -21,6 +22,23 @@ const FileChoice kSoundChoice{IDC_SOUND, "メール到着時、鳴らす音の�
 const FileChoice kMailerChoice{IDC_MAILER, "登録するメールソフト",
                                "アプリケーション(*.exe;*.com;ショートカット)\0*.exe;*.com;*.lnk\0全てのファイル\0*.*\0",
                                ".exe"};
+
+constexpr char kStartWithWindowsFailed[] =
+    "Windowsといっしょに起動するせっていを、書きこめなかったにゃ…\n"
+    "レジストリ (HKEY_CURRENT_USER のスタートアップ) に書きこめないみたいです\n"
+    "ほかのせっていは、ちゃんと保存したにゃ";
+
+// The start-with-Windows box is not one of the settings: it shows and changes the Run key at once, and only
+// when the user changed it, so that an entry of a copy in another folder stays unless the box is touched.
+void applyStartWithWindows(HWND dialog) {
+    const bool wanted = IsDlgButtonChecked(dialog, IDC_START_WITH_WINDOWS) == BST_CHECKED;
+    if (GetDlgItem(dialog, IDC_START_WITH_WINDOWS) == nullptr || wanted == startsWithWindows()) {
+        return;
+    }
+    if (!setStartWithWindows(wanted)) {
+        MessageBoxA(dialog, kStartWithWindowsFailed, "Quorvane", MB_ICONERROR);
+    }
+}
 
 void chooseFile(HWND dialog, const FileChoice& choice) {
     std::string chosen = browseForFile(dialog, choice.title, choice.filter, choice.defaultExtension);
@@ -88,6 +106,7 @@ void SettingsDialog::onInitDialog(Record* record) {
     if (apop) {
         SendDlgItemMessageA(hwnd, IDC_APOP, BM_SETCHECK, BST_CHECKED, 0);
     }
+    CheckDlgButton(hwnd, IDC_START_WITH_WINDOWS, startsWithWindows() ? BST_CHECKED : BST_UNCHECKED);
     record->result = 1;  // the dialog manager sets the default focus
 }
 
@@ -108,6 +127,7 @@ void SettingsDialog::onOk(Record*) {
     timerMin = itemNumber(IDC_TIMER_MIN, 60);
     pop3Port = itemNumber(IDC_PORT, 110);
     headCount = itemNumber(IDC_HEAD_COUNT, 2);
+    applyStartWithWindows(hwnd);
     EndDialog(hwnd, 0);
 }
 

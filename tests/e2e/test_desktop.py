@@ -1,12 +1,17 @@
 """End-to-end tests of how Quorvane.exe fits on a Windows desktop: other DPIs, start with Windows, the release zip."""
 import os
+import shutil
+import tempfile
 import unittest
+from pathlib import Path
 
 import harness as h
 
 BLUE, RED = (0, 0, 255), (255, 0, 0)
 LIST = h.exact("新着メール一覧 (Quorvane)")
 DPI_KEY = r"HKCU\Control Panel\Desktop"
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+SETTINGS = "せってい～＆バージョン情報　（Quorvane）"
 
 
 def wine_reg(*args, check=False):
@@ -22,6 +27,16 @@ def set_dpi(dpi):
         wine_reg("add", DPI_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f", check=True)
 
 
+def run_value():
+    """The Run key's "Quorvane" value, or None."""
+    out = wine_reg("query", RUN_KEY, "/v", "Quorvane").stdout.decode("cp932", "replace")
+    for line in out.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) == 3 and parts[0] == "Quorvane" and parts[1] == "REG_SZ":
+            return parts[2]
+    return None
+
+
 def scaled(pixels, dpi):
     return (pixels * dpi + 48) // 96
 
@@ -35,8 +50,8 @@ class Desktop(unittest.TestCase):
         for program in self.programs:
             program.stop()
 
-    def start(self, ini=None, folder=None, args=()):
-        program = h.Program(ini, folder).start(*args)
+    def start(self, ini=None, folder=None, args=(), exe=None):
+        program = h.Program(ini, folder).start(*args, exe=exe)
         self.programs.append(program)
         return program
 
@@ -71,6 +86,47 @@ class Desktop(unittest.TestCase):
                     h.wait_for("the program to end", program.exited, timeout=10)
                 finally:
                     set_dpi(None)
+
+
+    def test_start_with_windows(self):
+        """The settings dialog's box adds the Run value; Windows' way of starting it reads the exe folder's INI."""
+        saved = run_value()
+        wine_reg("delete", RUN_KEY, "/v", "Quorvane", "/f")
+        exe_folder = Path(tempfile.mkdtemp(prefix="quorvane-exe-"))
+        try:
+            exe = exe_folder / "Quorvane.exe"
+            shutil.copy(h.EXE, exe)
+            h.write_ini(exe_folder / "Quorvane.ini", {"X": "410", "Y": "320"})
+            program = self.start(folder=exe_folder, exe=exe)
+            program.square()
+            h.command(40002)
+            h.window(h.exact(SETTINGS))
+            shown = h.wait_for("the dialog's controls", lambda: h.texts(SETTINGS))
+            self.assertIn("Static\t65535\tQuorvane " + os.environ["QV_VERSION"], shown)
+            h.click_control(SETTINGS, 1023)
+            h.click_control(SETTINGS, 1)
+            h.wait_for("the dialog to close", lambda: not h.windows(h.exact(SETTINGS)))
+            command = h.wait_for("the Run value", run_value)
+            self.assertEqual('"%s" /startup' % h.wine_path(exe), command)
+            self.assertNotIn("StartWithWindows", program.ini().keys())
+            h.command(40001)
+            h.wait_for("the program to end", program.exited, timeout=10)
+
+            # Started as the Run key starts it, from another current folder: the square is where the INI beside
+            # the exe puts it, and that INI gets the window state at the end.
+            elsewhere = Path(tempfile.mkdtemp(prefix="quorvane-cwd-"))
+            program = self.start(folder=elsewhere, exe=exe, args=["/startup"])
+            square = program.square()
+            self.assertEqual((410, 320), h.geometry(square)[:2])
+            h.command(40001)
+            h.wait_for("the program to end", program.exited, timeout=10)
+            self.assertFalse((elsewhere / "Quorvane.ini").exists())
+            self.assertEqual("410", h.read_ini(exe_folder / "Quorvane.ini").get("X"))
+        finally:
+            wine_reg("delete", RUN_KEY, "/v", "Quorvane", "/f")
+            if saved is not None:
+                wine_reg("add", RUN_KEY, "/v", "Quorvane", "/t", "REG_SZ", "/d", saved, "/f")
+            shutil.rmtree(exe_folder, ignore_errors=True)
 
 
 if __name__ == "__main__":

@@ -1,8 +1,14 @@
 """End-to-end tests of how Quorvane.exe fits on a Windows desktop: other DPIs, start with Windows, the release zip."""
+import hashlib
 import os
 import shutil
+import struct
+import subprocess
+import sys
 import tempfile
 import unittest
+import zipfile
+import zlib
 from pathlib import Path
 
 import harness as h
@@ -127,6 +133,60 @@ class Desktop(unittest.TestCase):
             if saved is not None:
                 wine_reg("add", RUN_KEY, "/v", "Quorvane", "/t", "REG_SZ", "/d", saved, "/f")
             shutil.rmtree(exe_folder, ignore_errors=True)
+
+
+    def test_release_zip(self):
+        """The release zip of this build: its files as a Japanese Windows user gets them, and its exe runs."""
+        version = os.environ["QV_VERSION"]
+        work = Path(tempfile.mkdtemp(prefix="quorvane-zip-"))
+        try:
+            maker = Path(__file__).resolve().parents[2] / "scripts" / "lib" / "make_package.py"
+            made = subprocess.run([sys.executable, str(maker), "--exe", h.EXE, "--version", version,
+                                   "--out-dir", str(work)], capture_output=True, text=True, check=True)
+            path = Path(made.stdout.strip())
+            self.assertEqual("Quorvane-%s-win32.zip" % version, path.name)
+            unpacked = work / "unpacked"
+            files = {}
+            with zipfile.ZipFile(path) as archive:
+                for info in archive.infolist():
+                    # No UTF-8 flag: the name's bytes are code page 932, and a Unicode Path field repeats it.
+                    self.assertEqual(0, info.flag_bits & 0x800)
+                    raw = info.filename.encode("cp437")
+                    name = raw.decode("cp932")
+                    if raw != name.encode("utf-8"):
+                        self.assertEqual(struct.pack("<HHBI", 0x7075, 5 + len(name.encode("utf-8")), 1,
+                                                     zlib.crc32(raw)) + name.encode("utf-8"), info.extra)
+                    files[name] = archive.read(info)
+            self.assertEqual(["LICENSE.txt", "Quorvane.exe", "SHA256SUMS", "はじめにお読みください.txt"],
+                             sorted(files))
+            with open(h.EXE, "rb") as exe:
+                self.assertEqual(exe.read(), files["Quorvane.exe"])
+            for name in ("はじめにお読みください.txt", "LICENSE.txt"):
+                data = files[name]
+                self.assertEqual(data.count(b"\n"), data.count(b"\r\n"), name + ": CRLF only")
+                data.decode("cp932")
+            readme = files["はじめにお読みください.txt"].decode("cp932")
+            for text in ("Quorvane " + version, "Quorvane.ini", "Windowsといっしょに起動する", "フォルダごと削除"):
+                self.assertIn(text, readme)
+            self.assertIn("MIT License", files["LICENSE.txt"].decode("cp932"))
+            sums = files["SHA256SUMS"].decode("utf-8").splitlines()
+            self.assertEqual(sorted("%s  %s" % (hashlib.sha256(files[n]).hexdigest(), n)
+                                    for n in files if n != "SHA256SUMS"), sorted(sums))
+
+            # Unpacked as Explorer unpacks it, the exe runs from its folder, keeps its INI there and quits cleanly.
+            unpacked.mkdir()
+            for name, data in files.items():
+                (unpacked / name).write_bytes(data)
+            program = self.start(folder=unpacked, exe=unpacked / "Quorvane.exe")
+            square = program.square()
+            x, y, _, _ = h.geometry(square)
+            h.wait_for("the blue idle look", lambda: h.pixel(x + 1, y + 1) == BLUE)
+            h.command(40001)
+            h.wait_for("the program to end", program.exited, timeout=10)
+            self.assertEqual(0, program.proc.returncode)
+            self.assertEqual(str(x), h.read_ini(unpacked / "Quorvane.ini").get("X"))
+        finally:
+            shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == "__main__":

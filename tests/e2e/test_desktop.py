@@ -166,7 +166,7 @@ class Desktop(unittest.TestCase):
                 self.assertEqual(data.count(b"\n"), data.count(b"\r\n"), name + ": CRLF only")
                 data.decode("cp932")
             readme = files["はじめにお読みください.txt"].decode("cp932")
-            for text in ("Quorvane " + version, "Quorvane.ini", "Windowsといっしょに起動する", "フォルダごと削除"):
+            for text in ("Quorvane " + version, "Quorvane.ini", "Windowsといっしょに起動にゃ", "フォルダごと削除"):
                 self.assertIn(text, readme)
             self.assertIn("MIT License", files["LICENSE.txt"].decode("cp932"))
             sums = files["SHA256SUMS"].decode("utf-8").splitlines()

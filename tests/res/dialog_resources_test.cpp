@@ -84,7 +84,7 @@ const ExpectedDialog kSettings = {
         {IDC_MAILER, kEdit, "", 92, 145, 113, 14, kEditStyle},
         {IDC_BROWSE_MAILER, kButton, "...", 208, 145, 16, 14, kButtonStyle},
         {kNoId, kButton, "そのほかのせってい", 7, 168, 224, 50, kGroupBox},
-        {IDC_START_WITH_WINDOWS, kButton, "Windowsといっしょに起動するにゃ", 120, 198, 100, 10, kCheckBox},
+        {IDC_START_WITH_WINDOWS, kButton, "Windowsといっしょに起動にゃ", 120, 198, 100, 10, kCheckBox},
         // The version of the build (CMake's project version), beside the icon.
         {kNoId, kStatic, "Quorvane " QV_EXPECTED_VERSION, 42, 24, 120, 8, kLabel},
     },

@@ -108,6 +108,7 @@ private:
 
     // Commands.
     void onNoMail(Record* record);
+    void tellDeletionRefused();
     void onMailWaiting(Record* record);
     void onListClosed(Record* record);
     void onCheckFailed(Record* record);
@@ -161,6 +162,7 @@ private:
     void setStatusText(const char* text) override;
     void clearStartedByTimer() override;
     void handOverList(const mail::MailEntryList& list) override;
+    void reportDeletionRefused() override;
     void postResult(int commandId, long parameter) override;
     void clearCheckRunning() override;
 
@@ -202,6 +204,8 @@ private:
 
     std::atomic<bool> startedByTimer{false};
     std::atomic<bool> checkRunning{false};
+    // The check's server refused a deletion; told with its result (101 or 102).
+    std::atomic<bool> deletionRefused{false};
 
     // The check's list on its way from the worker; applied when its result command is handled.
     mail::ListHandOver handOver;

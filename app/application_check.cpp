@@ -95,6 +95,10 @@ void Application::handOverList(const mail::MailEntryList& list) {
     handOver.put(list);
 }
 
+void Application::reportDeletionRefused() {
+    deletionRefused.store(true);
+}
+
 void Application::postResult(int commandId, long parameter) {
     PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(commandId), parameter);
 }

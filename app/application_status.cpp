@@ -15,6 +15,8 @@ namespace {
 constexpr UINT_PTR kCheckTimerId = 10;
 constexpr int kListWidth = 440;
 constexpr int kListHeight = 160;
+const char kDeletionRefused[] =
+    "チェックしたメールのうち、消せなかったメールがあるにゃ\n消せなかったメールはサーバに残っています";
 
 }  // namespace
 
@@ -110,6 +112,7 @@ void Application::onNoMail(Record*) {
         PostMessageA(mailListWindow.hwndRef, WM_CLOSE, 0, 0);
     }
     startedByTimer.store(false);
+    tellDeletionRefused();
 }
 
 void Application::onMailWaiting(Record* record) {
@@ -126,6 +129,14 @@ void Application::onMailWaiting(Record* record) {
         raiseListWindow();
     }
     startedByTimer.store(false);
+    tellDeletionRefused();
+}
+
+// After the list is updated, so that the mails that stay are there to see.
+void Application::tellDeletionRefused() {
+    if (deletionRefused.exchange(false)) {
+        MessageBoxA(hwnd, kDeletionRefused, kProgramTitle, MB_ICONERROR);
+    }
 }
 
 void Application::onCheckFailed(Record* record) {

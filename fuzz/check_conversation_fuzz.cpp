@@ -1,7 +1,14 @@
-// A whole check against a server whose replies from STAT on are arbitrary bytes: the TOP replies, the LIST reply
-// and the rest. The same replies are then played to a second check that carries the first one's list with some
-// entries marked. Properties: no check fails in any other way than by its error codes, the first check deletes
-// nothing, and the second deletes exactly the marked messages, in order, up to the first refused deletion.
+// Whole checks over the scripted socket layer, in two modes chosen by the input's last byte.
+//
+// Arbitrary replies: the server's replies from STAT on are arbitrary bytes (the TOP replies, the LIST reply and the
+// rest). The same replies are then played to a second check that carries the first one's list with some entries
+// marked. Properties: no check fails in any other way than by its error codes, the first check deletes nothing, and
+// the second deletes exactly the marked messages, in order, up to the first refused deletion.
+//
+// A mailbox of arbitrary messages: any bytes (CR, LF and zero bytes anywhere, dots at any place, lines of any
+// length), served as a correct server serves them, dot-stuffed. Properties: the check lists exactly the server's
+// messages, in order, each summarised from its own lines, and says the commands of a check in step (every TOP, then
+// LIST, then QUIT); a second check with some entries marked deletes exactly the marked ones and lists the rest.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -12,6 +19,7 @@
 #include "fuzz/fuzz_expect.h"
 #include "mail/check_result.h"
 #include "mail/mail_check.h"
+#include "mail/top_reply_reader.h"
 #include "net/pop3_session.h"
 #include "settings/settings.h"
 #include "tests/support/scripted_socket_io.h"
@@ -38,16 +46,27 @@ public:
 
 struct Outcome {
     FuzzHost host;
+    std::string sent;          // every byte the check sent
     std::vector<int> deleted;  // message numbers of the DELE commands sent, in order
 };
 
+const char kLogin[] = "+OK ready <1.2@pop.example.jp>\r\n+OK\r\n+OK\r\n";
+
+std::vector<std::string> chunked(const std::string& stream, std::size_t chunkSize) {
+    std::vector<std::string> chunks;
+    for (std::size_t at = 0; at < stream.size(); at += chunkSize) {
+        chunks.push_back(stream.substr(at, chunkSize));
+    }
+    return chunks;
+}
+
+// One check whose server sends `chunks` (the greeting and the login replies first); exactly one result comes.
 void runCheck(const std::vector<std::string>& chunks,
               const mail::MailEntryList& previous,
               int headCount,
               Outcome& outcome) {
     testenv::ScriptedSocketIo io;
-    io.chunks.assign({"+OK ready <1.2@pop.example.jp>\r\n", "+OK\r\n", "+OK\r\n"});
-    io.chunks.insert(io.chunks.end(), chunks.begin(), chunks.end());
+    io.chunks.assign(chunks.begin(), chunks.end());
     net::Pop3Session session(net::kAfInet, io);
     Settings settings;
     settings.server = "pop.example.jp";
@@ -59,21 +78,9 @@ void runCheck(const std::vector<std::string>& chunks,
     check.run();
     check.finish();
 
-    // Exactly one result, and the list that goes with it.
     FUZZ_EXPECT(outcome.host.results.size() == 1);
     FUZZ_EXPECT(outcome.host.ends == 1);
-    const auto [command, parameter] = outcome.host.results.front();
-    if (command == mail::kCmdCheckFailed) {
-        FUZZ_EXPECT(parameter >= mail::kErrStat && parameter <= mail::kErrTopRead);
-        FUZZ_EXPECT(outcome.host.handedOver.size() == 1 && outcome.host.handedOver.front().empty());
-    } else {
-        FUZZ_EXPECT(command == mail::kCmdNoMail || command == mail::kCmdMailWaiting);
-        FUZZ_EXPECT(outcome.host.handedOver.size() <= 1);
-        if (command == mail::kCmdMailWaiting) {
-            FUZZ_EXPECT(!outcome.host.handedOver.front().empty());
-        }
-    }
-
+    outcome.sent = io.sent;
     std::istringstream sent(io.sent);
     std::string line;
     while (std::getline(sent, line)) {
@@ -83,42 +90,235 @@ void runCheck(const std::vector<std::string>& chunks,
     }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    FuzzedDataProvider input(data, size);
-    const std::uint32_t marks = input.ConsumeIntegral<std::uint32_t>();
-    const int headCount = input.ConsumeIntegralInRange<int>(1, 4);
-    const std::size_t chunkSize = input.ConsumeIntegralInRange<std::size_t>(1, 1023);
-    const std::string replies = input.ConsumeRemainingBytesAsString();
-    std::vector<std::string> chunks;
-    for (std::size_t at = 0; at < replies.size(); at += chunkSize) {
-        chunks.push_back(replies.substr(at, chunkSize));
-    }
-
-    Outcome first;
-    runCheck(chunks, {}, headCount, first);
-    FUZZ_EXPECT(first.deleted.empty());
-    if (first.host.handedOver.empty() || first.host.handedOver.front().empty()) {
-        return 0;
-    }
-
-    // The user marks some of the listed messages; the server still holds exactly the same ones.
-    mail::MailEntryList previous = first.host.handedOver.front();
+// The user marks entries by the bits of `marks` (entry k by bit k - 1); the numbers of the marked ones.
+std::vector<int> markEntries(mail::MailEntryList& list, std::uint32_t marks) {
     std::vector<int> marked;
     int k = 1;
-    for (mail::MailEntry& entry : previous) {
+    for (mail::MailEntry& entry : list) {
         entry.deleteMark = k <= 32 && (marks >> (k - 1)) & 1u;
         if (entry.deleteMark) {
             marked.push_back(k);
         }
         ++k;
     }
+    return marked;
+}
+
+void arbitraryReplies(FuzzedDataProvider& input) {
+    const std::uint32_t marks = input.ConsumeIntegral<std::uint32_t>();
+    const int headCount = input.ConsumeIntegralInRange<int>(1, 4);
+    const std::size_t chunkSize = input.ConsumeIntegralInRange<std::size_t>(1, 1023);
+    const std::vector<std::string> chunks = chunked(kLogin + input.ConsumeRemainingBytesAsString(), chunkSize);
+
+    Outcome first;
+    runCheck(chunks, {}, headCount, first);
+    const auto [command, parameter] = first.host.results.front();
+    if (command == mail::kCmdCheckFailed) {
+        FUZZ_EXPECT(parameter >= mail::kErrStat && parameter <= mail::kErrTopRead);
+        FUZZ_EXPECT(first.host.handedOver.size() == 1 && first.host.handedOver.front().empty());
+    } else {
+        FUZZ_EXPECT(command == mail::kCmdNoMail || command == mail::kCmdMailWaiting);
+        FUZZ_EXPECT(first.host.handedOver.size() <= 1);
+        if (command == mail::kCmdMailWaiting) {
+            FUZZ_EXPECT(!first.host.handedOver.front().empty());
+        }
+    }
+    FUZZ_EXPECT(first.deleted.empty());
+    if (first.host.handedOver.empty() || first.host.handedOver.front().empty()) {
+        return;
+    }
+
+    // The user marks some of the listed messages; the server still holds exactly the same ones.
+    mail::MailEntryList previous = first.host.handedOver.front();
+    const std::vector<int> marked = markEntries(previous, marks);
     Outcome second;
     runCheck(chunks, previous, headCount, second);
     FUZZ_EXPECT(second.deleted.size() <= marked.size());
     for (std::size_t i = 0; i < second.deleted.size(); ++i) {
         FUZZ_EXPECT(second.deleted[i] == marked[i]);
+    }
+}
+
+// --- A mailbox of arbitrary messages ---
+
+// The message's lines as a server splits them: at each LF, which stays with its line.
+std::vector<std::string> serverLines(const std::string& message) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < message.size();) {
+        std::size_t lf = message.find('\n', start);
+        std::size_t end = lf == std::string::npos ? message.size() : lf + 1;
+        lines.push_back(message.substr(start, end - start));
+        start = end;
+    }
+    return lines;
+}
+
+// The body of a multi-line reply as a correct server sends it: every line that begins with a dot gets one more,
+// a last line without its LF gets a CR LF, and the line "." ends it.
+std::string dotStuffed(const std::string& message) {
+    std::string reply;
+    for (const std::string& line : serverLines(message)) {
+        if (line[0] == '.') {
+            reply += '.';
+        }
+        reply += line;
+        if (line.back() != '\n') {
+            reply += "\r\n";
+        }
+    }
+    return reply + ".\r\n";
+}
+
+// What a client in step reads of the message, line by line: the stuffed lines without their line end (a CR right
+// before the LF belongs to it), zero bytes as blanks, each cut to the line length a reader keeps; then ".".
+std::vector<std::string> linesInStep(const std::string& message) {
+    std::vector<std::string> lines;
+    for (std::string line : serverLines(message)) {
+        if (line.back() == '\n') {
+            line.pop_back();
+            if (!line.empty() && line.back() == '\r') {
+                line.pop_back();
+            }
+        }
+        if (!line.empty() && line[0] == '.') {
+            line.insert(0, 1, '.');
+        }
+        for (char& c : line) {
+            if (c == '\0') {
+                c = ' ';
+            }
+        }
+        lines.push_back(line.substr(0, net::kMaxLineChars));
+    }
+    lines.push_back(".");
+    return lines;
+}
+
+mail::MailEntry summaryOf(const std::string& message, int headCount) {
+    mail::TopReplyReader reader(headCount);
+    for (const std::string& line : linesInStep(message)) {
+        if (!reader.feed(line)) {
+            break;
+        }
+    }
+    mail::MailEntry entry = reader.entry();
+    entry.size = static_cast<std::int32_t>(message.size());
+    return entry;
+}
+
+bool sameEntries(const mail::MailEntryList& actual, const std::vector<mail::MailEntry>& expected) {
+    if (actual.size() != expected.size()) {
+        return false;
+    }
+    auto it = actual.begin();
+    for (const mail::MailEntry& entry : expected) {
+        if (!it->matches(entry) || it->deleteMark) {
+            return false;
+        }
+        ++it;
+    }
+    return true;
+}
+
+// The server's side of a check over the mailbox whose `deletes` DELE commands all succeed.
+std::string serverStream(const std::vector<std::string>& messages, std::size_t deletes) {
+    std::size_t total = 0;
+    for (const std::string& message : messages) {
+        total += message.size();
+    }
+    std::string stream = kLogin;
+    stream += "+OK " + std::to_string(messages.size()) + " " + std::to_string(total) + "\r\n";
+    if (!messages.empty()) {
+        for (const std::string& message : messages) {
+            stream += "+OK\r\n" + dotStuffed(message);
+        }
+        stream += "+OK\r\n";
+        for (std::size_t k = 1; k <= messages.size(); ++k) {
+            stream += std::to_string(k) + " " + std::to_string(messages[k - 1].size()) + "\r\n";
+        }
+        stream += ".\r\n";
+        for (std::size_t i = 0; i < deletes; ++i) {
+            stream += "+OK\r\n";
+        }
+    }
+    return stream + "+OK bye\r\n";
+}
+
+// The commands of a check in step, with DELE for `deleted`.
+std::string commandsInStep(std::size_t count, int headCount, const std::vector<int>& deleted) {
+    std::string commands = "USER neko\r\nPASS secret\r\nSTAT\r\n";
+    if (count > 0) {
+        for (std::size_t k = 1; k <= count; ++k) {
+            commands += "TOP " + std::to_string(k) + " " + std::to_string(headCount + 7) + "\r\n";
+        }
+        commands += "LIST\r\n";
+        for (int k : deleted) {
+            commands += "DELE " + std::to_string(k) + "\r\n";
+        }
+    }
+    return commands + "QUIT\r\n";
+}
+
+// The check lists exactly `expected` (posting 102 with the server's count, or 101 when nothing is left).
+void expectListed(const Outcome& outcome, std::size_t serverCount, const std::vector<mail::MailEntry>& expected) {
+    const auto [command, parameter] = outcome.host.results.front();
+    if (serverCount == 0) {
+        FUZZ_EXPECT(command == mail::kCmdNoMail && outcome.host.handedOver.empty());
+        return;
+    }
+    FUZZ_EXPECT(outcome.host.handedOver.size() == 1);
+    FUZZ_EXPECT(sameEntries(outcome.host.handedOver.front(), expected));
+    if (expected.empty()) {
+        FUZZ_EXPECT(command == mail::kCmdNoMail && parameter == 0);
+    } else {
+        FUZZ_EXPECT(command == mail::kCmdMailWaiting && parameter == static_cast<long>(serverCount));
+    }
+}
+
+void arbitraryMailbox(FuzzedDataProvider& input) {
+    const std::uint32_t marks = input.ConsumeIntegral<std::uint32_t>();
+    const int headCount = input.ConsumeIntegralInRange<int>(1, 4);
+    const std::size_t chunkSize = input.ConsumeIntegralInRange<std::size_t>(1, 1100);
+    std::vector<std::string> messages;
+    while (input.remaining_bytes() > 0 && messages.size() < 8) {
+        messages.push_back(input.ConsumeRandomLengthString(4096));
+    }
+    std::vector<mail::MailEntry> summaries;
+    for (const std::string& message : messages) {
+        summaries.push_back(summaryOf(message, headCount));
+    }
+
+    Outcome first;
+    runCheck(chunked(serverStream(messages, 0), chunkSize), {}, headCount, first);
+    FUZZ_EXPECT(first.sent == commandsInStep(messages.size(), headCount, {}));
+    expectListed(first, messages.size(), summaries);
+    if (messages.empty()) {
+        return;
+    }
+
+    mail::MailEntryList previous = first.host.handedOver.front();
+    const std::vector<int> marked = markEntries(previous, marks);
+    std::vector<mail::MailEntry> kept;
+    for (std::size_t k = 1; k <= summaries.size(); ++k) {
+        if (k > 32 || !((marks >> (k - 1)) & 1u)) {
+            kept.push_back(summaries[k - 1]);
+        }
+    }
+    Outcome second;
+    runCheck(chunked(serverStream(messages, marked.size()), chunkSize), previous, headCount, second);
+    FUZZ_EXPECT(second.deleted == marked);
+    FUZZ_EXPECT(second.sent == commandsInStep(messages.size(), headCount, marked));
+    expectListed(second, messages.size(), kept);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    if (input.ConsumeBool()) {
+        arbitraryMailbox(input);
+    } else {
+        arbitraryReplies(input);
     }
     return 0;
 }

@@ -78,11 +78,34 @@ def conversation(messages, sizes):
 three = [message(b"Hello", b"Taro", b"Dear Taro,\r\n\r\nSee you."),
          message(subject, sender, body),
          message(b"Parts", b"Hanako", b"first\r\nsecond", True)]
-# chunk size (2 bytes), head count (1 byte), marks (4 bytes, little end last): read from the end.
-put("check_conversation", "three", conversation(three, [300, 1200, 4100]) + b"\x00\x07\x01" + struct.pack(">I", 0b101))
-put("check_conversation", "one-chunked", conversation(three[:1], [77]) + b"\x00\x01\x00" + struct.pack(">I", 1))
-put("check_conversation", "empty", b"+OK 0 0\r\n+OK\r\n" + b"\x01\x00\x00" + struct.pack(">I", 0))
-put("check_conversation", "no-list", b"+OK 1 5\r\n+OK\r\nSubject: a\r\n\r\nb\r\n.\r\n-ERR\r\n+OK\r\n" + b"\x01\x00\x00\xff\xff\xff\xff")
+# Read from the end: the mode (1 byte: 0 arbitrary replies, 1 a mailbox of arbitrary messages), marks (4 bytes),
+# head count (1 byte), chunk size (2 bytes).
+REPLIES, MAILBOX = b"\x00", b"\x01"
+put("check_conversation", "three",
+    conversation(three, [300, 1200, 4100]) + b"\x00\x07\x01" + struct.pack(">I", 0b101) + REPLIES)
+put("check_conversation", "one-chunked", conversation(three[:1], [77]) + b"\x00\x01\x00" + struct.pack(">I", 1) + REPLIES)
+put("check_conversation", "empty", b"+OK 0 0\r\n+OK\r\n" + b"\x01\x00\x00" + struct.pack(">I", 0) + REPLIES)
+put("check_conversation", "no-list",
+    b"+OK 1 5\r\n+OK\r\nSubject: a\r\n\r\nb\r\n.\r\n-ERR\r\n+OK\r\n" + b"\x01\x00\x00\xff\xff\xff\xff" + REPLIES)
+
+
+def mailbox(messages):
+    """Messages for ConsumeRandomLengthString: a backslash doubled, each message ended by a backslash and 'x'."""
+    return b"".join(m.replace(b"\\", b"\\\\") + b"\\x" for m in messages)
+
+
+third_party = [
+    b"From: Shop\r\nSubject: Offer\r\n\r\nbuy now\r.\r\n+OK\r\nFrom: Mallory\r\nSubject: Invented\r\n\r\nfake\r\n",
+    b"From: Hanako\r\nSubject: Photos\r\n\r\nHere they are.\r\n",
+    b"From: Zero\r\nSubject: Zero\x00Day\r\n\r\nnul\x00here\r\n\x00\r\n.\r\n",
+    b"From: Lawyer\r\nSubject: Contract\r\n\r\nPlease sign.\r\n",
+]
+put("check_conversation", "bare-cr-and-zero", mailbox(third_party) + b"\x00\x40\x01" + struct.pack(">I", 0b10) + MAILBOX)
+put("check_conversation", "long-lines",
+    mailbox([b"Subject: " + b"s" * 1500 + b"\r\n\r\n" + b"b" * 3000 + b"\r\n.." + b"d" * 1100, b".\n.\r\n\r.\n"])
+    + b"\x03\xff\x02" + struct.pack(">I", 0b11) + MAILBOX)
+put("check_conversation", "bare-lf", mailbox([b"Subject: lf\n\nfirst\nsecond\n.\nthird", b"", b"no end\r"])
+    + b"\x00\x05\x00" + struct.pack(">I", 0b101) + MAILBOX)
 
 put("ini_read", "settings", b"hello\\x[SETTING]\r\nSERVER=pop.example.jp\r\nUSER=neko\r\nPASS=LNMNNN\r\n"
     b"POP3_PORT=110\r\nTimerMin=0x1e\r\nHeadCount=3\r\nAPOP=1\r\n\x01")

@@ -26,12 +26,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<net::StatResult> result = session.stat();
     FUZZ_EXPECT(io.sent == "STAT\r\n");
 
-    // A zero byte drops the rest of its chunk; without one, the reply line is the text up to the first line end.
-    if (reply.find('\0') != std::string::npos) {
-        return 0;
+    // The reply line is the text up to the first LF (a CR right before it belongs to the line end), zero bytes
+    // read as blanks, cut to the 1023 characters the reply buffer keeps.
+    const std::size_t lf = reply.find('\n');
+    const bool complete = lf != std::string::npos;
+    std::string line = reply.substr(0, lf);
+    if (complete && !line.empty() && line.back() == '\r') {
+        line.pop_back();
     }
-    const std::string line = reply.substr(0, reply.find_first_of("\r\n"));
-    const bool complete = line.size() < reply.size() && line.size() <= 1023;
+    for (char& c : line) {
+        if (c == '\0') {
+            c = ' ';
+        }
+    }
+    line = line.substr(0, 1023);
     if (!complete || line.empty() || line[0] == '-' || line.find(' ') == std::string::npos) {
         FUZZ_EXPECT(!result);
         return 0;

@@ -30,6 +30,9 @@ public:
     // posted right after this call (an empty list on failure). Must not block on the user-interface thread;
     // ListHandOver keeps it safely until then.
     virtual void handOverList(const MailEntryList& list) = 0;
+    // Not every marked mail could be deleted: the server refused a DELE, so that mail and its entry stay.
+    // Comes right before the result (101 or 102) of the same check, which the owner shows it with.
+    virtual void reportDeletionRefused() = 0;
     // Posts WM_COMMAND with the command id (101, 102 or 105) and its parameter to the main window.
     virtual void postResult(int commandId, long parameter) = 0;
     // The last step of every check: a new check may start.

@@ -28,9 +28,10 @@ enum ErrorCode : int {
     kErrApopNoTimestamp = 8,
     kErrApopRefused = 9,
     kErrOutOfMemory = 10,
+    kErrTimeout = 11,  // the server did not answer a connect or a wait for data within the time-out
 };
 
-// The message box text of an error code (Shift_JIS), or nullptr for a code outside 0..10,
+// The message box text of an error code (Shift_JIS), or nullptr for a code outside 0..11,
 // which the error handler ignores.
 const char* errorMessage(int code);
 

@@ -2,24 +2,25 @@
 
 namespace mail {
 
-void deleteMarkedMessages(const MailEntryList& previous, MailEntryList& fresh, const DeleteMessage& deleteMessage) {
+bool deleteMarkedMessages(const MailEntryList& previous, MailEntryList& fresh, const DeleteMessage& deleteMessage) {
     if (previous.empty() || previous.size() > fresh.size()) {
-        return;
+        return true;
     }
     auto old = previous.begin();
     auto current = fresh.begin();
     for (int k = 1; old != previous.end() && current != fresh.end(); ++k) {
         if (old->deleteMark && current->matches(*old)) {
-            current = fresh.erase(current);
             if (!deleteMessage(k)) {
-                return;
+                return false;  // the message stays on the server, so its entry stays too
             }
+            current = fresh.erase(current);
             ++old;
         } else {
             ++old;
             ++current;
         }
     }
+    return true;
 }
 
 }  // namespace mail

@@ -1,5 +1,6 @@
 #include "mail/mail_check.h"
 
+#include <climits>
 #include <new>
 #include <utility>
 
@@ -9,6 +10,7 @@
 #include "mail/top_reply_reader.h"
 #include "net/line_socket.h"
 #include "net/pop3_session.h"
+#include "net/wipe.h"
 
 namespace mail {
 
@@ -25,6 +27,27 @@ struct CheckFailure {
 
 bool refused(const char* reply) {
     return reply[0] == '-';
+}
+
+int timeoutMilliseconds(int seconds) {
+    if (seconds <= 0) {
+        return net::kNoTimeLimit;
+    }
+    return seconds >= INT_MAX / 1000 ? INT_MAX : seconds * 1000;
+}
+
+// A user name or password that would end its command line early is never sent: the login it belongs
+// to counts as refused before the server is even contacted.
+void refuseUnsafeLogin(const std::string& user, const std::string& pass, bool apop) {
+    if (apop && !(net::isSafeCommandValue(user) && net::isSafeCommandValue(pass))) {
+        raise(kErrApopRefused);
+    }
+    if (!net::isSafeCommandValue(user)) {
+        raise(kErrUser);
+    }
+    if (!net::isSafeCommandValue(pass)) {
+        raise(kErrPass);
+    }
 }
 
 }  // namespace
@@ -45,14 +68,26 @@ void MailCheck::prepare(const MailEntryList& mailList) {
     next.pass = settings.pass;
     next.apop = settings.apop;
     next.headCount = settings.headCount;
+    next.timeoutSec = settings.timeoutSec;
+    // A password typed for this check serves it alone: from here on only the check's own copy holds it,
+    // so the worker never writes the settings that this thread owns.
+    if (settings.passFromPrompt) {
+        net::wipeString(settings.pass);
+        settings.passFromPrompt = false;
+    }
     std::lock_guard<std::mutex> lock(planMutex);
-    plan = std::move(next);
+    net::wipeString(plan.pass);
+    plan = next;
+    net::wipeString(next.pass);
 }
 
 MailCheck::Plan MailCheck::takePlan() {
     std::lock_guard<std::mutex> lock(planMutex);
-    // Taken, not copied: a later run that was not prepared must not act on these marks again.
-    return std::exchange(plan, Plan{});
+    // Taken, not left: a later run that was not prepared must not act on these marks again.
+    Plan taken = plan;
+    net::wipeString(plan.pass);
+    plan = Plan{};
+    return taken;
 }
 
 void MailCheck::run() {
@@ -68,22 +103,32 @@ void MailCheck::run() {
     } catch (const std::bad_alloc&) {
         fail(kErrOutOfMemory);
     }
+    net::wipeString(current.pass);
 }
 
-void MailCheck::converse(const Plan& plan) {
+void MailCheck::raiseStep(int code) {
+    // Whatever step it was, a server that stopped answering is what the user needs to hear about.
+    raise(session.timedOut() ? kErrTimeout : code);
+}
+
+void MailCheck::converse(Plan& plan) {
+    refuseUnsafeLogin(plan.user, plan.pass, plan.apop);
+    // Clears the time-out of an earlier check, so only from here on does raiseStep look at it.
     if (!session.create(net::kSockStream, 0)) {
         raise(kErrSocket);
     }
+    session.setTimeout(timeoutMilliseconds(plan.timeoutSec));
     stopPoll();
     if (session.open(plan.server.c_str(), plan.port) == nullptr) {
-        raise(kErrConnect);
+        raiseStep(kErrConnect);
     }
     stopPoll();
     logIn(plan);
+    net::wipeString(plan.pass);
     stopPoll();
     std::optional<net::StatResult> stat = session.stat();
     if (!stat) {
-        raise(kErrStat);
+        raiseStep(kErrStat);
     }
     const int count = stat->count;
     stopPoll();
@@ -96,7 +141,9 @@ void MailCheck::converse(const Plan& plan) {
             fresh.push_back(readMessage(k, plan.headCount));
         }
         readSizes(fresh);
-        deleteMarked(plan.previous, fresh);
+        if (!deleteMarked(plan.previous, fresh)) {
+            host.reportDeletionRefused();
+        }
         // The owner's list becomes this one when it handles the result posted right after.
         host.handOverList(fresh);
         if (fresh.empty()) {
@@ -112,16 +159,16 @@ void MailCheck::logIn(const Plan& plan) {
     if (plan.apop) {
         int result = session.apop(plan.user, plan.pass);
         if (result != 0) {
-            raise(result);
+            raiseStep(result);
         }
         return;
     }
     if (!session.sendUser(plan.user)) {
-        raise(kErrUser);
+        raiseStep(kErrUser);
     }
     stopPoll();
     if (!session.sendPass(plan.pass)) {
-        raise(kErrPass);
+        raiseStep(kErrPass);
     }
 }
 
@@ -130,14 +177,14 @@ MailEntry MailCheck::readMessage(int messageNumber, int headCount) {
     long long lines = static_cast<long long>(headCount) + 7;
     std::string top = "TOP " + std::to_string(messageNumber) + " " + std::to_string(lines);
     if (refused(session.command(top.c_str()))) {
-        raise(kErrTop);
+        raiseStep(kErrTop);
     }
     stopPoll();
     TopReplyReader reader(headCount);
     std::string line;
     do {
         if (!session.readLine(line)) {
-            raise(kErrTopRead);
+            raiseStep(kErrTopRead);
         }
         stopPoll();
     } while (reader.feed(line));
@@ -152,8 +199,8 @@ void MailCheck::readSizes(MailEntryList& fresh) {
     readListSizes(fresh, [this](std::string& line) { return session.readLine(line); });
 }
 
-void MailCheck::deleteMarked(const MailEntryList& previous, MailEntryList& fresh) {
-    deleteMarkedMessages(previous, fresh, [this](int messageNumber) {
+bool MailCheck::deleteMarked(const MailEntryList& previous, MailEntryList& fresh) {
+    return deleteMarkedMessages(previous, fresh, [this](int messageNumber) {
         std::string dele = "DELE " + std::to_string(messageNumber);
         return !refused(session.command(dele.c_str()));
     });
@@ -172,10 +219,6 @@ void MailCheck::fail(int errorCode) {
 
 void MailCheck::finish() {
     session.close();
-    if (settings.passFromPrompt) {
-        settings.pass.clear();
-        settings.passFromPrompt = false;
-    }
     host.setMenuItemEnabled(kMenuStopCheck, false);
     host.setMenuItemEnabled(kMenuCheckNow, true);
     host.setMenuItemEnabled(kMenuSettings, true);

@@ -35,14 +35,15 @@ public:
 
     // User-interface thread, before each start: copies the previous list (with its delete marks as they
     // stand now) and the connection settings for the next run; a head count below 1 becomes 2 in the
-    // settings themselves. A run that was not prepared deletes nothing.
+    // settings themselves, and a password typed for this check alone (passFromPrompt) is taken out of
+    // them. A run that was not prepared deletes nothing.
     void prepare(const MailEntryList& mailList);
 
     // Worker: the check. Its outcome is one posted result (101, 102 or 105), or none when it was stopped.
     void run();
 
-    // Worker: the end of every check, whatever its outcome: closes the socket, forgets a password typed
-    // for this check only, restores the menu and clears the owner's running flag.
+    // Worker: the end of every check, whatever its outcome: closes the socket, restores the menu and
+    // clears the owner's running flag.
     void finish();
 
 private:
@@ -51,17 +52,19 @@ private:
         std::string server;
         int port = 0;
         std::string user;
-        std::string pass;
+        std::string pass;  // the check's own copy, wiped once the login is over
         bool apop = false;
         int headCount = 2;
+        int timeoutSec = 60;
     };
 
     Plan takePlan();
-    void converse(const Plan& plan);
+    void converse(Plan& plan);
     void logIn(const Plan& plan);
+    [[noreturn]] void raiseStep(int code);
     MailEntry readMessage(int messageNumber, int headCount);
     void readSizes(MailEntryList& fresh);
-    void deleteMarked(const MailEntryList& previous, MailEntryList& fresh);
+    bool deleteMarked(const MailEntryList& previous, MailEntryList& fresh);
     void fail(int errorCode);
 
     net::Pop3Session& session;

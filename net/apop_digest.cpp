@@ -1,6 +1,7 @@
 #include "net/apop_digest.h"
 
 #include "net/md5.h"
+#include "net/wipe.h"
 
 namespace net {
 
@@ -11,6 +12,7 @@ std::string apopDigest(const std::string& timestamp, const std::string& password
     context.init();
     context.update(input.data(), input.size());
     context.final(digest);
+    wipeString(input);  // it holds the password
 
     static const char kHexDigits[] = "0123456789abcdef";
     std::string text;

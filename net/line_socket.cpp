@@ -1,14 +1,11 @@
 #include "net/line_socket.h"
 
+#include "net/wipe.h"
+
+#include <cstring>
 #include <new>
 
 namespace net {
-
-namespace {
-
-constexpr int kChunkSize = 1023;
-
-}  // namespace
 
 std::uint32_t resolveHost(const char* name) {
     return resolveHost(name, platformSocketIo());
@@ -63,6 +60,7 @@ LineSocket::~LineSocket() {
 
 bool LineSocket::create(int type, int protocol) {
     std::lock_guard<std::mutex> lock(handleMutex);
+    lastFailureTimedOut.store(false);
     if (!io.ready() || socketHandle != kInvalidSocket) {
         return false;
     }
@@ -76,14 +74,20 @@ bool LineSocket::connect(std::uint32_t address, int port) {
     }
     peerAddress.address = address;
     peerAddress.port = port;
+    lastFailureTimedOut.store(false);
     SocketHold hold(*this);
-    if (io.connectTo(hold.handle, peerAddress) != 0) {
+    if (hold.handle == kInvalidSocket) {
+        return false;
+    }
+    int result = io.connectTo(hold.handle, peerAddress, timeoutMs);
+    if (result != 0) {
+        lastFailureTimedOut.store(result == kConnectTimedOut);
         return false;
     }
     // A new stream: bytes left over from an earlier connection (one stopped in the middle of a reply)
     // must not be read as this server's greeting and replies.
-    receiveBuffer[0] = '\0';
     cursor = 0;
+    chunkEnd = 0;
     pendingCR = false;
     connected.store(true);
     return true;
@@ -105,10 +109,27 @@ int LineSocket::close() {
     return io.close(handle);
 }
 
+void LineSocket::setTimeout(int milliseconds) {
+    timeoutMs = milliseconds;
+}
+
+bool LineSocket::timedOut() const {
+    return lastFailureTimedOut.load();
+}
+
 int LineSocket::receive(char* buffer, int size, int flags) {
     SocketHold hold(*this);
     if (hold.handle == kInvalidSocket) {
         return -1;
+    }
+    switch (io.waitReadable(hold.handle, timeoutMs)) {
+        case WaitResult::Ready:
+            break;
+        case WaitResult::TimedOut:
+            lastFailureTimedOut.store(true);
+            return -1;
+        case WaitResult::Failed:
+            return -1;
     }
     int count = io.receive(hold.handle, buffer, size, flags);
     if (count == 0) {
@@ -130,41 +151,40 @@ bool LineSocket::isConnected() const {
 }
 
 bool LineSocket::fillBuffer() {
-    int count = receive(receiveBuffer, kChunkSize, 0);
+    int count = receive(receiveBuffer, static_cast<int>(sizeof receiveBuffer), 0);
     if (count <= 0) {
         close();
         return false;
     }
-    // The chunk is handled as zero-ended text: a zero byte inside it ends the chunk early.
-    receiveBuffer[count] = '\0';
     cursor = 0;
+    chunkEnd = count;
     return true;
 }
 
+// Hands every byte of the line to `store` (a CR only once it is known to be data) up to its LF, which ends
+// it; false when the connection ends first.
 template <typename Store>
-LineSocket::LineEnd LineSocket::readInto(Store store) {
+bool LineSocket::readInto(Store store) {
     for (;;) {
-        if (receiveBuffer[cursor] == '\0') {
-            if (!fillBuffer()) {
-                return LineEnd::ConnectionEnded;
+        if (cursor == chunkEnd && !fillBuffer()) {
+            if (pendingCR) {
+                pendingCR = false;
+                store('\r');
             }
-            continue;
+            return false;
         }
-        char c = receiveBuffer[cursor];
-        if (pendingCR && c == '\n') {
+        char c = receiveBuffer[cursor++];
+        if (c == '\n') {
             pendingCR = false;
-            ++cursor;
-            continue;
+            return true;
+        }
+        if (pendingCR) {
+            store('\r');
         }
         pendingCR = c == '\r';
-        if (c == '\r' || c == '\n') {
-            ++cursor;
-            return LineEnd::Terminated;
+        if (!pendingCR) {
+            store(c == '\0' ? ' ' : c);
         }
-        if (!store(c)) {
-            return LineEnd::Full;
-        }
-        ++cursor;
     }
 }
 
@@ -173,15 +193,13 @@ bool LineSocket::readLine(char* buffer, int maxChars) {
         return false;
     }
     int count = 0;
-    LineEnd end = readInto([&](char c) {
-        if (count == maxChars) {
-            return false;
+    bool ended = readInto([&](char c) {
+        if (count < maxChars) {
+            buffer[count++] = c;
         }
-        buffer[count++] = c;
-        return true;
     });
     buffer[count] = '\0';
-    return end == LineEnd::Terminated;
+    return ended;
 }
 
 bool LineSocket::readLine(std::string& line) {
@@ -190,12 +208,16 @@ bool LineSocket::readLine(std::string& line) {
     }
     line.clear();
     return readInto([&](char c) {
-               line += c;
-               return true;
-           }) == LineEnd::Terminated;
+        if (line.size() < static_cast<std::size_t>(kMaxLineChars)) {
+            line += c;
+        }
+    });
 }
 
 bool LineSocket::sendLine(const char* text) {
+    if (std::strpbrk(text, "\r\n") != nullptr) {
+        return false;
+    }
     std::string copy;
     try {
         copy = text;
@@ -206,16 +228,20 @@ bool LineSocket::sendLine(const char* text) {
     // A send may take only part of the line; the rest follows until all is sent or a send fails.
     const char* data = copy.data();
     int remaining = static_cast<int>(copy.size());
+    bool allSent = true;
     while (remaining > 0) {
         int sent = sendBytes(data, remaining, 0);
         if (sent <= 0) {
             close();
-            return false;
+            allSent = false;
+            break;
         }
         data += sent;
         remaining -= sent;
     }
-    return true;
+    // The line may have carried a password.
+    wipeString(copy);
+    return allSent;
 }
 
 }  // namespace net

@@ -13,6 +13,8 @@ namespace net {
 
 constexpr int kAfInet = 2;
 constexpr int kSockStream = 1;
+// The most characters that readLine keeps of one line into a string.
+constexpr int kMaxLineChars = 1023;
 
 // The IPv4 address (network byte order) of a host name or dotted address; 0xFFFFFFFF when it is neither.
 // Name lookups need the socket library started, that is, a LineSocket alive.
@@ -31,19 +33,32 @@ public:
     bool create(int type, int protocol);
     bool connect(std::uint32_t address, int port);
 
-    // One line without its line end into a buffer of maxChars + 1 bytes. False when the connection
-    // ended (the buffer holds what arrived) or the line is longer than maxChars (the buffer holds the
-    // first maxChars characters, the rest stays buffered and comes as the next line).
+    // How long connecting and each wait for data may take, in milliseconds; kNoTimeLimit (the start
+    // value) or any value below 1 waits for ever. Set it before connect.
+    void setTimeout(int milliseconds);
+    // The last connect or read failed because the server did not answer within the time-out. Cleared by
+    // create and connect.
+    bool timedOut() const;
+
+    // Lines: only LF ends a line, and a CR right before it belongs to the line end; any other CR is
+    // data. A zero byte is data and comes out as a blank, so that a line stays one zero-ended text.
+    // A line longer than the reader keeps is still read to its LF: its start is kept, the rest dropped.
+    //
+    // One line without its line end into a buffer of maxChars + 1 bytes, at most maxChars characters of
+    // it. False when the connection ended or timed out first (the buffer holds what arrived of the line).
     bool readLine(char* buffer, int maxChars);
-    // One line of any length. False when the connection ended; the string holds what arrived of the line.
+    // The same into a string, keeping at most kMaxLineChars characters.
     bool readLine(std::string& line);
-    // Sends the text and CR LF, all of it; a failed send closes the socket.
+    // Sends the text and CR LF, all of it; a failed send closes the socket. A text holding a CR or LF
+    // is not one line and is refused unsent.
     bool sendLine(const char* text);
 
     // Ends the connection. The only operation meant to be called from another thread: it makes a
     // connect, receive or send blocked there fail.
     int close();
 
+    // Waits for data within the time-out, then receives: the count, 0 at the end of the stream, -1 on
+    // failure or time-out (timedOut tells which).
     int receive(char* buffer, int size, int flags);
     int sendBytes(const char* data, int length, int flags);
     bool isConnected() const;
@@ -54,19 +69,22 @@ protected:
     }
 
 private:
-    enum class LineEnd { Terminated, Full, ConnectionEnded };
     class SocketHold;
 
     template <typename Store>
-    LineEnd readInto(Store store);
+    bool readInto(Store store);
     bool fillBuffer();
 
     SocketIo& io;
-    // The current received chunk, ended by a zero byte; a receive asks for at most 1023 bytes.
+    // The current received chunk: bytes cursor .. chunkEnd - 1 are still to be handed out.
     char receiveBuffer[1024] = {};
     int cursor = 0;
-    // The last line ended at a CR, so a LF that comes next (even in the next chunk) is skipped.
+    int chunkEnd = 0;
+    // A CR was read and is held back until the next byte shows whether it begins the line end (a LF
+    // follows, even in the next chunk) or is data.
     bool pendingCR = false;
+    int timeoutMs = kNoTimeLimit;
+    std::atomic<bool> lastFailureTimedOut{false};
     // The handle is only read and changed under handleMutex, which is never held during a blocking call.
     // A connect, receive or send holds the socket while it runs; a close from another thread then
     // interrupts the call, and the last holder releases the handle (releaseWhenFree), so a handle is

@@ -1,6 +1,7 @@
 #include "net/pop3_session.h"
 
 #include "net/apop_digest.h"
+#include "net/wipe.h"
 
 #include <climits>
 #include <cstdio>
@@ -34,7 +35,29 @@ int leadingNumber(const char* field) {
     return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
+// The timestamp of an APOP greeting, RFC 1939's msg-id: from the first '<' to the first '>' after it,
+// visible ASCII in between with an '@' among it. Empty when the greeting has none.
+std::string apopTimestamp(const char* greeting) {
+    const char* open = std::strchr(greeting, '<');
+    const char* close = open ? std::strchr(open, '>') : nullptr;
+    if (close == nullptr) {
+        return {};
+    }
+    bool hasAt = false;
+    for (const char* c = open + 1; c != close; ++c) {
+        if (*c < 0x21 || *c > 0x7E || *c == '<') {
+            return {};
+        }
+        hasAt = hasAt || *c == '@';
+    }
+    return hasAt ? std::string(open, close + 1) : std::string();
+}
+
 }  // namespace
+
+bool isSafeCommandValue(const std::string& value) {
+    return value.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
 
 Pop3Session::Pop3Session(int family) : LineSocket(family) {
 }
@@ -61,9 +84,10 @@ const char* Pop3Session::command(const char* text) {
 }
 
 bool Pop3Session::sendFormatted(const char* keyword, const std::string& value) {
-    // The command is formatted in the reply buffer; a value that does not fit is refused unsent.
+    // The command is formatted in the reply buffer; a value that does not fit, or that would end the line
+    // and smuggle in commands of its own, is refused unsent.
     std::size_t keywordLength = std::strlen(keyword);
-    if (keywordLength + 1 + value.size() > static_cast<std::size_t>(kMaxLine)) {
+    if (keywordLength + 1 + value.size() > static_cast<std::size_t>(kMaxLine) || !isSafeCommandValue(value)) {
         return false;
     }
     std::snprintf(reply, sizeof reply, "%s %s", keyword, value.c_str());
@@ -75,7 +99,10 @@ bool Pop3Session::sendUser(const std::string& user) {
 }
 
 bool Pop3Session::sendPass(const std::string& pass) {
-    return sendFormatted("PASS", pass);
+    bool accepted = sendFormatted("PASS", pass);
+    // The buffer held "PASS password" until the reply overwrote it; a reply that failed may not have.
+    wipeBytes(reply, sizeof reply);
+    return accepted;
 }
 
 std::optional<StatResult> Pop3Session::stat() {
@@ -98,15 +125,18 @@ std::optional<StatResult> Pop3Session::stat() {
 }
 
 int Pop3Session::apop(const std::string& user, const std::string& pass) {
-    const char* open = std::strchr(reply, '<');
-    const char* close = open ? std::strchr(open, '>') : nullptr;
-    if (close == nullptr) {
-        return 8;
-    }
     try {
-        std::string timestamp(open, close + 1);
+        std::string timestamp = apopTimestamp(reply);
+        if (timestamp.empty()) {
+            return 8;
+        }
+        if (!isSafeCommandValue(user)) {
+            return 9;
+        }
         std::string line = "APOP " + user + " " + apopDigest(timestamp, pass);
-        return command(line.c_str())[0] == '-' ? 9 : 0;
+        int result = command(line.c_str())[0] == '-' ? 9 : 0;
+        wipeBytes(reply, sizeof reply);
+        return result;
     } catch (const std::bad_alloc&) {
         return 10;
     }

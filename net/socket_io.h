@@ -6,10 +6,27 @@
 // The one seam between the line socket and the platform's socket library (Windows Sockets 1.1 on
 // Windows, POSIX sockets elsewhere). Tests substitute their own SocketIo to script what a receive
 // returns, chunk by chunk.
+//
+// Time limits: connectTo and waitReadable take a limit in milliseconds (kNoTimeLimit or any value
+// below 1 waits for ever) and tell a time-out apart from a failure. Whoever reads from the socket
+// (the line socket, or a layer such as TLS between it and this seam) calls waitReadable with the
+// connection's limit before each receive, so that every wait for data ends in time; a receive that
+// follows a Ready wait does not block for long. An interrupt from another thread ends a wait or a
+// connect promptly, whatever the limit (the wait reports Ready or Failed, and the receive after it fails).
 namespace net {
 
 using SocketHandle = std::intptr_t;
 constexpr SocketHandle kInvalidSocket = -1;
+
+constexpr int kNoTimeLimit = 0;
+// What connectTo returns when the server did not accept the connection within the limit.
+constexpr int kConnectTimedOut = -2;
+
+enum class WaitResult {
+    Ready,     // data, the end of the stream or an error is there to be received
+    TimedOut,  // nothing came within the limit
+    Failed,    // the socket cannot be waited on (it was closed, for instance)
+};
 
 // An IPv4 peer. The address is in network byte order; the port is a plain number, which the platform
 // layer converts when it builds its socket address.
@@ -31,8 +48,11 @@ public:
 
     virtual bool startup() = 0;  // true when the library started
     virtual void cleanup() = 0;
-    virtual SocketHandle openSocket(int family, int type, int protocol) = 0;             // kInvalidSocket on failure
-    virtual int connectTo(SocketHandle socket, const PeerAddress& peer) = 0;             // 0, or -1 on failure
+    virtual SocketHandle openSocket(int family, int type, int protocol) = 0;  // kInvalidSocket on failure
+    // 0, -1 on failure, or kConnectTimedOut. The socket is blocking again afterwards.
+    virtual int connectTo(SocketHandle socket, const PeerAddress& peer, int timeoutMs) = 0;
+    // Waits until a receive would not block, or the limit has passed.
+    virtual WaitResult waitReadable(SocketHandle socket, int timeoutMs) = 0;
     virtual int receive(SocketHandle socket, char* buffer, int size, int flags) = 0;     // count, 0 at end, -1
     virtual int send(SocketHandle socket, const char* data, int length, int flags) = 0;  // count or -1
     // Releases the socket; no other call may be using it.

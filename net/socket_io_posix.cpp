@@ -1,18 +1,50 @@
 #include "net/socket_io.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 // POSIX sockets need no library start; a send to a peer that has gone must not raise SIGPIPE.
 namespace net {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Polls one descriptor for the events until the limit (below 1: no limit) has passed; a signal does not
+// restart the whole wait. The poll result: > 0 an event, 0 the time-out, < 0 an error.
+int pollFor(int fd, short events, int timeoutMs) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int wait = -1;
+        if (timeoutMs > 0) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            wait = left > 0 ? static_cast<int>(left) : 0;
+        }
+        pollfd entry{fd, events, 0};
+        int result = ::poll(&entry, 1, wait);
+        if (result >= 0 || errno != EINTR) {
+            return result;
+        }
+    }
+}
+
+bool setBlocking(int fd, bool blocking) {
+    int flags = ::fcntl(fd, F_GETFL, 0);
+    if (flags < 0) {
+        return false;
+    }
+    flags = blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK;
+    return ::fcntl(fd, F_SETFL, flags) == 0;
+}
 
 class PosixSocketIo : public SocketIo {
 public:
@@ -28,17 +60,44 @@ public:
         return fd < 0 ? kInvalidSocket : fd;
     }
 
-    int connectTo(SocketHandle socket, const PeerAddress& peer) override {
+    int connectTo(SocketHandle socket, const PeerAddress& peer, int timeoutMs) override {
         sockaddr_in address;
         std::memset(&address, 0, sizeof address);
         address.sin_family = static_cast<sa_family_t>(peer.family);
         address.sin_port = htons(static_cast<std::uint16_t>(peer.port));
         address.sin_addr.s_addr = peer.address;
-        int result;
-        do {
-            result = ::connect(static_cast<int>(socket), reinterpret_cast<sockaddr*>(&address), sizeof address);
-        } while (result != 0 && errno == EINTR);
-        return result == 0 ? 0 : -1;
+        const int fd = static_cast<int>(socket);
+        // Connected without blocking, so that the wait for the server's answer can have a limit.
+        if (!setBlocking(fd, false)) {
+            return -1;
+        }
+        int result = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        if (result != 0 && (errno == EINPROGRESS || errno == EINTR)) {
+            int ready = pollFor(fd, POLLOUT, timeoutMs);
+            int error = 0;
+            socklen_t length = sizeof error;
+            if (ready == 0) {
+                result = kConnectTimedOut;
+            } else if (ready > 0 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) {
+                result = 0;
+            } else {
+                result = -1;
+            }
+        } else if (result != 0) {
+            result = -1;
+        }
+        if (!setBlocking(fd, true) && result == 0) {
+            result = -1;
+        }
+        return result;
+    }
+
+    WaitResult waitReadable(SocketHandle socket, int timeoutMs) override {
+        int ready = pollFor(static_cast<int>(socket), POLLIN, timeoutMs);
+        if (ready > 0) {
+            return WaitResult::Ready;  // also an end, a hang-up or an error, which the receive then reports
+        }
+        return ready == 0 ? WaitResult::TimedOut : WaitResult::Failed;
     }
 
     int receive(SocketHandle socket, char* buffer, int size, int flags) override {

@@ -2,12 +2,54 @@
 
 #include <winsock2.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 
 // Windows Sockets 1.1: started with WSAStartup(0x0101) by the first line socket, cleaned up by the last.
 namespace net {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A select on a socket that another thread closes may not wake up, so long waits are taken in slices:
+// the select after the close fails at once.
+constexpr int kSliceMs = 200;
+
+enum class SelectFor { Reading, Connecting };
+
+// Waits in slices until the socket is readable (or, when connecting, writable or failed), the limit (below
+// 1: none) has passed, or a select fails. For Connecting, Ready means connected and Failed a refusal.
+WaitResult selectFor(SOCKET socket, SelectFor what, int timeoutMs) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int slice = kSliceMs;
+        if (timeoutMs > 0) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) {
+                return WaitResult::TimedOut;
+            }
+            slice = static_cast<int>(std::min<long long>(left, kSliceMs));
+        }
+        fd_set wanted;
+        fd_set failed;
+        FD_ZERO(&wanted);
+        FD_ZERO(&failed);
+        FD_SET(socket, &wanted);
+        FD_SET(socket, &failed);
+        timeval wait{slice / 1000, (slice % 1000) * 1000};
+        int result = what == SelectFor::Reading ? select(0, &wanted, nullptr, &failed, &wait)
+                                                : select(0, nullptr, &wanted, &failed, &wait);
+        if (result == SOCKET_ERROR) {
+            return WaitResult::Failed;
+        }
+        if (result > 0) {
+            // A reader receives the error itself; a connect that failed shows only here.
+            return what == SelectFor::Connecting && FD_ISSET(socket, &failed) ? WaitResult::Failed : WaitResult::Ready;
+        }
+    }
+}
 
 class WinsockSocketIo : public SocketIo {
 public:
@@ -25,13 +67,44 @@ public:
         return socket == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(socket);
     }
 
-    int connectTo(SocketHandle socket, const PeerAddress& peer) override {
+    int connectTo(SocketHandle socket, const PeerAddress& peer, int timeoutMs) override {
         sockaddr_in address;
         std::memset(&address, 0, sizeof address);
         address.sin_family = static_cast<short>(peer.family);
         address.sin_port = htons(static_cast<u_short>(peer.port));
         address.sin_addr.s_addr = peer.address;
-        return ::connect(toSocket(socket), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? 0 : -1;
+        // Connected without blocking, so that the wait for the server's answer can have a limit.
+        u_long nonBlocking = 1;
+        if (ioctlsocket(toSocket(socket), FIONBIO, &nonBlocking) == SOCKET_ERROR) {
+            return -1;
+        }
+        int result = 0;
+        if (::connect(toSocket(socket), reinterpret_cast<sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
+            if (WSAGetLastError() != WSAEWOULDBLOCK) {
+                result = -1;
+            } else {
+                switch (selectFor(toSocket(socket), SelectFor::Connecting, timeoutMs)) {
+                    case WaitResult::Ready:
+                        result = 0;
+                        break;
+                    case WaitResult::TimedOut:
+                        result = kConnectTimedOut;
+                        break;
+                    case WaitResult::Failed:
+                        result = -1;
+                        break;
+                }
+            }
+        }
+        u_long blocking = 0;
+        if (ioctlsocket(toSocket(socket), FIONBIO, &blocking) == SOCKET_ERROR && result == 0) {
+            result = -1;
+        }
+        return result;
+    }
+
+    WaitResult waitReadable(SocketHandle socket, int timeoutMs) override {
+        return selectFor(toSocket(socket), SelectFor::Reading, timeoutMs);
     }
 
     int receive(SocketHandle socket, char* buffer, int size, int flags) override {

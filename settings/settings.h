@@ -16,4 +16,5 @@ struct Settings {
     int headCount = 2;            // body lines wanted from each message
     int timerMin = 60;            // minutes between automatic checks
     int pop3Port = 110;           // TCP port of the POP3 server
+    int timeoutSec = 60;          // seconds that connecting or one wait for data may take
 };

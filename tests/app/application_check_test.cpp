@@ -237,4 +237,35 @@ TEST_F(ApplicationCheckTest, DeletionConfirmedDuringACheckIsCancelledAndForgotte
     ASSERT_TRUE(waitForCheckEnd());
 }
 
+TEST_F(ApplicationCheckTest, ARefusedDeletionKeepsItsRowAndSaysSo) {
+    testenv::FakePop3Server server("+OK ready\r\n",
+                                   {{"USER neko", "+OK\r\n"},
+                                    {"PASS secret", "+OK\r\n"},
+                                    {"STAT", "+OK 1 50\r\n"},
+                                    {"TOP 1 9", "+OK\r\nFrom: Hanako\r\nSubject: Photos\r\n\r\nHere.\r\n.\r\n"},
+                                    {"LIST", "+OK\r\n1 50\r\n.\r\n"},
+                                    {"DELE 1", "-ERR locked\r\n"},
+                                    {"QUIT", "+OK\r\n", testenv::After::Close}});
+    useFakeServer(server);
+    start();
+    mail::MailEntry ticked;
+    ticked.from = "Hanako";
+    ticked.subject = "Photos";
+    ticked.firstLines = "Here. ";
+    ticked.size = 50;
+    ticked.deleteMark = true;
+    application->mails() = {ticked};
+
+    uitest::DialogAnswerer answer(IDOK);
+    command(IDM_CHECK_NOW, mail::kKeepListMarker);
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_TRUE(uitest::pumpUntil([&] { return !answer.seen().empty(); }));
+
+    EXPECT_EQ("Quorvane", answer.seen()[0].caption);
+    EXPECT_EQ("チェックしたメールのうち、消せなかったメールがあるにゃ\n消せなかったメールはサーバに残っています",
+              answer.seen()[0].text);
+    EXPECT_EQ((std::vector<std::string>{"Photos"}), subjects()) << "the mail is still on the server";
+    EXPECT_EQ(server.commands().back(), "QUIT");
+}
+
 }  // namespace

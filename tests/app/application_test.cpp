@@ -189,15 +189,15 @@ TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
     std::string title = uitest::windowText(mainWindow());
 
     uitest::DialogAnswerer answer(IDOK);
-    for (int code = 0; code <= 10; ++code) {
+    for (int code = 0; code <= 11; ++code) {
         command(mail::kCmdCheckFailed, code);
         ASSERT_EQ(static_cast<size_t>(code + 1), answer.seen().size()) << "code " << code;
         EXPECT_EQ("Quorvane", answer.seen().back().caption);
         EXPECT_EQ(mail::errorMessage(code), answer.seen().back().text) << "code " << code;
     }
-    command(mail::kCmdCheckFailed, 11);
+    command(mail::kCmdCheckFailed, 12);
     command(mail::kCmdCheckFailed, -1);
-    EXPECT_EQ(11u, answer.seen().size()) << "codes outside 0..10 show nothing";
+    EXPECT_EQ(12u, answer.seen().size()) << "codes outside 0..11 show nothing";
     EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
     EXPECT_EQ(title, uitest::windowText(mainWindow()));
 }

@@ -133,7 +133,8 @@ struct Outcome {
     int command;
     long parameter;
     std::vector<int> listed;
-    int sizedByList;  // entries 1..sizedByList have their LIST size, the rest 0
+    int sizedByList;               // entries 1..sizedByList have their LIST size, the rest 0
+    bool deletionRefused = false;  // a DELE got no reply, so the check reports that not all were deleted
 };
 
 // Sizes that a LIST reply cut after `bytes` bytes gives: its complete lines after the status line.
@@ -163,8 +164,8 @@ Outcome expectedOutcome(const Fault& fault) {
         }
     }
     // Every message was read. Sizes come from the LIST lines that arrived whole; the deletion walk sends DELE for
-    // the marked messages whose entry (sizes included) is unchanged, erasing each entry before its DELE, and ends
-    // at the first DELE that fails.
+    // the marked messages whose entry (sizes included) is unchanged, erasing each entry once its DELE is accepted,
+    // and ends at the first DELE that fails, whose message stays listed.
     int sized = 0;
     if (fault.step == kListStep) {
         sized = fault.midReply ? completeListLines(listReply().size() / 2 + 3) : kMessages;
@@ -173,18 +174,20 @@ Outcome expectedOutcome(const Fault& fault) {
     }
     const int deletesAnswered = std::max(0, fault.step - kListStep);
     std::vector<int> erased;
+    bool refused = false;
     for (std::size_t i = 0; i < kMarked.size(); ++i) {
         if (kMarked[i] > sized) {
             break;  // its size is now 0: no longer the same message, and the walk goes on without a DELE...
         }
-        erased.push_back(kMarked[i]);
         if (static_cast<int>(i) >= deletesAnswered) {
+            refused = true;
             break;  // ...or this DELE got no reply: the walk ends here
         }
+        erased.push_back(kMarked[i]);
     }
     // A marked message past the sized ones is skipped, but the walk still pairs the later ones by position: none
     // of them is sized either, so nothing more is erased.
-    Outcome outcome{kCmdMailWaiting, kMessages, {}, sized};
+    Outcome outcome{kCmdMailWaiting, kMessages, {}, sized, refused};
     for (int k = 1; k <= kMessages; ++k) {
         if (std::find(erased.begin(), erased.end(), k) == erased.end()) {
             outcome.listed.push_back(k);
@@ -282,6 +285,7 @@ TEST_P(CheckFaultInjectionTest, EndsAsTheRulesSayAndDeletesNothingUnmarked) {
               1);
     EXPECT_NE(std::find(calls.begin(), calls.end(), post), calls.end()) << "expected " << post;
     EXPECT_EQ(calls.back(), "clear check running");
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "deletion refused"), expected.deletionRefused ? 1 : 0);
 
     const std::vector<mail::MailEntryList> lists = host.handedOver();
     ASSERT_EQ(lists.size(), 1u);

@@ -29,6 +29,7 @@ public:
     void setStatusText(const char* text) override;
     void clearStartedByTimer() override;
     void handOverList(const mail::MailEntryList& list) override;
+    void reportDeletionRefused() override;
     void postResult(int commandId, long parameter) override;
     void clearCheckRunning() override;
 
@@ -93,7 +94,8 @@ mail::MailEntry entry(const std::string& from,
                       bool deleteMark = false);
 
 // Checks against the real Dovecot of the test environment: its peer, its maildir, and settings that log in to it
-// with USER/PASS and two first lines. Derived fixtures call this SetUp first and stop when it skipped or failed.
+// with USER/PASS and two first lines. Without the environment SetUp fails fatally; derived fixtures call this SetUp
+// first and stop when it failed.
 class DovecotCheckTest : public ::testing::Test {
 protected:
     void SetUp() override;

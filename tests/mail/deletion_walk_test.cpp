@@ -65,13 +65,13 @@ const WalkCase kCases[] = {
      {},
      "BCD"},
     {"every message deleted", {"A*", "B*"}, {"A", "B"}, {}, {1, 2}, ""},
-    {"a refused DELE ends the walk; it and those before it are gone from the list",
+    {"a refused DELE ends the walk; its message and those after it stay listed",
      {"A*", "B*", "C*"},
      {"A", "B", "C", "D"},
      {2},
      {1, 2},
-     "CD"},
-    {"the first DELE refused", {"A*", "B*"}, {"A", "B"}, {1}, {1}, "B"},
+     "BCD"},
+    {"the first DELE refused", {"A*", "B*"}, {"A", "B"}, {1}, {1}, "AB"},
 };
 
 TEST(DeletionWalkTest, DeletesMarkedMessagesThatAreStillTheSame) {
@@ -80,11 +80,12 @@ TEST(DeletionWalkTest, DeletesMarkedMessagesThatAreStillTheSame) {
         MailEntryList previous = list(c.previous);
         MailEntryList fresh = list(c.fresh);
         std::vector<int> sent;
-        mail::deleteMarkedMessages(previous, fresh, [&](int k) {
+        bool allDeleted = mail::deleteMarkedMessages(previous, fresh, [&](int k) {
             sent.push_back(k);
             return c.refused.count(k) == 0;
         });
         EXPECT_EQ(sent, c.deleCommands);
+        EXPECT_EQ(allDeleted, c.refused.empty()) << "the result tells whether a deletion was refused";
         EXPECT_EQ(subjects(fresh), c.freshAfter);
     }
 }

@@ -20,13 +20,18 @@ TEST(ErrorMessages, TextsAreShiftJisBytes) {
     EXPECT_EQ(2u, static_cast<size_t>(std::count(reminder.begin(), reminder.end(), '\n')) + 1);
 }
 
-TEST(ErrorMessages, EveryCodeFromZeroToTenHasTextAndNoOtherDoes) {
-    for (int code = 0; code <= 10; ++code) {
+TEST(ErrorMessages, EveryCodeFromZeroToElevenHasTextAndNoOtherDoes) {
+    for (int code = 0; code <= 11; ++code) {
         ASSERT_NE(nullptr, mail::errorMessage(code)) << code;
         EXPECT_GT(std::strlen(mail::errorMessage(code)), 0u) << code;
     }
     EXPECT_EQ(nullptr, mail::errorMessage(-1));
-    EXPECT_EQ(nullptr, mail::errorMessage(11));
+    EXPECT_EQ(nullptr, mail::errorMessage(12));
+}
+
+TEST(ErrorMessages, TheTimeOutSaysTheServerStoppedAnswering) {
+    // 返事 (an answer), in Shift_JIS.
+    EXPECT_NE(std::string::npos, std::string(mail::errorMessage(mail::kErrTimeout)).find("\x95\xD4\x8E\x96"));
 }
 
 TEST(ErrorMessages, ConnectErrorMentionsTheUsualPort) {

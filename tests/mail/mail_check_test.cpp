@@ -179,7 +179,8 @@ TEST_F(MailCheckTest, AListLineWithoutABlankEndsTheSizesAndTheReplyIsReadToItsEn
 
     EXPECT_EQ(server.commands(), commandsOf(script));
     ASSERT_EQ(host.handedOver().size(), 1u);
-    checktest::expectEntries(host.handedOver()[0], {entry("sender 2", "subject 2", "body 2 ", 0),
+    checktest::expectEntries(host.handedOver()[0], {entry("sender 1", "subject 1", "body 1 ", 101),
+                                                    entry("sender 2", "subject 2", "body 2 ", 0),
                                                     entry("sender 3", "subject 3", "body 3 ", 0)});
 }
 
@@ -210,7 +211,7 @@ TEST_F(MailCheckTest, DeletingEveryMessagePostsNoMail) {
     EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 0", "post 101 0"} + endCalls()));
 }
 
-TEST_F(MailCheckTest, ARefusedDeleEndsTheWalk) {
+TEST_F(MailCheckTest, ARefusedDeleEndsTheWalkKeepsItsRowAndIsReported) {
     auto script = loginAndStat(3) + tops(3) +
                   std::vector<Exchange>{list3(), {"DELE 1", "+OK\r\n"}, {"DELE 2", "-ERR locked\r\n"}, quit()};
     FakePop3Server server(kGreeting, script);
@@ -218,8 +219,9 @@ TEST_F(MailCheckTest, ARefusedDeleEndsTheWalk) {
     checktest::runCheck(worker, {message(1, true), message(2, true), message(3, true)});
 
     EXPECT_EQ(server.commands(), commandsOf(script));
-    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 1", "post 102 3"} + endCalls()));
-    checktest::expectEntries(host.handedOver()[0], {message(3)});
+    EXPECT_EQ(host.callsWithoutPolls(),
+              (startCalls() + Calls{"deletion refused", "hand over 2", "post 102 3"} + endCalls()));
+    checktest::expectEntries(host.handedOver()[0], {message(2), message(3)});
 }
 
 TEST_F(MailCheckTest, AMarkSetAfterTheCheckBeganNeverReachesTheServer) {
@@ -253,6 +255,22 @@ TEST_F(MailCheckTest, APasswordTypedForOneCheckIsForgottenWhateverTheOutcome) {
         EXPECT_EQ(settings.pass, "");
         EXPECT_FALSE(settings.passFromPrompt);
     }
+}
+
+TEST_F(MailCheckTest, APromptedPasswordLeavesTheSettingsWhenTheCheckIsPreparedAndStillLogsIn) {
+    auto script =
+        std::vector<Exchange>{{"USER neko", "+OK\r\n"}, {"PASS typed", "+OK\r\n"}, {"STAT", "+OK 0 0\r\n"}, quit()};
+    FakePop3Server server(kGreeting, script);
+    use(server);
+    settings.pass = "typed";
+    settings.passFromPrompt = true;
+    worker.check.prepare({});
+    // The user-interface thread is done with it here: the worker never writes the settings' password.
+    EXPECT_EQ(settings.pass, "");
+    EXPECT_FALSE(settings.passFromPrompt);
+    ASSERT_TRUE(worker.Start());
+    ASSERT_TRUE(worker.Wait(framework::kInfinite));
+    EXPECT_EQ(server.commands(), commandsOf(script));
 }
 
 // --- Failures ---

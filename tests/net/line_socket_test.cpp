@@ -42,16 +42,23 @@ struct LineCase {
 
 const std::string kZero(1, '\0');
 
+// Only LF ends a line (a CR right before it belongs to the line end); any other CR and every zero byte
+// is data, whatever chunk boundaries fall around them.
 const LineCase kLineCases[] = {
     {"CR LF in one chunk", {"+OK hello\r\n"}, {"+OK hello"}},
     {"line split over chunks", {"+OK he", "llo\r\n"}, {"+OK hello"}},
     {"CR ends a chunk, its LF starts the next", {"one\r", "\ntwo\r\n"}, {"one", "two"}},
-    {"CR alone and LF alone", {"a\rb\nc\r\n"}, {"a", "b", "c"}},
-    {"CR CR LF", {"a\r\r\n"}, {"a", ""}},
-    {"LF CR", {"a\n\rb\r\n"}, {"a", "", "b"}},
+    {"CR ends a chunk, data follows in the next", {"one\r", "two\r\n"}, {"one\rtwo"}},
+    {"a CR alone is data, a LF alone ends a line", {"a\rb\nc\r\n"}, {"a\rb", "c"}},
+    {"CR CR LF", {"a\r\r\n"}, {"a\r"}},
+    {"LF CR", {"a\n\rb\r\n"}, {"a", "\rb"}},
+    {"a bare CR before a dot does not make a dot line",
+     {"buy now\r.\r\nPhotos\r\n.\r\n"},
+     {"buy now\r.", "Photos", "."}},
     {"empty line", {"\r\n", "x\r\n"}, {"", "x"}},
-    {"zero byte drops the rest of its chunk", {"ab" + kZero + "lost\r\n", "cd\r\n"}, {"abcd"}},
-    {"chunk beginning with a zero byte", {kZero + "lost\r\n", "ok\r\n"}, {"ok"}},
+    {"a zero byte is a blank and drops nothing", {"ab" + kZero + "kept\r\n", "cd\r\n"}, {"ab kept", "cd"}},
+    {"chunk beginning with a zero byte", {kZero + "kept\r\n", "ok\r\n"}, {" kept", "ok"}},
+    {"a zero byte right before the line end", {"x" + kZero + "\r\n.\r\n"}, {"x ", "."}},
 };
 
 TEST(LineSocketRead, SplitsLinesAtEveryKindOfLineEnd) {
@@ -61,23 +68,24 @@ TEST(LineSocketRead, SplitsLinesAtEveryKindOfLineEnd) {
     }
 }
 
-TEST(LineSocketRead, FixedBufferTakesExactlyMaxChars) {
-    ScriptedSocketIo io;
+TEST(LineSocketRead, ALineLongerThanTheReaderKeepsIsReadToItsEndAndCut) {
     std::string full(1023, 'x');
-    io.setChunks({full, "\r\n", full, "y\r\n"});
+    std::string longer = full + std::string(2000, 'y') + "\r";  // the CR of its line end falls past the cut too
+    for (bool fixedBuffer : {true, false}) {
+        SCOPED_TRACE(fixedBuffer ? "fixed buffer" : "string");
+        EXPECT_EQ(readAllLines({full, "\r\n", longer, "\nnext\r\n"}, fixedBuffer),
+                  (std::vector<std::string>{full, full, "next"}));
+    }
+    // The fixed buffer keeps what fits it, however small.
+    ScriptedSocketIo io;
+    io.setChunks({"+OK long reply\r\n+OK\r\n"});
     net::LineSocket socket(net::kAfInet, io);
     openOver(socket);
-    char buffer[1024];
-
-    ASSERT_TRUE(socket.readLine(buffer, 1023));
-    EXPECT_EQ(std::string(buffer), full);
-
-    // One character too many: the first 1023 come back with false, the connection stays, the rest follows.
-    EXPECT_FALSE(socket.readLine(buffer, 1023));
-    EXPECT_EQ(std::string(buffer), full);
-    EXPECT_TRUE(socket.isConnected());
-    ASSERT_TRUE(socket.readLine(buffer, 1023));
-    EXPECT_EQ(std::string(buffer), "y");
+    char buffer[4];
+    ASSERT_TRUE(socket.readLine(buffer, 3));
+    EXPECT_STREQ(buffer, "+OK");
+    ASSERT_TRUE(socket.readLine(buffer, 3));
+    EXPECT_STREQ(buffer, "+OK");
 }
 
 TEST(LineSocketRead, ConnectionEndingMidLineKeepsThePartAndClosesTheSocket) {
@@ -112,6 +120,69 @@ TEST(LineSocketRead, FixedBufferHoldsThePartialLineWhenTheConnectionEnds) {
     EXPECT_FALSE(socket.readLine(buffer, 1023));
     EXPECT_EQ(std::string(buffer), "+OK par");
     EXPECT_FALSE(socket.isConnected());
+}
+
+TEST(LineSocketRead, ACrAtTheEndOfTheStreamStaysWithThePartialLine) {
+    ScriptedSocketIo io;
+    io.setChunks({"half\r"});
+    net::LineSocket socket(net::kAfInet, io);
+    openOver(socket);
+    std::string line;
+    EXPECT_FALSE(socket.readLine(line));
+    EXPECT_EQ(line, "half\r");
+}
+
+TEST(LineSocketTimeout, TheLimitReachesEveryConnectAndWait) {
+    ScriptedSocketIo io;
+    io.setChunks({"+OK\r\n"});
+    net::LineSocket socket(net::kAfInet, io);
+    socket.setTimeout(1500);
+    openOver(socket);
+    std::string line;
+    ASSERT_TRUE(socket.readLine(line));
+    EXPECT_EQ(io.lastConnectTimeoutMs, 1500);
+    EXPECT_EQ(io.lastWaitTimeoutMs, 1500);
+    EXPECT_EQ(io.waitCalls, io.receiveCalls) << "every receive waits first";
+    EXPECT_FALSE(socket.timedOut());
+}
+
+TEST(LineSocketTimeout, ASilentServerEndsTheReadAsTimedOut) {
+    ScriptedSocketIo io;
+    io.setChunks({"+OK whole\r\n+OK par"});
+    io.silentAtEnd = true;
+    net::LineSocket socket(net::kAfInet, io);
+    socket.setTimeout(1000);
+    openOver(socket);
+    std::string line;
+    ASSERT_TRUE(socket.readLine(line));
+    EXPECT_FALSE(socket.readLine(line));
+    EXPECT_EQ(line, "+OK par");
+    EXPECT_TRUE(socket.timedOut());
+    EXPECT_FALSE(socket.isConnected());
+    EXPECT_EQ(io.closeCalls, 1);
+
+    // A server that closes is no time-out; a new socket forgets the old one's.
+    ASSERT_TRUE(socket.create(net::kSockStream, 0));
+    EXPECT_FALSE(socket.timedOut());
+    io.silentAtEnd = false;
+    io.setChunks({"+OK par"});
+    ASSERT_TRUE(socket.connect(0x0100007F, 110));
+    EXPECT_FALSE(socket.readLine(line));
+    EXPECT_FALSE(socket.timedOut());
+}
+
+TEST(LineSocketTimeout, AConnectThatTimesOutFailsAsTimedOut) {
+    ScriptedSocketIo io;
+    io.connectTimesOut = true;
+    net::LineSocket socket(net::kAfInet, io);
+    ASSERT_TRUE(socket.create(net::kSockStream, 0));
+    EXPECT_FALSE(socket.connect(0x0100007F, 110));
+    EXPECT_TRUE(socket.timedOut());
+    EXPECT_FALSE(socket.isConnected());
+    io.connectTimesOut = false;
+    io.connectFails = true;
+    EXPECT_FALSE(socket.connect(0x0100007F, 110));
+    EXPECT_FALSE(socket.timedOut()) << "a refused connection is no time-out";
 }
 
 TEST(LineSocketRead, RefusesWithoutAConnection) {
@@ -197,6 +268,17 @@ TEST(LineSocketSend, SendsTheWholeLineWithCrLf) {
     ASSERT_TRUE(socket.sendLine("STAT"));
     EXPECT_EQ(io.sent, "STAT\r\n");
     EXPECT_EQ(io.sendCalls, 1);
+}
+
+TEST(LineSocketSend, ATextHoldingALineEndIsRefusedUnsent) {
+    ScriptedSocketIo io;
+    net::LineSocket socket(net::kAfInet, io);
+    openOver(socket);
+    for (const char* text : {"PASS secret\r\nDELE 1", "USER a\nb", "USER a\rb", "\r"}) {
+        EXPECT_FALSE(socket.sendLine(text)) << text;
+    }
+    EXPECT_EQ(io.sendCalls, 0);
+    EXPECT_TRUE(socket.isConnected()) << "nothing went wrong on the connection";
 }
 
 TEST(LineSocketSend, CompletesPartialSends) {

@@ -55,13 +55,11 @@ TEST(Pop3Command, SendsTheLineAndReturnsTheReply) {
     EXPECT_EQ(s.io.sent, "NOOP\r\n");
 }
 
-TEST(Pop3Command, ReplyLongerThan1023CharactersGivesAFailureAndLeavesTheRestBuffered) {
-    ScriptedSession s{"+OK ready\r\n", "+OK " + std::string(1019, 'x'), "tail\r\n"};
+TEST(Pop3Command, AReplyLongerThan1023CharactersKeepsItsStartAndTheNextReplyStaysInStep) {
+    ScriptedSession s{"+OK ready\r\n", "+OK " + std::string(1019, 'x'), "tail\r\n", "-ERR no\r\n"};
     s.open();
-    EXPECT_STREQ(s.session.command("LIST 1"), "-");
-    std::string rest;
-    ASSERT_TRUE(s.session.readLine(rest));
-    EXPECT_EQ(rest, "tail");
+    EXPECT_EQ(std::string(s.session.command("USER neko")), "+OK " + std::string(1019, 'x'));
+    EXPECT_STREQ(s.session.command("PASS secret"), "-ERR no");
 }
 
 TEST(Pop3Command, FailedSendGivesAFailure) {
@@ -89,6 +87,45 @@ TEST(Pop3Login, NamesTooLongForACommandLineAreRefusedUnsent) {
     EXPECT_TRUE(s.session.sendUser(longest));
     EXPECT_EQ(s.io.sent, "USER " + longest + "\r\n");
     EXPECT_TRUE(s.session.isConnected());
+}
+
+TEST(Pop3Login, ValuesThatWouldEndTheCommandLineAreRefusedUnsent) {
+    const std::string zero(1, '\0');
+    for (const std::string& value :
+         {std::string("secret\r\nDELE 1\r\nQUIT"), std::string("a\nb"), std::string("a\rb"), "a" + zero + "DELE 1"}) {
+        ScriptedSession s{"+OK ready\r\n", "+OK\r\n", "+OK\r\n"};
+        s.open();
+        EXPECT_FALSE(net::isSafeCommandValue(value));
+        EXPECT_FALSE(s.session.sendUser(value));
+        EXPECT_FALSE(s.session.sendPass(value));
+        EXPECT_EQ(s.session.apop(value, "secret"), 8) << "no timestamp in this greeting comes first";
+        EXPECT_EQ(s.io.sendCalls, 0);
+    }
+    ScriptedSession s{"+OK <1.2@host>\r\n", "+OK\r\n"};
+    s.open();
+    EXPECT_EQ(s.session.apop("neko\r\nDELE 1", "secret"), 9);
+    EXPECT_EQ(s.io.sendCalls, 0);
+}
+
+TEST(Pop3Login, TheReplyBufferIsWipedAfterTheLogin) {
+    const std::string wiped(1024, '\0');
+    {
+        // The server answers USER, then goes: no reply to PASS overwrites the command formatted in the buffer.
+        ScriptedSession s{"+OK ready\r\n", "+OK\r\n"};
+        const char* reply = s.open();
+        ASSERT_NE(reply, nullptr);
+        ASSERT_TRUE(s.session.sendUser("neko"));
+        EXPECT_FALSE(s.session.sendPass("tanstaaf"));
+        EXPECT_EQ(s.io.sent, "USER neko\r\nPASS tanstaaf\r\n");
+        EXPECT_EQ(std::string(reply, 1024), wiped);
+    }
+    for (const char* answer : {"+OK\r\n", "-ERR\r\n"}) {
+        ScriptedSession s{"+OK <1.2@host>\r\n", answer};
+        const char* reply = s.open();
+        ASSERT_NE(reply, nullptr);
+        s.session.apop("neko", "tanstaaf");
+        EXPECT_EQ(std::string(reply, 1024), wiped) << answer;
+    }
 }
 
 TEST(Pop3Stat, ParsesCountAndSize) {
@@ -132,7 +169,15 @@ TEST(Pop3Apop, SendsTheDigestOfTheGreetingsTimestamp) {
         {"+OK POP3 server ready <1896.697170952@dbc.mtview.ca.us>", "tanstaaf",
          "APOP mrose c4c9334bac560ecc979e58001b3e22fb\r\n", 0},
         {"+OK <1896.697170952@dbc.mtview.ca.us>", "", "APOP mrose 6d7379174f7df9fb329480e5c47c1f1a\r\n", 0},
-        {"+OK hello <a>b>", "secret", "APOP mrose f6fd9e356d52ef228fc9e0a37e62b396\r\n", 0},
+        {"+OK <@>", "secret", "APOP mrose 1b57ee7926442b6b0a2d7a70138b2259\r\n", 0},
+        {"+OK hello <1.2@host.example> <3.4@other>", "secret", "APOP mrose 96020e6b5ee216209904988dc261a357\r\n", 0},
+        {"+OK <x!#$%&*+-/=?^_`{|}~@y>", "s", "APOP mrose 2324b9534f8795ecc40c89b3a400ad26\r\n", 0},
+        // Not RFC 1939's shape: no '@', a blank, a control or non-ASCII byte, a second '<' inside.
+        {"+OK hello <a>b>", "secret", "", 8},
+        {"+OK <1.2@host name>", "secret", "", 8},
+        {"+OK <1.2@host\x01>", "secret", "", 8},
+        {"+OK <1.2@\xA4\xA2host>", "secret", "", 8},
+        {"+OK <outer <1.2@host>", "secret", "", 8},
         {"+OK hello > then <", "secret", "", 8},
         {"+OK hello <unended", "secret", "", 8},
         {"+OK no timestamp", "secret", "", 8},

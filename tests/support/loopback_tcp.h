@@ -14,8 +14,9 @@ constexpr Handle kNone = -1;
 void startup();
 void cleanup();
 
-// A listening socket on 127.0.0.1 at a port the system picks; port receives it.
-Handle listen(int& port);
+// A listening socket on 127.0.0.1 at a port the system picks; port receives it. With a backlog of 0 and one
+// connection waiting unaccepted, the system drops further connection attempts: they get no answer at all.
+Handle listen(int& port, int backlog = 4);
 Handle connect(int port);
 Handle accept(Handle listener);
 // Blocks until one of the two sockets has data or an end to read; returns that one (first wins).

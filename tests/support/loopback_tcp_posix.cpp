@@ -32,12 +32,12 @@ void startup() {
 void cleanup() {
 }
 
-Handle listen(int& port) {
+Handle listen(int& port, int backlog) {
     int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = loopbackAddress(0);
     socklen_t length = sizeof address;
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, backlog) != 0 || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         ADD_FAILURE() << "cannot listen on 127.0.0.1: " << std::strerror(errno);
         return kNone;
     }

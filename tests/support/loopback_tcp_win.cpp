@@ -40,12 +40,12 @@ void cleanup() {
     WSACleanup();
 }
 
-Handle listen(int& port) {
+Handle listen(int& port, int backlog) {
     SOCKET socket = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address = loopbackAddress(0);
     int length = sizeof address;
     if (socket == INVALID_SOCKET || ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(socket, 4) != 0 || ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::listen(socket, backlog) != 0 || ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         ADD_FAILURE() << "cannot listen on 127.0.0.1: error " << WSAGetLastError();
         return kNone;
     }

@@ -23,10 +23,23 @@ net::SocketHandle ScriptedSocketIo::openSocket(int, int, int) {
     return socketFails ? net::kInvalidSocket : kHandle;
 }
 
-int ScriptedSocketIo::connectTo(net::SocketHandle socket, const net::PeerAddress& peer) {
+int ScriptedSocketIo::connectTo(net::SocketHandle socket, const net::PeerAddress& peer, int timeoutMs) {
     ++connectCalls;
     lastPeer = peer;
+    lastConnectTimeoutMs = timeoutMs;
+    if (connectTimesOut) {
+        return net::kConnectTimedOut;
+    }
     return socket == kHandle && !connectFails ? 0 : -1;
+}
+
+net::WaitResult ScriptedSocketIo::waitReadable(net::SocketHandle socket, int timeoutMs) {
+    ++waitCalls;
+    lastWaitTimeoutMs = timeoutMs;
+    if (socket != kHandle) {
+        return net::WaitResult::Failed;
+    }
+    return chunks.empty() && silentAtEnd ? net::WaitResult::TimedOut : net::WaitResult::Ready;
 }
 
 int ScriptedSocketIo::receive(net::SocketHandle socket, char* buffer, int size, int) {

@@ -18,9 +18,11 @@ public:
     // When none is left the receive gives endResult: 0 = the server closed, -1 = the connection broke.
     std::deque<std::string> chunks;
     int endResult = 0;
+    bool silentAtEnd = false;  // when no chunk is left, every wait for data times out instead
     bool startupFails = false;
     bool socketFails = false;
     bool connectFails = false;
+    bool connectTimesOut = false;
     int maxSendBytes = 0;                        // > 0: a send takes at most this many bytes (a partial send)
     int failingSend = 0;                         // > 0: the send call with this number (1 = the first) fails with -1
     std::map<std::string, std::uint32_t> hosts;  // names the lookup knows (network byte order)
@@ -28,8 +30,9 @@ public:
     // --- What happened ---
     std::string sent;  // every byte the sends took, in order
     net::PeerAddress lastPeer;
+    int lastConnectTimeoutMs = -1, lastWaitTimeoutMs = -1;
     int startupCalls = 0, cleanupCalls = 0, socketCalls = 0, connectCalls = 0;
-    int receiveCalls = 0, sendCalls = 0, closeCalls = 0, interruptCalls = 0;
+    int waitCalls = 0, receiveCalls = 0, sendCalls = 0, closeCalls = 0, interruptCalls = 0;
 
     // Receives of chunks, e.g. setChunks({"+OK ready\r", "\n"}).
     void setChunks(std::initializer_list<std::string> list);
@@ -37,7 +40,8 @@ public:
     bool startup() override;
     void cleanup() override;
     net::SocketHandle openSocket(int family, int type, int protocol) override;
-    int connectTo(net::SocketHandle socket, const net::PeerAddress& peer) override;
+    int connectTo(net::SocketHandle socket, const net::PeerAddress& peer, int timeoutMs) override;
+    net::WaitResult waitReadable(net::SocketHandle socket, int timeoutMs) override;
     int receive(net::SocketHandle socket, char* buffer, int size, int flags) override;
     int send(net::SocketHandle socket, const char* data, int length, int flags) override;
     int close(net::SocketHandle socket) override;

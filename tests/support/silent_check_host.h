@@ -18,6 +18,8 @@ public:
     }
     void clearStartedByTimer() override {
     }
+    void reportDeletionRefused() override {
+    }
 };
 
 }  // namespace testenv

@@ -66,6 +66,10 @@ void Application::applyDpi(int newDpi) {
     HICON old[] = {idleIcon, mailIcon, checkingIcon, idleIconSmall, mailIconSmall, checkingIconSmall};
     loadIcons();
     show(currentLook);
+    // An open settings dialog shows the old idle icons in its title bar: those stay (a few icons, once).
+    if (settingsOpen) {
+        return;
+    }
     for (HICON icon : old) {
         if (icon != nullptr) {
             DestroyIcon(icon);

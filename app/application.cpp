@@ -45,7 +45,6 @@ Application::Application()
     messageHandlers.Set(WM_COMMAND, &Application::onCommand);
     messageHandlers.Set(WM_TIMER, &Application::onTimer);
     messageHandlers.Set(kTrayCallback, &Application::onTrayCallback);
-    messageHandlers.Set(WM_COPYDATA, &Application::onCopyData);
     messageHandlers.Set(kMsgWorkerLook, &Application::onWorkerLook);
     messageHandlers.Set(kMsgWorkerStatusText, &Application::onWorkerStatusText);
 

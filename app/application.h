@@ -45,9 +45,6 @@ public:
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-    // The state as the test hook reports it: "key=value" lines (see test_hook.h).
-    std::string describeState() const;
-
     // Read access for the program's own tests.
     Settings& settingsRecord() {
         return settings;
@@ -102,7 +99,6 @@ private:
     void onCommand(Record* record);
     void onTimer(Record* record);
     void onTrayCallback(Record* record);
-    void onCopyData(Record* record);
     void onWorkerLook(Record* record);
     void onWorkerStatusText(Record* record);
 
@@ -135,6 +131,9 @@ private:
     void startTimer();
     void stopTimer();
     void setMenuItemState(UINT item, UINT state);
+    // Tells the user how a check or a deletion ended. Only one such box is open at a time: a result that arrives
+    // while one is open is not shown, and no timer check starts until it is closed.
+    void showResultBox(const char* text);
 
     // Sizes at the main window's DPI (application_dpi.cpp): the square, the icons drawn on it and in the
     // tray, loaded sharp at those sizes, and the square's place inside the screen it is on.
@@ -215,6 +214,7 @@ private:
     bool timerRunning = false;
     unsigned timerPeriodMs = 0;
     bool closed = false;
+    bool resultBoxOpen = false;
 };
 
 }  // namespace app

@@ -9,6 +9,7 @@
 #include "res/resource_ids.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_store.h"
+#include "settings/wipe.h"
 
 namespace app {
 
@@ -83,7 +84,9 @@ void Application::onSettings(Record*) {
         dialog.fill(settings, idleIcon, idleIconSmall);
         dialog.Open(true, IDD_SETTINGS, hwnd, nullptr);
         if (dialog.accepted) {
-            saveSettings(profile, settings, dialog.edited());
+            Settings edited = dialog.edited();
+            saveSettings(profile, settings, edited);
+            settings::wipeText(edited.pass);
             EnableMenuItem(popup, IDM_START_MAILER, MF_BYCOMMAND | (settings.exeMail.empty() ? MF_GRAYED : MF_ENABLED));
         }
     }
@@ -114,7 +117,7 @@ void Application::onListClosed(Record* record) {
         for (auto& entry : mailList) {
             entry.deleteMark = false;
         }
-        MessageBoxA(hwnd, kDeletionCancelled, kProgramTitle, MB_ICONERROR);
+        showResultBox(kDeletionCancelled);
     }
 }
 

@@ -76,7 +76,7 @@ void Application::startTimer() {
     if (closed || paused || settings.server.empty() || settings.user.empty()) {
         return;
     }
-    timerPeriodMs = static_cast<unsigned>(settings.timerMin) * 60000u;
+    timerPeriodMs = settings_limits::timerPeriodMs(settings.timerMin);
     SetTimer(hwnd, kCheckTimerId, timerPeriodMs, nullptr);
     timerRunning = true;
 }
@@ -96,7 +96,8 @@ void Application::onEraseBackground(Record* record) {
 }
 
 void Application::onTimer(Record* record) {
-    if (record->wParam != kCheckTimerId || checkRunning.load()) {
+    // The result box's own loop handles the timer too: a check started there would stack box upon box.
+    if (record->wParam != kCheckTimerId || checkRunning.load() || resultBoxOpen) {
         return;
     }
     startedByTimer.store(true);
@@ -135,7 +136,7 @@ void Application::onMailWaiting(Record* record) {
 // After the list is updated, so that the mails that stay are there to see.
 void Application::tellDeletionRefused() {
     if (deletionRefused.exchange(false)) {
-        MessageBoxA(hwnd, kDeletionRefused, kProgramTitle, MB_ICONERROR);
+        showResultBox(kDeletionRefused);
     }
 }
 
@@ -143,8 +144,17 @@ void Application::onCheckFailed(Record* record) {
     applyHandedOverList();
     const char* text = mail::errorMessage(static_cast<int>(record->lParam));
     if (text != nullptr) {
-        MessageBoxA(hwnd, text, kProgramTitle, MB_ICONERROR);
+        showResultBox(text);
     }
+}
+
+void Application::showResultBox(const char* text) {
+    if (resultBoxOpen) {
+        return;
+    }
+    resultBoxOpen = true;
+    MessageBoxA(hwnd, text, kProgramTitle, MB_ICONERROR);
+    resultBoxOpen = false;
 }
 
 void Application::onTrayOrWindow(Record*) {

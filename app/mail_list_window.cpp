@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kListViewId = 10;
 
-// The mark walk's mode in the high word of command 107: clear, tick, or not yet decided.
+// The mark walk's mode: clear, tick, or not yet decided.
 constexpr int kModeClear = 0;
 constexpr int kModeTick = 1;
 constexpr int kModeUndecided = 5;
@@ -47,8 +47,10 @@ int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM column) {
     return compareEntries(*a, *b, static_cast<int>(column)) * MailListWindow::sortState.direction;
 }
 
+// The row travels whole in lParam (a list view holds far more than 65,535 rows); the mode rides in the
+// command's notification word.
 void postMarkStep(HWND window, int row, int mode) {
-    PostMessageA(window, WM_COMMAND, mail::kCmdListMarkStep, MAKELPARAM(row, mode));
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(mail::kCmdListMarkStep, mode), static_cast<LPARAM>(row));
 }
 
 }  // namespace
@@ -348,8 +350,8 @@ void MailListWindow::toggleMarks() {
 }
 
 void MailListWindow::onMarkStep(Record* record) {
-    int row = LOWORD(record->lParam);
-    int mode = HIWORD(record->lParam);
+    int row = static_cast<int>(record->lParam);
+    int mode = HIWORD(record->wParam);
     if (listView == nullptr || row >= list_view::rowCount(listView)) {
         return;
     }

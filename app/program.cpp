@@ -11,8 +11,17 @@ namespace app {
 
 namespace {
 
+constexpr char kCannotStart[] =
+    "ウインドウを作れなかったので、Quorvane を起動できないにゃ\nメモリーが足りないのかもしれないにゃ";
+
 bool anotherInstanceRuns() {
     return FindWindowA(nullptr, kProgramTitle) != nullptr;
+}
+
+// A program without its windows could only sit unseen for ever: say so and end with a failure code.
+int cannotStart() {
+    MessageBoxA(nullptr, kCannotStart, kProgramTitle, MB_ICONERROR);
+    return 1;
 }
 
 }  // namespace
@@ -21,8 +30,13 @@ int runProgram(HINSTANCE instance) {
     if (anotherInstanceRuns()) {
         return 0;
     }
-    framework::RegisterWindowClass(instance, nullptr, nullptr, LoadIconA(instance, MAKEINTRESOURCEA(IDI_IDLE)), nullptr,
-                                   reinterpret_cast<HBRUSH>(COLOR_MENU + 1), 0, 0, framework::SharedWindowProc);
+    // A class this module registered before is as good as a new one.
+    if (framework::RegisterWindowClass(instance, nullptr, nullptr, LoadIconA(instance, MAKEINTRESOURCEA(IDI_IDLE)),
+                                       nullptr, reinterpret_cast<HBRUSH>(COLOR_MENU + 1), 0, 0,
+                                       framework::SharedWindowProc) == 0 &&
+        GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        return cannotStart();
+    }
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_LISTVIEW_CLASSES;
@@ -36,9 +50,14 @@ int runProgram(HINSTANCE instance) {
     }
     // The hidden owner of the main window and the mail list window. It keeps the title for the whole run,
     // so that another instance always finds it.
-    owner.Create(kProgramTitle, nullptr, nullptr, WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE,
-                 CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, instance);
-    application.createMainWindow(owner.hwndRef);
+    if (!owner.Create(kProgramTitle, nullptr, nullptr, WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE,
+                      CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, instance)) {
+        return cannotStart();
+    }
+    if (!application.createMainWindow(owner.hwndRef)) {
+        DestroyWindow(owner.hwndRef);
+        return cannotStart();
+    }
 
     MSG msg{};
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -1,7 +1,7 @@
 # Compiler settings shared by every target of both builds.
 
-# Every text literal is Shift_JIS at run time; the sources stay UTF-8.
-add_compile_options(-Wall -Wextra -finput-charset=UTF-8 -fexec-charset=CP932)
+# Every text literal is Shift_JIS at run time; the sources stay UTF-8. A warning fails the build.
+add_compile_options(-Wall -Wextra -Werror -finput-charset=UTF-8 -fexec-charset=CP932)
 
 find_program(CCACHE_PROGRAM ccache)
 if(CCACHE_PROGRAM)

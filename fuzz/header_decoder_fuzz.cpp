@@ -1,5 +1,5 @@
-// decodeHeaderText on arbitrary bytes, and on well-formed ISO-2022-JP encoded words whose decoding glibc's
-// iconv can tell independently.
+// decodeHeaderText on arbitrary bytes, on well-formed ISO-2022-JP encoded words whose decoding glibc's iconv
+// can tell independently, and on UTF-8 text split into adjacent words at arbitrary bytes (mid-character too).
 #include <fuzzer/FuzzedDataProvider.h>
 #include <iconv.h>
 
@@ -8,6 +8,7 @@
 
 #include "fuzz/fuzz_expect.h"
 #include "mail/header_decoder.h"
+#include "text/to_shift_jis.h"
 
 namespace {
 
@@ -49,18 +50,75 @@ std::string iconvSjis(unsigned char j1, unsigned char j2) {
     return std::string(out, outPos);
 }
 
-// Arbitrary text: the decoder never fails, never grows the text, and leaves alone what it must leave alone.
+// Arbitrary text: the decoder never fails, at most doubles the text ("〓" for a byte), and leaves alone what
+// it must leave alone.
 void checkArbitrary(const std::string& text) {
     const std::string decoded = mail::decodeHeaderText(text);
-    FUZZ_EXPECT(decoded.size() <= text.size());
+    FUZZ_EXPECT(decoded.size() <= 2 * text.size());
     const std::size_t open = text.find("=?");
     const std::size_t close = text.rfind("?=");
     if (open != std::string::npos && (close == std::string::npos || close < open + 2)) {
         FUZZ_EXPECT(decoded == text);  // "=?" without a "?=" after it: returned exactly as it came
     }
-    if (open == std::string::npos && text.find('\x1b') == std::string::npos) {
-        FUZZ_EXPECT(decoded == text);  // no word and no JIS escape: nothing to convert
+    bool eightBit = false;
+    for (const char c : text) {
+        eightBit = eightBit || static_cast<unsigned char>(c) >= 0x80;
     }
+    if (open == std::string::npos && text.find('\x1b') == std::string::npos && !eightBit) {
+        FUZZ_EXPECT(decoded == text);  // no word, no JIS escape, no 8-bit byte: nothing to convert
+    }
+}
+
+// UTF-8 text of arbitrary code points, split at arbitrary bytes into adjacent B or Q words: the words join
+// before the conversion, so the result is the conversion of the whole text.
+void checkSplitUtf8(FuzzedDataProvider& input) {
+    std::string utf8;
+    const std::size_t characters = input.ConsumeIntegralInRange<std::size_t>(1, 16);
+    for (std::size_t i = 0; i < characters && input.remaining_bytes() >= 3; ++i) {
+        char32_t cp = input.ConsumeIntegralInRange<char32_t>(0x20, 0x10FFFF);
+        if ((cp >= 0xD800 && cp < 0xE000) || cp == 0xFEFF) {
+            cp = 0x3042;
+        }
+        if (cp < 0x80) {
+            utf8 += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (cp >> 6));
+            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            utf8 += static_cast<char>(0xE0 | (cp >> 12));
+            utf8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xF0 | (cp >> 18));
+            utf8 += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            utf8 += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+    std::string text;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t piece = input.ConsumeIntegralInRange<std::size_t>(1, utf8.size() - at);
+        const std::string bytes = utf8.substr(at, piece);
+        if (at > 0) {
+            text += input.ConsumeBool() ? " " : "\r\n ";
+        }
+        if (input.ConsumeBool()) {
+            text += "=?utf-8?B?" + base64(bytes) + "?=";
+        } else {
+            static const char kHex[] = "0123456789ABCDEF";
+            text += "=?UTF-8?Q?";
+            for (const char c : bytes) {
+                const auto b = static_cast<unsigned char>(c);
+                text += '=';
+                text += kHex[b >> 4];
+                text += kHex[b & 15];
+            }
+            text += "?=";
+        }
+        at += piece;
+    }
+    const std::string expected = text::toShiftJis(text::Charset::Utf8, utf8);
+    FUZZ_EXPECT(mail::decodeHeaderText(text) == expected);
 }
 
 // A name made of JIS X 0208 characters, sent as one or more adjacent B-encoded ISO-2022-JP words (split at
@@ -109,6 +167,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 0 && data[0] == 'W') {
         input.ConsumeIntegral<std::uint8_t>();
         checkEncodedName(input);
+    } else if (size > 0 && data[0] == 'U') {
+        input.ConsumeIntegral<std::uint8_t>();
+        checkSplitUtf8(input);
     } else {
         checkArbitrary(std::string(reinterpret_cast<const char*>(data), size));
     }

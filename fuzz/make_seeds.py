@@ -45,6 +45,20 @@ put("header_decoder", "no-close", b"=?ISO-2022-JP?B?GyRCJEokcxsoQg== " + jis("�
 put("header_decoder", "overlap", b"=?=")
 put("header_decoder", "utf8-word", b"=?UTF-8?B?" + base64.b64encode("猫".encode()) + b"?=")
 put("header_decoder", "encoded-name", b"W" + bytes(range(0x21, 0x61)))
+put("header_decoder", "split-utf8", b"U" + bytes(range(0x30, 0x90)))
+put("header_decoder", "raw-utf8", "Re: 会議の件 🐱".encode())
+put("header_decoder", "raw-euc", "忘年会".encode("euc_jp"))
+put("header_decoder", "latin1-q", b"=?ISO-8859-1?Q?caf=E9?= =?koi8-r?B?8NLJ18XU?=")
+
+# Body preview: the Content-Type value and the encoding each end at a backslash and another character (how the
+# fuzzer's random-length strings end), the body follows; the wanted line count comes from the end.
+qp = "".join("=%02X" % b for b in "お世話になっております。".encode())
+put("body_preview", "built-message", b"M" + bytes(range(0x20, 0xA0)))
+put("body_preview", "qp-utf8", b"text/plain; charset=utf-8\\;quoted-printable\\;" + qp.encode() + b"=\n=0A\x05")
+put("body_preview", "html-base64", b"text/html; charset=UTF-8\\;base64\\;"
+    + base64.encodebytes("<html><style>x</style><p>猫&amp;犬&#x1F431;</p></html>".encode()) + b"\x03")
+put("body_preview", "multipart", b"multipart/alternative; boundary=b\\;\\;"
+    + b"--b\nContent-Type: text/plain; charset=ISO-2022-JP\n\n" + jis("こんにちは") + b"\n--b--\n\x02")
 
 put("line_reader", "crlf", b"\x01\x10\x00+OK ready\r\nline\r\n\r\n.\r\n")
 put("line_reader", "mixed-ends", b"\x00\x40\x01a\rb\nc\r\r\nd\n\re\x00f")

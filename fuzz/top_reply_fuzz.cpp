@@ -1,4 +1,4 @@
-// The TOP reply reader of the check on arbitrary lines: header lines, the blank-line rule, body lines.
+// The TOP reply reader of the check on arbitrary lines: header lines, the empty line that ends them, body lines.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -73,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const std::string& l : lines) {
             inputBytes += l.size() + 1;
         }
-        FUZZ_EXPECT(entry.firstLines.size() + entry.from.size() + entry.subject.size() <= inputBytes);
+        // Decoding never more than doubles the text (a single-byte charset's "〓" for each byte).
+        FUZZ_EXPECT(entry.firstLines.size() + entry.from.size() + entry.subject.size() <= 2 * inputBytes);
     }
     return 0;
 }

@@ -6,55 +6,140 @@ namespace mail {
 
 namespace {
 
-unsigned char symbolValue(char c) {
-    if (c >= 'A' && c <= 'Z') {
-        return static_cast<unsigned char>(c - 'A');
+constexpr unsigned char kNotInAlphabet = 0xFF;
+
+struct SymbolTable {
+    unsigned char value[256];
+    SymbolTable() {
+        std::memset(value, kNotInAlphabet, sizeof value);
+        const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        for (unsigned char i = 0; i < 64; ++i) {
+            value[static_cast<unsigned char>(alphabet[i])] = i;
+        }
     }
-    if (c >= 'a' && c <= 'z') {
-        return static_cast<unsigned char>(c - 'a' + 26);
+};
+
+const SymbolTable kSymbols;
+
+// Writes the bytes of one group of four slots, `count` of them (0 to 3).
+char* putGroup(char* out, const unsigned char slot[4], int count) {
+    const char bytes[3] = {
+        static_cast<char>((slot[0] << 2) | (slot[1] >> 4)),
+        static_cast<char>(((slot[1] & 0x0F) << 4) | (slot[2] >> 2)),
+        static_cast<char>(((slot[2] & 0x03) << 6) | slot[3]),
+    };
+    for (int i = 0; i < count; ++i) {
+        *out++ = bytes[i];
     }
-    if (c >= '0' && c <= '9') {
-        return static_cast<unsigned char>(c - '0' + 52);
-    }
-    if (c == '+') {
-        return 62;
-    }
-    // '/' and every character outside the alphabet.
-    return 63;
+    return out;
 }
 
 }  // namespace
 
-const char* Base64Decoder::decode(const char* text) {
-    const std::size_t n = std::strlen(text);
-    // Room for three bytes per started group of four and the closing zero.
-    buffer_.assign(3 * n / 4 + 4, '\0');
-    std::size_t out = 0;
-
-    for (std::size_t start = 0; start < n; start += 4) {
+void appendBase64Word(std::string_view text, std::string& out) {
+    const std::size_t n = text.size();
+    const std::size_t start = out.size();
+    out.resize(start + 3 * (n / 4) + 3);
+    char* begin = &out[0] + start;
+    char* pos = begin;
+    std::size_t group = 0;
+    // Whole groups of alphabet characters, the common case, in one step each.
+    for (; group + 4 <= n; group += 4) {
+        const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + group;
+        const unsigned a = kSymbols.value[p[0]], b = kSymbols.value[p[1]];
+        const unsigned c = kSymbols.value[p[2]], d = kSymbols.value[p[3]];
+        if (((a | b | c | d) & 0x80) != 0) {
+            break;
+        }
+        pos[0] = static_cast<char>((a << 2) | (b >> 4));
+        pos[1] = static_cast<char>(((b & 0x0F) << 4) | (c >> 2));
+        pos[2] = static_cast<char>(((c & 0x03) << 6) | d);
+        pos += 3;
+    }
+    for (; group < n; group += 4) {
         // Slots of '=' and of characters missing at the end stay zero, so every output bit is determined.
         unsigned char slot[4] = {0, 0, 0, 0};
         int count = 3;
-        for (std::size_t i = 0; i < 4 && start + i < n; ++i) {
-            const char c = text[start + i];
+        for (std::size_t i = 0; i < 4 && group + i < n; ++i) {
+            const auto c = static_cast<unsigned char>(text[group + i]);
             if (c == '=') {
                 --count;
             } else {
-                slot[i] = symbolValue(c);
+                const unsigned char value = kSymbols.value[c];
+                slot[i] = value == kNotInAlphabet ? 63 : value;
             }
         }
-        const char bytes[3] = {
-            static_cast<char>((slot[0] << 2) | (slot[1] >> 4)),
-            static_cast<char>(((slot[1] & 0x0F) << 4) | (slot[2] >> 2)),
-            static_cast<char>(((slot[2] & 0x03) << 6) | slot[3]),
-        };
-        for (int i = 0; i < count; ++i) {
-            buffer_[out++] = bytes[i];
+        pos = putGroup(pos, slot, count < 0 ? 0 : count);
+    }
+    out.resize(start + static_cast<std::size_t>(pos - begin));
+}
+
+void Base64BodyDecoder::feed(std::string_view text, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + 3 * (text.size() / 4) + 3);
+    char* begin = &out[0] + start;
+    char* pos = begin;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    while (p < end) {
+        // Whole groups of four alphabet characters, the common case, in one step.
+        if (filled_ == 0) {
+            while (end - p >= 4) {
+                const unsigned a = kSymbols.value[p[0]], b = kSymbols.value[p[1]];
+                const unsigned c = kSymbols.value[p[2]], d = kSymbols.value[p[3]];
+                if ((a | b | c | d) == kNotInAlphabet || ((a | b | c | d) & 0x80) != 0) {
+                    break;
+                }
+                pos[0] = static_cast<char>((a << 2) | (b >> 4));
+                pos[1] = static_cast<char>(((b & 0x0F) << 4) | (c >> 2));
+                pos[2] = static_cast<char>(((c & 0x03) << 6) | d);
+                pos += 3;
+                p += 4;
+            }
+            if (p == end) {
+                break;
+            }
+        }
+        const unsigned char ch = *p++;
+        const unsigned char value = kSymbols.value[ch];
+        if (value != kNotInAlphabet) {
+            slot_[filled_++] = value;
+            if (filled_ == 4) {
+                pos = putGroup(pos, slot_, 3);
+                filled_ = 0;
+                slot_[0] = slot_[1] = slot_[2] = slot_[3] = 0;
+            }
+        } else if (ch == '=' && filled_ > 0) {
+            pos = putGroup(pos, slot_, filled_ - 1);
+            filled_ = 0;
+            slot_[0] = slot_[1] = slot_[2] = slot_[3] = 0;
         }
     }
+    out.resize(start + static_cast<std::size_t>(pos - begin));
+}
 
-    buffer_[out] = '\0';
-    length_ = static_cast<std::int32_t>(out);
+void Base64BodyDecoder::finish(std::string& out) {
+    if (filled_ > 1) {
+        char bytes[3];
+        const char* end = putGroup(bytes, slot_, filled_ - 1);  // cut off: only the fully determined bytes
+        out.append(bytes, static_cast<std::size_t>(end - bytes));
+    }
+    filled_ = 0;
+    slot_[0] = slot_[1] = slot_[2] = slot_[3] = 0;
+}
+
+void appendBase64Body(std::string_view text, std::string& out) {
+    Base64BodyDecoder decoder;
+    decoder.feed(text, out);
+    decoder.finish(out);
+}
+
+const char* Base64Decoder::decode(const char* text) {
+    std::string bytes;
+    appendBase64Word(std::string_view(text, std::strlen(text)), bytes);
+    buffer_.assign(bytes.begin(), bytes.end());
+    buffer_.push_back('\0');
+    length_ = static_cast<std::int32_t>(bytes.size());
     return buffer_.data();
 }
 

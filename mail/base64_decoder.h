@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace mail {
@@ -23,5 +25,25 @@ private:
     std::vector<char> buffer_;
     std::int32_t length_ = 0;
 };
+
+// The decoder's rule over a span: appends the bytes the text stands for to `out`.
+void appendBase64Word(std::string_view text, std::string& out);
+
+// Base64 of a message body, fed line by line: characters outside the alphabet (blanks, line ends) are skipped,
+// and each '=' closes the group it stands in. A run cut off by the end of what arrived yields the bytes its
+// characters fully determine.
+class Base64BodyDecoder {
+public:
+    // Appends the bytes of the groups the text completes.
+    void feed(std::string_view text, std::string& out);
+    // Appends what an unfinished last group determines.
+    void finish(std::string& out);
+
+private:
+    unsigned char slot_[4] = {0, 0, 0, 0};
+    int filled_ = 0;
+};
+
+void appendBase64Body(std::string_view text, std::string& out);
 
 }  // namespace mail

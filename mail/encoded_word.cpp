@@ -13,12 +13,23 @@ bool isPrintable(char c) {
 }
 
 // Characters a charset name may hold: printable ASCII other than the MIME specials.
+struct TokenTable {
+    bool token[256] = {};
+    TokenTable() {
+        for (int c = 0x21; c <= 0x7E; ++c) {
+            token[c] = std::strchr("()<>@,;:\"/[]?.=", c) == nullptr;
+        }
+    }
+};
+
+const TokenTable kTokens;
+
 bool isTokenChar(char c) {
-    return isPrintable(c) && std::strchr("()<>@,;:\"/[]?.=", c) == nullptr;
+    return kTokens.token[static_cast<unsigned char>(c)];
 }
 
 // Parses the word whose "=?" is at `begin`.
-std::optional<EncodedWord> parseAt(const std::string& text, std::size_t begin) {
+std::optional<EncodedWord> parseAt(std::string_view text, std::size_t begin) {
     const std::size_t n = text.size();
     std::size_t i = begin + 2;
     const std::size_t charsetStart = i;
@@ -64,26 +75,51 @@ int hexValue(char c) {
 }
 
 // '_' is a blank and =XX a byte; an '=' without two hex digits after it stays as it is.
-std::string decodeQuoted(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+void appendQuoted(std::string_view text, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + text.size());
+    char* pos = &out[0] + start;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
         const char c = text[i];
         if (c == '_') {
-            out += ' ';
-        } else if (c == '=' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
-            out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
-            i += 2;
-        } else {
-            out += c;
+            *pos++ = ' ';
+            continue;
         }
+        if (c == '=' && i + 2 < n) {
+            const int high = hexValue(text[i + 1]);
+            const int low = hexValue(text[i + 2]);
+            if ((high | low) >= 0) {
+                *pos++ = static_cast<char>(high * 16 + low);
+                i += 2;
+                continue;
+            }
+        }
+        *pos++ = c;
     }
-    return out;
+    out.resize(static_cast<std::size_t>(pos - out.data()));
+}
+
+// The position of the next "=?" at or after `from`, or npos.
+std::size_t findOpenMark(std::string_view text, std::size_t from) {
+    while (from + 1 < text.size()) {
+        const void* equals = std::memchr(text.data() + from, '=', text.size() - 1 - from);
+        if (equals == nullptr) {
+            break;
+        }
+        const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(equals) - text.data());
+        if (text[at + 1] == '?') {
+            return at;
+        }
+        from = at + 1;
+    }
+    return std::string_view::npos;
 }
 
 }  // namespace
 
-std::optional<EncodedWord> findEncodedWord(const std::string& text, std::size_t from) {
-    for (std::size_t at = text.find("=?", from); at != std::string::npos; at = text.find("=?", at + 1)) {
+std::optional<EncodedWord> findEncodedWord(std::string_view text, std::size_t from) {
+    for (std::size_t at = findOpenMark(text, from); at != std::string_view::npos; at = findOpenMark(text, at + 1)) {
         if (auto word = parseAt(text, at)) {
             return word;
         }
@@ -91,14 +127,18 @@ std::optional<EncodedWord> findEncodedWord(const std::string& text, std::size_t 
     return std::nullopt;
 }
 
-std::string decodeEncodedWord(const EncodedWord& word) {
+void appendEncodedWord(const EncodedWord& word, std::string& out) {
+    const std::size_t start = out.size();
     if (word.encoding == 'B') {
-        Base64Decoder decoder;
-        return decoder.decode(word.encodedText.c_str());
+        appendBase64Word(word.encodedText, out);
+    } else {
+        appendQuoted(word.encodedText, out);
     }
-    // Like Base64 text, the decoded text ends at a zero byte, which no display could show past.
-    const std::string bytes = decodeQuoted(word.encodedText);
-    return bytes.substr(0, bytes.find('\0'));
+    // The decoded text ends at a zero byte, which no display could show past.
+    const std::size_t zero = out.find('\0', start);
+    if (zero != std::string::npos) {
+        out.resize(zero);
+    }
 }
 
 }  // namespace mail

@@ -3,25 +3,27 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace mail {
 
-// One complete MIME encoded word, =?charset?B?text?= or =?charset?Q?text?=, inside a piece of text.
+// One complete MIME encoded word, =?charset?B?text?= or =?charset?Q?text?=, inside a piece of text. Its views
+// point into that text.
 struct EncodedWord {
-    std::size_t begin = 0;  // position of its "=?"
-    std::size_t end = 0;    // position just after its "?="
-    std::string charset;    // as written, e.g. "ISO-2022-JP"
-    char encoding = 'B';    // 'B' or 'Q', upper case whatever the text wrote
-    std::string encodedText;
+    std::size_t begin = 0;     // position of its "=?"
+    std::size_t end = 0;       // position just after its "?="
+    std::string_view charset;  // as written, e.g. "ISO-2022-JP"
+    char encoding = 'B';       // 'B' or 'Q', upper case whatever the text wrote
+    std::string_view encodedText;
 };
 
 // Finds the first complete encoded word that begins at or after `from`. A charset is one or more token
 // characters, the encoding one of B, b, Q, q, and the encoded text one or more printable ASCII characters
 // other than '?'. A stretch that breaks these rules is no word and is passed over.
-std::optional<EncodedWord> findEncodedWord(const std::string& text, std::size_t from);
+std::optional<EncodedWord> findEncodedWord(std::string_view text, std::size_t from);
 
-// The bytes the word stands for (Base64 or quoted-printable), up to their first zero byte, in the
+// Appends the bytes the word stands for (Base64 or quoted-printable), up to their first zero byte, in the
 // word's own charset.
-std::string decodeEncodedWord(const EncodedWord& word);
+void appendEncodedWord(const EncodedWord& word, std::string& out);
 
 }  // namespace mail

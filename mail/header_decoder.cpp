@@ -1,31 +1,23 @@
 #include "mail/header_decoder.h"
 
-#include <sstream>
+#include <string_view>
 
 #include "mail/encoded_word.h"
-#include "mail/jis_converter.h"
+#include "text/to_shift_jis.h"
 
 namespace mail {
 
 namespace {
 
-std::string convertJis(const std::string& text) {
-    // Without an escape sequence the converter never leaves ASCII mode and copies every byte: skip the
-    // stream set-up, which costs more than the conversion of a short header.
-    if (text.find('\x1b') == std::string::npos) {
-        return text;
-    }
-    std::istringstream in(text);
-    std::ostringstream out;
-    JisConverter(in, out).run();
-    return out.str();
+void appendUndeclared(std::string_view raw, std::string& out) {
+    text::appendShiftJis(text::guessCharset(raw), raw, out);
 }
 
-bool isBlankOrLineEnd(const std::string& text) {
-    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+bool isBlankOrLineEnd(std::string_view gap) {
+    return gap.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-bool sameCharset(const std::string& a, const std::string& b) {
+bool sameCharsetName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -38,45 +30,67 @@ bool sameCharset(const std::string& a, const std::string& b) {
     return true;
 }
 
+// Words join when they name one charset; unknown names join only when spelled alike.
+bool sameCharset(text::Charset a, std::string_view nameA, text::Charset b, std::string_view nameB) {
+    return a == b && (a != text::Charset::Unknown || sameCharsetName(nameA, nameB));
+}
+
 }  // namespace
 
 // Each stretch of plain text, and each run of adjacent encoded words of one charset, is converted on its
-// own with kanji mode starting off. So a word that leaves kanji mode on cannot garble the ASCII after it
-// (the address after a name, say), while a run that a sender split in the middle of a JIS sequence over
-// several words (their decoded bytes joined first) still comes out whole.
-std::string decodeHeaderText(std::string text) {
+// own, stateful charsets starting afresh. So a word that leaves ISO-2022-JP in kanji mode cannot garble the
+// ASCII after it (the address after a name, say), while a run that a sender split in the middle of a
+// character over several words (their decoded bytes joined first) still comes out whole.
+std::string decodeHeaderText(std::string input) {
+    const std::string_view text = input;
     const std::size_t firstOpen = text.find("=?");
-    if (firstOpen == std::string::npos) {
-        return convertJis(text);
+    if (firstOpen == std::string_view::npos) {
+        const text::Charset charset = text::guessCharset(text);
+        if (charset == text::Charset::ShiftJis) {
+            return input;
+        }
+        thread_local std::string converted;
+        converted.clear();
+        text::appendShiftJis(charset, text, converted);
+        input.assign(converted);
+        return input;
     }
     const std::size_t lastClose = text.rfind("?=");
-    if (lastClose == std::string::npos || lastClose < firstOpen + 2) {
-        return text;
+    if (lastClose == std::string_view::npos || lastClose < firstOpen + 2) {
+        return input;
     }
 
-    std::string result;
-    std::string run;         // decoded bytes of the current run of adjacent words
-    std::string runCharset;  // their charset
+    // The result and the decoded bytes of the current run of adjacent words, in buffers whose room is kept from
+    // call to call; the result goes back into the input's own buffer at the end.
+    thread_local std::string result;
+    thread_local std::string run;
+    result.clear();
+    run.clear();
+    std::string_view runName;
+    text::Charset runCharset = text::Charset::Unknown;
     bool inRun = false;
     std::size_t pos = 0;
     while (auto word = findEncodedWord(text, pos)) {
-        const std::string gap = text.substr(pos, word->begin - pos);
+        const std::string_view gap = text.substr(pos, word->begin - pos);
         const bool adjacent = inRun && isBlankOrLineEnd(gap);
-        if (!adjacent || !sameCharset(runCharset, word->charset)) {
-            result += convertJis(run);
+        const text::Charset charset = text::charsetByName(word->charset);
+        if (!adjacent || !sameCharset(runCharset, runName, charset, word->charset)) {
+            text::appendShiftJis(runCharset, run, result);
             run.clear();
         }
         if (!adjacent) {
-            result += convertJis(gap);
+            appendUndeclared(gap, result);
         }
-        run += decodeEncodedWord(*word);
-        runCharset = word->charset;
+        appendEncodedWord(*word, run);
+        runCharset = charset;
+        runName = word->charset;
         inRun = true;
         pos = word->end;
     }
-    result += convertJis(run);
-    result += convertJis(text.substr(pos));
-    return result;
+    text::appendShiftJis(runCharset, run, result);
+    appendUndeclared(text.substr(pos), result);
+    input.assign(result);
+    return input;
 }
 
 }  // namespace mail

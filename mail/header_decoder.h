@@ -4,11 +4,13 @@
 
 namespace mail {
 
-// Turns one piece of mail text (a From or Subject value, or the first body lines) into Shift_JIS for
-// display. Every MIME encoded word (=?charset?B?...?= or =?charset?Q?...?=) is decoded, blanks and line
-// ends between two adjacent words are dropped, and the text around the words is kept; raw ISO-2022-JP
-// text and the bytes of the words are converted from JIS to Shift_JIS. Bytes of other charsets pass
-// through as they are. Text with "=?" but no "?=" after it is returned unchanged.
+// Turns one header value (a From or Subject value) into Shift_JIS for display. Every MIME encoded word
+// (=?charset?B?...?= or =?charset?Q?...?=) is decoded and converted from its charset; the bytes of adjacent
+// words of one charset are joined before the conversion (a sender may split a character over two words),
+// and the blanks and line ends between adjacent words are dropped. The text around the words has no declared
+// charset: ISO-2022-JP escapes are decoded, well-formed UTF-8 is read as UTF-8, bytes that only EUC-JP
+// explains as EUC-JP, anything else is taken as Shift_JIS. A word in an unknown charset keeps its bytes.
+// Text with "=?" but no "?=" after it is returned unchanged.
 std::string decodeHeaderText(std::string text);
 
 }  // namespace mail

@@ -25,6 +25,9 @@ struct CheckFailure {
     throw CheckFailure{code};
 }
 
+// Body lines asked for again when a multipart mail's text has not begun within the usual count.
+constexpr long long kMorePreviewLines = 500;
+
 bool refused(const char* reply) {
     return reply[0] == '-';
 }
@@ -174,7 +177,17 @@ void MailCheck::logIn(const Plan& plan) {
 
 MailEntry MailCheck::readMessage(int messageNumber, int headCount) {
     // Asks for a few lines more than wanted, for the empty lines that do not count.
-    long long lines = static_cast<long long>(headCount) + 7;
+    const long long lines = static_cast<long long>(headCount) + 7;
+    TopReplyReader reader = readTop(messageNumber, lines, headCount);
+    // A multipart mail whose first text part lies beyond those lines (an attachment first, a long preamble)
+    // is asked for once more, with a bounded count.
+    if (reader.wantsMoreLines(lines)) {
+        reader = readTop(messageNumber, lines + kMorePreviewLines, headCount);
+    }
+    return reader.entry();
+}
+
+TopReplyReader MailCheck::readTop(int messageNumber, long long lines, int headCount) {
     std::string top = "TOP " + std::to_string(messageNumber) + " " + std::to_string(lines);
     if (refused(session.command(top.c_str()))) {
         raiseStep(kErrTop);
@@ -188,7 +201,7 @@ MailEntry MailCheck::readMessage(int messageNumber, int headCount) {
         }
         stopPoll();
     } while (reader.feed(line));
-    return reader.entry();
+    return reader;
 }
 
 void MailCheck::readSizes(MailEntryList& fresh) {

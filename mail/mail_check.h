@@ -6,6 +6,7 @@
 
 #include "mail/check_host.h"
 #include "mail/mail_entry.h"
+#include "mail/top_reply_reader.h"
 #include "settings/settings.h"
 
 namespace net {
@@ -63,6 +64,8 @@ private:
     void logIn(const Plan& plan);
     [[noreturn]] void raiseStep(int code);
     MailEntry readMessage(int messageNumber, int headCount);
+    // One TOP command for the message and its reply, read to the end.
+    TopReplyReader readTop(int messageNumber, long long lines, int headCount);
     void readSizes(MailEntryList& fresh);
     bool deleteMarked(const MailEntryList& previous, MailEntryList& fresh);
     void fail(int errorCode);

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "mail/body_preview.h"
 #include "mail/header_decoder.h"
+#include "mail/mime_fields.h"
 
 namespace mail {
 
@@ -24,7 +26,7 @@ bool isContinuation(const std::string& line) {
 
 }  // namespace
 
-TopReplyReader::TopReplyReader(int headCount) : linesLeft(headCount) {
+TopReplyReader::TopReplyReader(int headCount) : headCount(headCount) {
 }
 
 bool TopReplyReader::feed(const std::string& received) {
@@ -40,6 +42,10 @@ bool TopReplyReader::feed(const std::string& received) {
     }
     // The server doubles a leading dot so that no line of the message can end the reply early.
     const std::string line = !received.empty() && received[0] == '.' ? received.substr(1) : received;
+    if (inBody) {
+        bodyLines.push_back(line);
+        return true;
+    }
     if (field != Field::None) {
         if (isContinuation(line)) {
             fieldValue += line;  // unfolding drops only the line break
@@ -48,20 +54,8 @@ bool TopReplyReader::feed(const std::string& received) {
         finishField();
     }
     if (line.empty()) {
-        if (blankSkips == 0) {
-            inBody = true;
-            return true;
-        }
-        // A skipped empty line is an (ignored) header line.
-        --blankSkips;
-        return true;
-    }
-    if (inBody) {
-        if (linesLeft > 0) {
-            firstLines += line;
-            firstLines += ' ';
-            --linesLeft;
-        }
+        // The header ends at its first empty line, whatever type the message is.
+        inBody = true;
         return true;
     }
     takeHeaderLine(line);
@@ -69,41 +63,71 @@ bool TopReplyReader::feed(const std::string& received) {
 }
 
 void TopReplyReader::takeHeaderLine(const std::string& line) {
-    // Each test sees the line as the tests before it left it.
+    // The From and Subject tests see the line without a leading "Content-Type: ".
     std::string rest = line;
-    if (consumePrefix(rest, "Content-Type: ") && rest.find("multipart/") != std::string::npos) {
-        blankSkips = 2;
-    }
+    const bool contentTypeLine = startsWithNoCase(line, "Content-Type:");
+    consumePrefix(rest, "Content-Type: ");
     if (consumePrefix(rest, "From: ")) {
         field = Field::From;
         fieldValue = rest;
     } else if (consumePrefix(rest, "Subject: ")) {
         field = Field::Subject;
         fieldValue = rest;
+    } else if (contentTypeLine) {
+        field = Field::ContentType;
+        fieldValue = line.substr(std::strlen("Content-Type:"));
+    } else if (startsWithNoCase(line, "Content-Transfer-Encoding:")) {
+        field = Field::TransferEncoding;
+        fieldValue = line.substr(std::strlen("Content-Transfer-Encoding:"));
     }
 }
 
 void TopReplyReader::finishField() {
-    std::string decoded = decodeHeaderText(fieldValue);
-    (field == Field::From ? from : subject) = std::move(decoded);
+    switch (field) {
+        case Field::From:
+            from = decodeHeaderText(fieldValue);
+            break;
+        case Field::Subject:
+            subject = decodeHeaderText(fieldValue);
+            break;
+        case Field::ContentType:
+            contentType = fieldValue;
+            break;
+        case Field::TransferEncoding:
+            transferEncoding = fieldValue;
+            break;
+        case Field::None:
+            break;
+    }
     field = Field::None;
     fieldValue.clear();
 }
 
 MailEntry TopReplyReader::entry() const {
     MailEntry entry;
-    // A field still open (the reply ended right after it) counts as it stands.
     entry.from = from;
     entry.subject = subject;
+    std::string type = contentType;
+    std::string encoding = transferEncoding;
+    // A field still open (the reply ended right after it) counts as it stands.
     if (field == Field::From) {
         entry.from = decodeHeaderText(fieldValue);
     } else if (field == Field::Subject) {
         entry.subject = decodeHeaderText(fieldValue);
+    } else if (field == Field::ContentType) {
+        type = fieldValue;
+    } else if (field == Field::TransferEncoding) {
+        encoding = fieldValue;
     }
-    entry.firstLines = decodeHeaderText(firstLines);
+    entry.firstLines = previewBody(type, encoding, bodyLines, headCount);
     entry.size = 0;
     entry.deleteMark = false;
     return entry;
+}
+
+bool TopReplyReader::wantsMoreLines(long long linesAsked) const {
+    return mediaTypeOf(contentType).compare(0, 10, "multipart/") == 0 &&
+           static_cast<long long>(bodyLines.size()) >= linesAsked && entry().firstLines.empty();
 }
 
 }  // namespace mail

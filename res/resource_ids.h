@@ -57,6 +57,7 @@
 #define IDC_BROWSE_SOUND 1008
 #define IDC_MAILER 1009
 #define IDC_BROWSE_MAILER 1010
+#define IDC_TIMEOUT_SEC 1020
 #define IDC_START_WITH_WINDOWS 1023  // adds or removes the program in the user's Run key (not in the INI)
 
 // Controls of the password dialog (dialog 109); OK and cancel are IDOK and IDCANCEL.

@@ -8,8 +8,9 @@
 // behave the same way. Section and key names match without regard to ASCII case. Nothing here reports failure.
 namespace profile_file {
 
-// The longest value readString returns: the platform call fills a 256-byte buffer including its terminator.
-constexpr std::size_t kMaxStringBytes = 255;
+// The longest value readString returns. Everything the program writes fits with room to spare: the settings
+// dialog takes at most 259 bytes per field, and the scrambled password is twice as long as the password.
+constexpr std::size_t kMaxStringBytes = 1023;
 
 // The value of `key` as an integer: its leading number (sign, decimal digits or a 0x/0o/0b prefix), 0 when it
 // has no leading number, and `defaultValue` when the file, section or key is missing or the value is empty.

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "settings/settings_limits.h"
+
 // Everything the program remembers between runs. The user-interface thread owns it; the worker thread reads the
 // mail fields during a check (and may fix up headCount and forget a prompted password), without a lock.
 struct Settings {
@@ -13,8 +15,11 @@ struct Settings {
     bool passFromPrompt = false;  // pass was typed for the current check and is forgotten when it ends
     std::string playSound;        // wave file played when mail is waiting; empty = silent
     std::string exeMail;          // mail program to launch; empty disables that command
-    int headCount = 2;            // body lines wanted from each message
-    int timerMin = 60;            // minutes between automatic checks
-    int pop3Port = 110;           // TCP port of the POP3 server
+    // Numbers: their defaults live with their limits in settings_limits.h.
+    // clang-format off
+    int headCount = settings_limits::kDefaultHeadCount;  // body lines wanted from each message
+    int timerMin = settings_limits::kDefaultTimerMin;    // minutes between automatic checks
+    int pop3Port = settings_limits::kDefaultPop3Port;    // TCP port of the POP3 server
     int timeoutSec = 60;          // seconds that connecting or one wait for data may take
+    // clang-format on
 };

@@ -1,9 +1,12 @@
 #include "settings/settings_dialog.h"
 
 #include <climits>
+#include <cstdio>
 
 #include "res/resource_ids.h"
 #include "settings/start_with_windows.h"
+#include "settings/settings_field_limits.h"
+#include "settings/wipe.h"
 
 namespace settings {
 
@@ -22,6 +25,33 @@ const FileChoice kSoundChoice{IDC_SOUND, "メール到着時、鳴らす音の�
 const FileChoice kMailerChoice{IDC_MAILER, "登録するメールソフト",
                                "アプリケーション(*.exe;*.com;ショートカット)\0*.exe;*.com;*.lnk\0全てのファイル\0*.*\0",
                                ".exe"};
+
+constexpr char kLineBreakRefused[] =
+    "ユーザーIDとパスワードには、改行やゼロの文字は使えないにゃ\nメールサーバに変なコマンドが届いちゃうにゃ";
+constexpr char kNumberRefusedFormat[] = "%sは %d から %d までの数にしてほしいにゃ";
+
+constexpr std::size_t digitsOf(int number) {
+    return number < 10 ? 1 : 1 + digitsOf(number / 10);
+}
+
+// How much each edit takes: what comes back unchanged from the settings file, and no more digits than the
+// largest number allowed.
+struct FieldLimit {
+    int id;
+    std::size_t limit;
+};
+
+const FieldLimit kFieldLimits[] = {
+    {IDC_SERVER, kFieldLimit},
+    {IDC_USER, kFieldLimit},
+    {IDC_PASS, kPasswordLimit},
+    {IDC_SOUND, kFieldLimit},
+    {IDC_MAILER, kFieldLimit},
+    {IDC_PORT, digitsOf(settings_limits::kPop3PortRange.highest)},
+    {IDC_HEAD_COUNT, digitsOf(settings_limits::kHeadCountRange.highest)},
+    {IDC_TIMER_MIN, digitsOf(settings_limits::kTimerMinRange.highest)},
+    {IDC_TIMEOUT_SEC, digitsOf(settings_limits::kTimeoutSecRange.highest)},
+};
 
 constexpr char kStartWithWindowsFailed[] =
     "Windowsといっしょに起動するせっていを、書きこめなかったにゃ…\n"
@@ -58,6 +88,10 @@ SettingsDialog::SettingsDialog() : messageHandlers(this), commandHandlers(this) 
     commandHandlers.Set(IDC_BROWSE_MAILER, &SettingsDialog::onBrowseMailer);
 }
 
+SettingsDialog::~SettingsDialog() {
+    wipeText(pass);
+}
+
 void SettingsDialog::fill(const Settings& settings, HICON big, HICON small) {
     server = settings.server;
     user = settings.user;
@@ -68,6 +102,7 @@ void SettingsDialog::fill(const Settings& settings, HICON big, HICON small) {
     playSound = settings.playSound;
     exeMail = settings.exeMail;
     apop = settings.apop;
+    timeoutSec = settings.timeoutSec;
     bigIcon = big;
     smallIcon = small;
 }
@@ -83,6 +118,7 @@ Settings SettingsDialog::edited() const {
     values.playSound = playSound;
     values.exeMail = exeMail;
     values.apop = apop;
+    values.timeoutSec = timeoutSec;
     return values;
 }
 
@@ -103,6 +139,10 @@ void SettingsDialog::onInitDialog(Record* record) {
     SetDlgItemInt(hwnd, IDC_TIMER_MIN, static_cast<UINT>(timerMin), FALSE);
     SetDlgItemInt(hwnd, IDC_PORT, static_cast<UINT>(pop3Port), FALSE);
     SetDlgItemInt(hwnd, IDC_HEAD_COUNT, static_cast<UINT>(headCount), FALSE);
+    SetDlgItemInt(hwnd, IDC_TIMEOUT_SEC, static_cast<UINT>(timeoutSec), FALSE);
+    for (const FieldLimit& field : kFieldLimits) {
+        SendDlgItemMessageA(hwnd, field.id, EM_LIMITTEXT, field.limit, 0);
+    }
     if (apop) {
         SendDlgItemMessageA(hwnd, IDC_APOP, BM_SETCHECK, BST_CHECKED, 0);
     }
@@ -115,19 +155,39 @@ void SettingsDialog::onCommand(Record* record) {
 }
 
 void SettingsDialog::onOk(Record*) {
+    std::string typedUser = itemText(IDC_USER);
+    std::string typedPass = itemText(IDC_PASS);
+    bool userBreaks = settings_limits::breaksCommandLine(typedUser);
+    if (userBreaks || settings_limits::breaksCommandLine(typedPass)) {
+        wipeText(typedPass);
+        refuse(userBreaks ? IDC_USER : IDC_PASS, kLineBreakRefused);
+        return;
+    }
+    int typedTimer = timerMin, typedPort = pop3Port, typedHead = headCount, typedTimeout = timeoutSec;
+    if (!readNumber(IDC_TIMER_MIN, "チェック周期（分）", settings_limits::kTimerMinRange, typedTimer) ||
+        !readNumber(IDC_PORT, "POP3ポート", settings_limits::kPop3PortRange, typedPort) ||
+        !readNumber(IDC_HEAD_COUNT, "取り込む先頭行数", settings_limits::kHeadCountRange, typedHead) ||
+        !readNumber(IDC_TIMEOUT_SEC, "応答待ち（秒）", settings_limits::kTimeoutSecRange, typedTimeout)) {
+        wipeText(typedPass);
+        return;
+    }
     accepted = true;
     if (HWND box = GetDlgItem(hwnd, IDC_APOP)) {
         apop = (SendMessageA(box, BM_GETCHECK, 0, 0) & 1) != 0;
     }
     server = itemText(IDC_SERVER);
-    user = itemText(IDC_USER);
-    pass = itemText(IDC_PASS);
+    user = typedUser;
+    wipeText(pass);
+    pass.swap(typedPass);
     playSound = itemText(IDC_SOUND);
     exeMail = itemText(IDC_MAILER);
-    timerMin = itemNumber(IDC_TIMER_MIN, 60);
-    pop3Port = itemNumber(IDC_PORT, 110);
-    headCount = itemNumber(IDC_HEAD_COUNT, 2);
+    timerMin = typedTimer;
+    pop3Port = typedPort;
+    headCount = typedHead;
+    timeoutSec = typedTimeout;
     applyStartWithWindows(hwnd);
+    // The edit control's own copy goes before the dialog does.
+    SetDlgItemTextA(hwnd, IDC_PASS, "");
     EndDialog(hwnd, 0);
 }
 
@@ -144,19 +204,42 @@ void SettingsDialog::onBrowseMailer(Record*) {
 }
 
 std::string SettingsDialog::itemText(int id) const {
-    char text[260];  // at most 259 bytes are taken
+    char text[kFieldLimit + 1];
     GetDlgItemTextA(hwnd, id, text, sizeof(text));
-    return text;
+    std::string taken = text;
+    wipeBytes(text, sizeof(text));  // it may have held the password
+    return taken;
 }
 
-int SettingsDialog::itemNumber(int id, int fallback) const {
+bool SettingsDialog::readNumber(int id,
+                                const char* name,
+                                const settings_limits::NumberRange& range,
+                                int& number) const {
+    if (GetDlgItem(hwnd, id) == nullptr) {
+        return true;  // a template without this field keeps the value as it was
+    }
     BOOL isNumber = FALSE;
     UINT value = GetDlgItemInt(hwnd, id, &isNumber, FALSE);
-    // Beyond INT_MAX a field would turn negative: that is no number this program can use either.
+    // Beyond INT_MAX lies what the platform makes of a minus sign: no number either.
     if (!isNumber || value > static_cast<UINT>(INT_MAX)) {
-        return fallback;
+        number = range.fallback;
+        return true;
     }
-    return static_cast<int>(value);
+    if (!settings_limits::inRange(range, static_cast<int>(value))) {
+        char text[256];
+        std::snprintf(text, sizeof text, kNumberRefusedFormat, name, range.lowest, range.highest);
+        refuse(id, text);
+        return false;
+    }
+    number = static_cast<int>(value);
+    return true;
+}
+
+void SettingsDialog::refuse(int id, const std::string& text) const {
+    MessageBoxA(hwnd, text.c_str(), "Quorvane", MB_ICONERROR);
+    HWND field = GetDlgItem(hwnd, id);
+    SetFocus(field);
+    SendMessageA(field, EM_SETSEL, 0, -1);
 }
 
 }  // namespace settings

@@ -21,9 +21,11 @@ class SettingsDialog : public framework::OkCancelDialog {
 public:
     SettingsDialog();
 
-    // Takes the nine edited values from the record and the title bar icons (not owned).
+    ~SettingsDialog() override;
+
+    // Takes the ten edited values from the record and the title bar icons (not owned).
     void fill(const Settings& settings, HICON big, HICON small);
-    // The nine edited values in a record; the fields the dialog does not edit keep their defaults.
+    // The ten edited values in a record; the fields the dialog does not edit keep their defaults.
     Settings edited() const;
 
     // Dispatches through the dialog's own tables only: its command handlers end the dialog.
@@ -31,10 +33,11 @@ public:
 
     std::string exeMail;
     std::string playSound;
-    int headCount = 2;
+    int headCount = settings_limits::kDefaultHeadCount;
     bool apop = false;
-    int pop3Port = 110;
-    int timerMin = 60;
+    int pop3Port = settings_limits::kDefaultPop3Port;
+    int timerMin = settings_limits::kDefaultTimerMin;
+    int timeoutSec = settings_limits::kDefaultTimeoutSec;
     std::string pass;
     std::string user;
     std::string server;
@@ -53,7 +56,10 @@ private:
     void onBrowseMailer(Record* record);
 
     std::string itemText(int id) const;
-    int itemNumber(int id, int fallback) const;
+    // The number in a field: its fallback when the text is no number; nothing (the user was told and the field
+    // has the focus) when it is a number outside the range.
+    bool readNumber(int id, const char* name, const settings_limits::NumberRange& range, int& number) const;
+    void refuse(int id, const std::string& text) const;
 
     framework::MessageTable<SettingsDialog> messageHandlers;
     framework::CommandTable<SettingsDialog> commandHandlers;

@@ -8,21 +8,26 @@ bool readFlag(ProfileValue& profile, const char* key) {
     return profile.setKey(key).readInt(0) == 1;
 }
 
+// A number from the file, brought into the range the program can use.
+int readNumber(ProfileValue& profile, const char* key, const settings_limits::NumberRange& range) {
+    return settings_limits::settle(range, profile.setKey(key).readInt(range.fallback));
+}
+
 }  // namespace
 
 void loadSettings(ProfileValue& profile, Settings& settings) {
-    const Settings defaults;
     profile.section = kSettingsSection;
     settings.server = profile.setKey("SERVER").readString();
     settings.user = profile.setKey("USER").readString();
     settings.pass = decodePass(profile.setKey("PASS").readString());
-    settings.pop3Port = profile.setKey("POP3_PORT").readInt(defaults.pop3Port);
-    settings.timerMin = profile.setKey("TimerMin").readInt(defaults.timerMin);
-    settings.headCount = profile.setKey("HeadCount").readInt(defaults.headCount);
+    settings.pop3Port = readNumber(profile, "POP3_PORT", settings_limits::kPop3PortRange);
+    settings.timerMin = readNumber(profile, "TimerMin", settings_limits::kTimerMinRange);
+    settings.headCount = readNumber(profile, "HeadCount", settings_limits::kHeadCountRange);
     settings.playSound = profile.setKey("PlaySound").readString();
     settings.inTaskTray = readFlag(profile, "InTaskTray");
     settings.exeMail = profile.setKey("ExeMail").readString();
     settings.apop = readFlag(profile, "APOP");
+    settings.timeoutSec = readNumber(profile, "TimeoutSec", settings_limits::kTimeoutSecRange);
 }
 
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited) {
@@ -45,6 +50,8 @@ void saveSettings(ProfileValue& profile, Settings& record, const Settings& edite
     profile.setKey("ExeMail").writeString(record.exeMail);
     record.apop = edited.apop;
     profile.setKey("APOP").writeInt(record.apop ? 1 : 0);
+    record.timeoutSec = edited.timeoutSec;
+    profile.setKey("TimeoutSec").writeInt(record.timeoutSec);
 }
 
 void saveWindowState(ProfileValue& profile, int x, int y, bool inTaskTray) {

@@ -8,12 +8,13 @@ inline constexpr char kSettingsFilePath[] = "./Quorvane.ini";
 inline constexpr char kSettingsSection[] = "SETTING";
 
 // Reads every key of the record from the file; missing keys keep the record's defaults, and the booleans
-// InTaskTray and APOP count as true only when they are exactly 1. The password is descrambled.
+// InTaskTray and APOP count as true only when they are exactly 1. The password is descrambled. Numbers outside
+// what the program can use are settled by settings_limits (a port to its default, the others to the nearest end).
 void loadSettings(ProfileValue& profile, Settings& settings);
 
-// Takes the nine values the settings dialog edits (server, user, pass, pop3Port, timerMin, headCount, playSound,
-// exeMail, apop) from `edited` into `record`, writing each key as it goes (the password scrambled, APOP as 1 or 0).
-// inTaskTray and passFromPrompt stay as they are; InTaskTray, X and Y are not written.
+// Takes the ten values the settings dialog edits (server, user, pass, pop3Port, timerMin, headCount, playSound,
+// exeMail, apop, timeoutSec) from `edited` into `record`, writing each key as it goes (the password scrambled, APOP as
+// 1 or 0). inTaskTray and passFromPrompt stay as they are; InTaskTray, X and Y are not written.
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited);
 
 // Writes the main window's position and the tray switch, at shutdown.

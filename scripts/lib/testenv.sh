@@ -26,8 +26,19 @@ qv_install_deps() {
     fi
     dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+    # Another installation may hold the package lock (an unattended upgrade, a parallel run): wait for it.
+    local apt=(apt-get -o DPkg::Lock::Timeout=600)
+    "${apt[@]}" update -qq || return 1
+    # The packaged Dovecot must not start as a system service: the tests run their own instances. A policy that
+    # refuses every service start keeps it down while the packages install (one the machine has stays untouched).
+    local policy=/usr/sbin/policy-rc.d ours=0
+    if [ ! -e "$policy" ]; then
+        printf '#!/bin/sh\nexit 101\n' >"$policy" && chmod 755 "$policy" && ours=1
+    fi
+    local status=0
+    "${apt[@]}" install -y -qq --no-install-recommends "${need[@]}" >/dev/null || status=$?
+    [ $ours = 1 ] && rm -f "$policy"
+    [ $status = 0 ] || { echo "installing the packages failed" >&2; return 1; }
 }
 
 qv_free_port() {
@@ -54,15 +65,25 @@ qv_start_xvfb() {
     return 1
 }
 
-# Wine needs a glibc ja_JP.UTF-8 locale for code page 932.
+# Wine needs a glibc ja_JP.UTF-8 locale for code page 932; without it every Japanese text would be wrong, so a
+# locale that cannot be built stops the run. (localedef may report harmless warnings with a non-zero status: the
+# built locale's LC_CTYPE file is what counts.)
 qv_locale() {
     local dir=$QV_BUILD_ROOT/locale
-    [ -d "$dir/ja_JP.UTF-8" ] || { mkdir -p "$dir" && localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8" 2>/dev/null || true; }
+    if [ ! -f "$dir/ja_JP.UTF-8/LC_CTYPE" ]; then
+        mkdir -p "$dir"
+        localedef -i ja_JP -f UTF-8 "$dir/ja_JP.UTF-8" >"$dir/localedef.log" 2>&1 || true
+    fi
+    if [ ! -f "$dir/ja_JP.UTF-8/LC_CTYPE" ]; then
+        echo "the ja_JP.UTF-8 locale could not be built (package locales installed?); localedef said:" >&2
+        cat "$dir/localedef.log" >&2 || true
+        return 1
+    fi
     { export LOCPATH=$dir LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8; } 2>/dev/null
 }
 
 qv_start_wine() {
-    qv_locale
+    qv_locale || return 1
     export WINEPREFIX=$QV_BUILD_ROOT/wineprefix WINEARCH=win32 WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -1,5 +1,7 @@
 #include "tests/app/application_fixture.h"
 
+#include <cstddef>
+
 #include "settings/password_scramble.h"
 #include "tests/support/test_env.h"
 
@@ -56,19 +58,40 @@ bool ApplicationTest::waitForCheckEnd(DWORD timeoutMs) {
 }
 
 std::string ApplicationTest::stateLine(const char* key) const {
-    std::string state = application->describeState();
-    std::string prefix = std::string(key) + "=";
-    size_t at = state.find("\n" + prefix);
-    at = state.compare(0, prefix.size(), prefix) == 0 ? 0 : (at == std::string::npos ? at : at + 1);
-    if (at == std::string::npos) {
-        return "<missing>";
+    const auto rows = application->listWindow().rowViews();
+    const std::string name = key;
+    const std::string rowPrefix = "list.row.";
+    if (name == "list.rows") {
+        return std::to_string(rows.size());
     }
-    size_t end = state.find('\n', at);
-    return state.substr(at + prefix.size(), end - at - prefix.size());
+    if (name.compare(0, rowPrefix.size(), rowPrefix) == 0) {
+        size_t index = std::stoul(name.substr(rowPrefix.size()));
+        if (index >= rows.size()) {
+            return "<missing>";
+        }
+        const auto& row = rows[index];
+        return std::string(row.ticked ? "1" : "0") + "\t" + row.subject + "\t" + row.from + "\t" + row.size + "\t" +
+               row.firstLines;
+    }
+    return "<missing>";
 }
 
 std::string ApplicationTest::menuState(UINT item) const {
-    return stateLine(("menu." + std::to_string(item)).c_str());
+    MENUITEMINFOA info{};
+    info.cbSize = offsetof(MENUITEMINFOA, hbmpItem);
+    info.fMask = MIIM_STATE;
+    HMENU menu = application->popupMenu();
+    if (menu == nullptr || !GetMenuItemInfoA(menu, item, FALSE, &info)) {
+        return "none";
+    }
+    std::string state = (info.fState & MFS_GRAYED) ? "grayed" : "enabled";
+    if (info.fState & MFS_CHECKED) {
+        state += ",checked";
+    }
+    if (info.fState & MFS_DEFAULT) {
+        state += ",default";
+    }
+    return state;
 }
 
 }  // namespace uitest

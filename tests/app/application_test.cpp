@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/status_texts.h"
-#include "app/test_hook.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "tests/app/application_fixture.h"
@@ -259,41 +258,6 @@ TEST_F(ApplicationTest, DoubleClickOnTheSquareChecksNow) {
     SendMessageA(mainWindow(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(-241, 0));
     uitest::drainMessages();
     EXPECT_TRUE(application->mails().empty());
-}
-
-TEST_F(ApplicationTest, TestHookAnswersTheStateToTheAskingWindow) {
-    start();
-    application->mails() = {entry("件名", 1024)};
-    command(mail::kCmdMailWaiting, 1);
-
-    struct Receiver : framework::WindowBase {
-        std::string reply;
-        LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-            if (msg == WM_COPYDATA) {
-                auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-                if (data->dwData == app::test_hook::kStateReply) {
-                    reply.assign(static_cast<const char*>(data->lpData), data->cbData);
-                    return TRUE;
-                }
-            }
-            return DefaultProc(msg, wParam, lParam);
-        }
-    } receiver;
-    receiver.Create("receiver", nullptr, nullptr, WS_POPUP, 0, 0, 0, 1, 1, nullptr, nullptr);
-
-    COPYDATASTRUCT query{};
-    query.dwData = app::test_hook::kStateQuery;
-    LRESULT result = SendMessageA(mainWindow(), WM_COPYDATA, reinterpret_cast<WPARAM>(receiver.hwndRef),
-                                  reinterpret_cast<LPARAM>(&query));
-    EXPECT_EQ(static_cast<LRESULT>(app::test_hook::kStateQuery), result);
-    EXPECT_NE(std::string::npos, receiver.reply.find("title=1通のメールが来ました - Quorvane\n"));
-    EXPECT_NE(std::string::npos, receiver.reply.find("look=mail\n"));
-    EXPECT_NE(std::string::npos, receiver.reply.find("list=shown\n"));
-    EXPECT_NE(std::string::npos, receiver.reply.find("list.row.0=0\t件名\tneko\t   1.0K\t\n"));
-    EXPECT_EQ(0, SendMessageA(owner.hwndRef, WM_COPYDATA, reinterpret_cast<WPARAM>(receiver.hwndRef),
-                              reinterpret_cast<LPARAM>(&query)))
-        << "only the main window answers";
-    DestroyWindow(receiver.hwndRef);
 }
 
 TEST_F(ApplicationTest, SettingsSavedWithOkUpdateTheMailerItem) {

@@ -233,6 +233,32 @@ TEST_F(MailListWindowTest, ToggleMarksSetsEverySelectedRowToTheOppositeOfTheFirs
     }
 }
 
+// The walk carries the whole row number: past row 65,535 it goes on, and it ends after the last row.
+TEST_F(MailListWindowTest, ToggleMarksWalksPastSixteenBitsOfRows) {
+    const int rowCount = 65536 + 3;
+    open({entry("s", "f", 1, "")});
+    // Plain rows are enough for the walk, which reads only the selection and the check boxes. Nothing is drawn:
+    // the list view would repaint at every row.
+    HWND rows = window.listViewHandle();
+    SendMessageA(rows, WM_SETREDRAW, FALSE, 0);
+    for (int row = 1; row < rowCount; ++row) {
+        list_view::insertRow(rows, row, "", 0);
+    }
+    const int last = rowCount - 1;
+    select({last});
+    command(IDM_TOGGLE_MARKS);
+    // Bounded: a walk that wraps around never empties the queue.
+    int handled = 0;
+    MSG msg;
+    while (handled < 2 * rowCount && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        DispatchMessageA(&msg);
+        ++handled;
+    }
+    EXPECT_LT(handled, 2 * rowCount) << "the walk did not end";
+    EXPECT_EQ(list_view::kTicked, list_view::checkState(window.listViewHandle(), last));
+    EXPECT_EQ(list_view::kCleared, list_view::checkState(window.listViewHandle(), 0));
+}
+
 TEST_F(MailListWindowTest, DeleteAndBackspaceKeysToggleMarks) {
     for (WORD key : {VK_DELETE, VK_BACK}) {
         open({entry("a", "", 1, ""), entry("b", "", 2, "")});

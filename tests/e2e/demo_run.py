@@ -5,7 +5,14 @@ import sys
 import harness as h
 
 
+# The rows the list window has room for: UTF-8 (Base64 and an emoji), an HTML-only newsletter, a
+# multipart/alternative one, raw ISO-2022-JP, ISO-2022-JP encoded words and Windows-1252.
+SHOWN = ["07-utf8-base64-emoji", "14-html-only-base64", "13-newsletter-alternative", "11-raw-iso-2022-jp",
+         "02-japanese", "16-windows-1252-quotes"]
+
+
 def main():
+    h.Mailbox().reset(SHOWN)
     program = h.Program(folder=sys.argv[1]).start()
     try:
         square = program.square()

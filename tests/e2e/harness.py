@@ -134,6 +134,35 @@ class Mailbox:
         return ids
 
 
+# --- a POP3 server that refuses every visitor at once and counts them -------------------------------------------
+
+class RefusingServer:
+    """Greets every connection with -ERR and closes it, so each check fails at once; counts the connections."""
+
+    def __init__(self):
+        self.sock = socket.socket()
+        self.sock.bind(("127.0.0.1", 0))
+        self.sock.listen(16)
+        self.port = self.sock.getsockname()[1]
+        self.count = 0
+        threading.Thread(target=self._serve, daemon=True).start()
+
+    def _serve(self):
+        while True:
+            try:
+                conn, _ = self.sock.accept()
+            except OSError:
+                return
+            self.count += 1
+            try:
+                conn.sendall(b"-ERR not today\r\n")
+            finally:
+                conn.close()
+
+    def close(self):
+        self.sock.close()
+
+
 # --- a POP3 server that never answers ----------------------------------------------------------------------
 
 class SilentServer:
@@ -269,12 +298,29 @@ def message_box():
     return texts("Quorvane", "#32770")
 
 
-def state():
-    """The program's state through its test hook: title, look, flags, menu item states, list rows."""
-    code, out = peek("state")
+def menu():
+    """The popup menu's items as the program holds them: {id: "enabled" / "grayed" [",checked"] [",default"]}.
+    peek opens the menu and reads it from inside the program through its hook DLL; the menu closes again."""
+    code, out = peek("menu")
     if code != 0:
         return None
-    return dict(line.split("=", 1) for line in out.splitlines() if "=" in line)
+    return {int(k): v for k, v in (line.split("\t", 1) for line in out.splitlines() if "\t" in line)}
+
+
+def check_running():
+    """Whether a check runs, as the popup menu tells it: only then is "stop" enabled. None when unreadable."""
+    items = menu()
+    return None if items is None else items.get(40004) == "enabled"
+
+
+def tick():
+    """Posts the check timer's tick to the main window, as the timer does when its period is over."""
+    return peek("timer")[0] == 0
+
+
+def message_boxes():
+    """How many message boxes titled "Quorvane" are on screen."""
+    return sum(1 for line in peek("windows")[1].splitlines() if line.endswith("\t#32770\tQuorvane"))
 
 
 def control_rect(caption, control_id):

@@ -3,7 +3,10 @@
 //   peek rows <caption>       the rows of the list view in that window: check state, then the four columns
 //   peek windows              every visible top-level window: handle, class, caption
 //   peek command <id>         posts WM_COMMAND <id> to Quorvane's main window (also while it hides in the tray)
-//   peek state                the main window's state through the program's test hook ("key=value" lines)
+//   peek timer                posts the check timer's tick (WM_TIMER, id 10) to the main window
+//   peek menu                 opens the main window's popup menu and prints its items, "id<TAB>state" lines, read
+//                             by a hook procedure of menu_peek_hook.dll inside the program; the menu closes again
+//   peek copydata             sends WM_COPYDATA to the main window and prints what it returns
 //   peek rect <caption> <id>  screen rectangle "x y width height" of the control with that id
 //   peek row <caption> <row>  screen rectangle of that list-view row (the check box sits at its left end)
 // A caption may be followed by a window class to tell apart windows of the same caption (e.g. "#32770").
@@ -12,7 +15,7 @@
 
 #include <commctrl.h>
 
-#include "app/test_hook.h"
+#include "tests/e2e/menu_peek_protocol.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -187,40 +190,97 @@ HWND findMainWindow() {
     return nullptr;
 }
 
-std::string stateReply;
+std::string menuReport;
+bool menuReported = false;
 
-LRESULT CALLBACK receiveState(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK receiveMenu(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_COPYDATA) {
         auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-        if (data->dwData == app::test_hook::kStateReply) {
-            stateReply.assign(static_cast<const char*>(data->lpData), data->cbData);
+        if (data->dwData == menu_peek::kReport) {
+            menuReport.assign(static_cast<const char*>(data->lpData), data->cbData);
+            menuReported = true;
             return TRUE;
         }
     }
     return DefWindowProcA(window, msg, wParam, lParam);
 }
 
-int printState() {
+// Handles this thread's messages until `done` or ten seconds have passed.
+template <typename Done>
+bool pumpUntil(Done done) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > 10000) {
+            return false;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageA(&msg);
+        }
+    }
+    return true;
+}
+
+bool popupMenuShown() {
+    HWND menu = FindWindowA("#32768", nullptr);
+    return menu != nullptr && IsWindowVisible(menu);
+}
+
+// The hook procedure comes from a DLL beside this program; Wine loads it into Quorvane for the hook.
+int printMenu() {
     HWND main = findMainWindow();
     if (!main) {
         return 1;
     }
     WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = receiveState;
+    windowClass.lpfnWndProc = receiveMenu;
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = "QuorvanePeekReceiver";
+    windowClass.lpszClassName = menu_peek::kReceiverClass;
     RegisterClassA(&windowClass);
     HWND receiver = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                     windowClass.hInstance, nullptr);
-    COPYDATASTRUCT query = {};
-    query.dwData = app::test_hook::kStateQuery;
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(main, WM_COPYDATA, reinterpret_cast<WPARAM>(receiver), reinterpret_cast<LPARAM>(&query),
-                             SMTO_ABORTIFHUNG, 5000, &answer) ||
-        answer != app::test_hook::kStateQuery) {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string dllPath = path;
+    dllPath = dllPath.substr(0, dllPath.find_last_of('\\') + 1) + "menu_peek_hook.dll";
+    HMODULE dll = LoadLibraryA(dllPath.c_str());
+    auto proc =
+        dll ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(dll, "menuPeekProc"))) : nullptr;
+    HHOOK hook = proc ? SetWindowsHookExA(WH_CALLWNDPROC, proc, dll, GetWindowThreadProcessId(main, nullptr)) : nullptr;
+    if (!receiver || !hook) {
+        std::fprintf(stderr, "peek: no hook (%lu)\n", GetLastError());
         return 1;
     }
-    std::printf("%s", toUtf8(stateReply).c_str());
+    PostMessageA(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(main), MAKELPARAM(-1, -1));
+    bool reported = pumpUntil([] { return menuReported; });
+    // The hook closes the menu once it waits for input; cancelling the owner's mode closes it as well.
+    PostMessageA(main, WM_CANCELMODE, 0, 0);
+    pumpUntil([] { return !popupMenuShown(); });
+    UnhookWindowsHookEx(hook);
+    DestroyWindow(receiver);
+    if (!reported) {
+        return 1;
+    }
+    std::printf("%s", menuReport.c_str());
+    return 0;
+}
+
+int printCopyDataAnswer() {
+    HWND main = findMainWindow();
+    if (!main) {
+        return 1;
+    }
+    char nothing = 0;
+    COPYDATASTRUCT data = {};
+    data.dwData = 0x51565351;
+    data.cbData = 1;
+    data.lpData = &nothing;
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, 5000, &answer)) {
+        return 1;
+    }
+    std::printf("%lu\n", static_cast<unsigned long>(answer));
     return 0;
 }
 
@@ -232,12 +292,20 @@ int main(int argc, char** argv) {
         EnumWindows(printTopLevel, 0);
         return 0;
     }
-    if (verb == "state") {
-        return printState();
+    if (verb == "menu") {
+        return printMenu();
+    }
+    if (verb == "copydata") {
+        return printCopyDataAnswer();
+    }
+    if (verb == "timer") {
+        HWND main = findMainWindow();
+        return main && PostMessageA(main, WM_TIMER, 10, 0) ? 0 : 1;
     }
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: peek texts|rows <caption> [class] | peek command <id> | peek windows | peek state\n");
+                     "usage: peek texts|rows <caption> [class] | peek command <id> | peek windows | peek menu | peek "
+                     "timer | peek copydata\n");
         return 2;
     }
     if (verb == "command") {

@@ -104,6 +104,24 @@ class EndToEnd(unittest.TestCase):
         self.assertIn("山田太郎", listed[1][3])
         h.screenshot("list-window")
 
+    def test_list_shows_mail_of_every_charset_decoded(self):
+        self.mailbox.reset(["07-utf8-base64-emoji", "11-raw-iso-2022-jp", "13-newsletter-alternative",
+                            "14-html-only-base64", "15-nested-attachment-first"])
+        program = self.start(h.peer_ini())
+        square = program.square()
+        self.double_click(square)
+        self.wait_title(square, "5通のメールが来ました - Quorvane")
+        listed = h.wait_for("five rows", lambda: (lambda r: r if r and len(r) == 5 else None)(h.rows()))
+        self.assertEqual(["ご注文ありがとうございます〓", "ｶﾀｶﾅ混じりの件名です", "【ネコ通信】冬のあったかグッズ特集",
+                          "年末セールのお知らせ", "資料を送ります"], [row[2] for row in listed])
+        self.assertEqual(["株式会社ネコ商店 <shop@example.jp>", "鈴木一郎 <ichiro@example.jp>", "ネコ通信 <news@example.jp>",
+                          "ネコ商店 <sale@example.jp>", "高橋健太 <kenta@example.jp>"], [row[3] for row in listed])
+        self.assertEqual(["山田様 この度はご注文いただき誠にありがとうございます。 ", "㈱ネコ商事より①番目のご案内です。 ",
+                          "ネコ通信 2026年12月号 今月の特集：冬のあったかグッズです。 ",
+                          "年末セール 開催中！ 全品%オフ&送料無料 <12月31日まで> ", "会議の資料を添付します。 ご確認ください。 "],
+                         [row[5] for row in listed])
+        h.screenshot("list-window-charsets")
+
     def test_delete_ticked_mail(self):
         program = self.start(h.peer_ini())
         square = program.square()
@@ -123,8 +141,9 @@ class EndToEnd(unittest.TestCase):
         # The window closes; the deleting check then finds the other two and opens a new one.
         h.wait_for("the list window to close", lambda: listing not in h.windows(LIST))
         # The deleting check reports the count it found before deleting; the server has lost exactly that message.
-        h.wait_for("the deleting check to end", lambda: (lambda st: st and st["checkRunning"] == "0"
-                                                          and st["mailList"] == "2")(h.state()))
+        h.wait_for("the deleting check to end", lambda: h.check_running() is False)
+        self.assertEqual(2, len(h.wait_for("the two rows left", lambda: (lambda r: r if r and len(r) == 2 else None)(
+            h.rows()))))
         h.wait_for("the message gone from the maildir", lambda: len(self.mailbox.message_ids()) == 2)
         self.assertEqual(["<plain-1@example.com>", "<dot-5@example.com>"], self.mailbox.message_ids())
         # The next check shows the rest.
@@ -141,7 +160,7 @@ class EndToEnd(unittest.TestCase):
         h.window(LIST)
         # The mail is fetched elsewhere; the next check finds nothing and closes the list window.
         self.mailbox.reset([])
-        h.wait_for("the check to end", lambda: (h.state() or {}).get("checkRunning") == "0")
+        h.wait_for("the check to end", lambda: h.check_running() is False)
         self.double_click(square)
         self.wait_title(square, "メールなし - Quorvane")
         h.wait_for("the blue idle look", lambda: self.square_colour(square) == BLUE)
@@ -164,7 +183,7 @@ class EndToEnd(unittest.TestCase):
         h.window(PROMPT)
         h.click_control(prompt_title, 2)  # "中止"
         h.wait_for("the prompt to close", lambda: not h.windows(PROMPT))
-        self.assertEqual("0", h.state()["checkRunning"])
+        self.assertFalse(h.check_running())
         self.assertEqual("Quorvane", h.window_name(square))
         # Typed: the password serves this check.
         self.double_click(square)
@@ -174,7 +193,7 @@ class EndToEnd(unittest.TestCase):
         h.click_control(prompt_title, 1)  # "OK"
         self.wait_title(square, "3通のメールが来ました - Quorvane")
         # Forgotten after the check: the next check asks again, and nothing was stored.
-        h.wait_for("the check to end", lambda: h.state()["checkRunning"] == "0")
+        h.wait_for("the check to end", lambda: h.check_running() is False)
         h.command(40003)
         h.window(PROMPT)
         self.assertEqual("", program.ini().get("PASS", ""))
@@ -209,6 +228,39 @@ class EndToEnd(unittest.TestCase):
         square = program.square()
         self.quit_from_menu(program, square)
         self.assertEqual("0", program.ini().get("InTaskTray"))
+
+    # --- what the program shows and offers ----------------------------------------------------------------------
+
+    def test_one_result_box_at_a_time(self):
+        refusing = h.RefusingServer()
+        self.servers.append(refusing)
+        program = self.start(h.peer_ini(POP3_PORT=str(refusing.port)))
+        program.square()
+        h.command(40003)
+        h.wait_for("the error message box", h.message_box)
+        # Ticks while the box is open start nothing (the box's own loop handles them).
+        for _ in range(3):
+            self.assertTrue(h.tick())
+        x, y, w, hgt = h.geometry(self.message_box_window())
+        h.key("Return", x=x + w // 2, y=y + hgt // 2)
+        h.wait_for("the box to close", lambda: h.message_boxes() == 0)
+        # After it has closed the timer goes on as before.
+        self.assertTrue(h.tick())
+        h.wait_for("the next error message box", h.message_box)
+        self.assertEqual(2, refusing.count)
+        self.assertEqual(1, h.message_boxes())
+
+    def test_menu_read_from_outside(self):
+        program = self.start(h.peer_ini())
+        program.square()
+        items = h.menu()
+        self.assertEqual("enabled,default", items[40003])
+        self.assertEqual("grayed", items[40004])
+        self.assertEqual("grayed", items[40007])
+        # The program answers no private requests: WM_COPYDATA gets the default answer.
+        code, out = h.peek("copydata")
+        self.assertEqual((0, "0"), (code, out.strip()))
+
 
 if __name__ == "__main__":
     unittest.main()

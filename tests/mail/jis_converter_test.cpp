@@ -41,9 +41,9 @@ TEST(JisConverter, SwitchesKanjiModeWithTheKnownEscapes) {
 
 TEST(JisConverter, PassesUnknownAndCutOffSequencesThrough) {
     const ConversionCase cases[] = {
-        {"half-width katakana escape", "\x1b(I1", "\x1b(I1"},
-        {"ESC ( I keeps kanji mode on", "\x1b$B\x1b(I$\"", "\x1b(I\x82\xA0"},
-        {"JIS X 0212 escape", "\x1b$(Dab", "\x1b$(Dab"},
+        {"ESC ( I: JIS X 0201 katakana", "\x1b(I1", "\xB1"},
+        {"ESC ( I ends kanji mode", "\x1b$B\x1b(I$\"", "\xA4\xA2"},
+        {"JIS X 0212, which CP932 lacks", "\x1b$(Dab", "〓"},
         {"ESC $ A", "\x1b$A!", "\x1b$A!"},
         {"ESC x", "\x1bx", "\x1bx"},
         {"ESC ESC is not two escapes", "\x1b\x1b$B$\"", "\x1b\x1b$B$\""},

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tests/mail/check_harness.h"
+#include "tests/mail/sample_messages.h"
 #include "tests/support/mailbox.h"
 #include "tests/support/test_env.h"
 
@@ -30,7 +31,7 @@ protected:
         for (const auto& sample : mailbox->samples()) {
             sampleTexts.push_back(sample.second);
         }
-        ASSERT_EQ(sampleTexts.size(), 6u);
+        ASSERT_EQ(sampleTexts.size(), 6u + samples::shownMessages().size());
         mailbox->reset(sampleTexts);
     }
 
@@ -38,20 +39,25 @@ protected:
         return static_cast<std::int32_t>(sampleTexts[sample - 1].size());
     }
 
-    // What a check with two first lines makes of the six samples (Dovecot counts sizes with CRLF, as the
-    // files are written).
+    // What a check with two first lines makes of the samples (Dovecot counts sizes with CRLF, as the files are
+    // written): the six generated ones, then the real-world shaped message files.
     std::vector<mail::MailEntry> expectedSamples() const {
-        return {
+        std::vector<mail::MailEntry> expected = {
             entry("Alice Example <alice@example.com>", "Lunch on Friday", "Hi, Shall we have lunch on Friday? ",
                   sizeOf(1)),
             entry("山田太郎 <taro@example.jp>", "会議のお知らせ", "皆様 明日の会議は十時からです。 ", sizeOf(2)),
             entry("Bob <bob@example.com>", "Report attached", "Here is the report. See the attachment. ", sizeOf(3)),
-            // Without a preamble the first part's text counts as header; its next paragraph is the body.
-            entry("佐藤花子 <hanako@example.jp>", "写真を送ります", "--b1 Content-Type: image/png ", sizeOf(4)),
+            // Without a preamble: the header still ends at its first empty line, the first part follows.
+            entry("佐藤花子 <hanako@example.jp>", "写真を送ります", "旅行の写真です。 楽しかったね。 ", sizeOf(4)),
             entry("Carol <carol@example.com>", "Dots", ".hidden line starts with a dot ..two dots ", sizeOf(5)),
             entry("鈴木一郎 <ichiro@example.jp>", "来週の打ち合わせの日程と場所についてのご相談",
                   "日程の候補をお送りします。 ", sizeOf(6)),
         };
+        for (const samples::ShownMessage& shown : samples::shownMessages()) {
+            const int number = static_cast<int>(expected.size()) + 1;
+            expected.push_back(entry(shown.from, shown.subject, shown.firstLines, sizeOf(number)));
+        }
+        return expected;
     }
 
     std::vector<std::string> sampleTexts;
@@ -66,7 +72,7 @@ TEST_F(MailCheckDovecotTest, TheSampleMailboxGivesItsSummaries) {
         checktest::CheckWorker worker(session, settings, host);
         checktest::runCheck(worker);
 
-        EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 6", "post 102 6"} + endCalls()));
+        EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 17", "post 102 17"} + endCalls()));
         ASSERT_EQ(host.handedOver().size(), 1u);
         checktest::expectEntries(host.handedOver()[0], expectedSamples());
         EXPECT_EQ(mailbox->messages(), sampleTexts) << "a check without marks deletes nothing";
@@ -74,6 +80,8 @@ TEST_F(MailCheckDovecotTest, TheSampleMailboxGivesItsSummaries) {
 }
 
 TEST_F(MailCheckDovecotTest, ADeletingCheckRemovesExactlyTheMarkedMessagesThatAreStillTheSame) {
+    sampleTexts.resize(6);  // the six generated samples are enough here
+    mailbox->reset(sampleTexts);
     checktest::RecordingHost firstHost;
     checktest::CheckWorker first(session, settings, firstHost);
     checktest::runCheck(first);

@@ -483,3 +483,47 @@ TEST_F(MailCheckTest, AStopDuringListStillEndsWithTheResult) {
 }
 
 }  // namespace
+
+// A multipart mail whose text part has not begun within the usual lines is asked for once more, with a larger
+// count; one whose text arrived, and one that ended before the count, are not.
+namespace {
+
+std::string multipartTop(int attachmentLines, const std::string& text) {
+    std::string reply = "+OK\r\nSubject: parts\r\nFrom: f\r\nContent-Type: multipart/mixed; boundary=\"b\"\r\n\r\n";
+    reply += "--b\r\nContent-Type: application/pdf\r\nContent-Transfer-Encoding: base64\r\n\r\n";
+    for (int i = 0; i < attachmentLines; ++i) {
+        reply += "QUJD\r\n";
+    }
+    return reply + "--b\r\nContent-Type: text/plain\r\n\r\n" + text + "\r\n--b--\r\n.\r\n";
+}
+
+// The first `bodyLines` body lines of a reply built by multipartTop, as a TOP with that count returns them.
+std::string cutTop(const std::string& reply, int bodyLines) {
+    std::size_t at = reply.find("\r\n\r\n") + 4;
+    for (int i = 0; i < bodyLines; ++i) {
+        at = reply.find("\r\n", at) + 2;
+    }
+    return reply.substr(0, at) + ".\r\n";
+}
+
+}  // namespace
+
+TEST_F(MailCheckTest, AMultipartMailWhoseTextIsNotInTheLinesIsAskedForOnceMore) {
+    const std::string late = multipartTop(20, "late text");
+    auto script = loginAndStat(3) + std::vector<Exchange>{
+                                        {"TOP 1 9", cutTop(late, 9)},
+                                        {"TOP 1 509", late},
+                                        {"TOP 2 9", cutTop(multipartTop(1, "early text"), 9)},
+                                        {"TOP 3 9", multipartTop(0, "").substr(0, 80) + "\r\n.\r\n"},
+                                        {"LIST", "-ERR\r\n"},
+                                        quit(),
+                                    };
+    FakePop3Server server(kGreeting, script);
+    use(server);
+    checktest::runCheck(worker);
+
+    EXPECT_EQ(server.commands(), commandsOf(script));
+    ASSERT_EQ(host.handedOver().size(), 1u);
+    checktest::expectEntries(host.handedOver()[0], {entry("f", "parts", "late text ", 0),
+                                                    entry("f", "parts", "early text ", 0), entry("f", "parts", "", 0)});
+}

@@ -84,6 +84,8 @@ const ExpectedDialog kSettings = {
         {IDC_MAILER, kEdit, "", 92, 145, 113, 14, kEditStyle},
         {IDC_BROWSE_MAILER, kButton, "...", 208, 145, 16, 14, kButtonStyle},
         {kNoId, kButton, "そのほかのせってい", 7, 168, 224, 50, kGroupBox},
+        {kNoId, kStatic, "応答待ち（秒）：", 13, 182, 65, 8, kLabel},
+        {IDC_TIMEOUT_SEC, kEdit, "", 80, 180, 25, 14, kEditStyle},
         {IDC_START_WITH_WINDOWS, kButton, "Windowsといっしょに起動にゃ", 120, 198, 100, 10, kCheckBox},
         // The version of the build (CMake's project version), beside the icon.
         {kNoId, kStatic, "Quorvane " QV_EXPECTED_VERSION, 42, 24, 120, 8, kLabel},

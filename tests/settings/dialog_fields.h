@@ -6,7 +6,7 @@
 
 namespace settings_test {
 
-// Compares the nine values that the settings dialog edits and saveSettings writes.
+// Compares the ten values that the settings dialog edits and saveSettings writes.
 inline void expectSameDialogFields(const Settings& expected, const Settings& actual) {
     EXPECT_EQ(expected.server, actual.server);
     EXPECT_EQ(expected.user, actual.user);
@@ -17,6 +17,7 @@ inline void expectSameDialogFields(const Settings& expected, const Settings& act
     EXPECT_EQ(expected.playSound, actual.playSound);
     EXPECT_EQ(expected.exeMail, actual.exeMail);
     EXPECT_EQ(expected.apop, actual.apop);
+    EXPECT_EQ(expected.timeoutSec, actual.timeoutSec);
 }
 
 }  // namespace settings_test

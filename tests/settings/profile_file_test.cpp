@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/profile_file.h"
 #include "settings/profile_value.h"
 #include "tests/settings/temp_dir.h"
 
@@ -56,22 +57,24 @@ TEST_F(IniFileTest, MissingSectionOrKeyReadsAsDefault) {
     EXPECT_EQ("", read("Missing", "USER"));
 }
 
-TEST_F(IniFileTest, ReadStringReturnsAtMost255Bytes) {
-    std::string so140, so127;  // ソ is 83 5C in Shift_JIS
-    for (int i = 0; i < 140; ++i) {
-        so140 += "ソ";
-        so127 += i < 127 ? "ソ" : "";
+TEST_F(IniFileTest, ReadStringReturnsAtMostTheLongestValue) {
+    const std::size_t most = profile_file::kMaxStringBytes;
+    std::string soOver, soFit, soFitAfterA;  // ソ is 83 5C in Shift_JIS
+    for (std::size_t i = 0; i < most / 2 + 13; ++i) {
+        soOver += "ソ";
+        soFit += i < most / 2 ? "ソ" : "";
+        soFitAfterA += i < (most - 1) / 2 ? "ソ" : "";
     }
     struct Case {
         std::string stored, expected;
     };
     const std::vector<Case> cases = {
-        {std::string(255, 'a'), std::string(255, 'a')},
-        {std::string(256, 'b'), std::string(255, 'b')},
-        {std::string(300, 'c'), std::string(255, 'c')},
-        {"\"" + std::string(300, 'q') + "\"", std::string(255, 'q')},
-        {"a" + so140, "a" + so127},  // 255 bytes end on a whole character
-        {so140, so127},              // byte 255 would split a character: 254 bytes
+        {std::string(most, 'a'), std::string(most, 'a')},
+        {std::string(most + 1, 'b'), std::string(most, 'b')},
+        {std::string(most + 45, 'c'), std::string(most, 'c')},
+        {"\"" + std::string(most + 45, 'q') + "\"", std::string(most, 'q')},
+        {"a" + soOver, "a" + soFitAfterA},  // the cut never splits a character
+        {soOver, soFit},
     };
     std::string file = "[SETTING]\r\n";
     for (std::size_t i = 0; i < cases.size(); ++i) {

@@ -4,8 +4,10 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "res/resource_ids.h"
+#include "settings/settings_field_limits.h"
 #include "tests/framework/dialog_driver.h"
 #include "tests/settings/dialog_fields.h"
 #include "tests/settings/temp_dir.h"
@@ -29,6 +31,7 @@ Settings sampleSettings() {
     s.playSound = "C:\\sounds\\nyan.wav";
     s.exeMail = "C:\\mail\\mailer.exe";
     s.apop = true;
+    s.timeoutSec = 45;
     return s;
 }
 
@@ -54,7 +57,7 @@ TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
     HICON small = LoadIconA(nullptr, IDI_INFORMATION);
     SettingsDialog dialog;
     dialog.fill(original, big, small);
-    std::string server, user, pass, port, timer, lines, sound, mailer;
+    std::string server, user, pass, port, timer, lines, sound, mailer, timeout;
     LRESULT apopState = 0;
     HICON shownBig = nullptr, shownSmall = nullptr;
 
@@ -68,6 +71,7 @@ TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
                             lines = itemText(hwnd, IDC_HEAD_COUNT);
                             sound = itemText(hwnd, IDC_SOUND);
                             mailer = itemText(hwnd, IDC_MAILER);
+                            timeout = itemText(hwnd, IDC_TIMEOUT_SEC);
                             apopState = SendDlgItemMessageA(hwnd, IDC_APOP, BM_GETCHECK, 0, 0);
                             shownBig = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_BIG, 0));
                             shownSmall = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0));
@@ -85,6 +89,7 @@ TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
     EXPECT_EQ(lines, "5");
     EXPECT_EQ(sound, original.playSound);
     EXPECT_EQ(mailer, original.exeMail);
+    EXPECT_EQ(timeout, "45");
     EXPECT_EQ(apopState, BST_CHECKED);
     EXPECT_EQ(shownBig, big);
     EXPECT_EQ(shownSmall, small);
@@ -117,6 +122,7 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
                             SetDlgItemTextA(hwnd, IDC_PORT, "1110");
                             SetDlgItemTextA(hwnd, IDC_TIMER_MIN, "30");
                             SetDlgItemTextA(hwnd, IDC_HEAD_COUNT, "3");
+                            SetDlgItemTextA(hwnd, IDC_TIMEOUT_SEC, "20");
                             SetDlgItemTextA(hwnd, IDC_SOUND, "");
                             SetDlgItemTextA(hwnd, IDC_MAILER, "C:\\ソフト\\表.exe");
                             SendDlgItemMessageA(hwnd, IDC_APOP, BM_SETCHECK, BST_UNCHECKED, 0);
@@ -134,6 +140,7 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
     expected.playSound = "";
     expected.exeMail = "C:\\ソフト\\表.exe";
     expected.apop = false;
+    expected.timeoutSec = 20;
     settings_test::expectSameDialogFields(expected, dialog.edited());
 }
 
@@ -148,10 +155,10 @@ TEST(SettingsDialogTest, NumbersThatCannotBeReadTakeTheirFallbacks) {
     };
     const Case cases[] = {
         {"abc", "", "-1", 60, 110, 2},
-        {"0", "0", "0", 0, 0, 0},  // zero is a number like any other
+        {"1", "1", "0", 1, 1, 0},  // the lowest numbers allowed
         {"-5", "pop", "x1", 60, 110, 2},
-        {"4294967296", "99999999999", "ニャ", 60, 110, 2},                // beyond 32 bits
-        {"3000000000", "2147483648", "2147483647", 60, 110, 2147483647},  // beyond the signed field
+        {"4294967296", "99999999999", "ニャ", 60, 110, 2},  // beyond 32 bits
+        {"35791", "65535", "9999", 35791, 65535, 9999},     // the highest
     };
     for (const Case& c : cases) {
         SettingsDialog dialog;
@@ -185,6 +192,66 @@ TEST(SettingsDialogTest, TextsAreCutTo259Bytes) {
     EXPECT_EQ(dialog.pass, cut);
     EXPECT_EQ(dialog.playSound, cut);
     EXPECT_EQ(dialog.exeMail, cut);
+}
+
+// A number out of its range, or a user name or password that would break a command line: the dialog says so,
+// puts the focus on the field and stays open; nothing is taken.
+TEST(SettingsDialogTest, RefusesWhatTheProgramCannotUse) {
+    struct Case {
+        int id;
+        std::string text;
+        const char* said;
+    };
+    const Case cases[] = {
+        {IDC_TIMER_MIN, "0", "1 から 35791"},
+        {IDC_TIMER_MIN, "35792", "1 から 35791"},
+        {IDC_PORT, "0", "1 から 65535"},
+        {IDC_PORT, "65536", "1 から 65535"},
+        {IDC_HEAD_COUNT, "10000", "0 から 9999"},
+        {IDC_TIMEOUT_SEC, "0", "1 から 3600"},
+        {IDC_TIMEOUT_SEC, "3601", "1 から 3600"},
+        {IDC_USER, "ta\r\nma", "改行"},
+        {IDC_PASS, "secret\r\nDELE 1", "改行"},
+        {IDC_PASS, "a\rb", "改行"},
+        {IDC_USER, "a\nb", "改行"},
+    };
+    for (const Case& c : cases) {
+        SettingsDialog dialog;
+        dialog.fill(sampleSettings(), nullptr, nullptr);
+        std::string said;
+        testwin::DialogInitHook hook([&](HWND hwnd) {
+            if (hwnd == dialog.hwndRef) {
+                SetDlgItemTextA(hwnd, c.id, c.text.c_str());
+                testwin::postCommand(hwnd, IDOK);
+                return;
+            }
+            said = testwin::windowText(hwnd) + ":" + testwin::itemText(hwnd, 0xFFFF);
+            testwin::postCommand(hwnd, IDOK);
+            // The settings dialog stayed open behind the box; cancel it.
+            testwin::postCommand(dialog.hwndRef, IDCANCEL);
+        });
+        dialog.Open(true, IDD_SETTINGS, nullptr, nullptr);
+        EXPECT_FALSE(dialog.accepted) << c.text;
+        EXPECT_NE(std::string::npos, said.find("Quorvane:")) << c.text;
+        EXPECT_NE(std::string::npos, said.find(c.said)) << c.text << " -> " << said;
+        settings_test::expectSameDialogFields(sampleSettings(), dialog.edited());
+    }
+}
+
+// Each text field takes what comes back whole from the settings file; the password is stored at twice its size.
+TEST(SettingsDialogTest, FieldsTakeOnlyWhatTheFileGivesBack) {
+    SettingsDialog dialog;
+    dialog.fill(sampleSettings(), nullptr, nullptr);
+    std::vector<LRESULT> limits;
+    runDialog(dialog, [&](HWND hwnd) {
+        for (int id : {IDC_SERVER, IDC_USER, IDC_PASS, IDC_SOUND, IDC_MAILER}) {
+            limits.push_back(SendDlgItemMessageA(hwnd, id, EM_GETLIMITTEXT, 0, 0));
+        }
+        testwin::postCommand(hwnd, IDCANCEL);
+    });
+    const LRESULT field = settings::kFieldLimit, password = settings::kPasswordLimit;
+    EXPECT_EQ((std::vector<LRESULT>{field, field, password, field, field}), limits);
+    EXPECT_LE(2 * settings::kPasswordLimit, profile_file::kMaxStringBytes);
 }
 
 TEST(SettingsDialogTest, EveryCommandAnswersOneOtherMessagesZero) {

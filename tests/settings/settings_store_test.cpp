@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings_field_limits.h"
 #include "settings/settings_store.h"
 #include "tests/settings/dialog_fields.h"
 #include "tests/settings/temp_dir.h"
@@ -23,8 +24,9 @@ Settings editedSettings() {
     edited.user = "neko";
     edited.pass = "neko";
     edited.pop3Port = 995;
-    edited.timerMin = 0;
-    edited.headCount = -3;
+    edited.timerMin = 5;
+    edited.headCount = 0;
+    edited.timeoutSec = 30;
     edited.playSound = "C:\\ソ.wav";
     edited.exeMail = "";
     edited.apop = true;
@@ -51,6 +53,7 @@ TEST_F(SettingsStoreTest, WithoutAFileEverythingHasItsDefault) {
     EXPECT_EQ(110, settings.pop3Port);
     EXPECT_EQ(60, settings.timerMin);
     EXPECT_EQ(2, settings.headCount);
+    EXPECT_EQ(60, settings.timeoutSec);
     EXPECT_FALSE(settings.inTaskTray);
     EXPECT_FALSE(settings.apop);
     WindowPosition position = readWindowPosition(profile);
@@ -103,7 +106,7 @@ TEST_F(SettingsStoreTest, SwitchesAreTrueOnlyForExactlyOne) {
     }
 }
 
-TEST_F(SettingsStoreTest, SaveWritesExactlyTheNineDialogKeys) {
+TEST_F(SettingsStoreTest, SaveWritesExactlyTheTenDialogKeys) {
     writeBytes(path, "[SETTING]\r\nX=5\r\nY=6\r\nInTaskTray=1\r\nUnknown=keep\r\n[Other]\r\nSERVER=other\r\n");
     Settings record;
     record.inTaskTray = true;
@@ -119,8 +122,8 @@ TEST_F(SettingsStoreTest, SaveWritesExactlyTheNineDialogKeys) {
     EXPECT_TRUE(record.passFromPrompt);
     const std::string expected =
         "[SETTING]\r\nX=5\r\nY=6\r\nInTaskTray=1\r\nUnknown=keep\r\n"
-        "SERVER=pop.example.jp\r\nUSER=neko\r\nPASS=NSGSISMS\r\nPOP3_PORT=995\r\nTimerMin=0\r\nHeadCount=-3\r\n"
-        "PlaySound=C:\\ソ.wav\r\nExeMail=\r\nAPOP=1\r\n"
+        "SERVER=pop.example.jp\r\nUSER=neko\r\nPASS=NSGSISMS\r\nPOP3_PORT=995\r\nTimerMin=5\r\nHeadCount=0\r\n"
+        "PlaySound=C:\\ソ.wav\r\nExeMail=\r\nAPOP=1\r\nTimeoutSec=30\r\n"
         "[Other]\r\nSERVER=other\r\n";
     EXPECT_EQ(expected, readBytes(path));
 
@@ -138,6 +141,56 @@ TEST_F(SettingsStoreTest, SavedSettingsLoadBack) {
     Settings loaded;
     loadSettings(profile, loaded);
     expectSameDialogFields(edited, loaded);
+}
+
+// Every field at the longest the settings dialog takes, the password in double-byte characters: all come back.
+TEST_F(SettingsStoreTest, LongestDialogValuesLoadBack) {
+    std::string so;  // ソ is 83 5C in Shift_JIS
+    while (so.size() + 2 <= settings::kFieldLimit) {
+        so += "ソ";
+    }
+    Settings record;
+    Settings edited = editedSettings();
+    edited.server = std::string(settings::kFieldLimit, 's');
+    edited.user = std::string(settings::kFieldLimit, 'u');
+    edited.pass = std::string(settings::kPasswordLimit, '\xFF');
+    edited.playSound = "C:\\" + so;
+    edited.exeMail = std::string(settings::kFieldLimit - 4, 'm') + ".exe";
+    saveSettings(profile, record, edited);
+    Settings loaded;
+    loadSettings(profile, loaded);
+    expectSameDialogFields(edited, loaded);
+}
+
+TEST_F(SettingsStoreTest, NumbersOutsideWhatTheProgramCanUseAreSettled) {
+    struct Case {
+        const char* key;
+        const char* stored;
+        int expected;
+    };
+    const std::vector<Case> cases = {
+        {"TimerMin", "0", 1},          {"TimerMin", "-5", 1},      {"TimerMin", "71583", 35791},
+        {"TimerMin", "35791", 35791},  {"POP3_PORT", "0", 110},    {"POP3_PORT", "65536", 110},
+        {"POP3_PORT", "65535", 65535}, {"POP3_PORT", "-110", 110}, {"HeadCount", "-3", 0},
+        {"HeadCount", "100000", 9999}, {"TimeoutSec", "0", 1},     {"TimeoutSec", "5000", 3600},
+        {"TimeoutSec", "", 60},        {"TimeoutSec", "15", 15},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        ProfileValue caseProfile(dir.file("numbers" + std::to_string(i) + ".ini"));
+        writeBytes(caseProfile.path, std::string("[SETTING]\r\n") + c.key + "=" + c.stored + "\r\n");
+        Settings settings;
+        loadSettings(caseProfile, settings);
+        const std::string key = c.key;
+        int actual = key == "TimerMin"    ? settings.timerMin
+                     : key == "POP3_PORT" ? settings.pop3Port
+                     : key == "HeadCount" ? settings.headCount
+                                          : settings.timeoutSec;
+        EXPECT_EQ(c.expected, actual) << c.key << "=" << c.stored;
+    }
+    // The longest interval still fits the timer's period.
+    EXPECT_LE(settings_limits::timerPeriodMs(35791), settings_limits::kLongestTimerMs);
+    EXPECT_EQ(60000u, settings_limits::timerPeriodMs(0));
 }
 
 TEST_F(SettingsStoreTest, EmptyPasswordIsStoredAsEmptyPass) {

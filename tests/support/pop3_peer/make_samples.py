@@ -3,7 +3,9 @@
 
 The messages cover what a Japanese mailbox of the program's users holds: plain ASCII, ISO-2022-JP text in
 encoded words and in the body, multipart mail with and without a preamble, a line that begins with a dot,
-and a long subject split over several encoded words and folded lines.
+and a long subject split over several encoded words and folded lines. The real-world shaped messages of
+tests/mail/messages (UTF-8, HTML, raw Shift_JIS and ISO-2022-JP headers, EUC-JP, KOI8-R, Windows-1252, nested
+multipart) follow them.
 """
 import base64
 import sys
@@ -64,11 +66,16 @@ def samples():
         jis("日程の候補をお送りします。\n") )
 
 
+MESSAGES = Path(__file__).resolve().parents[2] / "mail" / "messages"
+
+
 def main():
     out = Path(sys.argv[1])
     out.mkdir(parents=True, exist_ok=True)
     for name, data in samples():
         (out / (name + ".eml")).write_bytes(data)
+    for path in sorted(MESSAGES.glob("*.eml")):
+        (out / path.name).write_bytes(path.read_bytes())
 
 
 if __name__ == "__main__":

@@ -1,0 +1,158 @@
+// The body preview on arbitrary bodies and header values, and on multipart messages built from the input whose
+// text part (UTF-8, in Base64 or quoted-printable with line breaks anywhere, after attachments and nested parts)
+// must come out as the conversion of that text.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_expect.h"
+#include "mail/body_preview.h"
+#include "text/to_shift_jis.h"
+
+namespace {
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (const char c : text) {
+        if (c == '\n') {
+            lines.push_back(line);
+            line.clear();
+        } else if (c != '\r') {
+            line += c;
+        }
+    }
+    lines.push_back(line);
+    return lines;
+}
+
+std::string base64Lines(const std::string& bytes, std::size_t width) {
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string flat;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::uint32_t group = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) {
+            group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        }
+        if (i + 2 < bytes.size()) {
+            group |= static_cast<unsigned char>(bytes[i + 2]);
+        }
+        flat += kAlphabet[(group >> 18) & 63];
+        flat += kAlphabet[(group >> 12) & 63];
+        flat += i + 1 < bytes.size() ? kAlphabet[(group >> 6) & 63] : '=';
+        flat += i + 2 < bytes.size() ? kAlphabet[group & 63] : '=';
+    }
+    std::string out;
+    for (std::size_t i = 0; i < flat.size(); i += width) {
+        out += flat.substr(i, width) + "\n";
+    }
+    return out;
+}
+
+// Quoted-printable with every byte but letters and digits escaped, and soft line breaks at the input's choice.
+std::string quotedPrintable(const std::string& bytes, FuzzedDataProvider& input) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '\n') {
+            out += '\n';
+            continue;
+        }
+        if ((b >= '0' && b <= '9') || (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z')) {
+            out += c;
+        } else {
+            out += '=';
+            out += kHex[b >> 4];
+            out += kHex[b & 15];
+        }
+        if (input.ConsumeIntegralInRange<int>(0, 3) == 0) {
+            out += "=\n";
+        }
+    }
+    return out + "\n";
+}
+
+// The first `headCount` non-empty lines, each followed by a blank.
+std::string firstLines(const std::string& text, int headCount) {
+    std::string out;
+    int taken = 0;
+    for (const std::string& line : splitLines(text)) {
+        if (!line.empty() && taken < headCount) {
+            out += line + " ";
+            ++taken;
+        }
+    }
+    return out;
+}
+
+void checkArbitrary(FuzzedDataProvider& input, int headCount) {
+    const std::string contentType = input.ConsumeRandomLengthString(80);
+    const std::string encoding = input.ConsumeRandomLengthString(20);
+    const std::string body = input.ConsumeRemainingBytesAsString();
+    const std::vector<std::string> lines = splitLines(body);
+    const std::string preview = mail::previewBody(contentType, encoding, lines, headCount);
+    FUZZ_EXPECT(preview.empty() || preview.back() == ' ');
+    FUZZ_EXPECT(preview.size() <= 2 * body.size() + static_cast<std::size_t>(headCount));
+    // More wanted lines only add to the end.
+    const std::string more = mail::previewBody(contentType, encoding, lines, headCount + 1);
+    FUZZ_EXPECT(more.compare(0, preview.size(), preview) == 0);
+}
+
+void checkBuiltMessage(FuzzedDataProvider& input, int headCount) {
+    // The text: lines of a few Japanese, Cyrillic and ASCII characters and an emoji.
+    static const char* const kPieces[] = {"猫", "会議", "です。", "Жук", "abc", " ", "1", "🐱", "\n", "\n\n", "ｶﾅ"};
+    std::string text;
+    const std::size_t pieces = input.ConsumeIntegralInRange<std::size_t>(1, 30);
+    for (std::size_t i = 0; i < pieces; ++i) {
+        text += kPieces[input.ConsumeIntegralInRange<std::size_t>(0, std::size(kPieces) - 1)];
+    }
+    // Blanks at a line's end may be dropped on the way; keep the text free of them.
+    std::string clean;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == ' ' && (i + 1 == text.size() || text[i + 1] == '\n')) {
+            continue;
+        }
+        clean += text[i];
+    }
+
+    std::string message = "preamble line\n\n";
+    const int attachments = input.ConsumeIntegralInRange<int>(0, 3);
+    for (int i = 0; i < attachments; ++i) {
+        message += "--outer\nContent-Type: application/octet-stream\nContent-Transfer-Encoding: base64\n\n";
+        message += base64Lines(input.ConsumeBytesAsString(input.ConsumeIntegralInRange<std::size_t>(0, 200)), 76);
+    }
+    const bool nested = input.ConsumeBool();
+    if (nested) {
+        message += "--outer\nContent-Type: multipart/alternative;\n boundary=\"inner\"\n\n--inner\n";
+    } else {
+        message += "--outer\n";
+    }
+    message += "Content-Type: text/plain; charset=\"utf-8\"\n";
+    if (input.ConsumeBool()) {
+        message += "Content-Transfer-Encoding: base64\n\n" +
+                   base64Lines(clean, 4 * input.ConsumeIntegralInRange<std::size_t>(1, 19));
+    } else {
+        message += "Content-Transfer-Encoding: quoted-printable\n\n" + quotedPrintable(clean, input);
+    }
+    message += nested ? "--inner\nContent-Type: text/html\n\n<p>html</p>\n--inner--\n--outer--\n" : "--outer--\n";
+
+    const std::string preview =
+        mail::previewBody("multipart/mixed; boundary=outer", "", splitLines(message), headCount);
+    FUZZ_EXPECT(preview == firstLines(text::toShiftJis(text::Charset::Utf8, clean), headCount));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    const int headCount = input.ConsumeIntegralInRange<int>(1, 12);
+    if (size > 0 && data[0] == 'M') {
+        checkBuiltMessage(input, headCount);
+    } else {
+        checkArbitrary(input, headCount);
+    }
+    return 0;
+}

@@ -1,0 +1,223 @@
+#include "mail/body_preview.h"
+
+#include <optional>
+#include <string_view>
+
+#include "mail/html_text.h"
+#include "mail/mime_fields.h"
+#include "mail/transfer_decoding.h"
+#include "text/to_shift_jis.h"
+
+namespace mail {
+
+namespace {
+
+// Deeper nesting than this is no real mail; the walk stops there.
+constexpr int kMaxNesting = 8;
+
+struct Part {
+    std::string contentType;
+    std::string transferEncoding;
+    std::string disposition;
+    std::size_t begin = 0;  // first body line
+    std::size_t end = 0;    // after the last body line
+};
+
+struct Choice {
+    std::optional<Part> plain;
+    std::optional<Part> html;
+};
+
+bool isContinuation(const std::string& line) {
+    return !line.empty() && (line[0] == ' ' || line[0] == '\t');
+}
+
+// The value of a header line that names `field` ("Content-Type"), or nullptr.
+const char* valueOf(const std::string& line, std::string_view field) {
+    if (line.size() > field.size() && line[field.size()] == ':' && startsWithNoCase(line, field)) {
+        return line.c_str() + field.size() + 1;
+    }
+    return nullptr;
+}
+
+// Reads the part header from lines[at]; false when it does not end (with an empty line) before `end`.
+bool readPartHeader(const std::vector<std::string>& lines, std::size_t at, std::size_t end, Part& part) {
+    std::string* open = nullptr;  // the field whose continuation lines may follow
+    for (; at < end; ++at) {
+        const std::string& line = lines[at];
+        if (line.empty()) {
+            part.begin = at + 1;
+            return true;
+        }
+        if (isContinuation(line)) {
+            if (open != nullptr) {
+                *open += line;
+            }
+            continue;
+        }
+        open = nullptr;
+        const char* value = nullptr;
+        if ((value = valueOf(line, "Content-Type")) != nullptr) {
+            open = &part.contentType;
+        } else if ((value = valueOf(line, "Content-Transfer-Encoding")) != nullptr) {
+            open = &part.transferEncoding;
+        } else if ((value = valueOf(line, "Content-Disposition")) != nullptr) {
+            open = &part.disposition;
+        }
+        if (open != nullptr) {
+            *open = value;
+        }
+    }
+    return false;
+}
+
+// 0 for no boundary line, 1 for a delimiter, 2 for the closing delimiter. Blanks after it are allowed.
+int boundaryKind(const std::string& line, const std::string& boundary) {
+    if (line.size() < boundary.size() + 2 || line[0] != '-' || line[1] != '-' ||
+        line.compare(2, boundary.size(), boundary) != 0) {
+        return 0;
+    }
+    std::string_view rest = std::string_view(line).substr(boundary.size() + 2);
+    int kind = 1;
+    if (rest.size() >= 2 && rest[0] == '-' && rest[1] == '-') {
+        kind = 2;
+        rest.remove_prefix(2);
+    }
+    return rest.find_first_not_of(" \t") == std::string_view::npos ? kind : 0;
+}
+
+void choose(const std::vector<std::string>& lines,
+            std::size_t begin,
+            std::size_t end,
+            const std::string& boundary,
+            int depth,
+            Choice& choice);
+
+void consider(const std::vector<std::string>& lines, Part part, int depth, Choice& choice) {
+    const std::string type = mediaTypeOf(part.contentType);
+    if (type.compare(0, 10, "multipart/") == 0) {
+        const std::string boundary = parameterOf(part.contentType, "boundary");
+        if (!boundary.empty() && depth < kMaxNesting) {
+            choose(lines, part.begin, part.end, boundary, depth + 1, choice);
+        }
+        return;
+    }
+    if (startsWithNoCase(part.disposition, "attachment")) {
+        return;
+    }
+    if ((type.empty() || type == "text/plain") && !choice.plain) {
+        choice.plain = std::move(part);
+    } else if (type == "text/html" && !choice.html) {
+        choice.html = std::move(part);
+    }
+}
+
+// Walks the parts of one multipart body in lines[begin, end).
+void choose(const std::vector<std::string>& lines,
+            std::size_t begin,
+            std::size_t end,
+            const std::string& boundary,
+            int depth,
+            Choice& choice) {
+    std::size_t at = begin;
+    while (at < end && boundaryKind(lines[at], boundary) != 1) {
+        ++at;  // the preamble
+    }
+    while (at < end && !choice.plain) {
+        std::size_t next = at + 1;
+        int kind = 0;
+        while (next < end && (kind = boundaryKind(lines[next], boundary)) == 0) {
+            ++next;
+        }
+        Part part;
+        if (readPartHeader(lines, at + 1, next, part)) {
+            part.end = next;
+            consider(lines, std::move(part), depth, choice);
+        }
+        if (kind != 1) {
+            break;  // the closing delimiter, or the end of what arrived
+        }
+        at = next;
+    }
+}
+
+// The part's text in Shift_JIS, HTML reduced; in a buffer whose room is kept from call to call.
+const std::string& readableText(const std::vector<std::string>& lines, const Part& part, bool html) {
+    thread_local std::string bytes;
+    thread_local std::string converted;
+    decodeTransfer(part.transferEncoding, lines, part.begin, part.end, bytes);
+    const std::string charsetName = parameterOf(part.contentType, "charset");
+    const text::Charset charset = charsetName.empty() ? text::Charset::Ascii : text::charsetByName(charsetName);
+    converted.clear();
+    text::appendShiftJis(charset, bytes, converted);
+    if (html) {
+        converted = htmlToText(converted);
+    }
+    return converted;
+}
+
+std::string firstLinesOf(std::string_view text, int headCount) {
+    std::string out;
+    int taken = 0;
+    while (!text.empty() && taken < headCount) {
+        const std::size_t newline = text.find('\n');
+        std::string_view line = text.substr(0, newline);
+        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (!line.empty()) {
+            out.append(line.data(), line.size());
+            out += ' ';
+            ++taken;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string previewBody(const std::string& contentType,
+                        const std::string& transferEncoding,
+                        const std::vector<std::string>& lines,
+                        int headCount) {
+    Part whole;
+    whole.contentType = contentType;
+    whole.transferEncoding = transferEncoding;
+    whole.begin = 0;
+    whole.end = lines.size();
+    const std::string type = mediaTypeOf(contentType);
+    Choice choice;
+    if (type.compare(0, 10, "multipart/") == 0) {
+        std::string boundary = parameterOf(contentType, "boundary");
+        if (boundary.empty()) {
+            // Without its parameter, the first line that looks like a delimiter names the boundary.
+            for (const std::string& line : lines) {
+                if (line.size() > 2 && line[0] == '-' && line[1] == '-') {
+                    boundary = line.substr(2, line.find_last_not_of(" \t") - 1);
+                    break;
+                }
+            }
+        }
+        if (boundary.empty()) {
+            whole.contentType.clear();  // no parts to find: read it as text
+            choice.plain = whole;
+        } else {
+            choose(lines, 0, lines.size(), boundary, 1, choice);
+        }
+    } else {
+        consider(lines, whole, kMaxNesting, choice);
+        if (!choice.plain && !choice.html && type.compare(0, 5, "text/") == 0) {
+            choice.plain = whole;  // text/enriched and the like: better shown than hidden
+        }
+    }
+    if (choice.plain) {
+        return firstLinesOf(readableText(lines, *choice.plain, false), headCount);
+    }
+    if (choice.html) {
+        return firstLinesOf(readableText(lines, *choice.html, true), headCount);
+    }
+    return {};
+}
+
+}  // namespace mail

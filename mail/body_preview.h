@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace mail {
+
+// The opening text of a message for the list: its first readable text part, decoded to Shift_JIS.
+//
+// `contentType` and `transferEncoding` are the message's own header values (unfolded, empty when missing),
+// `lines` the body lines that arrived (without line ends, the server's dot-stuffing removed). A multipart
+// body is walked part by part (preamble, boundary lines and part headers skipped, nested multiparts entered,
+// attachments passed over); the first text/plain part is taken, else the first text/html part. The part's
+// Base64 or quoted-printable is decoded, its charset converted (guessed when it declares none) and HTML
+// reduced to its text. The result holds the first `headCount` non-empty lines, each followed by one blank.
+std::string previewBody(const std::string& contentType,
+                        const std::string& transferEncoding,
+                        const std::vector<std::string>& lines,
+                        int headCount);
+
+}  // namespace mail

@@ -1,0 +1,101 @@
+#include "mail/transfer_decoding.h"
+
+#include "mail/base64_decoder.h"
+#include "mail/mime_fields.h"
+
+namespace mail {
+
+namespace {
+
+struct HexTable {
+    signed char value[256];
+    HexTable() {
+        for (int i = 0; i < 256; ++i) {
+            value[i] = -1;
+        }
+        for (int i = 0; i < 10; ++i) {
+            value['0' + i] = static_cast<signed char>(i);
+        }
+        for (int i = 0; i < 6; ++i) {
+            value['A' + i] = value['a' + i] = static_cast<signed char>(10 + i);
+        }
+    }
+};
+
+const HexTable kHex;
+
+// One quoted-printable line: =XX is a byte, a final '=' a soft line break (no line end), and blanks at the
+// end of a line were added on the way. An '=' without two hex digits after it stays as it is.
+// Writes at most the line's length plus one byte at `pos`; returns the end.
+char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) {
+        line.remove_suffix(1);
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+    const auto* end = p + line.size();
+    bool soft = false;
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c != '=') {
+            *pos++ = static_cast<char>(c);
+            ++p;
+            continue;
+        }
+        if (p + 1 == end) {
+            soft = true;
+            break;
+        }
+        const int high = p + 2 < end ? kHex.value[p[1]] : -1;
+        const int low = p + 2 < end ? kHex.value[p[2]] : -1;
+        if ((high | low) >= 0) {
+            *pos++ = static_cast<char>(high * 16 + low);
+            p += 3;
+        } else {
+            *pos++ = '=';
+            ++p;
+        }
+    }
+    if (!soft) {
+        *pos++ = '\n';
+    }
+    return pos;
+}
+
+}  // namespace
+
+void decodeTransfer(std::string_view encoding,
+                    const std::vector<std::string>& lines,
+                    std::size_t begin,
+                    std::size_t end,
+                    std::string& out) {
+    out.clear();
+    std::size_t total = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        total += lines[i].size() + 1;
+    }
+    out.reserve(total);
+    const std::string_view kind = encoding.substr(encoding.find_first_not_of(" \t") == std::string_view::npos
+                                                      ? encoding.size()
+                                                      : encoding.find_first_not_of(" \t"));
+    if (startsWithNoCase(kind, "base64")) {
+        Base64BodyDecoder decoder;
+        for (std::size_t i = begin; i < end; ++i) {
+            decoder.feed(lines[i], out);
+        }
+        decoder.finish(out);
+    } else if (startsWithNoCase(kind, "quoted-printable")) {
+        // Decoding never lengthens a line: one buffer, written straight through.
+        out.resize(total);
+        char* pos = &out[0];
+        for (std::size_t i = begin; i < end; ++i) {
+            pos = decodeQuotedPrintableLine(lines[i], pos);
+        }
+        out.resize(static_cast<std::size_t>(pos - out.data()));
+    } else {
+        for (std::size_t i = begin; i < end; ++i) {
+            out.append(lines[i]).push_back('\n');
+        }
+    }
+}
+
+}  // namespace mail

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "text/charset_names.h"
+#include "text/to_shift_jis.h"
+
+// Expected texts are written as source literals, which the compiler turns into code page 932 on its own (through
+// iconv): an oracle independent of the tables under test. Inputs are spelled as bytes or as u8 literals.
+namespace {
+
+using text::Charset;
+
+struct ConversionCase {
+    const char* name;
+    Charset charset;
+    std::string input;
+    std::string expected;
+};
+
+#define U8(literal) std::string(reinterpret_cast<const char*>(u8##literal))
+
+TEST(ToShiftJis, ConvertsEachCharset) {
+    const ConversionCase cases[] = {
+        {"UTF-8 Japanese", Charset::Utf8, U8("会議の資料です。ｶﾅ"), "会議の資料です。ｶﾅ"},
+        {"UTF-8 NEC and IBM extensions", Charset::Utf8, U8("①㈱Ⅹ纊髙"), "①㈱Ⅹ纊髙"},
+        {"UTF-8 Greek, Cyrillic, symbols", Charset::Utf8, U8("αΩ Жя “×÷°§”"), "αΩ Жя “×÷°§”"},
+        {"UTF-8 emoji and letters CP932 lacks", Charset::Utf8, U8("猫🐱é€"), "猫〓〓〓"},
+        {"UTF-8 byte order mark dropped", Charset::Utf8, U8("\uFEFFabc"), "abc"},
+        {"UTF-8 malformed bytes", Charset::Utf8,
+         "a\xFF"
+         "b\xC0\xAF"
+         "c\xED\xA0\x80"
+         "d",
+         "a〓b〓〓c〓〓〓d"},
+        {"UTF-8 sequence cut off at the end", Charset::Utf8, "ab\xE4\xBC", "ab"},
+        {"UTF-8 lead byte without its continuation", Charset::Utf8,
+         "\xE4"
+         "a",
+         "〓a"},
+        {"ISO-2022-JP", Charset::Iso2022Jp, "\x1b$B2q5D\x1b(B ok", "会議 ok"},
+        {"ISO-2022-JP NEC row 13 and IBM rows", Charset::Iso2022Jp, "\x1b$B-!-j->\x1b(B", "①㈱Ⅹ"},
+        {"ISO-2022-JP katakana escape", Charset::Iso2022Jp, "\x1b(I6E\x1b(Bx", "ｶﾅx"},
+        {"ISO-2022-JP JIS X 0212", Charset::Iso2022Jp, "\x1b$(D0!\x1b(B", "〓"},
+        {"Shift_JIS unchanged", Charset::ShiftJis, "会議ｶﾅ", "会議ｶﾅ"},
+        {"EUC-JP", Charset::EucJp, "\xB2\xF1\xB5\xC4 \x8E\xB6\x8E\xC5", "会議 ｶﾅ"},
+        {"EUC-JP JIS X 0212 and stray bytes", Charset::EucJp,
+         "\x8F\xB0\xA1"
+         "a\xA1"
+         "b",
+         "〓a〓b"},
+        {"ISO-8859-1", Charset::Latin1, "caf\xE9 \xD7\xF7\xB0\xA7\xB6", "caf〓 ×÷°§¶"},
+        {"ISO-8859-2", Charset::Latin2, "\xB4\xA8\xE9", "´¨〓"},
+        {"ISO-8859-5", Charset::Cyrillic, "\xBF\xE0\xD8\xD2\xD5\xE2", "Привет"},
+        {"ISO-8859-7", Charset::Greek, "\xE1\xE2\xE3 \xD9", "αβγ Ω"},
+        {"ISO-8859-15 euro sign", Charset::Latin9, "\xA4 5", "〓 5"},
+        {"Windows-1250", Charset::Windows1250, "\x84\x93\x94", "〓“”"},
+        {"Windows-1251", Charset::Windows1251, "\xCF\xF0\xE8\xE2\xE5\xF2", "Привет"},
+        {"Windows-1252 curly quotes", Charset::Windows1252, "\x93q\x94 \x91s\x92 \x85", "“q” ‘s’ …"},
+        {"Windows-1252 C1 hole", Charset::Windows1252, "\x81", "〓"},
+        {"KOI8-R", Charset::Koi8R, "\xF0\xD2\xC9\xD7\xC5\xD4", "Привет"},
+        {"unknown charset passes bytes", Charset::Unknown, "\xA4\xA2\x1b$B", "\xA4\xA2\x1b$B"},
+        {"US-ASCII with undeclared UTF-8", Charset::Ascii, U8("猫"), "猫"},
+    };
+    for (const ConversionCase& c : cases) {
+        EXPECT_EQ(c.expected, text::toShiftJis(c.charset, c.input)) << c.name;
+    }
+}
+
+TEST(ToShiftJis, AppendsToWhatIsThere) {
+    std::string out = "Re: ";
+    text::appendShiftJis(Charset::Utf8, U8("猫"), out);
+    text::appendShiftJis(Charset::Koi8R, "\xE3", out);
+    EXPECT_EQ("Re: 猫Ц", out);
+}
+
+TEST(GuessCharset, ReadsTextThatDeclaresNone) {
+    const struct {
+        const char* name;
+        std::string input;
+        Charset expected;
+    } cases[] = {
+        {"plain ASCII", "Hello", Charset::ShiftJis},
+        {"ISO-2022-JP escape", "a\x1b$B2q\x1b(B", Charset::Iso2022Jp},
+        {"escape wins over 8-bit bytes", "\x82\xA0\x1b(I1", Charset::Iso2022Jp},
+        {"UTF-8", U8("会議です"), Charset::Utf8},
+        {"UTF-8 cut off at the end", std::string(U8("会議")).substr(0, 5), Charset::Utf8},
+        {"Shift_JIS", "会議です", Charset::ShiftJis},
+        {"Shift_JIS half-width katakana, an odd run", "\xB6\xC5\xB6", Charset::ShiftJis},
+        {"EUC-JP only", "\xB2\xF1\xB5\xC4\xA4\xC7\xA4\xB9", Charset::EucJp},
+        {"EUC-JP with half-width katakana", "\xA4\xA2\x8E\xB6", Charset::EucJp},
+        {"bytes that are neither", "\xA4\xA2\x81", Charset::ShiftJis},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, text::guessCharset(c.input)) << c.name;
+    }
+}
+
+TEST(CharsetByName, KnowsTheNamesAndAliasesInAnyLetterCase) {
+    const struct {
+        const char* name;
+        Charset expected;
+    } cases[] = {
+        {"UTF-8", Charset::Utf8},
+        {"utf8", Charset::Utf8},
+        {"Utf-8*ja", Charset::Utf8},
+        {"ISO-2022-JP", Charset::Iso2022Jp},
+        {"iso-2022-jp-ms", Charset::Iso2022Jp},
+        {"CP50220", Charset::Iso2022Jp},
+        {"Shift_JIS", Charset::ShiftJis},
+        {"shift-jis", Charset::ShiftJis},
+        {"x-sjis", Charset::ShiftJis},
+        {"Windows-31J", Charset::ShiftJis},
+        {"CP932", Charset::ShiftJis},
+        {"EUC-JP", Charset::EucJp},
+        {"x-euc-jp", Charset::EucJp},
+        {"us-ascii", Charset::Ascii},
+        {"ISO-8859-1", Charset::Latin1},
+        {"latin1", Charset::Latin1},
+        {"iso-8859-2", Charset::Latin2},
+        {"ISO-8859-5", Charset::Cyrillic},
+        {"iso-8859-7", Charset::Greek},
+        {"ISO-8859-15", Charset::Latin9},
+        {"windows-1250", Charset::Windows1250},
+        {"WINDOWS-1251", Charset::Windows1251},
+        {"cp1252", Charset::Windows1252},
+        {"KOI8-R", Charset::Koi8R},
+        {"GB2312", Charset::Unknown},
+        {"", Charset::Unknown},
+        {"utf-8x", Charset::Unknown},
+        {"utf", Charset::Unknown},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, text::charsetByName(c.name)) << c.name;
+    }
+}
+
+// Whatever the input, the output is well-formed Shift_JIS: no lead byte without its trail, no byte that is no
+// character. Random bytes in every charset that converts.
+TEST(ToShiftJis, AlwaysWritesWellFormedShiftJis) {
+    const Charset charsets[] = {Charset::Utf8,        Charset::EucJp,       Charset::Latin1, Charset::Latin2,
+                                Charset::Cyrillic,    Charset::Greek,       Charset::Latin9, Charset::Windows1250,
+                                Charset::Windows1251, Charset::Windows1252, Charset::Koi8R};
+    unsigned state = 12345;
+    for (int round = 0; round < 2000; ++round) {
+        std::string input(static_cast<std::size_t>(round % 40), '\0');
+        for (char& c : input) {
+            state = state * 1103515245u + 12345u;
+            c = static_cast<char>(state >> 16);
+        }
+        for (Charset charset : charsets) {
+            const std::string out = text::toShiftJis(charset, input);
+            ASSERT_LE(out.size(), 2 * input.size());
+            for (std::size_t i = 0; i < out.size(); ++i) {
+                const auto b = static_cast<unsigned char>(out[i]);
+                if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
+                    ASSERT_LT(i + 1, out.size()) << "lead byte at the end";
+                    const auto t = static_cast<unsigned char>(out[++i]);
+                    ASSERT_TRUE((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFC)) << "trail byte " << int(t);
+                } else {
+                    ASSERT_TRUE(b < 0x80 || (b >= 0xA1 && b <= 0xDF)) << "byte " << int(b);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace

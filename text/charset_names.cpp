@@ -1,0 +1,117 @@
+#include "text/charset_names.h"
+
+#include <cstddef>
+
+namespace text {
+
+namespace {
+
+struct CharsetName {
+    std::string_view name;  // lower case
+    Charset charset;
+};
+
+const CharsetName kNames[] = {
+    {"utf-8", Charset::Utf8},
+    {"utf8", Charset::Utf8},
+    {"iso-2022-jp", Charset::Iso2022Jp},
+    {"iso-2022-jp-ms", Charset::Iso2022Jp},
+    {"iso-2022-jp-1", Charset::Iso2022Jp},
+    {"iso-2022-jp-2", Charset::Iso2022Jp},
+    {"iso-2022-jp-3", Charset::Iso2022Jp},
+    {"iso-2022-jp-2004", Charset::Iso2022Jp},
+    {"csiso2022jp", Charset::Iso2022Jp},
+    {"jis", Charset::Iso2022Jp},
+    {"cp50220", Charset::Iso2022Jp},
+    {"cp50221", Charset::Iso2022Jp},
+    {"cp50222", Charset::Iso2022Jp},
+    {"shift_jis", Charset::ShiftJis},
+    {"shift-jis", Charset::ShiftJis},
+    {"shiftjis", Charset::ShiftJis},
+    {"sjis", Charset::ShiftJis},
+    {"x-sjis", Charset::ShiftJis},
+    {"ms_kanji", Charset::ShiftJis},
+    {"csshiftjis", Charset::ShiftJis},
+    {"cp932", Charset::ShiftJis},
+    {"ms932", Charset::ShiftJis},
+    {"windows-932", Charset::ShiftJis},
+    {"windows-31j", Charset::ShiftJis},
+    {"cswindows31j", Charset::ShiftJis},
+    {"x-ms-cp932", Charset::ShiftJis},
+    {"shift_jis-2004", Charset::ShiftJis},
+    {"euc-jp", Charset::EucJp},
+    {"eucjp", Charset::EucJp},
+    {"x-euc-jp", Charset::EucJp},
+    {"euc-jp-ms", Charset::EucJp},
+    {"cseucpkdfmtjapanese", Charset::EucJp},
+    {"us-ascii", Charset::Ascii},
+    {"ascii", Charset::Ascii},
+    {"iso646-us", Charset::Ascii},
+    {"ansi_x3.4-1968", Charset::Ascii},
+    {"iso-8859-1", Charset::Latin1},
+    {"iso8859-1", Charset::Latin1},
+    {"iso_8859-1", Charset::Latin1},
+    {"latin1", Charset::Latin1},
+    {"latin-1", Charset::Latin1},
+    {"l1", Charset::Latin1},
+    {"iso-8859-2", Charset::Latin2},
+    {"iso8859-2", Charset::Latin2},
+    {"iso_8859-2", Charset::Latin2},
+    {"latin2", Charset::Latin2},
+    {"iso-8859-5", Charset::Cyrillic},
+    {"iso8859-5", Charset::Cyrillic},
+    {"iso_8859-5", Charset::Cyrillic},
+    {"iso-8859-7", Charset::Greek},
+    {"iso8859-7", Charset::Greek},
+    {"iso_8859-7", Charset::Greek},
+    {"iso-8859-15", Charset::Latin9},
+    {"iso8859-15", Charset::Latin9},
+    {"iso_8859-15", Charset::Latin9},
+    {"latin9", Charset::Latin9},
+    {"latin-9", Charset::Latin9},
+    {"windows-1250", Charset::Windows1250},
+    {"cp1250", Charset::Windows1250},
+    {"x-cp1250", Charset::Windows1250},
+    {"windows-1251", Charset::Windows1251},
+    {"cp1251", Charset::Windows1251},
+    {"x-cp1251", Charset::Windows1251},
+    {"windows-1252", Charset::Windows1252},
+    {"cp1252", Charset::Windows1252},
+    {"x-cp1252", Charset::Windows1252},
+    {"koi8-r", Charset::Koi8R},
+    {"koi8r", Charset::Koi8R},
+    {"cskoi8r", Charset::Koi8R},
+};
+
+// Longer than every name we know.
+constexpr std::size_t kLongestName = 24;
+
+}  // namespace
+
+Charset charsetByName(std::string_view name) {
+    // RFC 2231 lets a language follow the charset of an encoded word: "utf-8*ja".
+    name = name.substr(0, name.find('*'));
+    if (name.size() > kLongestName) {
+        return Charset::Unknown;
+    }
+    char lower[kLongestName];
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    const std::string_view wanted(lower, name.size());
+    // A mail names the same charset again and again: the last answer first.
+    thread_local const CharsetName* last = &kNames[0];
+    if (last->name == wanted) {
+        return last->charset;
+    }
+    for (const CharsetName& entry : kNames) {
+        if (entry.name == wanted) {
+            last = &entry;
+            return entry.charset;
+        }
+    }
+    return Charset::Unknown;
+}
+
+}  // namespace text

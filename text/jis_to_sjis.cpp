@@ -1,0 +1,189 @@
+#include "text/jis_to_sjis.h"
+
+#include <cstddef>
+
+#include "text/shift_jis_writer.h"
+
+namespace text {
+
+namespace {
+
+constexpr unsigned char kEsc = 0x1B;
+
+bool isJisByte(unsigned char b) {
+    return b >= 0x21 && b <= 0x7E;
+}
+
+bool isEucByte(unsigned char b) {
+    return b >= 0xA1 && b <= 0xFE;
+}
+
+enum class JisMode { Ascii, Kanji, Katakana, Unheld };
+
+char* putGeta(char* out) {
+    *out++ = static_cast<char>(kGetaLead);
+    *out++ = static_cast<char>(kGetaTrail);
+    return out;
+}
+
+}  // namespace
+
+void jisPairToSjis(unsigned char& first, unsigned char& second) {
+    const unsigned j1 = first;
+    const unsigned j2 = second;
+    if (j1 & 1) {
+        second = static_cast<unsigned char>(j2 < 0x60 ? j2 + 0x1F : j2 + 0x20);
+    } else {
+        second = static_cast<unsigned char>(j2 + 0x7E);
+    }
+    first = static_cast<unsigned char>(j1 < 0x5F ? (j1 + 0xE1) / 2 : (j1 + 0x161) / 2);
+}
+
+char* iso2022JpToSjis(std::string_view in, char* out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* end = p + in.size();
+    JisMode mode = JisMode::Ascii;
+    while (p < end) {
+        const unsigned char b = *p;
+        if (b == kEsc) {
+            // The longest sequence we know is four bytes; what we do not know goes out as it came.
+            const std::size_t left = static_cast<std::size_t>(end - p);
+            const unsigned char c = left > 1 ? p[1] : 0;
+            const unsigned char d = left > 2 ? p[2] : 0;
+            const unsigned char e = left > 3 ? p[3] : 0;
+            std::size_t used = 0;
+            if (c == '$' && (d == '@' || d == 'B')) {
+                mode = JisMode::Kanji;
+                used = 3;
+            } else if (c == '$' && d == '(' && (e == 'Q' || e == 'O')) {
+                mode = JisMode::Kanji;  // JIS X 0213 plane 1 extends JIS X 0208
+                used = 4;
+            } else if (c == '$' && d == '(' && (e == 'D' || e == 'P')) {
+                mode = JisMode::Unheld;
+                used = 4;
+            } else if (c == '(' && (d == 'B' || d == 'J' || d == 'H')) {
+                mode = JisMode::Ascii;
+                used = 3;
+            } else if (c == '(' && d == 'I') {
+                mode = JisMode::Katakana;
+                used = 3;
+            } else if (c == 'K') {
+                mode = JisMode::Kanji;
+                used = 2;
+            } else if (c == 'H') {
+                mode = JisMode::Ascii;
+                used = 2;
+            }
+            if (used == 0) {
+                used = (c == '$' || c == '(') ? 3 : 2;
+                used = used < left ? used : left;
+                for (std::size_t i = 0; i < used; ++i) {
+                    *out++ = static_cast<char>(p[i]);
+                }
+            }
+            p += used;
+            continue;
+        }
+        if ((mode == JisMode::Kanji || mode == JisMode::Unheld) && isJisByte(b)) {
+            if (p + 1 == end) {
+                *out++ = static_cast<char>(b);  // a lone lead byte at the very end is kept as it came
+                break;
+            }
+            unsigned char first = b;
+            unsigned char second = p[1];
+            p += 2;
+            if (!isJisByte(second)) {
+                *out++ = static_cast<char>(first);
+                *out++ = static_cast<char>(second);
+            } else if (mode == JisMode::Unheld) {
+                out = putGeta(out);
+            } else {
+                jisPairToSjis(first, second);
+                *out++ = static_cast<char>(first);
+                *out++ = static_cast<char>(second);
+            }
+            continue;
+        }
+        if (mode == JisMode::Katakana && b >= 0x21 && b <= 0x5F) {
+            *out++ = static_cast<char>(b + 0x80);
+        } else {
+            *out++ = static_cast<char>(b);
+        }
+        ++p;
+    }
+    return out;
+}
+
+char* eucJpToSjis(std::string_view in, char* out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* end = p + in.size();
+    while (p < end) {
+        const unsigned char b = *p;
+        if (b < 0x80) {
+            *out++ = static_cast<char>(b);
+            ++p;
+            continue;
+        }
+        const std::size_t left = static_cast<std::size_t>(end - p);
+        if (b == 0x8F) {  // JIS X 0212, which CP932 lacks
+            if (left < 3) {
+                break;
+            }
+            out = putGeta(out);
+            p += 3;
+            continue;
+        }
+        if (left < 2) {
+            break;
+        }
+        const unsigned char c = p[1];
+        if (b == 0x8E && c >= 0xA1 && c <= 0xDF) {
+            *out++ = static_cast<char>(c);  // half-width katakana are single bytes in Shift_JIS
+            p += 2;
+        } else if (isEucByte(b) && isEucByte(c)) {
+            unsigned char first = static_cast<unsigned char>(b - 0x80);
+            unsigned char second = static_cast<unsigned char>(c - 0x80);
+            jisPairToSjis(first, second);
+            *out++ = static_cast<char>(first);
+            *out++ = static_cast<char>(second);
+            p += 2;
+        } else {
+            out = putGeta(out);
+            ++p;
+        }
+    }
+    return out;
+}
+
+bool looksLikeEucJp(std::string_view in) {
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* end = p + in.size();
+    bool any = false;
+    while (p < end) {
+        const unsigned char b = *p;
+        if (b < 0x80) {
+            ++p;
+            continue;
+        }
+        const std::size_t left = static_cast<std::size_t>(end - p);
+        if (b == 0x8E) {
+            if (left < 2 || p[1] < 0xA1 || p[1] > 0xDF) {
+                return false;
+            }
+            p += 2;
+        } else if (b == 0x8F) {
+            if (left < 3 || !isEucByte(p[1]) || !isEucByte(p[2])) {
+                return false;
+            }
+            p += 3;
+        } else if (isEucByte(b) && left >= 2 && isEucByte(p[1])) {
+            p += 2;
+        } else {
+            return false;
+        }
+        any = true;
+    }
+    return any;
+}
+
+}  // namespace text

@@ -1,0 +1,111 @@
+#include "text/to_shift_jis.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "text/cp932_tables.h"
+#include "text/jis_to_sjis.h"
+#include "text/shift_jis_writer.h"
+#include "text/utf8_to_sjis.h"
+
+namespace text {
+
+namespace {
+
+const std::uint16_t* highHalfOf(Charset charset) {
+    switch (charset) {
+        case Charset::Latin1:
+            return tables::kLatin1High;
+        case Charset::Latin2:
+            return tables::kLatin2High;
+        case Charset::Cyrillic:
+            return tables::kCyrillicHigh;
+        case Charset::Greek:
+            return tables::kGreekHigh;
+        case Charset::Latin9:
+            return tables::kLatin9High;
+        case Charset::Windows1250:
+            return tables::kWindows1250High;
+        case Charset::Windows1251:
+            return tables::kWindows1251High;
+        case Charset::Windows1252:
+            return tables::kWindows1252High;
+        case Charset::Koi8R:
+            return tables::kKoi8rHigh;
+        default:
+            return nullptr;
+    }
+}
+
+char* singleByteToSjis(std::string_view in, const std::uint16_t* highHalf, char* out) {
+    for (const char c : in) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            *out++ = c;
+        } else {
+            out = putCp932(out, highHalf[b - 0x80]);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+Charset guessCharset(std::string_view bytes) {
+    bool eightBit = false;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == 0x1B && i + 1 < bytes.size() && (bytes[i + 1] == '$' || bytes[i + 1] == '(')) {
+            return Charset::Iso2022Jp;
+        }
+        eightBit = eightBit || b >= 0x80;
+    }
+    if (!eightBit) {
+        return Charset::ShiftJis;
+    }
+    if (looksLikeUtf8(bytes)) {
+        return Charset::Utf8;
+    }
+    if (looksLikeEucJp(bytes)) {
+        return Charset::EucJp;
+    }
+    return Charset::ShiftJis;
+}
+
+void appendShiftJis(Charset charset, std::string_view bytes, std::string& out) {
+    if (charset == Charset::Ascii) {
+        charset = guessCharset(bytes);
+    }
+    if (charset == Charset::Unknown || charset == Charset::ShiftJis) {
+        out.append(bytes.data(), bytes.size());
+        return;
+    }
+    // Every converter writes at most two bytes per byte read: write straight into the string's room.
+    const std::size_t start = out.size();
+    out.resize(start + 2 * bytes.size());
+    char* begin = &out[0] + start;
+    char* end = begin;
+    switch (charset) {
+        case Charset::Utf8:
+            end = utf8ToSjis(bytes, begin);
+            break;
+        case Charset::Iso2022Jp:
+            end = iso2022JpToSjis(bytes, begin);
+            break;
+        case Charset::EucJp:
+            end = eucJpToSjis(bytes, begin);
+            break;
+        default:
+            end = singleByteToSjis(bytes, highHalfOf(charset), begin);
+            break;
+    }
+    out.resize(start + static_cast<std::size_t>(end - begin));
+}
+
+std::string toShiftJis(Charset charset, std::string_view bytes) {
+    std::string out;
+    appendShiftJis(charset, bytes, out);
+    return out;
+}
+
+}  // namespace text

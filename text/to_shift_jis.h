@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "text/charset_names.h"
+
+namespace text {
+
+// Appends the bytes, read in the given charset, to `out` as Shift_JIS (code page 932). Characters CP932
+// lacks become "〓"; an unknown charset's bytes are appended unchanged. US-ASCII text is read as text
+// without a declared charset (see guessCharset), since mislabelled 8-bit text is common.
+void appendShiftJis(Charset charset, std::string_view bytes, std::string& out);
+
+std::string toShiftJis(Charset charset, std::string_view bytes);
+
+// The charset of text that declares none (a raw 8-bit header, say): ISO-2022-JP when it holds an escape
+// sequence, UTF-8 when it is well-formed UTF-8, EUC-JP when only EUC-JP explains its bytes, else Shift_JIS
+// (which also covers plain ASCII).
+Charset guessCharset(std::string_view bytes);
+
+}  // namespace text

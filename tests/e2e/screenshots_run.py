@@ -17,9 +17,26 @@ PROMPT = "パスワードの入力　（Quorvane）"
 MARGIN = 6
 
 
+def grab(crop):
+    x, y, w, hgt = crop
+    return subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (w, hgt, x, y), "+repage", "rgb:-"],
+                          capture_output=True).stdout
+
+
 def shot(name, geometry, margin=MARGIN):
+    """Saves the region once the window has finished painting: two grabs in a row that are the same."""
     x, y, w, hgt = geometry
-    path = h.screenshot(name, crop=(max(0, x - margin), max(0, y - margin), w + 2 * margin, hgt + 2 * margin))
+    crop = (max(0, x - margin), max(0, y - margin), w + 2 * margin, hgt + 2 * margin)
+    last = [grab(crop)]
+
+    def settled():
+        now = grab(crop)
+        same = now == last[0]
+        last[0] = now
+        return same
+
+    h.wait_for("%s to finish painting" % name, settled, timeout=10, interval=0.2)
+    path = h.screenshot(name, crop=crop)
     print(path)
 
 

@@ -25,9 +25,6 @@ struct CheckFailure {
     throw CheckFailure{code};
 }
 
-// Body lines asked for again when a multipart mail's text has not begun within the usual count.
-constexpr long long kMorePreviewLines = 500;
-
 bool refused(const char* reply) {
     return reply[0] == '-';
 }

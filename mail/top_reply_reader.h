@@ -7,6 +7,9 @@
 
 namespace mail {
 
+// The body lines added to a second TOP for a multipart mail whose text had not begun within the usual count.
+constexpr long long kMorePreviewLines = 500;
+
 // Builds one message's summary from the lines of its TOP reply (each without its line end), fed one at a
 // time up to the closing ".".
 //

@@ -398,8 +398,10 @@ struct HangCase {
 
 TEST_F(MailCheckTest, AServerThatStopsAnsweringIsStoppedFromTheOwner) {
     const HangCase cases[] = {
-        // A greeting that cannot be read still opens the session: the poll after it sees the stop.
-        {"no greeting", {}, false},
+        // A greeting that cannot be read still opens the session, so the poll after it sees the stop; but the
+        // server's accept does not tell whether the worker's connect has returned yet, and a stop that comes
+        // first makes the connect fail.
+        {"no greeting", {}, std::nullopt},
         {"no reply to STAT", {{"USER neko", "+OK\r\n"}, {"PASS secret", "+OK\r\n"}, {"STAT", "", After::Hang}}, true},
         {"no reply to TOP", loginAndStat(2) + std::vector<Exchange>{{"TOP 1 9", "", After::Hang}}, true},
         {"a TOP reply breaks off",

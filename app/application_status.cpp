@@ -3,6 +3,7 @@
 
 #include <mmsystem.h>
 
+#include "app/dpi_scale.h"
 #include "app/status_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
@@ -88,9 +89,11 @@ void Application::stopTimer() {
 
 void Application::onEraseBackground(Record* record) {
     auto dc = reinterpret_cast<HDC>(record->wParam);
-    RECT square{0, 0, 32, 32};
+    RECT square{0, 0, squareSize, squareSize};
     FillRect(dc, &square, currentBrush);
-    DrawIcon(dc, 0, 0, currentIcon);
+    // The icon at its own size, in the middle when the DPI asks for a size between two of its images.
+    const int inset = (squareSize - squareIconSize) / 2;
+    DrawIconEx(dc, inset, inset, currentIcon, squareIconSize, squareIconSize, 0, nullptr, DI_NORMAL);
 }
 
 void Application::onTimer(Record* record) {
@@ -122,7 +125,8 @@ void Application::onMailWaiting(Record* record) {
     }
     show(Look::MailWaiting);
     mailListWindow.setMailerPath(&settings.exeMail);
-    mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, kListWidth, kListHeight);
+    mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
+                        scaledForDpi(kListHeight, dpi));
     if (!startedByTimer.load()) {
         raiseListWindow();
     }

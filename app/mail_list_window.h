@@ -80,6 +80,7 @@ private:
     void onNotify(Record* record);
     void onCommand(Record* record);
     void onInitMenuPopup(Record* record);
+    void onDpiChanged(Record* record);
 
     void onStartMailer(Record* record);
     void onDeleteTicked(Record* record);
@@ -107,6 +108,8 @@ private:
     MailInfoDialog infoDialog;
     const std::string* mailerPath = nullptr;
     HWND listView = nullptr;
+    // The DPI the columns were last sized for (96: the widths as designed).
+    int columnDpi = 96;
 };
 
 }  // namespace app

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "res/resource_ids.h"
+#include "settings/start_with_windows.h"
 #include "settings/settings_field_limits.h"
 #include "settings/wipe.h"
 
@@ -58,6 +59,22 @@ constexpr UINT kPlainPort = 110;
 constexpr UINT kImplicitTlsPort = 995;
 constexpr int kPlainTextMode = 0;
 constexpr int kImplicitTlsMode = 2;
+constexpr char kStartWithWindowsFailed[] =
+    "Windowsといっしょに起動するせっていを、書きこめなかったにゃ…\n"
+    "レジストリ (HKEY_CURRENT_USER のスタートアップ) に書きこめないみたいです\n"
+    "ほかのせっていは、ちゃんと保存したにゃ";
+
+// The start-with-Windows box is not one of the settings: it shows and changes the Run key at once, and only
+// when the user changed it, so that an entry of a copy in another folder stays unless the box is touched.
+void applyStartWithWindows(HWND dialog) {
+    const bool wanted = IsDlgButtonChecked(dialog, IDC_START_WITH_WINDOWS) == BST_CHECKED;
+    if (GetDlgItem(dialog, IDC_START_WITH_WINDOWS) == nullptr || wanted == startsWithWindows()) {
+        return;
+    }
+    if (!setStartWithWindows(wanted)) {
+        MessageBoxA(dialog, kStartWithWindowsFailed, "Quorvane", MB_ICONERROR);
+    }
+}
 
 void chooseFile(HWND dialog, const FileChoice& choice) {
     std::string chosen = browseForFile(dialog, choice.title, choice.filter, choice.defaultExtension);
@@ -142,6 +159,7 @@ void SettingsDialog::onInitDialog(Record* record) {
         SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     }
     SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_SETCURSEL, static_cast<WPARAM>(sslMode), 0);
+    CheckDlgButton(hwnd, IDC_START_WITH_WINDOWS, startsWithWindows() ? BST_CHECKED : BST_UNCHECKED);
     record->result = 1;  // the dialog manager sets the default focus
 }
 
@@ -183,6 +201,7 @@ void SettingsDialog::onOk(Record*) {
     LRESULT mode = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0);
     sslMode = settings_limits::inRange(settings_limits::kSslModeRange, static_cast<int>(mode)) ? static_cast<int>(mode)
                                                                                                : kPlainTextMode;
+    applyStartWithWindows(hwnd);
     // The edit control's own copy goes before the dialog does.
     SetDlgItemTextA(hwnd, IDC_PASS, "");
     EndDialog(hwnd, 0);

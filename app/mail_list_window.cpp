@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "app/dpi_scale.h"
+#include "app/dpi_win.h"
 #include "app/list_texts.h"
 #include "app/list_view.h"
 #include "app/status_texts.h"
@@ -66,6 +68,7 @@ MailListWindow::MailListWindow()
     messageHandlers.Set(WM_NOTIFY, &MailListWindow::onNotify);
     messageHandlers.Set(WM_COMMAND, &MailListWindow::onCommand);
     messageHandlers.Set(WM_INITMENUPOPUP, &MailListWindow::onInitMenuPopup);
+    messageHandlers.Set(kWmDpiChanged, &MailListWindow::onDpiChanged);
 
     commandHandlers.Set(IDM_LIST_START_MAILER, &MailListWindow::onStartMailer);
     commandHandlers.Set(IDM_DELETE_CHECKED, &MailListWindow::onDeleteTicked);
@@ -182,9 +185,12 @@ void MailListWindow::onCreate(Record* record) {
         record->result = -1;
         return;
     }
+    // The widths are pixels at 96 DPI; on other screens they grow with the text.
+    columnDpi = windowDpi(hwnd);
     for (int column = 0; column < 4; ++column) {
         const ColumnLayout& layout = kColumns[column];
-        if (!list_view::insertColumn(listView, column, layout.header, layout.width, layout.format)) {
+        const int width = scaledForDpi(layout.width, columnDpi);
+        if (!list_view::insertColumn(listView, column, layout.header, width, layout.format)) {
             listView = nullptr;
             record->result = -1;
             return;
@@ -204,6 +210,23 @@ void MailListWindow::onDestroy(Record* record) {
     // Also when the system destroys the window with its owner: the control goes with it.
     listView = nullptr;
     onDefault(record);
+}
+
+// Moved to a screen of another DPI (per-monitor aware, Windows 8.1 on): the window takes the rectangle the
+// system suggests, and each column keeps its share, including widths the user has dragged.
+void MailListWindow::onDpiChanged(Record* record) {
+    const int newDpi = LOWORD(record->wParam);
+    if (listView != nullptr && columnDpi > 0 && newDpi != columnDpi) {
+        for (int column = 0; column < 4; ++column) {
+            const int width = list_view::columnWidth(listView, column);
+            list_view::setColumnWidth(listView, column, MulDiv(width, newDpi, columnDpi));
+        }
+    }
+    columnDpi = newDpi;
+    if (const auto* suggested = reinterpret_cast<const RECT*>(record->lParam)) {
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void MailListWindow::onSize(Record* record) {

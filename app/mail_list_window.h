@@ -82,6 +82,7 @@ private:
     void onNotify(Record* record);
     void onCommand(Record* record);
     void onInitMenuPopup(Record* record);
+    void onDpiChanged(Record* record);
 
     void onStartMailer(Record* record);
     void onDeleteTicked(Record* record);
@@ -111,6 +112,8 @@ private:
     const std::string* mailerPath = nullptr;
     HWND listView = nullptr;
     HFONT boldFont = nullptr;  // the rows' font in bold, for mail that is new since the last check
+    // The DPI the columns were last sized for (96: the widths as designed).
+    int columnDpi = 96;
 };
 
 }  // namespace app

@@ -86,6 +86,8 @@ void MailCheck::prepare(const MailEntryList& mailList) {
     next.apop = settings.apop;
     next.headCount = settings.headCount;
     next.timeoutSec = settings.timeoutSec;
+    next.sslMode = settings.sslMode;
+    next.trustedCert = settings.trustedCert;
     // A password typed for this check serves it alone: from here on only the check's own copy holds it,
     // so the worker never writes the settings that this thread owns.
     if (settings.passFromPrompt) {
@@ -136,9 +138,7 @@ void MailCheck::converse(Plan& plan) {
     }
     session.setTimeout(timeoutMilliseconds(plan.timeoutSec));
     stopPoll();
-    if (session.open(plan.server.c_str(), plan.port) == nullptr) {
-        raiseStep(kErrConnect);
-    }
+    openConnection(plan);
     stopPoll();
     const ServerExtensions extensions = askExtensions();
     logIn(plan);
@@ -183,7 +183,7 @@ void MailCheck::converse(Plan& plan) {
 ServerExtensions MailCheck::askExtensions() {
     // A refusal, a closed connection or an unreadable reply all mean: no extensions. What follows is then the
     // plain conversation (a closed connection fails at its first command, as it would have without CAPA).
-    std::optional<std::vector<std::string>> lines = session.capabilities();
+    std::optional<std::vector<std::string>> lines = session.capabilityLines();
     return lines ? parseCapabilities(*lines) : ServerExtensions{};
 }
 
@@ -284,6 +284,41 @@ void MailCheck::fetchMessages(const std::vector<int>& numbers,
     // Once the window is through, each of those is asked for once more, as a plain check would.
     for (std::size_t index : more) {
         store(index, readTop(numbers[index], lines + kMorePreviewLines, headCount).entry());
+    }
+}
+
+void MailCheck::openConnection(const Plan& plan) {
+    if (plan.sslMode == kSslImplicit) {
+        net::TlsResult tls;
+        if (session.openTls(plan.server.c_str(), plan.port, plan.trustedCert, tls) == nullptr) {
+            raiseStep(kErrConnect);
+        }
+        requireTrusted(tls);
+        return;
+    }
+    if (session.open(plan.server.c_str(), plan.port) == nullptr) {
+        raiseStep(kErrConnect);
+    }
+    if (plan.sslMode == kSslStls) {
+        stopPoll();
+        bool offered = false;
+        net::TlsResult tls = session.upgradeWithStls(plan.server.c_str(), plan.trustedCert, offered);
+        if (!offered) {
+            raiseStep(kErrStlsUnavailable);
+        }
+        requireTrusted(tls);
+    }
+}
+
+// Anything but a trusted TLS session ends the check before a login line is sent; the session is closed by then.
+// A server that stopped answering during the handshake or the STLS steps is reported as the time-out it was.
+void MailCheck::requireTrusted(const net::TlsResult& tls) {
+    if (tls.status == net::TlsStatus::Untrusted) {
+        host.noteUntrustedCertificate(UntrustedCertificate{tls.problem, tls.fingerprint});
+        raise(kErrCertUntrusted);
+    }
+    if (tls.status != net::TlsStatus::Ok) {
+        raiseStep(kErrTls);
     }
 }
 

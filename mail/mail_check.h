@@ -12,6 +12,7 @@
 #include "mail/pipeline_window.h"
 #include "mail/server_extensions.h"
 #include "mail/top_reply_reader.h"
+#include "net/tls_channel.h"
 #include "settings/settings.h"
 
 namespace net {
@@ -66,6 +67,8 @@ private:
         bool apop = false;
         int headCount = 2;
         int timeoutSec = 60;
+        int sslMode = 0;
+        std::string trustedCert;
     };
 
     using UniqueIds = std::optional<std::vector<std::string>>;
@@ -73,6 +76,8 @@ private:
     Plan takePlan();
     void converse(Plan& plan);
     ServerExtensions askExtensions();
+    void openConnection(const Plan& plan);
+    void requireTrusted(const net::TlsResult& tls);
     void logIn(const Plan& plan);
     [[noreturn]] void raiseStep(int code);
     UniqueIds readUniqueIds(int count);

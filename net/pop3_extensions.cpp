@@ -14,7 +14,7 @@ const char kFailed[] = "-";
 
 }  // namespace
 
-std::optional<std::vector<std::string>> Pop3Session::capabilities() {
+std::optional<std::vector<std::string>> Pop3Session::capabilityLines() {
     // APOP reads its timestamp from the greeting, which the reply buffer holds until now: keep it there.
     char greeting[sizeof reply];
     std::memcpy(greeting, reply, sizeof reply);

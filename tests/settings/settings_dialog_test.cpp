@@ -32,6 +32,7 @@ Settings sampleSettings() {
     s.exeMail = "C:\\mail\\mailer.exe";
     s.apop = true;
     s.timeoutSec = 45;
+    s.sslMode = 2;
     s.newMailSoundOnly = true;
     return s;
 }
@@ -145,6 +146,7 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
     expected.exeMail = "C:\\ソフト\\表.exe";
     expected.apop = false;
     expected.timeoutSec = 20;
+    expected.sslMode = 2;  // as filled: the box was left alone
     expected.newMailSoundOnly = false;
     settings_test::expectSameDialogFields(expected, dialog.edited());
 }
@@ -178,6 +180,52 @@ TEST(SettingsDialogTest, NumbersThatCannotBeReadTakeTheirFallbacks) {
         EXPECT_EQ(dialog.timerMin, c.timerMin) << c.timer;
         EXPECT_EQ(dialog.pop3Port, c.pop3Port) << c.port;
         EXPECT_EQ(dialog.headCount, c.headCount) << c.lines;
+    }
+}
+
+// Picks an entry of the encryption box as the user does: the selection, then the box's change notification.
+void chooseSslMode(HWND hwnd, int mode) {
+    HWND box = GetDlgItem(hwnd, IDC_SSL_MODE);
+    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(mode), 0);
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_SSL_MODE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+}
+
+TEST(SettingsDialogTest, TheEncryptionBoxShowsTheModeAndOffersTheMatchingPort) {
+    const struct {
+        int storedMode;
+        const char* port;
+        int chosenMode;
+        int expectedPort;
+    } cases[] = {
+        {0, "110", 2, 995},    // implicit TLS on the plain port: the POP3S port instead
+        {2, "995", 0, 110},    // and back
+        {2, "995", 1, 110},    // STLS runs on the plain port
+        {0, "110", 1, 110},    // STLS keeps 110
+        {0, "1110", 2, 1110},  // a port of the user's own choice stays
+        {2, "2995", 0, 2995},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.storedMode) + " -> " + std::to_string(c.chosenMode) + " at " + c.port);
+        Settings stored = sampleSettings();
+        stored.sslMode = c.storedMode;
+        SettingsDialog dialog;
+        dialog.fill(stored, nullptr, nullptr);
+        LRESULT shown = -1, entries = 0;
+        std::string offeredPort;
+        runDialog(dialog, [&](HWND hwnd) {
+            shown = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0);
+            entries = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCOUNT, 0, 0);
+            SetDlgItemTextA(hwnd, IDC_PORT, c.port);
+            chooseSslMode(hwnd, c.chosenMode);
+            offeredPort = itemText(hwnd, IDC_PORT);
+            testwin::postCommand(hwnd, IDOK);
+        });
+        EXPECT_EQ(shown, c.storedMode);
+        EXPECT_EQ(entries, 3);
+        EXPECT_EQ(offeredPort, std::to_string(c.expectedPort));
+        EXPECT_EQ(dialog.sslMode, c.chosenMode);
+        EXPECT_EQ(dialog.pop3Port, c.expectedPort);
+        EXPECT_EQ(dialog.edited().sslMode, c.chosenMode);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace net {
 
@@ -15,9 +16,11 @@ const char kFailed[] = "-";
 }  // namespace
 
 std::optional<std::vector<std::string>> Pop3Session::capabilityLines() {
-    // APOP reads its timestamp from the greeting, which the reply buffer holds until now: keep it there.
-    char greeting[sizeof reply];
-    std::memcpy(greeting, reply, sizeof reply);
+    if (capabilitiesUnderTlsKnown) {
+        // Asked right after the STLS handshake already: one CAPA under TLS is enough.
+        capabilitiesUnderTlsKnown = false;
+        return std::exchange(capabilitiesUnderTls, std::nullopt);
+    }
     std::optional<std::vector<std::string>> lines;
     if (command("CAPA")[0] == '+') {
         try {
@@ -26,7 +29,6 @@ std::optional<std::vector<std::string>> Pop3Session::capabilityLines() {
             lines.reset();
         }
     }
-    std::memcpy(reply, greeting, sizeof reply);
     return lines;
 }
 

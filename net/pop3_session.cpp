@@ -67,12 +67,20 @@ Pop3Session::Pop3Session(int family, SocketIo& io) : LineSocket(family, io) {
 
 Pop3Session::~Pop3Session() = default;
 
+void Pop3Session::keepGreeting() {
+    // APOP needs the greeting's timestamp after other commands (CAPA, STLS) have overwritten the reply buffer.
+    std::memcpy(greeting, reply, sizeof greeting);
+    capabilitiesUnderTls.reset();
+    capabilitiesUnderTlsKnown = false;
+}
+
 const char* Pop3Session::open(const char* server, int port) {
     if (!connectHost(server, port)) {
         return nullptr;
     }
     // The greeting is not judged here: even a failed read leaves an open session whose next command fails.
     readLine(reply, kMaxLine);
+    keepGreeting();
     return reply;
 }
 
@@ -85,6 +93,7 @@ const char* Pop3Session::openTls(const char* server, int port, const std::string
     if (tls.status == TlsStatus::Ok) {
         readLine(reply, kMaxLine);
     }
+    keepGreeting();
     return reply;
 }
 
@@ -97,7 +106,9 @@ TlsResult Pop3Session::upgradeWithStls(const char* server, const std::string& tr
     }
     TlsResult tls = startTls(server, trustedFingerprint);
     if (tls.status == TlsStatus::Ok) {
-        capabilities();
+        // What the server offers under TLS is what counts from here on; the check asks for it next.
+        capabilitiesUnderTls = capabilityLines();
+        capabilitiesUnderTlsKnown = true;
     }
     return tls;
 }
@@ -159,7 +170,7 @@ std::optional<StatResult> Pop3Session::stat() {
 
 int Pop3Session::apop(const std::string& user, const std::string& pass) {
     try {
-        std::string timestamp = apopTimestamp(reply);
+        std::string timestamp = apopTimestamp(greeting);
         if (timestamp.empty()) {
             return 8;
         }

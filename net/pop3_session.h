@@ -56,7 +56,7 @@ public:
     int apop(const std::string& user, const std::string& pass);
 
     // CAPA as its lines (without "+OK" and the closing "."), or nothing when the server refused, failed or
-    // ended the reply early. Unlike capabilities, the greeting stays in the reply buffer for `apop` to read.
+    // ended the reply early. After an STLS upgrade this is the CAPA reply read under TLS, not asked again.
     std::optional<std::vector<std::string>> capabilityLines();
     // The lines of a multi-line reply up to the closing "." (not included), leading doubled dots undone;
     // nothing when a line could not be read.
@@ -69,9 +69,15 @@ public:
 
 private:
     bool sendFormatted(const char* keyword, const std::string& value);
+    void keepGreeting();
 
     // The last line from the server: the greeting, then the latest reply.
     char reply[1024] = {};
+    // The greeting of this connection, for APOP's timestamp.
+    char greeting[1024] = {};
+    // The CAPA reply read right after an STLS handshake, handed to the next capabilityLines call.
+    std::optional<std::vector<std::string>> capabilitiesUnderTls;
+    bool capabilitiesUnderTlsKnown = false;
 };
 
 }  // namespace net

@@ -118,7 +118,9 @@ class Mailbox:
     def reset(self, names):
         for p in self.files():
             p.unlink()
-        stamp = 1600000000
+        # Names never used before: Dovecot remembers a name's place in the mailbox, and a new message under an
+        # old name could keep the old message's place.
+        stamp = time.time_ns() // 1000
         for name in names:
             tmp = self.maildir / "tmp" / ("%d.M1P1.e2e" % stamp)
             tmp.write_bytes((self.samples / (name + ".eml")).read_bytes())

@@ -1,5 +1,6 @@
 #include "mail/body_preview.h"
 
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -141,14 +142,13 @@ void choose(const std::vector<std::string>& lines,
     }
 }
 
-// The part's text in Shift_JIS, HTML reduced; in a buffer whose room is kept from call to call.
-const std::string& readableText(const std::vector<std::string>& lines, const Part& part, bool html) {
-    thread_local std::string bytes;
-    thread_local std::string converted;
+// The part's text in Shift_JIS, HTML reduced.
+std::string readableText(const std::vector<std::string>& lines, const Part& part, bool html) {
+    thread_local std::string bytes;  // its room is kept from call to call
     decodeTransfer(part.transferEncoding, lines, part.begin, part.end, bytes);
     const std::string charsetName = parameterOf(part.contentType, "charset");
     const text::Charset charset = charsetName.empty() ? text::Charset::Ascii : text::charsetByName(charsetName);
-    converted.clear();
+    std::string converted;
     text::appendShiftJis(charset, bytes, converted);
     if (html) {
         converted = htmlToText(converted);
@@ -156,23 +156,33 @@ const std::string& readableText(const std::vector<std::string>& lines, const Par
     return converted;
 }
 
-std::string firstLinesOf(std::string_view text, int headCount) {
-    std::string out;
+// Keeps the first `headCount` non-empty lines of the text, each followed by one blank instead of its line end.
+// Done in place: no line grows, so what is written never overtakes what is still to be read. A line end added
+// at the very end gives the last line's blank its room.
+void keepFirstLines(std::string& text, int headCount) {
+    text.push_back('\n');
+    char* const begin = &text[0];
+    const char* read = begin;
+    const char* const end = begin + text.size();
+    char* write = begin;
     int taken = 0;
-    while (!text.empty() && taken < headCount) {
-        const std::size_t newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
+    while (read < end && taken < headCount) {
+        const void* found = std::memchr(read, '\n', static_cast<std::size_t>(end - read));
+        const char* newline = found != nullptr ? static_cast<const char*>(found) : end;
+        const char* lineEnd = newline;
+        if (lineEnd > read && lineEnd[-1] == '\r') {
+            --lineEnd;
         }
-        if (!line.empty()) {
-            out.append(line.data(), line.size());
-            out += ' ';
+        if (lineEnd > read) {
+            const auto length = static_cast<std::size_t>(lineEnd - read);
+            std::memmove(write, read, length);
+            write += length;
+            *write++ = ' ';
             ++taken;
         }
+        read = newline == end ? end : newline + 1;
     }
-    return out;
+    text.resize(static_cast<std::size_t>(write - begin));
 }
 
 }  // namespace
@@ -211,13 +221,13 @@ std::string previewBody(const std::string& contentType,
             choice.plain = whole;  // text/enriched and the like: better shown than hidden
         }
     }
-    if (choice.plain) {
-        return firstLinesOf(readableText(lines, *choice.plain, false), headCount);
+    if (!choice.plain && !choice.html) {
+        return {};
     }
-    if (choice.html) {
-        return firstLinesOf(readableText(lines, *choice.html, true), headCount);
-    }
-    return {};
+    std::string text =
+        choice.plain ? readableText(lines, *choice.plain, false) : readableText(lines, *choice.html, true);
+    keepFirstLines(text, headCount);
+    return text;
 }
 
 }  // namespace mail

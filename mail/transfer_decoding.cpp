@@ -1,5 +1,7 @@
 #include "mail/transfer_decoding.h"
 
+#include <cstring>
+
 #include "mail/base64_decoder.h"
 #include "mail/mime_fields.h"
 
@@ -33,27 +35,29 @@ char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
     }
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     const auto* end = p + line.size();
-    bool soft = false;
-    while (p < end) {
+    // Up to the last two bytes, an '=' always has two bytes after it to read.
+    const auto* checkedEnd = line.size() > 2 ? end - 2 : p;
+    while (p < checkedEnd) {
         const unsigned char c = *p;
-        if (c != '=') {
-            *pos++ = static_cast<char>(c);
-            ++p;
-            continue;
+        if (c == '=') {
+            const int high = kHex.value[p[1]];
+            const int low = kHex.value[p[2]];
+            if ((high | low) >= 0) {
+                *pos++ = static_cast<char>((high << 4) | low);
+                p += 3;
+                continue;
+            }
         }
-        if (p + 1 == end) {
+        *pos++ = static_cast<char>(c);
+        ++p;
+    }
+    bool soft = false;
+    for (; p < end; ++p) {
+        if (*p == '=' && p + 1 == end) {
             soft = true;
             break;
         }
-        const int high = p + 2 < end ? kHex.value[p[1]] : -1;
-        const int low = p + 2 < end ? kHex.value[p[2]] : -1;
-        if ((high | low) >= 0) {
-            *pos++ = static_cast<char>(high * 16 + low);
-            p += 3;
-        } else {
-            *pos++ = '=';
-            ++p;
-        }
+        *pos++ = static_cast<char>(*p);
     }
     if (!soft) {
         *pos++ = '\n';
@@ -78,11 +82,15 @@ void decodeTransfer(std::string_view encoding,
                                                       ? encoding.size()
                                                       : encoding.find_first_not_of(" \t"));
     if (startsWithNoCase(kind, "base64")) {
+        // Four characters become at most three bytes, with room for the last group's slack.
+        out.resize(total + 3);
+        char* pos = &out[0];
         Base64BodyDecoder decoder;
         for (std::size_t i = begin; i < end; ++i) {
-            decoder.feed(lines[i], out);
+            pos = decoder.feed(lines[i], pos);
         }
-        decoder.finish(out);
+        pos = decoder.finish(pos);
+        out.resize(static_cast<std::size_t>(pos - out.data()));
     } else if (startsWithNoCase(kind, "quoted-printable")) {
         // Decoding never lengthens a line: one buffer, written straight through.
         out.resize(total);
@@ -92,8 +100,12 @@ void decodeTransfer(std::string_view encoding,
         }
         out.resize(static_cast<std::size_t>(pos - out.data()));
     } else {
+        out.resize(total);
+        char* pos = &out[0];
         for (std::size_t i = begin; i < end; ++i) {
-            out.append(lines[i]).push_back('\n');
+            std::memcpy(pos, lines[i].data(), lines[i].size());
+            pos += lines[i].size();
+            *pos++ = '\n';
         }
     }
 }

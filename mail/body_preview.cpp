@@ -1,5 +1,6 @@
 #include "mail/body_preview.h"
 
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -156,31 +157,48 @@ std::string readableText(const std::vector<std::string>& lines, const Part& part
     return converted;
 }
 
+// The first '\n' at or after `p` (there is one before `end`): eight bytes at a time, lines being short.
+const char* findLineEnd(const char* p, const char* end) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        const std::uint64_t newlines = word ^ ('\n' * kOnes);
+        if (((newlines - kOnes) & ~newlines & kHigh) != 0) {
+            break;
+        }
+        p += 8;
+    }
+    while (*p != '\n') {
+        ++p;
+    }
+    return p;
+}
+
 // Keeps the first `headCount` non-empty lines of the text, each followed by one blank instead of its line end.
-// Done in place: no line grows, so what is written never overtakes what is still to be read. A line end added
-// at the very end gives the last line's blank its room.
+// Done in place: no line grows, so what is written never overtakes what is still to be read; until a line is
+// dropped, a line stays where it is and only its line end becomes the blank.
 void keepFirstLines(std::string& text, int headCount) {
-    text.push_back('\n');
+    text.push_back('\n');  // every line ends with one, the last one too
     char* const begin = &text[0];
     const char* read = begin;
     const char* const end = begin + text.size();
     char* write = begin;
     int taken = 0;
     while (read < end && taken < headCount) {
-        const void* found = std::memchr(read, '\n', static_cast<std::size_t>(end - read));
-        const char* newline = found != nullptr ? static_cast<const char*>(found) : end;
-        const char* lineEnd = newline;
-        if (lineEnd > read && lineEnd[-1] == '\r') {
-            --lineEnd;
-        }
+        const char* newline = findLineEnd(read, end);
+        const char* lineEnd = newline > read && newline[-1] == '\r' ? newline - 1 : newline;
         if (lineEnd > read) {
             const auto length = static_cast<std::size_t>(lineEnd - read);
-            std::memmove(write, read, length);
+            if (write != read) {
+                std::memmove(write, read, length);
+            }
             write += length;
             *write++ = ' ';
             ++taken;
         }
-        read = newline == end ? end : newline + 1;
+        read = newline + 1;
     }
     text.resize(static_cast<std::size_t>(write - begin));
 }

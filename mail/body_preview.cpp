@@ -95,7 +95,7 @@ void choose(const std::vector<std::string>& lines,
             int depth,
             Choice& choice);
 
-void consider(const std::vector<std::string>& lines, Part part, int depth, Choice& choice) {
+void consider(const std::vector<std::string>& lines, const Part& part, int depth, Choice& choice) {
     const std::string type = mediaTypeOf(part.contentType);
     if (type.compare(0, 10, "multipart/") == 0) {
         const std::string boundary = parameterOf(part.contentType, "boundary");
@@ -108,9 +108,9 @@ void consider(const std::vector<std::string>& lines, Part part, int depth, Choic
         return;
     }
     if ((type.empty() || type == "text/plain") && !choice.plain) {
-        choice.plain = std::move(part);
+        choice.plain = part;
     } else if (type == "text/html" && !choice.html) {
-        choice.html = std::move(part);
+        choice.html = part;
     }
 }
 
@@ -134,7 +134,7 @@ void choose(const std::vector<std::string>& lines,
         Part part;
         if (readPartHeader(lines, at + 1, next, part)) {
             part.end = next;
-            consider(lines, std::move(part), depth, choice);
+            consider(lines, part, depth, choice);
         }
         if (kind != 1) {
             break;  // the closing delimiter, or the end of what arrived

@@ -1,5 +1,6 @@
 #include "mail/transfer_decoding.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "mail/base64_decoder.h"
@@ -9,17 +10,25 @@ namespace mail {
 
 namespace {
 
+// A hex digit's value as the high and as the low half of a byte; 0x100 for what is no hex digit, so that the
+// two halves of an escape, or-ed, show a bad digit in one test.
 struct HexTable {
-    signed char value[256];
+    std::uint16_t high[256];
+    std::uint16_t low[256];
     HexTable() {
         for (int i = 0; i < 256; ++i) {
-            value[i] = -1;
+            high[i] = low[i] = 0x100;
         }
+        const auto set = [this](int c, int value) {
+            high[c] = static_cast<std::uint16_t>(value << 4);
+            low[c] = static_cast<std::uint16_t>(value);
+        };
         for (int i = 0; i < 10; ++i) {
-            value['0' + i] = static_cast<signed char>(i);
+            set('0' + i, i);
         }
         for (int i = 0; i < 6; ++i) {
-            value['A' + i] = value['a' + i] = static_cast<signed char>(10 + i);
+            set('A' + i, 10 + i);
+            set('a' + i, 10 + i);
         }
     }
 };
@@ -40,10 +49,9 @@ char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
     while (p < checkedEnd) {
         const unsigned char c = *p;
         if (c == '=') {
-            const int high = kHex.value[p[1]];
-            const int low = kHex.value[p[2]];
-            if ((high | low) >= 0) {
-                *pos++ = static_cast<char>((high << 4) | low);
+            const unsigned value = kHex.high[p[1]] | kHex.low[p[2]];
+            if (value < 0x100) {
+                *pos++ = static_cast<char>(value);
                 p += 3;
                 continue;
             }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "app/dpi_win.h"
 #include "app/status_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
@@ -15,24 +16,6 @@ namespace {
 constexpr UINT kMenuItemInfoSize = offsetof(MENUITEMINFOA, hbmpItem);
 constexpr UINT kTrayCallback = WM_USER + 0x86;
 constexpr DWORD kStopRetryMs = 50;
-constexpr int kSquareSize = 32;
-// How far inside the screen's right and bottom edges the square must start.
-constexpr int kEdgeMargin = 33;
-
-// Keeps a corner of the square on a screen of the given size.
-POINT keepOnScreen(int x, int y, int screenWidth, int screenHeight) {
-    if (x >= screenWidth - kEdgeMargin) {
-        x = screenWidth - kEdgeMargin;
-    }
-    if (y >= screenHeight - kEdgeMargin) {
-        y = screenHeight - kEdgeMargin;
-    }
-    return POINT{x < 0 ? 0 : x, y < 0 ? 0 : y};
-}
-
-HICON loadIcon(int id, int size) {
-    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
-}
 
 }  // namespace
 
@@ -54,6 +37,7 @@ Application::Application()
     messageHandlers.Set(WM_ERASEBKGND, &Application::onEraseBackground);
     messageHandlers.Set(WM_CONTEXTMENU, &Application::onContextMenu);
     messageHandlers.Set(WM_DISPLAYCHANGE, &Application::onDisplayChange);
+    messageHandlers.Set(kWmDpiChanged, &Application::onDpiChanged);
     messageHandlers.Set(WM_NCHITTEST, &Application::onHitTest);
     messageHandlers.Set(WM_NCLBUTTONDBLCLK, &Application::onNcLeftDoubleClick);
     messageHandlers.Set(WM_NCRBUTTONDOWN, &Application::onNcRightButtonDown);
@@ -114,18 +98,14 @@ void Application::onCreate(Record*) {
     blueBrush = CreateSolidBrush(RGB(0, 0, 255));
     greenBrush = CreateSolidBrush(RGB(0, 255, 0));
 
+    // The square's size and icons at the DPI of the screen it starts on (at 96 DPI: 32 pixels, as drawn).
+    dpi = windowDpi(hwnd);
+    loadIcons();
     WindowPosition saved = readWindowPosition(profile);
-    POINT place = keepOnScreen(saved.x, saved.y, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    SetWindowPos(hwnd, nullptr, place.x, place.y, kSquareSize, kSquareSize,
-                 SWP_NOZORDER | SWP_NOREDRAW | SWP_NOOWNERZORDER);
+    RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    moveSquareInto(saved.x, saved.y, screen, SWP_NOZORDER | SWP_NOREDRAW | SWP_NOOWNERZORDER);
 
     currentBrush = blueBrush;
-    idleIcon = loadIcon(IDI_IDLE, 32);
-    mailIcon = loadIcon(IDI_MAIL, 32);
-    checkingIcon = loadIcon(IDI_CHECKING, 32);
-    idleIconSmall = loadIcon(IDI_IDLE, 16);
-    mailIconSmall = loadIcon(IDI_MAIL, 16);
-    checkingIconSmall = loadIcon(IDI_CHECKING, 16);
     currentIcon = idleIcon;
 
     menuResource = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_POPUP_MENU));
@@ -162,13 +142,6 @@ void Application::onActivate(Record* record) {
         PostMessageA(hwnd, WM_COMMAND, mail::kCmdRaiseList, 0);
     }
     onDefault(record);
-}
-
-void Application::onDisplayChange(Record* record) {
-    RECT rect{};
-    GetWindowRect(hwnd, &rect);
-    POINT place = keepOnScreen(rect.left, rect.top, LOWORD(record->lParam), HIWORD(record->lParam));
-    SetWindowPos(hwnd, nullptr, place.x, place.y, kSquareSize, kSquareSize, SWP_NOZORDER | SWP_NOOWNERZORDER);
 }
 
 // Every point of the square is its caption, so a left drag anywhere moves it.

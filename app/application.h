@@ -92,6 +92,7 @@ private:
     void onEraseBackground(Record* record);
     void onContextMenu(Record* record);
     void onDisplayChange(Record* record);
+    void onDpiChanged(Record* record);
     void onHitTest(Record* record);
     void onNcLeftDoubleClick(Record* record);
     void onNcRightButtonDown(Record* record);
@@ -107,6 +108,7 @@ private:
     void onMailWaiting(Record* record);
     void onListClosed(Record* record);
     void onCheckFailed(Record* record);
+    void askToTrustCertificate();
     void onRaiseList(Record* record);
     void onQuit(Record* record);
     void onSettings(Record* record);
@@ -134,6 +136,12 @@ private:
     // while one is open is not shown, and no timer check starts until it is closed.
     void showResultBox(const char* text);
 
+    // Sizes at the main window's DPI (application_dpi.cpp): the square, the icons drawn on it and in the
+    // tray, loaded sharp at those sizes, and the square's place inside the screen it is on.
+    void applyDpi(int newDpi);
+    void loadIcons();
+    void moveSquareInto(int x, int y, const RECT& area, UINT flags);
+
     // Checks and commands.
     void startCheck();
     void checkNow(bool keepList);
@@ -154,6 +162,7 @@ private:
     void setStatusText(const char* text) override;
     void clearStartedByTimer() override;
     void handOverList(const mail::MailEntryList& list) override;
+    void noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) override;
     void reportDeletionRefused() override;
     void postResult(int commandId, long parameter) override;
     void clearCheckRunning() override;
@@ -175,6 +184,10 @@ private:
     HICON idleIconSmall = nullptr;
     HICON mailIconSmall = nullptr;
     HICON checkingIconSmall = nullptr;
+    // The main window's DPI and what follows from it; at 96 DPI the sizes the program was drawn for.
+    int dpi = 96;
+    int squareSize = 32;
+    int squareIconSize = 32;
     HMENU menuResource = nullptr;
     HMENU popup = nullptr;
 
@@ -199,6 +212,8 @@ private:
     mail::ListHandOver handOver;
     std::mutex workerTextMutex;
     std::string workerText;
+    // The certificate behind the latest kErrCertUntrusted, from the worker (under workerTextMutex).
+    mail::UntrustedCertificate untrustedCertificate;
     Look currentLook = Look::Idle;
     bool timerRunning = false;
     unsigned timerPeriodMs = 0;

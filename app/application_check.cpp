@@ -95,6 +95,11 @@ void Application::handOverList(const mail::MailEntryList& list) {
     handOver.put(list);
 }
 
+void Application::noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) {
+    std::lock_guard<std::mutex> lock(workerTextMutex);
+    untrustedCertificate = certificate;
+}
+
 void Application::reportDeletionRefused() {
     deletionRefused.store(true);
 }

@@ -3,9 +3,12 @@
 
 #include <mmsystem.h>
 
+#include "app/dpi_scale.h"
+#include "app/mail_sound.h"
 #include "app/status_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
+#include "settings/settings_store.h"
 
 namespace app {
 
@@ -87,9 +90,11 @@ void Application::stopTimer() {
 
 void Application::onEraseBackground(Record* record) {
     auto dc = reinterpret_cast<HDC>(record->wParam);
-    RECT square{0, 0, 32, 32};
+    RECT square{0, 0, squareSize, squareSize};
     FillRect(dc, &square, currentBrush);
-    DrawIcon(dc, 0, 0, currentIcon);
+    // The icon at its own size, in the middle when the DPI asks for a size between two of its images.
+    const int inset = (squareSize - squareIconSize) / 2;
+    DrawIconEx(dc, inset, inset, currentIcon, squareIconSize, squareIconSize, 0, nullptr, DI_NORMAL);
 }
 
 void Application::onTimer(Record* record) {
@@ -116,12 +121,13 @@ void Application::onNoMail(Record*) {
 void Application::onMailWaiting(Record* record) {
     applyHandedOverList();
     setStatus(mailWaitingText(static_cast<int>(record->lParam)).c_str());
-    if (!settings.playSound.empty()) {
+    if (playsMailSound(settings, mailList)) {
         PlaySoundA(settings.playSound.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
     }
     show(Look::MailWaiting);
     mailListWindow.setMailerPath(&settings.exeMail);
-    mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, kListWidth, kListHeight);
+    mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
+                        scaledForDpi(kListHeight, dpi));
     if (!startedByTimer.load()) {
         raiseListWindow();
     }
@@ -138,6 +144,10 @@ void Application::tellDeletionRefused() {
 
 void Application::onCheckFailed(Record* record) {
     applyHandedOverList();
+    if (record->lParam == mail::kErrCertUntrusted) {
+        askToTrustCertificate();
+        return;
+    }
     const char* text = mail::errorMessage(static_cast<int>(record->lParam));
     if (text != nullptr) {
         showResultBox(text);
@@ -151,6 +161,33 @@ void Application::showResultBox(const char* text) {
     resultBoxOpen = true;
     MessageBoxA(hwnd, text, kProgramTitle, MB_ICONERROR);
     resultBoxOpen = false;
+}
+
+// "Yes" trusts exactly this certificate for this server (until the server or port is changed) and checks again;
+// "No" leaves the check ended: nothing was sent to the server past the TLS handshake.
+void Application::askToTrustCertificate() {
+    mail::UntrustedCertificate certificate;
+    {
+        std::lock_guard<std::mutex> lock(workerTextMutex);
+        certificate = untrustedCertificate;
+    }
+    // Like every result box, one at a time: a question already open answers for this server.
+    if (resultBoxOpen) {
+        return;
+    }
+    std::string question = mail::untrustedCertificateQuestion(certificate.problem, certificate.fingerprint);
+    resultBoxOpen = true;
+    int answer = MessageBoxA(hwnd, question.c_str(), kProgramTitle, MB_YESNO | MB_ICONERROR);
+    resultBoxOpen = false;
+    if (answer != IDYES || certificate.fingerprint.empty()) {
+        return;
+    }
+    saveTrustedCert(profile, settings, certificate.fingerprint);
+    // The failed check is ending on its own (it no longer waits for anything); the new one starts after it.
+    if (checkRunning.load()) {
+        Wait(framework::kInfinite);
+    }
+    checkNow(false);
 }
 
 void Application::onTrayOrWindow(Record*) {

@@ -20,6 +20,14 @@ bool insertColumn(HWND listView, int index, const char* header, int width, int f
     return SendMessageA(listView, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)) != -1;
 }
 
+int columnWidth(HWND listView, int column) {
+    return static_cast<int>(SendMessageA(listView, LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+void setColumnWidth(HWND listView, int column, int width) {
+    SendMessageA(listView, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
+}
+
 int rowCount(HWND listView) {
     return static_cast<int>(SendMessageA(listView, LVM_GETITEMCOUNT, 0, 0));
 }

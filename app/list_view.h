@@ -17,6 +17,8 @@ enum CheckState : int {
 
 // Inserts a column; false when the control refuses it.
 bool insertColumn(HWND listView, int index, const char* header, int width, int format);
+int columnWidth(HWND listView, int column);
+void setColumnWidth(HWND listView, int column, int width);
 
 int rowCount(HWND listView);
 int selectedCount(HWND listView);

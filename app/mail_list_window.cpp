@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "app/dpi_scale.h"
+#include "app/dpi_win.h"
 #include "app/list_texts.h"
 #include "app/list_view.h"
 #include "app/status_texts.h"
@@ -66,6 +68,7 @@ MailListWindow::MailListWindow()
     messageHandlers.Set(WM_NOTIFY, &MailListWindow::onNotify);
     messageHandlers.Set(WM_COMMAND, &MailListWindow::onCommand);
     messageHandlers.Set(WM_INITMENUPOPUP, &MailListWindow::onInitMenuPopup);
+    messageHandlers.Set(kWmDpiChanged, &MailListWindow::onDpiChanged);
 
     commandHandlers.Set(IDM_LIST_START_MAILER, &MailListWindow::onStartMailer);
     commandHandlers.Set(IDM_DELETE_CHECKED, &MailListWindow::onDeleteTicked);
@@ -79,11 +82,15 @@ MailListWindow::MailListWindow()
 
     notifyHandlers.Set(LVN_COLUMNCLICK, &MailListWindow::onColumnClick);
     notifyHandlers.Set(LVN_KEYDOWN, &MailListWindow::onKeyDown);
+    notifyHandlers.Set(NM_CUSTOMDRAW, &MailListWindow::onCustomDraw);
 }
 
 MailListWindow::~MailListWindow() {
     if (isOpen()) {
         DestroyWindow(hwnd);
+    }
+    if (boldFont != nullptr) {
+        DeleteObject(boldFont);
     }
 }
 
@@ -131,6 +138,9 @@ void MailListWindow::fillRows() {
     if (mails == nullptr) {
         return;
     }
+    // A long list fills without a repaint after every row, in room reserved up front.
+    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(listView, LVM_SETITEMCOUNT, static_cast<WPARAM>(mails->size()), 0);
     int row = 0;
     for (auto& entry : *mails) {
         int index = list_view::insertRow(listView, row, entry.subject, reinterpret_cast<LPARAM>(&entry));
@@ -141,6 +151,8 @@ void MailListWindow::fillRows() {
         }
         ++row;
     }
+    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(listView, nullptr, TRUE);
 }
 
 std::vector<MailListWindow::RowView> MailListWindow::rowViews() const {
@@ -173,9 +185,12 @@ void MailListWindow::onCreate(Record* record) {
         record->result = -1;
         return;
     }
+    // The widths are pixels at 96 DPI; on other screens they grow with the text.
+    columnDpi = windowDpi(hwnd);
     for (int column = 0; column < 4; ++column) {
         const ColumnLayout& layout = kColumns[column];
-        if (!list_view::insertColumn(listView, column, layout.header, layout.width, layout.format)) {
+        const int width = scaledForDpi(layout.width, columnDpi);
+        if (!list_view::insertColumn(listView, column, layout.header, width, layout.format)) {
             listView = nullptr;
             record->result = -1;
             return;
@@ -195,6 +210,23 @@ void MailListWindow::onDestroy(Record* record) {
     // Also when the system destroys the window with its owner: the control goes with it.
     listView = nullptr;
     onDefault(record);
+}
+
+// Moved to a screen of another DPI (per-monitor aware, Windows 8.1 on): the window takes the rectangle the
+// system suggests, and each column keeps its share, including widths the user has dragged.
+void MailListWindow::onDpiChanged(Record* record) {
+    const int newDpi = LOWORD(record->wParam);
+    if (listView != nullptr && columnDpi > 0 && newDpi != columnDpi) {
+        for (int column = 0; column < 4; ++column) {
+            const int width = list_view::columnWidth(listView, column);
+            list_view::setColumnWidth(listView, column, MulDiv(width, newDpi, columnDpi));
+        }
+    }
+    columnDpi = newDpi;
+    if (const auto* suggested = reinterpret_cast<const RECT*>(record->lParam)) {
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void MailListWindow::onSize(Record* record) {
@@ -285,6 +317,36 @@ void MailListWindow::onSortFirstLines(Record*) {
 
 void MailListWindow::onColumnClick(Notify* record) {
     sortBy(reinterpret_cast<NMLISTVIEW*>(record->header)->iSubItem);
+}
+
+// New mail in bold: the list view asks before each row is drawn, and takes the font selected for it.
+void MailListWindow::onCustomDraw(Notify* record) {
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(record->header);
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+        record->result = CDRF_NOTIFYITEMDRAW;
+        return;
+    }
+    record->result = CDRF_DODEFAULT;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || mails == nullptr || mails->empty()) {
+        return;
+    }
+    const auto* entry = reinterpret_cast<const mail::MailEntry*>(draw->nmcd.lItemlParam);
+    if (entry == nullptr || !entry->isNew) {
+        return;
+    }
+    if (boldFont == nullptr) {
+        HFONT font = reinterpret_cast<HFONT>(SendMessageA(listView, WM_GETFONT, 0, 0));
+        LOGFONTA face{};
+        if (GetObjectA(font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT), sizeof face, &face) == 0) {
+            return;
+        }
+        face.lfWeight = FW_BOLD;
+        boldFont = CreateFontIndirectA(&face);
+    }
+    if (boldFont != nullptr) {
+        SelectObject(draw->nmcd.hdc, boldFont);
+        record->result = CDRF_NEWFONT;
+    }
 }
 
 void MailListWindow::sortBy(int column) {

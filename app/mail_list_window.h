@@ -18,6 +18,8 @@ namespace app {
 // server: a confirmed deletion sets the entries' delete marks and is reported to the main window (command 104
 // with 1) when the window closes.
 //
+// Rows of mail that the last check had not seen (new mail) are drawn in bold.
+//
 // Each row carries a pointer to its entry. The owner of the list must call refreshRows whenever it clears or
 // replaces the list's contents, so that no row (and no details dialog) reaches an entry that is gone.
 class MailListWindow : public framework::WindowBase {
@@ -80,6 +82,7 @@ private:
     void onNotify(Record* record);
     void onCommand(Record* record);
     void onInitMenuPopup(Record* record);
+    void onDpiChanged(Record* record);
 
     void onStartMailer(Record* record);
     void onDeleteTicked(Record* record);
@@ -91,6 +94,7 @@ private:
     void onToggleMarks(Record* record);
 
     void onColumnClick(Notify* record);
+    void onCustomDraw(Notify* record);
     void onKeyDown(Notify* record);
 
     void fillRows();
@@ -107,6 +111,9 @@ private:
     MailInfoDialog infoDialog;
     const std::string* mailerPath = nullptr;
     HWND listView = nullptr;
+    HFONT boldFont = nullptr;  // the rows' font in bold, for mail that is new since the last check
+    // The DPI the columns were last sized for (96: the widths as designed).
+    int columnDpi = 96;
 };
 
 }  // namespace app

@@ -1,8 +1,13 @@
-// The entry point of Quorvane.exe. The program takes no arguments.
+// The entry point of Quorvane.exe. Its one argument is "/startup", which the Run key gives it when the program
+// starts with Windows: it then reads its settings from the exe's own folder.
 #include <windows.h>
 
 #include "app/program.h"
+#include "settings/start_with_windows.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+    if (arguments != nullptr && settings::isStartupSwitch(arguments)) {
+        settings::enterExeFolder();
+    }
     return app::runProgram(instance);
 }

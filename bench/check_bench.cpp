@@ -1,9 +1,18 @@
-// A full check of the test peer's mailbox (scripts/bench fills it with 1000 messages) against Python's poplib
-// sending the same commands, alternately in one run. Usage: check_bench <poplib_check.py> [rounds]
+// A check of the test peer's mailbox (scripts/bench fills it with 1000 messages) against Python's poplib sending
+// the plain commands (one TOP at a time), alternately in one run.
+//   check_bench <poplib_check.py> [rounds] [first|recheck]
+// "first" (the default) measures a first check: every round starts with a check that has seen nothing, so it
+// fetches every message (pipelined when the server offers it). "recheck" measures the re-check of the unchanged
+// mailbox by a check that has seen it: one UIDL, no TOP.
+//   check_bench --scale
+// checks once (the first check) and then again (the re-check), printing both times and the peak resident memory.
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,26 +40,56 @@ double runPeer(const std::string& script, long& count) {
     return pclose(pipe) == 0 ? seconds : -1;
 }
 
+long peakKilobytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int scale(const Settings& settings) {
+    bench::CheckRunner runner(settings);
+    const char* names[] = {"first check", "re-check of the unchanged mailbox"};
+    for (const char* name : names) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::pair<int, long> result = runner.runOnce();
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (result.first != mail::kCmdMailWaiting) {
+            std::fprintf(stderr, "%s failed: result %d %ld\n", name, result.first, result.second);
+            return 1;
+        }
+        std::printf("%s of %ld messages: %.3f s, peak resident memory %ld kB\n", name, result.second, seconds,
+                    peakKilobytes());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: check_bench <poplib_check.py> [rounds]\n");
+        std::fprintf(stderr, "usage: check_bench <poplib_check.py> [rounds] [first|recheck] | check_bench --scale\n");
         return 2;
     }
-    const std::string script = argv[1];
-    const int rounds = argc > 2 ? std::atoi(argv[2]) : 7;
     Settings settings;
     if (!bench::peerSettings(settings)) {
         std::fprintf(stderr, "QV_POP3_* not set: run under scripts/with-test-env\n");
         return 2;
     }
-    bench::CheckRunner runner(settings);
+    if (std::string(argv[1]) == "--scale") {
+        return scale(settings);
+    }
+    const std::string script = argv[1];
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 7;
+    const bool recheck = argc > 3 && std::string(argv[3]) == "recheck";
+    auto runner = std::make_unique<bench::CheckRunner>(settings);
 
     std::vector<double> ours, theirs;
     for (int round = 0; round <= rounds; ++round) {
+        if (!recheck) {
+            runner = std::make_unique<bench::CheckRunner>(settings);  // has seen nothing
+        }
         const auto start = std::chrono::steady_clock::now();
-        const std::pair<int, long> result = runner.runOnce();
+        const std::pair<int, long> result = runner->runOnce();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         long peerCount = 0;
         const double peerSeconds = runPeer(script, peerCount);
@@ -60,8 +99,8 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (round == 0) {
-            std::printf("check of %ld messages (%zu listed); first round is a warm-up\n", result.second,
-                        runner.listed());
+            std::printf("%s of %ld messages (%zu listed); first round is a warm-up\n",
+                        recheck ? "re-check" : "first check", result.second, runner->listed());
             continue;
         }
         ours.push_back(seconds);
@@ -69,7 +108,7 @@ int main(int argc, char** argv) {
         std::printf("  round %d: Quorvane %.1f ms, poplib %.1f ms\n", round, seconds * 1e3, peerSeconds * 1e3);
     }
     const double a = median(ours), b = median(theirs);
-    std::printf("full check: Quorvane %.1f ms, Python poplib %.1f ms (medians of %d); ratio Quorvane/poplib %.2f\n",
-                a * 1e3, b * 1e3, rounds, a / b);
+    std::printf("%s: Quorvane %.1f ms, Python poplib %.1f ms (medians of %d); ratio Quorvane/poplib %.3f\n",
+                recheck ? "re-check" : "first check", a * 1e3, b * 1e3, rounds, a / b);
     return 0;
 }

@@ -50,7 +50,8 @@ struct Outcome {
     std::vector<int> deleted;  // message numbers of the DELE commands sent, in order
 };
 
-const char kLogin[] = "+OK ready <1.2@pop.example.jp>\r\n+OK\r\n+OK\r\n";
+// A server without extensions: CAPA is refused, and the plain conversation follows.
+const char kLogin[] = "+OK ready <1.2@pop.example.jp>\r\n-ERR\r\n+OK\r\n+OK\r\n";
 
 std::vector<std::string> chunked(const std::string& stream, std::size_t chunkSize) {
     std::vector<std::string> chunks;
@@ -262,7 +263,7 @@ std::string serverStream(const std::vector<std::string>& messages, int headCount
 
 // The commands of a check in step, with a second TOP for each message asked for again and DELE for `deleted`.
 std::string commandsInStep(const std::vector<std::string>& messages, int headCount, const std::vector<int>& deleted) {
-    std::string commands = "USER neko\r\nPASS secret\r\nSTAT\r\n";
+    std::string commands = "CAPA\r\nUSER neko\r\nPASS secret\r\nSTAT\r\n";
     if (!messages.empty()) {
         for (std::size_t k = 1; k <= messages.size(); ++k) {
             commands += "TOP " + std::to_string(k) + " " + std::to_string(headCount + 7) + "\r\n";

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "mail/mail_entry.h"
+#include "net/tls_channel.h"
+
+#include <string>
 
 // What a mail check needs from the main window. Every call comes from the worker thread; the application
 // implements them with its window, menu and flags, tests with a recording double.
@@ -11,6 +14,12 @@ enum MenuItem : int {
     kMenuSettings = 40002,
     kMenuCheckNow = 40003,
     kMenuStopCheck = 40004,
+};
+
+// The server certificate that failed its checks, for the question whether to trust it for this server.
+struct UntrustedCertificate {
+    net::CertProblem problem = net::CertProblem::None;
+    std::string fingerprint;  // SHA-256, lower-case hex
 };
 
 class CheckHost {
@@ -33,6 +42,8 @@ public:
     // Not every marked mail could be deleted: the server refused a DELE, so that mail and its entry stay.
     // Comes right before the result (101 or 102) of the same check, which the owner shows it with.
     virtual void reportDeletionRefused() = 0;
+    // The certificate behind the failure kErrCertUntrusted, told right before that result is posted.
+    virtual void noteUntrustedCertificate(const UntrustedCertificate& certificate) = 0;
     // Posts WM_COMMAND with the command id (101, 102 or 105) and its parameter to the main window.
     virtual void postResult(int commandId, long parameter) = 0;
     // The last step of every check: a new check may start.

@@ -2,6 +2,10 @@
 
 // How one check reports to the main window: a WM_COMMAND posted with one of these ids as wParam
 // and the parameter as lParam.
+#include <string>
+
+#include "net/tls_channel.h"
+
 namespace mail {
 
 enum CommandId : int {
@@ -28,11 +32,25 @@ enum ErrorCode : int {
     kErrApopNoTimestamp = 8,
     kErrApopRefused = 9,
     kErrOutOfMemory = 10,
-    kErrTimeout = 11,  // the server did not answer a connect or a wait for data within the time-out
+    kErrTimeout = 11,          // the server did not answer a connect or a wait for data within the time-out
+    kErrTls = 12,              // the TLS handshake failed (or the connection broke during it)
+    kErrStlsUnavailable = 13,  // the server does not offer STLS (or refused it): nothing more was sent
+    kErrCertUntrusted = 14,    // the server's certificate failed its checks; the user is asked whether to trust it
 };
 
-// The message box text of an error code (Shift_JIS), or nullptr for a code outside 0..11,
-// which the error handler ignores.
+// How the connection is protected (the SSL key): plain text, STLS on the plain port, or TLS from the start.
+enum SslMode : int {
+    kSslNone = 0,
+    kSslStls = 1,
+    kSslImplicit = 2,
+};
+
+// The message box text of an error code (Shift_JIS), or nullptr for a code that has none: a code the
+// error handler ignores (outside 0..14), or kErrCertUntrusted, whose question untrustedCertificateQuestion words.
 const char* errorMessage(int code);
+
+// The question for an untrusted certificate: the reason, the SHA-256 fingerprint and whether to trust this
+// certificate for this server (Shift_JIS, for a Yes/No message box).
+std::string untrustedCertificateQuestion(net::CertProblem problem, const std::string& fingerprint);
 
 }  // namespace mail

@@ -22,9 +22,37 @@ const char* const kMessages[] = {
     "メモリー不足です",
     "メールサーバが途中で返事をしてくれなくなったにゃ\n"
     "しばらく待っても応答がないので、チェックをあきらめました",
+    "メールサーバとの暗号化通信（TLS）を始められなかったにゃ\n"
+    "SSLの設定とポート番号を確かめてほしいにゃ\n（STLSはふつう 110 番、SSL/TLSはふつう 995 番にゃ）",
+    "このメールサーバはSTLSに対応していないにゃ\n"
+    "パスワードを暗号化しないで送るのは危ないから、チェックをやめたにゃ\nSSLの設定を確かめてほしいにゃ",
 };
 
+const char* reasonText(net::CertProblem problem) {
+    switch (problem) {
+        case net::CertProblem::UnknownIssuer:
+            return "発行元がわからない証明書にゃ（信頼できる認証局のものではないにゃ）";
+        case net::CertProblem::Expired:
+            return "証明書の有効期限が切れているにゃ";
+        case net::CertProblem::WrongName:
+            return "証明書がこのサーバ名のものではないにゃ";
+        default:
+            return "証明書に問題があるにゃ";
+    }
+}
+
 }  // namespace
+
+std::string untrustedCertificateQuestion(net::CertProblem problem, const std::string& fingerprint) {
+    std::string text = "メールサーバの証明書が信用できないにゃ！\n理由：";
+    text += reasonText(problem);
+    text += "\nSHA-256 指紋：\n";
+    text += fingerprint;
+    text +=
+        "\n\nこのサーバでは、この証明書を信用するかにゃ？\n"
+        "（「はい」で指紋を覚えて、もう一度チェックするにゃ）";
+    return text;
+}
 
 const char* errorMessage(int code) {
     if (code < 0 || code >= static_cast<int>(sizeof(kMessages) / sizeof(kMessages[0]))) {

@@ -1,13 +1,16 @@
 #include "mail/mail_check.h"
 
+#include <algorithm>
 #include <climits>
 #include <new>
+#include <unordered_map>
 #include <utility>
 
 #include "mail/check_result.h"
 #include "mail/deletion_walk.h"
 #include "mail/list_sizes.h"
 #include "mail/top_reply_reader.h"
+#include "mail/unique_ids.h"
 #include "net/line_socket.h"
 #include "net/pop3_session.h"
 #include "net/wipe.h"
@@ -27,6 +30,20 @@ struct CheckFailure {
 
 bool refused(const char* reply) {
     return reply[0] == '-';
+}
+
+// The mailbox and the reading setting that a remembered summary belongs to.
+std::string mailboxKey(const std::string& server, const std::string& user, int headCount) {
+    return server + '\n' + user + '\n' + std::to_string(headCount);
+}
+
+// Asks for a few lines more than wanted, for the empty lines that do not count.
+long long previewLines(int headCount) {
+    return static_cast<long long>(headCount) + 7;
+}
+
+std::string topCommand(int messageNumber, long long lines) {
+    return "TOP " + std::to_string(messageNumber) + " " + std::to_string(lines);
 }
 
 int timeoutMilliseconds(int seconds) {
@@ -69,6 +86,8 @@ void MailCheck::prepare(const MailEntryList& mailList) {
     next.apop = settings.apop;
     next.headCount = settings.headCount;
     next.timeoutSec = settings.timeoutSec;
+    next.sslMode = settings.sslMode;
+    next.trustedCert = settings.trustedCert;
     // A password typed for this check serves it alone: from here on only the check's own copy holds it,
     // so the worker never writes the settings that this thread owns.
     if (settings.passFromPrompt) {
@@ -119,10 +138,9 @@ void MailCheck::converse(Plan& plan) {
     }
     session.setTimeout(timeoutMilliseconds(plan.timeoutSec));
     stopPoll();
-    if (session.open(plan.server.c_str(), plan.port) == nullptr) {
-        raiseStep(kErrConnect);
-    }
+    openConnection(plan);
     stopPoll();
+    const ServerExtensions extensions = askExtensions();
     logIn(plan);
     net::wipeString(plan.pass);
     stopPoll();
@@ -133,17 +151,24 @@ void MailCheck::converse(Plan& plan) {
     const int count = stat->count;
     stopPoll();
 
+    known.useMailbox(mailboxKey(plan.server, plan.user, plan.headCount));
     if (count == 0) {
+        known.remember(MailEntryList{});
         host.postResult(kCmdNoMail, 0);
     } else {
-        MailEntryList fresh;
-        for (int k = 1; k <= count; ++k) {
-            fresh.push_back(readMessage(k, plan.headCount));
-        }
+        const UniqueIds ids = extensions.uidl ? readUniqueIds(count) : std::nullopt;
+        MailEntryList fresh = readMessages(count, plan.headCount, ids, extensions.pipelining);
         readSizes(fresh);
-        if (!deleteMarked(plan.previous, fresh)) {
+        const bool allDeleted = ids && !plan.previous.empty() &&
+                                        std::all_of(plan.previous.begin(), plan.previous.end(),
+                                                    [](const MailEntry& entry) { return !entry.uniqueId.empty(); })
+                                    ? deleteById(plan.previous, fresh, *ids, extensions.pipelining)
+                                    : deleteMarked(plan.previous, fresh);
+        if (!allDeleted) {
             host.reportDeletionRefused();
         }
+        known.markNew(fresh);
+        known.remember(fresh);
         // The owner's list becomes this one when it handles the result posted right after.
         host.handOverList(fresh);
         if (fresh.empty()) {
@@ -153,6 +178,148 @@ void MailCheck::converse(Plan& plan) {
         }
     }
     session.command("QUIT");
+}
+
+ServerExtensions MailCheck::askExtensions() {
+    // A refusal, a closed connection or an unreadable reply all mean: no extensions. What follows is then the
+    // plain conversation (a closed connection fails at its first command, as it would have without CAPA).
+    std::optional<std::vector<std::string>> lines = session.capabilityLines();
+    return lines ? parseCapabilities(*lines) : ServerExtensions{};
+}
+
+MailCheck::UniqueIds MailCheck::readUniqueIds(int count) {
+    // An id list that cannot be trusted to name each message once fails the check: it must never decide a
+    // deletion, and a full check without ids would hide the fault.
+    if (refused(session.command("UIDL"))) {
+        raiseStep(kErrStat);
+    }
+    std::optional<std::vector<std::string>> lines = session.readMultiLine();
+    if (!lines) {
+        raiseStep(kErrStat);
+    }
+    UniqueIds ids = parseUniqueIds(*lines, count);
+    if (!ids) {
+        raise(kErrStat);
+    }
+    stopPoll();
+    return ids;
+}
+
+MailEntryList MailCheck::readMessages(int count, int headCount, const UniqueIds& ids, bool pipelining) {
+    MailEntryList fresh;
+    if (!ids) {
+        // Every message is fetched, a slice at a time, so that whatever count STAT gave reserves nothing up
+        // front: a server that has fewer messages fails the check at the TOP it cannot answer.
+        constexpr long long kSlice = 4096;
+        std::vector<int> slice;
+        for (long long first = 1; first <= count; first += kSlice) {
+            slice.clear();
+            for (long long k = first; k <= count && k < first + kSlice; ++k) {
+                slice.push_back(static_cast<int>(k));
+            }
+            std::vector<MailEntry> got(slice.size());
+            fetchMessages(slice, headCount, pipelining,
+                          [&got](std::size_t index, MailEntry&& entry) { got[index] = std::move(entry); });
+            for (MailEntry& entry : got) {
+                fresh.push_back(std::move(entry));
+            }
+        }
+        return fresh;
+    }
+    // With ids (one per message, so the count is what the server really listed) a message seen by the last
+    // check keeps its summary, and only the others are fetched.
+    std::vector<MailEntry> entries(ids->size());
+    std::vector<int> wanted;  // message numbers that need TOP
+    for (std::size_t k = 1; k <= ids->size(); ++k) {
+        if (const MailEntry* seen = known.find((*ids)[k - 1])) {
+            MailEntry& entry = entries[k - 1];
+            entry.from = seen->from;
+            entry.subject = seen->subject;
+            entry.firstLines = seen->firstLines;
+        } else {
+            wanted.push_back(static_cast<int>(k));
+        }
+    }
+    fetchMessages(wanted, headCount, pipelining,
+                  [&](std::size_t index, MailEntry&& entry) { entries[wanted[index] - 1] = std::move(entry); });
+    for (std::size_t k = 1; k <= entries.size(); ++k) {
+        MailEntry& entry = entries[k - 1];
+        entry.uniqueId = (*ids)[k - 1];
+        fresh.push_back(std::move(entry));
+    }
+    return fresh;
+}
+
+void MailCheck::fetchMessages(const std::vector<int>& numbers,
+                              int headCount,
+                              bool pipelining,
+                              const std::function<void(std::size_t, MailEntry&&)>& store) {
+    if (!pipelining || numbers.size() < 2) {
+        for (std::size_t index = 0; index < numbers.size(); ++index) {
+            store(index, readMessage(numbers[index], headCount));
+        }
+        return;
+    }
+    const long long lines = previewLines(headCount);
+    std::vector<std::string> commands;
+    commands.reserve(numbers.size());
+    for (int k : numbers) {
+        commands.push_back(topCommand(k, lines));
+    }
+    std::vector<std::size_t> more;  // multipart mails whose text has not begun within the lines
+    const std::size_t read = runPipelined(
+        commands, limits, [this](const std::string& text) { return session.sendCommands(text); },
+        [&](std::size_t index) {
+            TopReplyReader reader = readTopReply(session.readReply(), headCount);
+            if (reader.wantsMoreLines(lines)) {
+                more.push_back(index);
+            } else {
+                store(index, reader.entry());
+            }
+            return AfterReply::Next;
+        });
+    if (read < numbers.size()) {
+        raiseStep(kErrTop);  // the commands could not be sent
+    }
+    // Once the window is through, each of those is asked for once more, as a plain check would.
+    for (std::size_t index : more) {
+        store(index, readTop(numbers[index], lines + kMorePreviewLines, headCount).entry());
+    }
+}
+
+void MailCheck::openConnection(const Plan& plan) {
+    if (plan.sslMode == kSslImplicit) {
+        net::TlsResult tls;
+        if (session.openTls(plan.server.c_str(), plan.port, plan.trustedCert, tls) == nullptr) {
+            raiseStep(kErrConnect);
+        }
+        requireTrusted(tls);
+        return;
+    }
+    if (session.open(plan.server.c_str(), plan.port) == nullptr) {
+        raiseStep(kErrConnect);
+    }
+    if (plan.sslMode == kSslStls) {
+        stopPoll();
+        bool offered = false;
+        net::TlsResult tls = session.upgradeWithStls(plan.server.c_str(), plan.trustedCert, offered);
+        if (!offered) {
+            raiseStep(kErrStlsUnavailable);
+        }
+        requireTrusted(tls);
+    }
+}
+
+// Anything but a trusted TLS session ends the check before a login line is sent; the session is closed by then.
+// A server that stopped answering during the handshake or the STLS steps is reported as the time-out it was.
+void MailCheck::requireTrusted(const net::TlsResult& tls) {
+    if (tls.status == net::TlsStatus::Untrusted) {
+        host.noteUntrustedCertificate(UntrustedCertificate{tls.problem, tls.fingerprint});
+        raise(kErrCertUntrusted);
+    }
+    if (tls.status != net::TlsStatus::Ok) {
+        raiseStep(kErrTls);
+    }
 }
 
 void MailCheck::logIn(const Plan& plan) {
@@ -173,8 +340,7 @@ void MailCheck::logIn(const Plan& plan) {
 }
 
 MailEntry MailCheck::readMessage(int messageNumber, int headCount) {
-    // Asks for a few lines more than wanted, for the empty lines that do not count.
-    const long long lines = static_cast<long long>(headCount) + 7;
+    const long long lines = previewLines(headCount);
     TopReplyReader reader = readTop(messageNumber, lines, headCount);
     // A multipart mail whose first text part lies beyond those lines (an attachment first, a long preamble)
     // is asked for once more, with a bounded count.
@@ -185,8 +351,12 @@ MailEntry MailCheck::readMessage(int messageNumber, int headCount) {
 }
 
 TopReplyReader MailCheck::readTop(int messageNumber, long long lines, int headCount) {
-    std::string top = "TOP " + std::to_string(messageNumber) + " " + std::to_string(lines);
-    if (refused(session.command(top.c_str()))) {
+    const std::string top = topCommand(messageNumber, lines);
+    return readTopReply(session.command(top.c_str()), headCount);
+}
+
+TopReplyReader MailCheck::readTopReply(const char* reply, int headCount) {
+    if (refused(reply)) {
         raiseStep(kErrTop);
     }
     stopPoll();
@@ -210,10 +380,76 @@ void MailCheck::readSizes(MailEntryList& fresh) {
 }
 
 bool MailCheck::deleteMarked(const MailEntryList& previous, MailEntryList& fresh) {
-    return deleteMarkedMessages(previous, fresh, [this](int messageNumber) {
+    // Without ids a marked mail whose message no longer matches (moved, or rewritten by the server) is not
+    // deleted; the user hears of it as of a refused deletion, since the mail may well still be there.
+    const long marked =
+        std::count_if(previous.begin(), previous.end(), [](const MailEntry& e) { return e.deleteMark; });
+    long accepted = 0;
+    const bool walked = deleteMarkedMessages(previous, fresh, [this, &accepted](int messageNumber) {
         std::string dele = "DELE " + std::to_string(messageNumber);
-        return !refused(session.command(dele.c_str()));
+        const bool done = !refused(session.command(dele.c_str()));
+        accepted += done ? 1 : 0;
+        return done;
     });
+    return walked && accepted == marked;
+}
+
+bool MailCheck::deleteById(const MailEntryList& previous,
+                           MailEntryList& fresh,
+                           const std::vector<std::string>& ids,
+                           bool pipelining) {
+    // A marked entry is deleted only through the message that carries its id in this session; the texts need
+    // not match, and two equal mails with different ids stay apart.
+    std::unordered_map<std::string, int> numberOf;
+    for (std::size_t k = 0; k < ids.size(); ++k) {
+        numberOf.emplace(ids[k], static_cast<int>(k + 1));
+    }
+    std::vector<int> doomed;
+    for (const MailEntry& entry : previous) {
+        auto found = numberOf.find(entry.uniqueId);
+        if (entry.deleteMark && found != numberOf.end()) {
+            doomed.push_back(found->second);
+        }
+    }
+    std::sort(doomed.begin(), doomed.end());
+    doomed.erase(std::unique(doomed.begin(), doomed.end()), doomed.end());
+
+    std::vector<std::string> commands;
+    for (int k : doomed) {
+        commands.push_back("DELE " + std::to_string(k));
+    }
+    std::vector<bool> deleted(ids.size() + 1, false);
+    if (pipelining) {
+        // After a refusal nothing more is sent; the replies to DELE commands already sent are still read, so
+        // that the list loses exactly the messages that the server agreed to delete.
+        runPipelined(
+            commands, limits, [this](const std::string& text) { return session.sendCommands(text); },
+            [&](std::size_t index) {
+                const char* reply = session.readReply();
+                if (refused(reply)) {
+                    return AfterReply::Drain;
+                }
+                deleted[doomed[index]] = true;
+                return AfterReply::Next;
+            });
+    } else {
+        for (std::size_t index = 0; index < commands.size(); ++index) {
+            if (refused(session.command(commands[index].c_str()))) {
+                break;
+            }
+            deleted[doomed[index]] = true;
+        }
+    }
+    // A marked mail that is gone from the server needs no deletion; one still there that was not deleted does.
+    bool allDeleted = true;
+    for (int k : doomed) {
+        allDeleted = allDeleted && deleted[k];
+    }
+    int k = 1;
+    for (auto current = fresh.begin(); current != fresh.end(); ++k) {
+        current = deleted[k] ? fresh.erase(current) : std::next(current);
+    }
+    return allDeleted;
 }
 
 void MailCheck::fail(int errorCode) {

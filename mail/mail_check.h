@@ -2,11 +2,17 @@
 
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "mail/check_host.h"
+#include "mail/known_mail.h"
 #include "mail/mail_entry.h"
+#include "mail/pipeline_window.h"
+#include "mail/server_extensions.h"
 #include "mail/top_reply_reader.h"
+#include "net/tls_channel.h"
 #include "settings/settings.h"
 
 namespace net {
@@ -15,9 +21,13 @@ class Pop3Session;
 
 namespace mail {
 
-// One visit to the POP3 server: log in, count the messages with STAT, read each one's header and first
-// lines with TOP and the sizes with LIST, delete the messages the user marked in the previous list that
-// are still the same messages, then report one result and say QUIT.
+// One visit to the POP3 server: ask for its extensions with CAPA, log in, count the messages with STAT, read
+// each one's header and first lines with TOP and the sizes with LIST, delete the messages the user marked in
+// the previous list that are still the same messages, then report one result and say QUIT.
+//
+// A server that offers UIDL gets one UIDL after STAT: messages the last check saw keep their summaries (no
+// TOP), and marked entries are deleted by their id. A server that offers PIPELINING gets its TOP and DELE
+// commands in bounded windows. Without either, the conversation is the plain one.
 //
 // How the owner drives it (the application is both the window and the worker thread):
 //   user-interface thread, right before WorkerThread::Start:  prepare(mailList)
@@ -57,17 +67,37 @@ private:
         bool apop = false;
         int headCount = 2;
         int timeoutSec = 60;
+        int sslMode = 0;
+        std::string trustedCert;
     };
+
+    using UniqueIds = std::optional<std::vector<std::string>>;
 
     Plan takePlan();
     void converse(Plan& plan);
+    ServerExtensions askExtensions();
+    void openConnection(const Plan& plan);
+    void requireTrusted(const net::TlsResult& tls);
     void logIn(const Plan& plan);
     [[noreturn]] void raiseStep(int code);
+    UniqueIds readUniqueIds(int count);
+    MailEntryList readMessages(int count, int headCount, const UniqueIds& ids, bool pipelining);
+    // TOP for each message number, pipelined when the server allows; store gets each summary with its index.
+    void fetchMessages(const std::vector<int>& numbers,
+                       int headCount,
+                       bool pipelining,
+                       const std::function<void(std::size_t, MailEntry&&)>& store);
     MailEntry readMessage(int messageNumber, int headCount);
-    // One TOP command for the message and its reply, read to the end.
+    // One TOP command for the message and its reply, read to the end; or the reply to a TOP already sent.
     TopReplyReader readTop(int messageNumber, long long lines, int headCount);
+    TopReplyReader readTopReply(const char* reply, int headCount);
     void readSizes(MailEntryList& fresh);
+    // Each false when a marked mail that may still be on the server was not deleted.
     bool deleteMarked(const MailEntryList& previous, MailEntryList& fresh);
+    bool deleteById(const MailEntryList& previous,
+                    MailEntryList& fresh,
+                    const std::vector<std::string>& ids,
+                    bool pipelining);
     void fail(int errorCode);
 
     net::Pop3Session& session;
@@ -77,6 +107,9 @@ private:
 
     std::mutex planMutex;  // prepare runs on the user-interface thread, takePlan on the worker
     Plan plan;
+
+    KnownMail known;  // worker only: what the last check of this mailbox saw
+    PipelineLimits limits;
 };
 
 }  // namespace mail

@@ -13,9 +13,11 @@ struct MailEntry {
     std::string firstLines;
     std::int32_t size = 0;    // octets as LIST gave them; 0 when LIST gave none
     bool deleteMark = false;  // the user asked to delete this message on the server
+    std::string uniqueId;     // the server's UIDL id of the message; empty when the server offers none
+    bool isNew = false;       // not seen by the previous check: the list shows it in bold
 
     // The same message as far as a check can tell: equal texts (byte for byte) and equal size.
-    // The delete mark takes no part.
+    // The delete mark, the id and the new flag take no part.
     bool matches(const MailEntry& other) const;
 };
 

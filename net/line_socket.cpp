@@ -46,6 +46,22 @@ private:
     LineSocket& owner;
 };
 
+// The raw socket under a TLS channel.
+class LineSocket::RawTransport : public TlsTransport {
+public:
+    explicit RawTransport(LineSocket& owner) : owner(owner) {
+    }
+    int rawReceive(char* buffer, int size) override {
+        return owner.rawReceive(buffer, size, 0);
+    }
+    int rawSend(const char* data, int length) override {
+        return owner.rawSend(data, length, 0);
+    }
+
+private:
+    LineSocket& owner;
+};
+
 LineSocket::LineSocket(int family, SocketIo& io) : io(io), family(family) {
     peerAddress.family = family;
     io.acquire();
@@ -69,11 +85,55 @@ bool LineSocket::create(int type, int protocol) {
 }
 
 bool LineSocket::connect(std::uint32_t address, int port) {
+    PeerAddress peer;
+    peer.family = family;
+    peer.address = address;
+    peer.port = port;
+    return connectPeer(peer);
+}
+
+bool LineSocket::connectHost(const char* name, int port) {
     if (connected.load()) {
         return false;
     }
-    peerAddress.address = address;
-    peerAddress.port = port;
+    unsigned closesBefore;
+    {
+        std::lock_guard<std::mutex> lock(handleMutex);
+        if (socketHandle == kInvalidSocket) {
+            return false;
+        }
+        closesBefore = closeCount;
+    }
+    bool first = true;
+    for (PeerAddress peer : io.lookupAddresses(name)) {
+        peer.port = port;
+        if (!first || peer.family != family) {
+            // A socket that failed to connect is not reused; the next address may need another family.
+            std::lock_guard<std::mutex> lock(handleMutex);
+            if (closeCount != closesBefore || holders > 0) {
+                return false;
+            }
+            if (socketHandle != kInvalidSocket) {
+                io.close(socketHandle);
+            }
+            socketHandle = io.openSocket(peer.family, kSockStream, 0);
+            if (socketHandle == kInvalidSocket) {
+                return false;
+            }
+        }
+        first = false;
+        if (connectPeer(peer)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool LineSocket::connectPeer(const PeerAddress& peer) {
+    if (connected.load()) {
+        return false;
+    }
+    peerAddress = peer;
     lastFailureTimedOut.store(false);
     SocketHold hold(*this);
     if (hold.handle == kInvalidSocket) {
@@ -89,13 +149,41 @@ bool LineSocket::connect(std::uint32_t address, int port) {
     cursor = 0;
     chunkEnd = 0;
     pendingCR = false;
+    tls.reset();
+    encrypted = false;
     connected.store(true);
     return true;
+}
+
+TlsResult LineSocket::startTls(const std::string& serverName, const std::string& trustedFingerprint) {
+    TlsResult result;
+    if (!connected.load() || encrypted) {
+        return result;
+    }
+    cursor = 0;
+    chunkEnd = 0;
+    pendingCR = false;
+    if (!transport) {
+        transport = std::make_unique<RawTransport>(*this);
+    }
+    tls = makeTlsChannel(*transport);
+    result = tls->handshake(serverName, trustedFingerprint);
+    if (result.status != TlsStatus::Ok) {
+        close();
+        return result;
+    }
+    encrypted = true;
+    return result;
+}
+
+bool LineSocket::isEncrypted() const {
+    return encrypted;
 }
 
 int LineSocket::close() {
     connected.store(false);
     std::lock_guard<std::mutex> lock(handleMutex);
+    ++closeCount;
     SocketHandle handle = socketHandle;
     socketHandle = kInvalidSocket;
     if (handle != kInvalidSocket && holders > 0) {
@@ -118,6 +206,21 @@ bool LineSocket::timedOut() const {
 }
 
 int LineSocket::receive(char* buffer, int size, int flags) {
+    if (!encrypted) {
+        return rawReceive(buffer, size, flags);
+    }
+    int count = tls->receive(buffer, size);
+    if (count == 0) {
+        connected.store(false);
+    }
+    return count;
+}
+
+int LineSocket::sendBytes(const char* data, int length, int flags) {
+    return encrypted ? tls->send(data, length) : rawSend(data, length, flags);
+}
+
+int LineSocket::rawReceive(char* buffer, int size, int flags) {
     SocketHold hold(*this);
     if (hold.handle == kInvalidSocket) {
         return -1;
@@ -138,7 +241,7 @@ int LineSocket::receive(char* buffer, int size, int flags) {
     return count;
 }
 
-int LineSocket::sendBytes(const char* data, int length, int flags) {
+int LineSocket::rawSend(const char* data, int length, int flags) {
     SocketHold hold(*this);
     if (hold.handle == kInvalidSocket) {
         return -1;

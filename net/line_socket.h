@@ -1,9 +1,11 @@
 #pragma once
 
 #include "net/socket_io.h"
+#include "net/tls_channel.h"
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -32,6 +34,10 @@ public:
 
     bool create(int type, int protocol);
     bool connect(std::uint32_t address, int port);
+    // Connects by host name or literal address (IPv4 or IPv6): to each address of the name in turn until one
+    // accepts, with a new socket (of that address's family) for each further try. The socket must have been
+    // created. False when none accepted or a close from another thread stopped the tries.
+    bool connectHost(const char* name, int port);
 
     // How long connecting and each wait for data may take, in milliseconds; kNoTimeLimit (the start
     // value) or any value below 1 waits for ever. Set it before connect.
@@ -59,9 +65,17 @@ public:
 
     // Waits for data within the time-out, then receives: the count, 0 at the end of the stream, -1 on
     // failure or time-out (timedOut tells which).
+    // Once TLS runs, they carry decrypted bytes (the socket's own bytes pass through the channel, which
+    // waits with the same time-out before each raw receive).
     int receive(char* buffer, int size, int flags);
     int sendBytes(const char* data, int length, int flags);
     bool isConnected() const;
+
+    // Starts TLS on the connected socket (worker thread). Bytes received in clear and not yet read are
+    // dropped first: nothing sent before the handshake may pass for the server's protected replies. Unless
+    // the result is Ok the connection is closed, so nothing more can be sent on it.
+    TlsResult startTls(const std::string& serverName, const std::string& trustedFingerprint);
+    bool isEncrypted() const;
 
 protected:
     SocketIo& socketIo() const {
@@ -70,6 +84,11 @@ protected:
 
 private:
     class SocketHold;
+    class RawTransport;
+
+    bool connectPeer(const PeerAddress& peer);
+    int rawReceive(char* buffer, int size, int flags);
+    int rawSend(const char* data, int length, int flags);
 
     template <typename Store>
     bool readInto(Store store);
@@ -92,10 +111,16 @@ private:
     std::mutex handleMutex;
     SocketHandle socketHandle = kInvalidSocket;
     int holders = 0;
+    unsigned closeCount = 0;  // closes so far, so that connectHost notices a stop between its tries
     SocketHandle releaseWhenFree = kInvalidSocket;
     std::atomic<bool> connected{false};
     PeerAddress peerAddress;
     int family;
+    // The TLS channel of the current connection, used and replaced on the worker thread only; a close from
+    // another thread reaches it through the socket under it.
+    std::unique_ptr<TlsTransport> transport;
+    std::unique_ptr<TlsChannel> tls;
+    bool encrypted = false;
 };
 
 }  // namespace net

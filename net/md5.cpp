@@ -6,45 +6,45 @@ namespace net {
 
 namespace {
 
-std::uint32_t rotateLeft(std::uint32_t x, int n) {
+inline std::uint32_t loadLittleEndian(const unsigned char* p) {
+    // Compilers turn this into one load on little-endian machines.
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+inline void storeLittleEndian(unsigned char* p, std::uint32_t word) {
+    p[0] = static_cast<unsigned char>(word);
+    p[1] = static_cast<unsigned char>(word >> 8);
+    p[2] = static_cast<unsigned char>(word >> 16);
+    p[3] = static_cast<unsigned char>(word >> 24);
+}
+
+inline std::uint32_t rotateLeft(std::uint32_t x, int n) {
     return (x << n) | (x >> (32 - n));
 }
 
-std::uint32_t f(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-    return (x & y) | (~x & z);
+// The four auxiliary functions, each written with the fewest operations that give RFC 1321's results:
+// F = (x & y) | (~x & z), G = (x & z) | (y & ~z), H = x ^ y ^ z, I = y ^ (x | ~z).
+inline std::uint32_t f(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+    return z ^ (x & (y ^ z));
 }
-std::uint32_t g(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-    return (x & z) | (y & ~z);
+inline std::uint32_t g(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+    return y ^ (z & (x ^ y));
 }
-std::uint32_t h(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+inline std::uint32_t h(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
     return x ^ y ^ z;
 }
-std::uint32_t i(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
+inline std::uint32_t i(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
     return y ^ (x | ~z);
 }
 
-// Per step: the shift amounts of each round, and the sine-derived constants T[1..64].
-constexpr int kShifts[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
-constexpr std::uint32_t kSines[64] = {
-    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
-    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
-    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
-    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
-    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
-    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
-    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
-    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391,
-};
-
-void encodeLittleEndian(unsigned char* out, const std::uint32_t* words, int count) {
-    for (int n = 0; n < count; ++n) {
-        for (int byte = 0; byte < 4; ++byte) {
-            out[n * 4 + byte] = static_cast<unsigned char>(words[n] >> (8 * byte));
-        }
-    }
-}
-
 }  // namespace
+
+// One step: a = b + ((a + fn(b, c, d) + word + constant) <<< shift). Every step is written out, so the word index,
+// the constant and the shift are immediates and nothing is looked up at run time.
+#define QV_MD5_STEP(fn, a, b, c, d, word, constant, shift) \
+    a += fn(b, c, d) + (word) + (constant);                \
+    a = rotateLeft(a, shift) + (b)
 
 void Md5Context::init() {
     state[0] = 0x67452301;
@@ -58,79 +58,146 @@ void Md5Context::update(const void* data, std::size_t length) {
     const unsigned char* input = static_cast<const unsigned char*>(data);
     std::size_t used = (bitCount[0] >> 3) & 0x3F;
     // The bit count is kept modulo 2^64 in two words.
-    std::uint64_t bits =
+    const std::uint64_t bits =
         (static_cast<std::uint64_t>(bitCount[1]) << 32 | bitCount[0]) + (static_cast<std::uint64_t>(length) << 3);
     bitCount[0] = static_cast<std::uint32_t>(bits);
     bitCount[1] = static_cast<std::uint32_t>(bits >> 32);
 
-    std::size_t room = 64 - used;
-    std::size_t done = 0;
-    if (length >= room) {
-        std::memcpy(buffer + used, input, room);
-        transform(buffer);
-        for (done = room; done + 64 <= length; done += 64) {
-            transform(input + done);
+    if (used != 0) {
+        const std::size_t room = 64 - used;
+        if (length < room) {
+            std::memcpy(buffer + used, input, length);
+            return;
         }
-        used = 0;
+        std::memcpy(buffer + used, input, room);
+        transform(buffer, 1);
+        input += room;
+        length -= room;
     }
-    if (length > done) {
-        std::memcpy(buffer + used, input + done, length - done);
+    // Whole blocks straight from the caller's memory, then keep the tail.
+    if (length >= 64) {
+        transform(input, length / 64);
+        input += length & ~static_cast<std::size_t>(63);
+        length &= 63;
+    }
+    if (length != 0) {
+        std::memcpy(buffer, input, length);
     }
 }
 
 void Md5Context::final(unsigned char digest[16]) {
-    unsigned char lengthBytes[8];
-    encodeLittleEndian(lengthBytes, bitCount, 2);
-    // Pad with a one bit and zeros to 56 bytes modulo 64, then append the length.
-    static const unsigned char kPadding[64] = {0x80};
+    // Pad with a one bit and zeros to 56 bytes modulo 64, then append the length in bits.
     std::size_t used = (bitCount[0] >> 3) & 0x3F;
-    update(kPadding, used < 56 ? 56 - used : 120 - used);
-    update(lengthBytes, 8);
-    encodeLittleEndian(digest, state, 4);
+    buffer[used++] = 0x80;
+    if (used > 56) {
+        std::memset(buffer + used, 0, 64 - used);
+        transform(buffer, 1);
+        used = 0;
+    }
+    std::memset(buffer + used, 0, 56 - used);
+    storeLittleEndian(buffer + 56, bitCount[0]);
+    storeLittleEndian(buffer + 60, bitCount[1]);
+    transform(buffer, 1);
+    for (int n = 0; n < 4; ++n) {
+        storeLittleEndian(digest + 4 * n, state[n]);
+    }
     std::memset(state, 0, sizeof state);
     std::memset(bitCount, 0, sizeof bitCount);
     std::memset(buffer, 0, sizeof buffer);
 }
 
-void Md5Context::transform(const unsigned char block[64]) {
-    std::uint32_t x[16];
-    for (int n = 0; n < 16; ++n) {
-        x[n] = static_cast<std::uint32_t>(block[n * 4]) | static_cast<std::uint32_t>(block[n * 4 + 1]) << 8 |
-               static_cast<std::uint32_t>(block[n * 4 + 2]) << 16 | static_cast<std::uint32_t>(block[n * 4 + 3]) << 24;
-    }
+void Md5Context::transform(const unsigned char* blocks, std::size_t count) {
     std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
-    for (int step = 0; step < 64; ++step) {
-        int round = step / 16;
-        std::uint32_t mixed;
-        int word;
-        switch (round) {
-            case 0:
-                mixed = f(b, c, d);
-                word = step;
-                break;
-            case 1:
-                mixed = g(b, c, d);
-                word = (5 * step + 1) % 16;
-                break;
-            case 2:
-                mixed = h(b, c, d);
-                word = (3 * step + 5) % 16;
-                break;
-            default:
-                mixed = i(b, c, d);
-                word = (7 * step) % 16;
-                break;
-        }
-        std::uint32_t rotated = rotateLeft(a + mixed + x[word] + kSines[step], kShifts[round][step % 4]);
-        a = d;
-        d = c;
-        c = b;
-        b += rotated;
+    for (; count != 0; --count, blocks += 64) {
+        const std::uint32_t x0 = loadLittleEndian(blocks), x1 = loadLittleEndian(blocks + 4),
+                            x2 = loadLittleEndian(blocks + 8), x3 = loadLittleEndian(blocks + 12),
+                            x4 = loadLittleEndian(blocks + 16), x5 = loadLittleEndian(blocks + 20),
+                            x6 = loadLittleEndian(blocks + 24), x7 = loadLittleEndian(blocks + 28),
+                            x8 = loadLittleEndian(blocks + 32), x9 = loadLittleEndian(blocks + 36),
+                            x10 = loadLittleEndian(blocks + 40), x11 = loadLittleEndian(blocks + 44),
+                            x12 = loadLittleEndian(blocks + 48), x13 = loadLittleEndian(blocks + 52),
+                            x14 = loadLittleEndian(blocks + 56), x15 = loadLittleEndian(blocks + 60);
+        const std::uint32_t aa = a, bb = b, cc = c, dd = d;
+
+        QV_MD5_STEP(f, a, b, c, d, x0, 0xd76aa478, 7);
+        QV_MD5_STEP(f, d, a, b, c, x1, 0xe8c7b756, 12);
+        QV_MD5_STEP(f, c, d, a, b, x2, 0x242070db, 17);
+        QV_MD5_STEP(f, b, c, d, a, x3, 0xc1bdceee, 22);
+        QV_MD5_STEP(f, a, b, c, d, x4, 0xf57c0faf, 7);
+        QV_MD5_STEP(f, d, a, b, c, x5, 0x4787c62a, 12);
+        QV_MD5_STEP(f, c, d, a, b, x6, 0xa8304613, 17);
+        QV_MD5_STEP(f, b, c, d, a, x7, 0xfd469501, 22);
+        QV_MD5_STEP(f, a, b, c, d, x8, 0x698098d8, 7);
+        QV_MD5_STEP(f, d, a, b, c, x9, 0x8b44f7af, 12);
+        QV_MD5_STEP(f, c, d, a, b, x10, 0xffff5bb1, 17);
+        QV_MD5_STEP(f, b, c, d, a, x11, 0x895cd7be, 22);
+        QV_MD5_STEP(f, a, b, c, d, x12, 0x6b901122, 7);
+        QV_MD5_STEP(f, d, a, b, c, x13, 0xfd987193, 12);
+        QV_MD5_STEP(f, c, d, a, b, x14, 0xa679438e, 17);
+        QV_MD5_STEP(f, b, c, d, a, x15, 0x49b40821, 22);
+
+        QV_MD5_STEP(g, a, b, c, d, x1, 0xf61e2562, 5);
+        QV_MD5_STEP(g, d, a, b, c, x6, 0xc040b340, 9);
+        QV_MD5_STEP(g, c, d, a, b, x11, 0x265e5a51, 14);
+        QV_MD5_STEP(g, b, c, d, a, x0, 0xe9b6c7aa, 20);
+        QV_MD5_STEP(g, a, b, c, d, x5, 0xd62f105d, 5);
+        QV_MD5_STEP(g, d, a, b, c, x10, 0x02441453, 9);
+        QV_MD5_STEP(g, c, d, a, b, x15, 0xd8a1e681, 14);
+        QV_MD5_STEP(g, b, c, d, a, x4, 0xe7d3fbc8, 20);
+        QV_MD5_STEP(g, a, b, c, d, x9, 0x21e1cde6, 5);
+        QV_MD5_STEP(g, d, a, b, c, x14, 0xc33707d6, 9);
+        QV_MD5_STEP(g, c, d, a, b, x3, 0xf4d50d87, 14);
+        QV_MD5_STEP(g, b, c, d, a, x8, 0x455a14ed, 20);
+        QV_MD5_STEP(g, a, b, c, d, x13, 0xa9e3e905, 5);
+        QV_MD5_STEP(g, d, a, b, c, x2, 0xfcefa3f8, 9);
+        QV_MD5_STEP(g, c, d, a, b, x7, 0x676f02d9, 14);
+        QV_MD5_STEP(g, b, c, d, a, x12, 0x8d2a4c8a, 20);
+
+        QV_MD5_STEP(h, a, b, c, d, x5, 0xfffa3942, 4);
+        QV_MD5_STEP(h, d, a, b, c, x8, 0x8771f681, 11);
+        QV_MD5_STEP(h, c, d, a, b, x11, 0x6d9d6122, 16);
+        QV_MD5_STEP(h, b, c, d, a, x14, 0xfde5380c, 23);
+        QV_MD5_STEP(h, a, b, c, d, x1, 0xa4beea44, 4);
+        QV_MD5_STEP(h, d, a, b, c, x4, 0x4bdecfa9, 11);
+        QV_MD5_STEP(h, c, d, a, b, x7, 0xf6bb4b60, 16);
+        QV_MD5_STEP(h, b, c, d, a, x10, 0xbebfbc70, 23);
+        QV_MD5_STEP(h, a, b, c, d, x13, 0x289b7ec6, 4);
+        QV_MD5_STEP(h, d, a, b, c, x0, 0xeaa127fa, 11);
+        QV_MD5_STEP(h, c, d, a, b, x3, 0xd4ef3085, 16);
+        QV_MD5_STEP(h, b, c, d, a, x6, 0x04881d05, 23);
+        QV_MD5_STEP(h, a, b, c, d, x9, 0xd9d4d039, 4);
+        QV_MD5_STEP(h, d, a, b, c, x12, 0xe6db99e5, 11);
+        QV_MD5_STEP(h, c, d, a, b, x15, 0x1fa27cf8, 16);
+        QV_MD5_STEP(h, b, c, d, a, x2, 0xc4ac5665, 23);
+
+        QV_MD5_STEP(i, a, b, c, d, x0, 0xf4292244, 6);
+        QV_MD5_STEP(i, d, a, b, c, x7, 0x432aff97, 10);
+        QV_MD5_STEP(i, c, d, a, b, x14, 0xab9423a7, 15);
+        QV_MD5_STEP(i, b, c, d, a, x5, 0xfc93a039, 21);
+        QV_MD5_STEP(i, a, b, c, d, x12, 0x655b59c3, 6);
+        QV_MD5_STEP(i, d, a, b, c, x3, 0x8f0ccc92, 10);
+        QV_MD5_STEP(i, c, d, a, b, x10, 0xffeff47d, 15);
+        QV_MD5_STEP(i, b, c, d, a, x1, 0x85845dd1, 21);
+        QV_MD5_STEP(i, a, b, c, d, x8, 0x6fa87e4f, 6);
+        QV_MD5_STEP(i, d, a, b, c, x15, 0xfe2ce6e0, 10);
+        QV_MD5_STEP(i, c, d, a, b, x6, 0xa3014314, 15);
+        QV_MD5_STEP(i, b, c, d, a, x13, 0x4e0811a1, 21);
+        QV_MD5_STEP(i, a, b, c, d, x4, 0xf7537e82, 6);
+        QV_MD5_STEP(i, d, a, b, c, x11, 0xbd3af235, 10);
+        QV_MD5_STEP(i, c, d, a, b, x2, 0x2ad7d2bb, 15);
+        QV_MD5_STEP(i, b, c, d, a, x9, 0xeb86d391, 21);
+
+        a += aa;
+        b += bb;
+        c += cc;
+        d += dd;
     }
-    state[0] += a;
-    state[1] += b;
-    state[2] += c;
-    state[3] += d;
+    state[0] = a;
+    state[1] = b;
+    state[2] = c;
+    state[3] = d;
 }
+
+#undef QV_MD5_STEP
 
 }  // namespace net

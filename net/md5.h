@@ -14,7 +14,8 @@ public:
     void final(unsigned char digest[16]);
 
 private:
-    void transform(const unsigned char block[64]);
+    // Runs the compression function over `count` consecutive 64-byte blocks.
+    void transform(const unsigned char* blocks, std::size_t count);
 
     std::uint32_t state[4] = {};
     std::uint32_t bitCount[2] = {};  // message length in bits, low word first

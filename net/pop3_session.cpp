@@ -68,12 +68,45 @@ Pop3Session::Pop3Session(int family, SocketIo& io) : LineSocket(family, io) {
 Pop3Session::~Pop3Session() = default;
 
 const char* Pop3Session::open(const char* server, int port) {
-    if (!connect(resolveHost(server, socketIo()), port)) {
+    if (!connectHost(server, port)) {
         return nullptr;
     }
     // The greeting is not judged here: even a failed read leaves an open session whose next command fails.
     readLine(reply, kMaxLine);
     return reply;
+}
+
+const char* Pop3Session::openTls(const char* server, int port, const std::string& trustedFingerprint, TlsResult& tls) {
+    if (!connectHost(server, port)) {
+        return nullptr;
+    }
+    reply[0] = '\0';
+    tls = startTls(server, trustedFingerprint);
+    if (tls.status == TlsStatus::Ok) {
+        readLine(reply, kMaxLine);
+    }
+    return reply;
+}
+
+TlsResult Pop3Session::upgradeWithStls(const char* server, const std::string& trustedFingerprint, bool& offered) {
+    std::optional<Capabilities> before = capabilities();
+    offered = before && before->has("STLS") && command("STLS")[0] == '+';
+    if (!offered) {
+        close();
+        return TlsResult{};
+    }
+    TlsResult tls = startTls(server, trustedFingerprint);
+    if (tls.status == TlsStatus::Ok) {
+        capabilities();
+    }
+    return tls;
+}
+
+std::optional<Capabilities> Pop3Session::capabilities() {
+    if (command("CAPA")[0] != '+') {
+        return std::nullopt;
+    }
+    return readCapabilities([this](std::string& line) { return readLine(line); });
 }
 
 const char* Pop3Session::command(const char* text) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "net/capabilities.h"
 #include "net/line_socket.h"
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The POP3 command layer over the line socket: the greeting, one command and its single reply line at
 // a time, the USER/PASS and APOP logins, and STAT.
@@ -27,6 +29,18 @@ public:
     // Connects to the server (the socket must already be created) and reads the greeting. The result
     // is a view of the greeting, whatever it says, or nullptr when the connection failed.
     const char* open(const char* server, int port);
+    // Implicit TLS (a POP3S port): connects, runs the TLS handshake and then reads the greeting over it.
+    // nullptr when the connection failed; otherwise `tls` tells how the handshake went, and unless it is Ok
+    // the connection is closed again without a byte sent in clear (the result is then the empty text).
+    const char* openTls(const char* server, int port, const std::string& trustedFingerprint, TlsResult& tls);
+    // STLS on a session opened in clear: CAPA must list STLS and the server must accept the STLS command;
+    // then the handshake runs and CAPA is asked again, as the server's capabilities may change under TLS.
+    // `offered` is false when CAPA failed, did not list STLS or STLS was refused. Whenever the result is not
+    // Ok, the connection is closed: nothing but CAPA and STLS has gone out in clear.
+    TlsResult upgradeWithStls(const char* server, const std::string& trustedFingerprint, bool& offered);
+    // CAPA and its list; nothing when the server refused it or the reply could not be read.
+    std::optional<Capabilities> capabilities();
+
     // Sends one command line and reads the reply line: a view of it, or "-" when either step failed.
     const char* command(const char* text);
 
@@ -40,6 +54,18 @@ public:
     // greeting has no <timestamp> of RFC 1939's shape (visible ASCII with an '@'), 9 refused or failed (or
     // the user name is unsafe to send), 10 out of memory.
     int apop(const std::string& user, const std::string& pass);
+
+    // CAPA as its lines (without "+OK" and the closing "."), or nothing when the server refused, failed or
+    // ended the reply early. Unlike capabilities, the greeting stays in the reply buffer for `apop` to read.
+    std::optional<std::vector<std::string>> capabilityLines();
+    // The lines of a multi-line reply up to the closing "." (not included), leading doubled dots undone;
+    // nothing when a line could not be read.
+    std::optional<std::vector<std::string>> readMultiLine();
+    // Sends text that holds one or more whole commands, each already ended by CR LF (PIPELINING); a failed
+    // send closes the socket.
+    bool sendCommands(const std::string& text);
+    // Reads the reply line to a command sent by sendCommands: a view of it, or "-" when none arrived.
+    const char* readReply();
 
 private:
     bool sendFormatted(const char* keyword, const std::string& value);

@@ -17,6 +17,16 @@ void SocketIo::release() {
     }
 }
 
+std::vector<PeerAddress> SocketIo::lookupAddresses(const char* name) {
+    PeerAddress peer;
+    peer.family = 2;  // AF_INET everywhere
+    if (!lookupHost(name, peer.address)) {
+        // Neither a name nor a dotted address gives 0xFFFFFFFF, which the connect then refuses.
+        peer.address = parseDottedAddress(name);
+    }
+    return {peer};
+}
+
 bool SocketIo::ready() const {
     std::lock_guard<std::mutex> lock(usersMutex);
     return started;

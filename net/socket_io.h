@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <vector>
 
 // The one seam between the line socket and the platform's socket library (Windows Sockets 1.1 on
 // Windows, POSIX sockets elsewhere). Tests substitute their own SocketIo to script what a receive
@@ -28,12 +29,15 @@ enum class WaitResult {
     Failed,    // the socket cannot be waited on (it was closed, for instance)
 };
 
-// An IPv4 peer. The address is in network byte order; the port is a plain number, which the platform
-// layer converts when it builds its socket address.
+// A peer: an IPv4 address (network byte order) or, when family is the platform's IPv6 family, the 16 bytes
+// of an IPv6 address with its scope. The port is a plain number, which the platform layer converts when it
+// builds its socket address.
 struct PeerAddress {
     int family = 0;
     int port = 0;
     std::uint32_t address = 0;
+    unsigned char address6[16] = {};
+    std::uint32_t scope6 = 0;
 };
 
 class SocketIo {
@@ -64,6 +68,10 @@ public:
     virtual bool lookupHost(const char* name, std::uint32_t& address) = 0;
     // A dotted IPv4 address read as inet_addr reads it: 0xFFFFFFFF when the text is none.
     virtual std::uint32_t parseDottedAddress(const char* text) = 0;
+    // Every address of a name or a literal address (IPv6 and IPv4), in the order the name service gives,
+    // for trying one after the other; each with the family to open its socket with. Empty when there is
+    // none. By default the one IPv4 address of lookupHost, or the dotted address.
+    virtual std::vector<PeerAddress> lookupAddresses(const char* name);
 
 private:
     mutable std::mutex usersMutex;

@@ -1,12 +1,14 @@
 #include "net/socket_io.h"
 
 #include <winsock2.h>
+#include <ws2tcpip.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 
-// Windows Sockets 1.1: started with WSAStartup(0x0101) by the first line socket, cleaned up by the last.
+// Windows Sockets 2 (for getaddrinfo and IPv6): started with WSAStartup(2.2) by the first line socket, cleaned up
+// by the last.
 namespace net {
 
 namespace {
@@ -55,7 +57,7 @@ class WinsockSocketIo : public SocketIo {
 public:
     bool startup() override {
         WSADATA data;
-        return WSAStartup(0x0101, &data) == 0;
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
     }
 
     void cleanup() override {
@@ -68,18 +70,15 @@ public:
     }
 
     int connectTo(SocketHandle socket, const PeerAddress& peer, int timeoutMs) override {
-        sockaddr_in address;
-        std::memset(&address, 0, sizeof address);
-        address.sin_family = static_cast<short>(peer.family);
-        address.sin_port = htons(static_cast<u_short>(peer.port));
-        address.sin_addr.s_addr = peer.address;
+        sockaddr_storage address;
+        int addressLength = socketAddress(peer, address);
         // Connected without blocking, so that the wait for the server's answer can have a limit.
         u_long nonBlocking = 1;
         if (ioctlsocket(toSocket(socket), FIONBIO, &nonBlocking) == SOCKET_ERROR) {
             return -1;
         }
         int result = 0;
-        if (::connect(toSocket(socket), reinterpret_cast<sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
+        if (::connect(toSocket(socket), reinterpret_cast<sockaddr*>(&address), addressLength) == SOCKET_ERROR) {
             if (WSAGetLastError() != WSAEWOULDBLOCK) {
                 result = -1;
             } else {
@@ -140,7 +139,52 @@ public:
         return inet_addr(text);
     }
 
+    std::vector<PeerAddress> lookupAddresses(const char* name) override {
+        addrinfo hints;
+        std::memset(&hints, 0, sizeof hints);
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        std::vector<PeerAddress> peers;
+        if (getaddrinfo(name, nullptr, &hints, &found) != 0) {
+            return peers;
+        }
+        for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+            PeerAddress peer;
+            peer.family = entry->ai_family;
+            if (entry->ai_family == AF_INET) {
+                peer.address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr.s_addr;
+            } else if (entry->ai_family == AF_INET6) {
+                const auto* v6 = reinterpret_cast<const sockaddr_in6*>(entry->ai_addr);
+                std::memcpy(peer.address6, &v6->sin6_addr, sizeof peer.address6);
+                peer.scope6 = v6->sin6_scope_id;
+            } else {
+                continue;
+            }
+            peers.push_back(peer);
+        }
+        freeaddrinfo(found);
+        return peers;
+    }
+
 private:
+    static int socketAddress(const PeerAddress& peer, sockaddr_storage& storage) {
+        std::memset(&storage, 0, sizeof storage);
+        if (peer.family == AF_INET6) {
+            auto* v6 = reinterpret_cast<sockaddr_in6*>(&storage);
+            v6->sin6_family = AF_INET6;
+            v6->sin6_port = htons(static_cast<u_short>(peer.port));
+            std::memcpy(&v6->sin6_addr, peer.address6, sizeof peer.address6);
+            v6->sin6_scope_id = peer.scope6;
+            return sizeof(sockaddr_in6);
+        }
+        auto* v4 = reinterpret_cast<sockaddr_in*>(&storage);
+        v4->sin_family = static_cast<short>(peer.family);
+        v4->sin_port = htons(static_cast<u_short>(peer.port));
+        v4->sin_addr.s_addr = peer.address;
+        return sizeof(sockaddr_in);
+    }
+
     static SOCKET toSocket(SocketHandle socket) {
         return static_cast<SOCKET>(socket);
     }

@@ -8,6 +8,15 @@
 #define IDI_MAIL 104      // the cat's face, eyes closed and smiling: mail is waiting (16 px on red)
 #define IDI_CHECKING 108  // the back of the cat's head: a check is running (16 px on green)
 
+// The same drawings enlarged pixel by pixel for screens above 96 DPI: the square's images (40, 48, 64 and
+// 96 pixels, from the 32-pixel drawing) and the tray's (20, 24, 32 and 48 pixels, from the 16-pixel one).
+#define IDI_IDLE_LARGE 121
+#define IDI_MAIL_LARGE 124
+#define IDI_CHECKING_LARGE 128
+#define IDI_IDLE_TRAY 131
+#define IDI_MAIL_TRAY 134
+#define IDI_CHECKING_TRAY 138
+
 // Menus.
 #define IDR_POPUP_MENU 105      // one popup; its submenu 0 is the main window's popup menu
 #define IDR_MAIL_LIST_MENU 110  // menu bar of the mail list window
@@ -49,6 +58,9 @@
 #define IDC_MAILER 1009
 #define IDC_BROWSE_MAILER 1010
 #define IDC_TIMEOUT_SEC 1020
+#define IDC_SSL_MODE 1021
+#define IDC_START_WITH_WINDOWS 1023  // adds or removes the program in the user's Run key (not in the INI)
+#define IDC_NEW_MAIL_SOUND_ONLY 1022
 
 // Controls of the password dialog (dialog 109); OK and cancel are IDOK and IDCANCEL.
 #define IDC_PASSWORD 1010

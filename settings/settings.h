@@ -22,4 +22,8 @@ struct Settings {
     int pop3Port = settings_limits::kDefaultPop3Port;    // TCP port of the POP3 server
     int timeoutSec = 60;          // seconds that connecting or one wait for data may take
     // clang-format on
+    bool newMailSoundOnly = false;  // play the sound only when a check found mail that the last one did not see
+    int sslMode = settings_limits::kDefaultSslMode;  // 0 plain text, 1 STLS, 2 TLS from the start (implicit TLS)
+    // SHA-256 (hex) of the one certificate the user trusts for this server despite its faults
+    std::string trustedCert;
 };

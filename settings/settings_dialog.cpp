@@ -5,6 +5,7 @@
 
 #include "res/resource_ids.h"
 #include "settings/settings_field_limits.h"
+#include "settings/start_with_windows.h"
 #include "settings/wipe.h"
 
 namespace settings {
@@ -52,6 +53,29 @@ const FieldLimit kFieldLimits[] = {
     {IDC_TIMEOUT_SEC, digitsOf(settings_limits::kTimeoutSecRange.highest)},
 };
 
+// The entries of IDC_SSL_MODE, in the order of the SSL key's values.
+const char* const kSslModeNames[] = {"なし", "STLS", "SSL/TLS"};
+constexpr UINT kPlainPort = 110;
+constexpr UINT kImplicitTlsPort = 995;
+constexpr int kPlainTextMode = 0;
+constexpr int kImplicitTlsMode = 2;
+constexpr char kStartWithWindowsFailed[] =
+    "Windowsといっしょに起動するせっていを、書きこめなかったにゃ…\n"
+    "レジストリ (HKEY_CURRENT_USER のスタートアップ) に書きこめないみたいです\n"
+    "ほかのせっていは、ちゃんと保存したにゃ";
+
+// The start-with-Windows box is not one of the settings: it shows and changes the Run key at once, and only
+// when the user changed it, so that an entry of a copy in another folder stays unless the box is touched.
+void applyStartWithWindows(HWND dialog) {
+    const bool wanted = IsDlgButtonChecked(dialog, IDC_START_WITH_WINDOWS) == BST_CHECKED;
+    if (GetDlgItem(dialog, IDC_START_WITH_WINDOWS) == nullptr || wanted == startsWithWindows()) {
+        return;
+    }
+    if (!setStartWithWindows(wanted)) {
+        MessageBoxA(dialog, kStartWithWindowsFailed, "Quorvane", MB_ICONERROR);
+    }
+}
+
 void chooseFile(HWND dialog, const FileChoice& choice) {
     std::string chosen = browseForFile(dialog, choice.title, choice.filter, choice.defaultExtension);
     if (!chosen.empty()) {
@@ -68,6 +92,7 @@ SettingsDialog::SettingsDialog() : messageHandlers(this), commandHandlers(this) 
     commandHandlers.Set(IDCANCEL, &SettingsDialog::onCancel);
     commandHandlers.Set(IDC_BROWSE_SOUND, &SettingsDialog::onBrowseSound);
     commandHandlers.Set(IDC_BROWSE_MAILER, &SettingsDialog::onBrowseMailer);
+    commandHandlers.Set(IDC_SSL_MODE, &SettingsDialog::onSslModeChanged);
 }
 
 SettingsDialog::~SettingsDialog() {
@@ -85,6 +110,8 @@ void SettingsDialog::fill(const Settings& settings, HICON big, HICON small) {
     exeMail = settings.exeMail;
     apop = settings.apop;
     timeoutSec = settings.timeoutSec;
+    sslMode = settings.sslMode;
+    newMailSoundOnly = settings.newMailSoundOnly;
     bigIcon = big;
     smallIcon = small;
 }
@@ -101,6 +128,8 @@ Settings SettingsDialog::edited() const {
     values.exeMail = exeMail;
     values.apop = apop;
     values.timeoutSec = timeoutSec;
+    values.sslMode = sslMode;
+    values.newMailSoundOnly = newMailSoundOnly;
     return values;
 }
 
@@ -127,6 +156,14 @@ void SettingsDialog::onInitDialog(Record* record) {
     }
     if (apop) {
         SendDlgItemMessageA(hwnd, IDC_APOP, BM_SETCHECK, BST_CHECKED, 0);
+    }
+    for (const char* name : kSslModeNames) {
+        SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    }
+    SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_SETCURSEL, static_cast<WPARAM>(sslMode), 0);
+    CheckDlgButton(hwnd, IDC_START_WITH_WINDOWS, startsWithWindows() ? BST_CHECKED : BST_UNCHECKED);
+    if (newMailSoundOnly) {
+        SendDlgItemMessageA(hwnd, IDC_NEW_MAIL_SOUND_ONLY, BM_SETCHECK, BST_CHECKED, 0);
     }
     record->result = 1;  // the dialog manager sets the default focus
 }
@@ -156,6 +193,9 @@ void SettingsDialog::onOk(Record*) {
     if (HWND box = GetDlgItem(hwnd, IDC_APOP)) {
         apop = (SendMessageA(box, BM_GETCHECK, 0, 0) & 1) != 0;
     }
+    if (HWND box = GetDlgItem(hwnd, IDC_NEW_MAIL_SOUND_ONLY)) {
+        newMailSoundOnly = (SendMessageA(box, BM_GETCHECK, 0, 0) & 1) != 0;
+    }
     server = itemText(IDC_SERVER);
     user = typedUser;
     wipeText(pass);
@@ -166,6 +206,10 @@ void SettingsDialog::onOk(Record*) {
     pop3Port = typedPort;
     headCount = typedHead;
     timeoutSec = typedTimeout;
+    LRESULT mode = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0);
+    sslMode = settings_limits::inRange(settings_limits::kSslModeRange, static_cast<int>(mode)) ? static_cast<int>(mode)
+                                                                                               : kPlainTextMode;
+    applyStartWithWindows(hwnd);
     // The edit control's own copy goes before the dialog does.
     SetDlgItemTextA(hwnd, IDC_PASS, "");
     EndDialog(hwnd, 0);
@@ -181,6 +225,23 @@ void SettingsDialog::onBrowseSound(Record*) {
 
 void SettingsDialog::onBrowseMailer(Record*) {
     chooseFile(hwnd, kMailerChoice);
+}
+
+void SettingsDialog::onSslModeChanged(Record* record) {
+    if (HIWORD(record->wParam) != CBN_SELCHANGE) {
+        return;
+    }
+    bool implicit = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0) == kImplicitTlsMode;
+    BOOL isNumber = FALSE;
+    UINT port = GetDlgItemInt(hwnd, IDC_PORT, &isNumber, FALSE);
+    if (!isNumber) {
+        return;  // whatever was typed stays for OK to judge
+    }
+    if (implicit && port == kPlainPort) {
+        SetDlgItemInt(hwnd, IDC_PORT, kImplicitTlsPort, FALSE);
+    } else if (!implicit && port == kImplicitTlsPort) {
+        SetDlgItemInt(hwnd, IDC_PORT, kPlainPort, FALSE);
+    }
 }
 
 std::string SettingsDialog::itemText(int id) const {

@@ -13,6 +13,8 @@ namespace settings {
 // The modal dialog (template 106) in which the user edits the mail settings. It works on its own copy of
 // the values; the caller copies them back only when `accepted` is true after the dialog has ended:
 //
+// Choosing implicit TLS while the port reads 110 turns it into 995, and leaving it turns 995 back into 110.
+//
 //     SettingsDialog dialog;
 //     dialog.fill(settings, bigIcon, smallIcon);
 //     dialog.Open(true, IDD_SETTINGS, mainWindow, nullptr);
@@ -35,6 +37,8 @@ public:
     std::string playSound;
     int headCount = settings_limits::kDefaultHeadCount;
     bool apop = false;
+    bool newMailSoundOnly = false;
+    int sslMode = settings_limits::kDefaultSslMode;  // combobox IDC_SSL_MODE: 0 plain text, 1 STLS, 2 SSL/TLS
     int pop3Port = settings_limits::kDefaultPop3Port;
     int timerMin = settings_limits::kDefaultTimerMin;
     int timeoutSec = settings_limits::kDefaultTimeoutSec;
@@ -54,6 +58,7 @@ private:
     void onCancel(Record* record);
     void onBrowseSound(Record* record);
     void onBrowseMailer(Record* record);
+    void onSslModeChanged(Record* record);
 
     std::string itemText(int id) const;
     // The number in a field: its fallback when the text is no number; nothing (the user was told and the field

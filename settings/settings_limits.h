@@ -10,6 +10,7 @@ constexpr int kDefaultHeadCount = 2;
 constexpr int kDefaultTimerMin = 60;
 constexpr int kDefaultPop3Port = 110;
 constexpr int kDefaultTimeoutSec = 60;
+constexpr int kDefaultSslMode = 0;
 
 // The longest period a window timer holds (USER_TIMER_MAXIMUM, 0x7FFFFFFF ms); a longer one is cut by the
 // system, and the period in milliseconds must fit 32 bits anyway.
@@ -31,6 +32,9 @@ constexpr NumberRange kTimerMinRange{1, static_cast<int>(kLongestTimerMs / kMill
 constexpr NumberRange kPop3PortRange{1, 65535, kDefaultPop3Port, false};
 // Seconds that connecting or one wait for data may take.
 constexpr NumberRange kTimeoutSecRange{1, 3600, kDefaultTimeoutSec, true};
+// How the connection is protected: 0 plain text, 1 STLS, 2 implicit TLS. Any other value reads as the plain text
+// of a file without the key; there is no "nearest" mode.
+constexpr NumberRange kSslModeRange{0, 2, kDefaultSslMode, false};
 
 constexpr bool inRange(const NumberRange& range, int value) {
     return value >= range.lowest && value <= range.highest;

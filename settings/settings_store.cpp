@@ -28,10 +28,20 @@ void loadSettings(ProfileValue& profile, Settings& settings) {
     settings.exeMail = profile.setKey("ExeMail").readString();
     settings.apop = readFlag(profile, "APOP");
     settings.timeoutSec = readNumber(profile, "TimeoutSec", settings_limits::kTimeoutSecRange);
+    settings.newMailSoundOnly = readFlag(profile, "NewMailSoundOnly");
+    settings.sslMode = readNumber(profile, "SSL", settings_limits::kSslModeRange);
+    settings.trustedCert = profile.setKey("TrustedCert").readString();
+}
+
+void saveTrustedCert(ProfileValue& profile, Settings& settings, const std::string& fingerprint) {
+    profile.section = kSettingsSection;
+    settings.trustedCert = fingerprint;
+    profile.setKey("TrustedCert").writeString(settings.trustedCert);
 }
 
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited) {
     profile.section = kSettingsSection;
+    const bool serverChanged = record.server != edited.server || record.pop3Port != edited.pop3Port;
     record.server = edited.server;
     profile.setKey("SERVER").writeString(record.server);
     record.user = edited.user;
@@ -52,6 +62,18 @@ void saveSettings(ProfileValue& profile, Settings& record, const Settings& edite
     profile.setKey("APOP").writeInt(record.apop ? 1 : 0);
     record.timeoutSec = edited.timeoutSec;
     profile.setKey("TimeoutSec").writeInt(record.timeoutSec);
+    record.sslMode = edited.sslMode;
+    profile.setKey("SSL").writeInt(record.sslMode);
+    // A certificate trusted for one server and port says nothing about another.
+    if (serverChanged && !record.trustedCert.empty()) {
+        record.trustedCert.clear();
+        profile.setKey("TrustedCert").writeString(record.trustedCert);
+    }
+    record.newMailSoundOnly = edited.newMailSoundOnly;
+    // A file that never had the switch on stays as it was: its absence already means off.
+    if (record.newMailSoundOnly || !profile.setKey("NewMailSoundOnly").readString().empty()) {
+        profile.setKey("NewMailSoundOnly").writeInt(record.newMailSoundOnly ? 1 : 0);
+    }
 }
 
 void saveWindowState(ProfileValue& profile, int x, int y, bool inTaskTray) {

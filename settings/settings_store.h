@@ -12,10 +12,15 @@ inline constexpr char kSettingsSection[] = "SETTING";
 // what the program can use are settled by settings_limits (a port to its default, the others to the nearest end).
 void loadSettings(ProfileValue& profile, Settings& settings);
 
-// Takes the ten values the settings dialog edits (server, user, pass, pop3Port, timerMin, headCount, playSound,
-// exeMail, apop, timeoutSec) from `edited` into `record`, writing each key as it goes (the password scrambled, APOP as
-// 1 or 0). inTaskTray and passFromPrompt stay as they are; InTaskTray, X and Y are not written.
+// Takes the eleven values the settings dialog edits (server, user, pass, pop3Port, timerMin, headCount, playSound,
+// exeMail, apop, timeoutSec, sslMode) from `edited` into `record`, writing each key as it goes (the password
+// scrambled, APOP as 1 or 0). When the server or the port changed, the trusted certificate is forgotten
+// (TrustedCert emptied); otherwise the record's trusted certificate stays and TrustedCert is not written.
+// inTaskTray and passFromPrompt stay as they are; InTaskTray, X and Y are not written.
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited);
+
+// The fingerprint of the certificate the user chose to trust for the current server, into the record and the file.
+void saveTrustedCert(ProfileValue& profile, Settings& settings, const std::string& fingerprint);
 
 // Writes the main window's position and the tray switch, at shutdown.
 void saveWindowState(ProfileValue& profile, int x, int y, bool inTaskTray);

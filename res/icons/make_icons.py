@@ -11,7 +11,13 @@ starting with ';' are comments. The characters name the colours of the standard 
     Y  yellow         B  blue            M  magenta         C  cyan
 
 Usage: make_icons.py --out-dir DIR [--sheet FILE.png] NAME=STATUS_RGB ...
-For example `idle=0000FF` writes DIR/idle.ico; on the sheet the icon is also shown on its status colour.
+For example `idle=0000FF` writes three icon files; on the sheet the icon is also shown on its status colour:
+
+    DIR/idle.ico        the two drawings at their own sizes, 32 and 16 pixels
+    DIR/idle-large.ico  the 32-pixel drawing for the square on screens above 96 DPI: 40, 48, 64 and 96 pixels
+    DIR/idle-tray.ico   the 16-pixel drawing for the tray above 96 DPI: 20, 24, 32 and 48 pixels
+
+The larger images repeat the drawing's pixels (nearest neighbour), so they stay as crisp as the pixel art.
 Only the standard library is used: the ICO, BMP and PNG formats are written here with struct and zlib.
 """
 
@@ -32,6 +38,9 @@ LEGEND = {"K": 0, "r": 1, "n": 2, "y": 3, "b": 4, "m": 5, "c": 6, "g": 7,
           "G": 8, "R": 9, "N": 10, "Y": 11, "B": 12, "M": 13, "C": 14, "W": 15}
 TRANSPARENT = None
 SIZES = (32, 16)
+# The larger images made from each drawing: the sizes of 120, 144, 192 and 288 DPI.
+LARGE_SIZES = (40, 48, 64, 96)
+TRAY_SIZES = (20, 24, 32, 48)
 
 
 def read_art(path, size):
@@ -58,6 +67,12 @@ def read_art(path, size):
     return rows
 
 
+def enlarged(rows, size):
+    """The drawing at `size` pixels, each target pixel taking the colour of the source pixel under its corner."""
+    source = len(rows)
+    return [[rows[y * source // size][x * source // size] for x in range(size)] for y in range(size)]
+
+
 def dib_image(rows):
     """One icon image: BITMAPINFOHEADER, palette, 4-bit colour bitmap and 1-bit AND mask, both bottom-up."""
     size = len(rows)
@@ -81,7 +96,7 @@ def dib_image(rows):
 
 
 def ico_file(images):
-    """An .ico holding the given drawings (largest first), each a 16-colour image."""
+    """An .ico holding the given drawings, each a 16-colour image."""
     blobs = [dib_image(rows) for rows in images]
     out = struct.pack("<HHH", 0, 1, len(blobs))
     offset = 6 + 16 * len(blobs)
@@ -173,8 +188,15 @@ def main():
     for icon in args.icons:
         name, _, rgb = icon.partition("=")
         images = [read_art(os.path.join(here, f"{name}-{size}.txt"), size) for size in SIZES]
-        with open(os.path.join(args.out_dir, f"{name}.ico"), "wb") as f:
-            f.write(ico_file(images))
+        big, small = images
+        files = {
+            f"{name}.ico": images,
+            f"{name}-large.ico": [enlarged(big, size) for size in LARGE_SIZES],
+            f"{name}-tray.ico": [enlarged(small, size) for size in TRAY_SIZES],
+        }
+        for file_name, file_images in files.items():
+            with open(os.path.join(args.out_dir, file_name), "wb") as f:
+                f.write(ico_file(file_images))
         status = tuple(int(rgb[k:k + 2], 16) for k in (0, 2, 4)) if rgb else (0xFF, 0xFF, 0xFF)
         sheet_rows.append((images, status))
     if args.sheet:

@@ -15,7 +15,7 @@ qv_install_deps() {
     local pkg
     for pkg in cmake ninja-build g++ ccache python3 googletest libgtest-dev g++-mingw-w64-i686-posix \
         binutils-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xdotool imagemagick x11-apps \
-        fonts-ipafont-gothic dovecot-pop3d locales clang libclang-rt-14-dev "$@"; do
+        fonts-ipafont-gothic dovecot-pop3d locales clang libclang-rt-14-dev libssl-dev openssl "$@"; do
         dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
     done
     [ ${#need[@]} -eq 0 ] && return 0
@@ -173,13 +173,104 @@ CONF
     QV_DOVECOT_PID=$!
     QV_PIDS+=($QV_DOVECOT_PID)
     QV_GROUPS+=($QV_DOVECOT_PID)
+    qv_wait_port 127.0.0.1 "$port" || { echo "Dovecot did not start; its log:" >&2; cat "$dir/dovecot.log" >&2; return 1; }
+    qv_start_tls
+}
+
+qv_wait_port() {
+    local i
     for i in $(seq 200); do
-        (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && return 0
+        (exec 3<>"/dev/tcp/$1/$2") 2>/dev/null && return 0
         sleep 0.05
     done
-    echo "Dovecot did not start; its log:" >&2
-    cat "$dir/dovecot.log" >&2 || true
     return 1
+}
+
+# The TLS side of the test peers: a test CA and server certificates (made once per build tree), a second Dovecot
+# over the same mailbox that offers STLS and POP3S with a different certificate per local address, the scripted
+# TLS peer for what Dovecot will not do, and the test CA trusted in the Wine prefix (machine Root store) and, for
+# OpenSSL, by file. Exports:
+#   QV_TLS_CA_FILE, SSL_CERT_FILE   the test CA (SSL_CERT_FILE makes native OpenSSL trust it alone)
+#   QV_POP3_STLS_PORT, QV_POP3S_PORT  Dovecot's STLS and implicit-TLS ports, on each of these hosts:
+#   QV_TLS_HOST_GOOD=127.0.0.1 (valid certificate, also on ::1), QV_TLS_HOST_OTHERNAME=127.0.0.2 (made out for
+#   another name), QV_TLS_HOST_EXPIRED=127.0.0.3, QV_TLS_HOST_SELFSIGNED=127.0.0.4
+#   QV_TLS_FPR_<GOOD|OTHERNAME|EXPIRED|SELFSIGNED>  each certificate's SHA-256 fingerprint (lower-case hex)
+#   QV_TLS_PEER_<SCENARIO>          ports of the scripted TLS peer (see tests/support/tls/tls_peer.py)
+qv_start_tls() {
+    local pki=$QV_BUILD_ROOT/pki dir=$QV_DOVECOT_DIR/tls
+    bash "$QV_ROOT/tests/support/tls/make_pki.sh" "$pki" || return 1
+    export QV_TLS_CA_FILE=$pki/ca.pem SSL_CERT_FILE=$pki/ca.pem
+    export QV_TLS_HOST_GOOD=127.0.0.1 QV_TLS_HOST_OTHERNAME=127.0.0.2 QV_TLS_HOST_EXPIRED=127.0.0.3
+    export QV_TLS_HOST_SELFSIGNED=127.0.0.4
+    local name
+    for name in good othername expired selfsigned; do
+        export "QV_TLS_FPR_${name^^}=$(openssl x509 -in "$pki/$name.pem" -noout -fingerprint -sha256 |
+            sed 's/.*=//; s/://g' | tr 'A-F' 'a-f')"
+    done
+    export QV_POP3_STLS_PORT=$(qv_free_port) QV_POP3S_PORT=$(qv_free_port)
+    mkdir -p "$dir/base" "$dir/state"
+    sed -e "s|^base_dir = .*|base_dir = $dir/base|; s|^state_dir = .*|state_dir = $dir/state|" \
+        -e "s|^instance_name = .*|instance_name = quorvane-tls-$QV_POP3_STLS_PORT|" \
+        -e "s|^log_path = .*|log_path = $dir/dovecot.log|" \
+        -e "s|^listen = .*|listen = 127.0.0.1, 127.0.0.2, 127.0.0.3, 127.0.0.4, ::1|" \
+        -e "/^ssl = no/d; /^service pop3-login/,\$d" "$QV_DOVECOT_DIR/dovecot.conf" >"$dir/dovecot.conf"
+    cat >>"$dir/dovecot.conf" <<CONF
+ssl = yes
+ssl_min_protocol = TLSv1.2
+ssl_cert = <$pki/good.pem
+ssl_key = <$pki/good.key
+local 127.0.0.2 {
+  ssl_cert = <$pki/othername.pem
+  ssl_key = <$pki/othername.key
+}
+local 127.0.0.3 {
+  ssl_cert = <$pki/expired.pem
+  ssl_key = <$pki/expired.key
+}
+local 127.0.0.4 {
+  ssl_cert = <$pki/selfsigned.pem
+  ssl_key = <$pki/selfsigned.key
+}
+service pop3-login {
+  inet_listener pop3 {
+    port = $QV_POP3_STLS_PORT
+  }
+  inet_listener pop3s {
+    port = $QV_POP3S_PORT
+    ssl = yes
+  }
+}
+passdb {
+  driver = passwd-file
+  args = scheme=PLAIN $QV_DOVECOT_DIR/passwd
+}
+userdb {
+  driver = passwd-file
+  args = $QV_DOVECOT_DIR/passwd
+}
+CONF
+    setsid dovecot -F -c "$dir/dovecot.conf" &
+    QV_PIDS+=($!)
+    QV_GROUPS+=($!)
+    qv_wait_port 127.0.0.4 "$QV_POP3S_PORT" || { echo "TLS Dovecot did not start; its log:" >&2; cat "$dir/dovecot.log" >&2; return 1; }
+
+    python3 "$QV_ROOT/tests/support/tls/tls_peer.py" "$pki/good.pem" "$pki/good.key" "$dir/peer-ports" &
+    QV_PIDS+=($!)
+    local i scenario port
+    for i in $(seq 200); do
+        [ -s "$dir/peer-ports" ] && break
+        sleep 0.05
+    done
+    while read -r scenario port; do
+        export "QV_TLS_PEER_${scenario^^}=$port"
+    done <"$dir/peer-ports"
+    [ -n "${QV_TLS_PEER_PLAIN:-}" ] || { echo "the scripted TLS peer did not start" >&2; return 1; }
+
+    if [ -n "${WINEPREFIX:-}" ]; then
+        # Importing again is harmless, and the key then surely exists even if an earlier run never saved it.
+        python3 "$QV_ROOT/tests/support/tls/wine_root_reg.py" "$pki/ca.pem" "$pki/wine-root.reg" >/dev/null || return 1
+        wine reg import 'Z:'"${pki//\//\\}"'\wine-root.reg' >/dev/null 2>&1 </dev/null
+    fi
 }
 
 qv_stop_all() {

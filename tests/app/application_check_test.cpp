@@ -12,6 +12,7 @@
 #include "tests/app/application_fixture.h"
 #include "tests/support/fake_pop3_server.h"
 #include "tests/support/mailbox.h"
+#include "tests/support/pop3_relay.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -111,6 +112,31 @@ TEST_F(ApplicationCheckTest, ConfirmedDeletionDeletesExactlyTheTickedMessage) {
     EXPECT_EQ((std::vector<std::string>{"Lunch on Friday", "Dots"}), subjects());
     EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()))
         << "the count is STAT's, taken before the deletion";
+}
+
+// A check by hand empties the list before it starts, yet what the last check saw is kept aside: the second
+// check fetches no message again (counted by a relay) and lists the same mails, none of them new.
+TEST_F(ApplicationCheckTest, ACheckByHandAfterAnotherFetchesOnlyNewMail) {
+    useMessages({"01-plain-ascii", "02-japanese", "05-dot-line"});
+    testenv::Pop3Relay relay(peer.port, false);
+    useRealServer();
+    folder.setIni("POP3_PORT", std::to_string(relay.port()));
+    start();
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    EXPECT_EQ(3, relay.count("TOP"));
+    for (const mail::MailEntry& entry : application->mails()) {
+        EXPECT_TRUE(entry.isNew);
+    }
+
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    EXPECT_EQ(3, relay.count("TOP")) << "no TOP for mail already seen";
+    EXPECT_EQ((std::vector<std::string>{"Lunch on Friday", "会議のお知らせ", "Dots"}), subjects());
+    EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
+    for (const mail::MailEntry& entry : application->mails()) {
+        EXPECT_FALSE(entry.isNew);
+    }
 }
 
 TEST_F(ApplicationCheckTest, TimerCheckPreparesTheListWindowWithoutShowingIt) {

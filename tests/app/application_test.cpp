@@ -188,15 +188,22 @@ TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
     std::string title = uitest::windowText(mainWindow());
 
     uitest::DialogAnswerer answer(IDOK);
-    for (int code = 0; code <= 11; ++code) {
+    for (int code = 0; code <= 13; ++code) {
         command(mail::kCmdCheckFailed, code);
         ASSERT_EQ(static_cast<size_t>(code + 1), answer.seen().size()) << "code " << code;
         EXPECT_EQ("Quorvane", answer.seen().back().caption);
         EXPECT_EQ(mail::errorMessage(code), answer.seen().back().text) << "code " << code;
     }
-    command(mail::kCmdCheckFailed, 12);
+    // The untrusted certificate asks; "No" stores nothing and starts nothing.
+    answer.answerWith(IDNO);
+    command(mail::kCmdCheckFailed, mail::kErrCertUntrusted);
+    ASSERT_EQ(15u, answer.seen().size());
+    EXPECT_EQ(mail::untrustedCertificateQuestion(net::CertProblem::None, ""), answer.seen().back().text);
+    EXPECT_EQ("", application->settingsRecord().trustedCert);
+    EXPECT_FALSE(application->isCheckRunning());
+    command(mail::kCmdCheckFailed, 15);
     command(mail::kCmdCheckFailed, -1);
-    EXPECT_EQ(12u, answer.seen().size()) << "codes outside 0..11 show nothing";
+    EXPECT_EQ(15u, answer.seen().size()) << "codes outside 0..14 show nothing";
     EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
     EXPECT_EQ(title, uitest::windowText(mainWindow()));
 }

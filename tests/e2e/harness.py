@@ -208,8 +208,9 @@ class Program:
             write_ini(self.ini_path, ini)
         self.proc = None
 
-    def start(self):
-        self.proc = subprocess.Popen(["wine", EXE], cwd=self.folder, stdin=subprocess.DEVNULL,
+    def start(self, *args, exe=None):
+        """Runs the exe (the build's, or `exe`) with the given arguments, in the program's folder."""
+        self.proc = subprocess.Popen(["wine", str(exe or EXE), *args], cwd=self.folder, stdin=subprocess.DEVNULL,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return self
 

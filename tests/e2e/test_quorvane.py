@@ -261,6 +261,58 @@ class EndToEnd(unittest.TestCase):
         code, out = h.peek("copydata")
         self.assertEqual((0, "0"), (code, out.strip()))
 
+    # --- TLS ------------------------------------------------------------------------------------------------
+
+    def tls_ini(self, host_variable, **extra):
+        """Implicit TLS on the harness's POP3S port, at the local address that serves the named certificate."""
+        return h.peer_ini(SERVER=h.os.environ[host_variable], POP3_PORT=h.os.environ["QV_POP3S_PORT"], SSL="2",
+                          **extra)
+
+    def test_check_over_implicit_tls(self):
+        program = self.start(self.tls_ini("QV_TLS_HOST_GOOD"))
+        square = program.square()
+        self.double_click(square)
+        self.wait_title(square, "3通のメールが来ました - Quorvane")
+        h.window(LIST)
+        listed = self.three_rows()
+        self.assertEqual(["Lunch on Friday", "会議のお知らせ", "Dots"], [row[2] for row in listed])
+
+    def untrusted_box(self):
+        box = h.wait_for("the untrusted-certificate question", h.message_box)
+        text = "\n".join(box)
+        self.assertIn(h.os.environ["QV_TLS_FPR_SELFSIGNED"], text)
+        self.assertIn("発行元がわからない証明書", text)
+        self.assertIn("この証明書を信用するかにゃ", text)
+        return text
+
+    def test_untrusted_certificate_yes_trusts_it(self):
+        program = self.start(self.tls_ini("QV_TLS_HOST_SELFSIGNED"))
+        square = program.square()
+        self.double_click(square)
+        self.untrusted_box()
+        self.assertNotIn("TrustedCert", program.ini())
+        h.click_control("Quorvane", 6)  # IDYES
+        # The fingerprint is stored, and the check runs again at once and now gets through.
+        h.wait_for("the stored fingerprint",
+                   lambda: program.ini().get("TrustedCert") == h.os.environ["QV_TLS_FPR_SELFSIGNED"])
+        self.wait_title(square, "3通のメールが来ました - Quorvane")
+        # The next check is accepted as well, without a question.
+        self.mailbox.reset(THREE[:2])
+        h.wait_for("the list window", lambda: h.windows(LIST))
+        self.double_click(square)
+        self.wait_title(square, "2通のメールが来ました - Quorvane")
+        self.assertIsNone(h.message_box())
+
+    def test_untrusted_certificate_no_sends_nothing(self):
+        program = self.start(self.tls_ini("QV_TLS_HOST_SELFSIGNED"))
+        square = program.square()
+        self.double_click(square)
+        self.untrusted_box()
+        h.click_control("Quorvane", 7)  # IDNO
+        h.wait_for("the question to close", lambda: h.message_box() is None)
+        self.assertNotIn("TrustedCert", program.ini())
+        self.assertEqual("Quorvane", h.window_name(square))
+
 
 if __name__ == "__main__":
     unittest.main()

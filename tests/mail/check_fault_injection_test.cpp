@@ -13,6 +13,8 @@
 // dropping the connection at every point in turn: right after each reply (the greeting included), and in the
 // middle of each multi-line reply. Every case must end in the result that the check's rules give for it, hand
 // over the list that goes with that result, and never send a DELE for a message that the user did not mark.
+// Each drop is tried with a server that refuses CAPA (the plain conversation) and with one that offers UIDL and
+// PIPELINING (ids, TOP and DELE commands sent in windows).
 namespace {
 
 using testenv::After;
@@ -51,11 +53,24 @@ std::string listReply() {
     return reply + ".\r\n";
 }
 
+std::string uidlReply() {
+    std::string reply = "+OK\r\n";
+    for (int k = 1; k <= kMessages; ++k) {
+        reply += std::to_string(k) + " id-" + std::to_string(k * 7919) + "\r\n";
+    }
+    return reply + ".\r\n";
+}
+
 // The whole conversation; DELE steps only for a check that carries marks.
-std::vector<Exchange> conversation(bool withDeletions) {
-    std::vector<Exchange> script = {{"USER neko", "+OK\r\n"},
+std::vector<Exchange> conversation(bool withDeletions, bool pipelined) {
+    std::vector<Exchange> script = {pipelined ? Exchange{"CAPA", "+OK\r\nTOP\r\nUIDL\r\nPIPELINING\r\nUSER\r\n.\r\n"}
+                                              : Exchange{"CAPA", "-ERR what?\r\n"},
+                                    {"USER neko", "+OK\r\n"},
                                     {"PASS secret", "+OK\r\n"},
                                     {"STAT", "+OK " + std::to_string(kMessages) + " 123456\r\n"}};
+    if (pipelined) {
+        script.push_back({"UIDL", uidlReply()});
+    }
     for (int k = 1; k <= kMessages; ++k) {
         script.push_back({"TOP " + std::to_string(k) + " 9", topReply(k)});
     }
@@ -69,11 +84,15 @@ std::vector<Exchange> conversation(bool withDeletions) {
     return script;
 }
 
-const int kListStep = 3 + kMessages;  // index of LIST in the conversation
-const int kFirstDeleStep = kListStep + 1;
+int firstTopStep(bool pipelined) {
+    return pipelined ? 5 : 4;
+}
+int listStep(bool pipelined) {
+    return firstTopStep(pipelined) + kMessages;
+}
 
-bool isMultiLine(int step) {
-    return step >= 3 && step <= kListStep;
+bool isMultiLine(int step, bool pipelined) {
+    return (pipelined && (step == 0 || step == 4)) || (step >= firstTopStep(pipelined) && step <= listStep(pipelined));
 }
 
 // Where the server drops the connection: after the greeting (step -1) or after step `step`'s reply, whole or cut
@@ -81,13 +100,15 @@ bool isMultiLine(int step) {
 struct Fault {
     int step;
     bool midReply;
+    bool pipelined;
 };
 
 std::string faultName(const Fault& fault) {
-    const std::vector<Exchange> script = conversation(true);
+    const std::vector<Exchange> script = conversation(true, fault.pipelined);
     std::string name = fault.step < 0 ? "greeting" : script[static_cast<std::size_t>(fault.step)].command;
     std::replace(name.begin(), name.end(), ' ', '_');
-    return (fault.midReply ? "InTheMiddleOf_" : "After_") + name;
+    return std::string(fault.pipelined ? "Pipelined_" : "Plain_") + (fault.midReply ? "InTheMiddleOf_" : "After_") +
+           name;
 }
 
 void PrintTo(const Fault& fault, std::ostream* out) {
@@ -95,11 +116,14 @@ void PrintTo(const Fault& fault, std::ostream* out) {
 }
 
 std::vector<Fault> allFaults() {
-    std::vector<Fault> faults = {{-1, false}};
-    for (int step = 0; step < static_cast<int>(conversation(true).size()); ++step) {
-        faults.push_back({step, false});
-        if (isMultiLine(step)) {
-            faults.push_back({step, true});
+    std::vector<Fault> faults;
+    for (bool pipelined : {false, true}) {
+        faults.push_back({-1, false, pipelined});
+        for (int step = 0; step < static_cast<int>(conversation(true, pipelined).size()); ++step) {
+            faults.push_back({step, false, pipelined});
+            if (isMultiLine(step, pipelined)) {
+                faults.push_back({step, true, pipelined});
+            }
         }
     }
     return faults;
@@ -114,7 +138,7 @@ struct FaultyServer {
 };
 
 FaultyServer faultyServer(const Fault& fault) {
-    std::vector<Exchange> full = conversation(true);
+    std::vector<Exchange> full = conversation(true, fault.pipelined);
     if (fault.step < 0) {
         return {kGreeting, {}, After::Close};
     }
@@ -145,17 +169,20 @@ int completeListLines(std::size_t bytes) {
 
 Outcome expectedOutcome(const Fault& fault) {
     using namespace mail;
-    if (fault.step < 0) {
-        return {kCmdCheckFailed, kErrUser, {}, 0};  // the USER reply never comes
-    }
-    if (fault.step == 0) {
-        return {kCmdCheckFailed, kErrPass, {}, 0};
+    const bool pipelined = fault.pipelined;
+    // CAPA: a drop there leaves a closed connection and no extensions, so USER fails.
+    if (fault.step <= 0) {
+        return {kCmdCheckFailed, kErrUser, {}, 0};
     }
     if (fault.step == 1) {
-        return {kCmdCheckFailed, kErrStat, {}, 0};
+        return {kCmdCheckFailed, kErrPass, {}, 0};
     }
+    if (fault.step == 2 || (pipelined && fault.step <= 4 && (fault.step < 4 || fault.midReply))) {
+        return {kCmdCheckFailed, kErrStat, {}, 0};  // STAT, or with ids the UIDL list, gets no (whole) reply
+    }
+    const int kListStep = listStep(pipelined);
     if (fault.step < kListStep) {
-        const int lastTop = fault.step - 2;  // 0 after STAT
+        const int lastTop = fault.step - firstTopStep(pipelined) + 1;  // 0 after STAT or UIDL
         if (fault.midReply) {
             return {kCmdCheckFailed, kErrTopRead, {}, 0};  // TOP lastTop breaks off while read
         }
@@ -163,9 +190,11 @@ Outcome expectedOutcome(const Fault& fault) {
             return {kCmdCheckFailed, kErrTop, {}, 0};  // TOP lastTop + 1 gets no reply
         }
     }
-    // Every message was read. Sizes come from the LIST lines that arrived whole; the deletion walk sends DELE for
-    // the marked messages whose entry (sizes included) is unchanged, erasing each entry once its DELE is accepted,
-    // and ends at the first DELE that fails, whose message stays listed.
+    // Every message was read. Sizes come from the LIST lines that arrived whole. Without ids the deletion walk
+    // sends DELE for the marked messages whose entry (sizes included) is unchanged, erasing each entry once its
+    // DELE is accepted, and ends at the first DELE that fails, whose message stays listed. With ids every marked
+    // message is asked for, whatever its size, and only those whose DELE the server confirmed leave the list.
+    // Either way the user hears of every marked mail that was not deleted.
     int sized = 0;
     if (fault.step == kListStep) {
         sized = fault.midReply ? completeListLines(listReply().size() / 2 + 3) : kMessages;
@@ -174,17 +203,23 @@ Outcome expectedOutcome(const Fault& fault) {
     }
     const int deletesAnswered = std::max(0, fault.step - kListStep);
     std::vector<int> erased;
-    bool refused = false;
+
     for (std::size_t i = 0; i < kMarked.size(); ++i) {
+        if (pipelined) {
+            if (static_cast<int>(i) < deletesAnswered) {
+                erased.push_back(kMarked[i]);
+            }
+            continue;
+        }
         if (kMarked[i] > sized) {
             break;  // its size is now 0: no longer the same message, and the walk goes on without a DELE...
         }
         if (static_cast<int>(i) >= deletesAnswered) {
-            refused = true;
             break;  // ...or this DELE got no reply: the walk ends here
         }
         erased.push_back(kMarked[i]);
     }
+    const bool refused = erased.size() < kMarked.size();
     // A marked message past the sized ones is skipped, but the walk still pairs the later ones by position: none
     // of them is sized either, so nothing more is erased.
     Outcome outcome{kCmdMailWaiting, kMessages, {}, sized, refused};
@@ -207,21 +242,24 @@ protected:
 
     // Runs one check against the server with `previous` as the list it deletes from.
     void check(FakePop3Server& server, const mail::MailEntryList& previous) {
+        check(server, previous, host);
+    }
+    void check(FakePop3Server& server, const mail::MailEntryList& previous, checktest::RecordingHost& into) {
         settings.pop3Port = server.port();
         net::Pop3Session session(net::kAfInet);
-        checktest::CheckWorker worker(session, settings, host);
+        checktest::CheckWorker worker(session, settings, into);
         checktest::runCheck(worker, previous);
     }
 
     // The list of a clean check of the mailbox, with the user's marks set.
-    mail::MailEntryList markedList() {
-        FakePop3Server server(kGreeting, conversation(false));
+    mail::MailEntryList markedList(bool pipelined) {
+        FakePop3Server server(kGreeting, conversation(false, pipelined));
         checktest::RecordingHost cleanHost;
         settings.pop3Port = server.port();
         net::Pop3Session session(net::kAfInet);
         checktest::CheckWorker worker(session, settings, cleanHost);
         checktest::runCheck(worker);
-        EXPECT_EQ(server.commands().size(), conversation(false).size());
+        EXPECT_EQ(server.commands().size(), conversation(false, pipelined).size());
         const std::vector<mail::MailEntryList> lists = cleanHost.handedOver();
         if (lists.size() != 1 || lists.front().size() != static_cast<std::size_t>(kMessages)) {
             ADD_FAILURE() << "the clean check did not list the mailbox";
@@ -240,35 +278,44 @@ protected:
 };
 
 TEST_F(CheckFaultInjectionTest, WithoutAFaultTheMarkedMessagesAreDeleted) {
-    const mail::MailEntryList previous = markedList();
-    FakePop3Server server(kGreeting, conversation(true));
-    check(server, previous);
-    std::vector<std::string> expected;
-    for (const Exchange& exchange : conversation(true)) {
-        expected.push_back(exchange.command);
+    for (bool pipelined : {false, true}) {
+        SCOPED_TRACE(pipelined ? "pipelined" : "plain");
+        checktest::RecordingHost caseHost;
+        const mail::MailEntryList previous = markedList(pipelined);
+        FakePop3Server server(kGreeting, conversation(true, pipelined));
+        check(server, previous, caseHost);
+        std::vector<std::string> expected;
+        for (const Exchange& exchange : conversation(true, pipelined)) {
+            expected.push_back(exchange.command);
+        }
+        EXPECT_EQ(server.commands(), expected);
+        ASSERT_EQ(caseHost.handedOver().size(), 1u);
+        EXPECT_EQ(caseHost.handedOver().front().size(), static_cast<std::size_t>(kMessages) - kMarked.size());
     }
-    EXPECT_EQ(server.commands(), expected);
-    ASSERT_EQ(host.handedOver().size(), 1u);
-    EXPECT_EQ(host.handedOver().front().size(), static_cast<std::size_t>(kMessages) - kMarked.size());
 }
 
 TEST_P(CheckFaultInjectionTest, EndsAsTheRulesSayAndDeletesNothingUnmarked) {
     const Fault fault = GetParam();
-    const mail::MailEntryList previous = markedList();
+    const mail::MailEntryList previous = markedList(fault.pipelined);
     ASSERT_EQ(previous.size(), static_cast<std::size_t>(kMessages));
 
     const FaultyServer plan = faultyServer(fault);
     FakePop3Server server(plan.greeting, plan.script, plan.afterGreeting);
     check(server, previous);
 
-    // The server read exactly the commands up to the one whose reply broke off; so every DELE it got is one of
-    // the user's, in order.
+    // The server read the commands up to the one whose reply broke off (pipelined, some of the window sent after
+    // it may have arrived too); every DELE it got is one of the user's, in order.
     const std::vector<std::string> received = server.commands();
     std::vector<std::string> expectedCommands;
     for (const Exchange& exchange : plan.script) {
         expectedCommands.push_back(exchange.command);
     }
-    EXPECT_EQ(received, expectedCommands);
+    if (fault.pipelined && received.size() > expectedCommands.size()) {
+        EXPECT_EQ(std::vector<std::string>(received.begin(), received.begin() + expectedCommands.size()),
+                  expectedCommands);
+    } else {
+        EXPECT_EQ(received, expectedCommands);
+    }
     std::size_t deletes = 0;
     for (const std::string& command : received) {
         if (command.compare(0, 5, "DELE ") == 0) {

@@ -38,6 +38,10 @@ void RecordingHost::handOverList(const mail::MailEntryList& list) {
     record("hand over " + std::to_string(list.size()));
 }
 
+void RecordingHost::noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) {
+    record("untrusted " + std::to_string(static_cast<int>(certificate.problem)) + " " + certificate.fingerprint);
+}
+
 void RecordingHost::reportDeletionRefused() {
     record("deletion refused");
 }

@@ -29,6 +29,7 @@ public:
     void setStatusText(const char* text) override;
     void clearStartedByTimer() override;
     void handOverList(const mail::MailEntryList& list) override;
+    void noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) override;
     void reportDeletionRefused() override;
     void postResult(int commandId, long parameter) override;
     void clearCheckRunning() override;

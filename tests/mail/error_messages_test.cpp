@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -20,13 +21,39 @@ TEST(ErrorMessages, TextsAreShiftJisBytes) {
     EXPECT_EQ(2u, static_cast<size_t>(std::count(reminder.begin(), reminder.end(), '\n')) + 1);
 }
 
-TEST(ErrorMessages, EveryCodeFromZeroToElevenHasTextAndNoOtherDoes) {
-    for (int code = 0; code <= 11; ++code) {
+TEST(ErrorMessages, EveryCodeFromZeroToThirteenHasTextAndNoOtherDoes) {
+    for (int code = 0; code <= 13; ++code) {
         ASSERT_NE(nullptr, mail::errorMessage(code)) << code;
         EXPECT_GT(std::strlen(mail::errorMessage(code)), 0u) << code;
     }
     EXPECT_EQ(nullptr, mail::errorMessage(-1));
-    EXPECT_EQ(nullptr, mail::errorMessage(12));
+    // The untrusted certificate is a question of its own, not a plain error text.
+    EXPECT_EQ(nullptr, mail::errorMessage(mail::kErrCertUntrusted));
+    EXPECT_EQ(nullptr, mail::errorMessage(15));
+}
+
+TEST(ErrorMessages, TheCertificateQuestionNamesTheReasonAndTheFingerprint) {
+    const std::string fingerprint = "6ea542373cfdf950df655a2d7045bf7acd0e362f4e232adff3d894d280629e60";
+    using net::CertProblem;
+    // Key words of each reason in code page 932: 発行元 (issuer), 有効期限 (validity), サーバ名 (server name).
+    const struct {
+        CertProblem problem;
+        const char* word;
+    } cases[] = {
+        {CertProblem::UnknownIssuer, "\x94\xad\x8d\x73\x8c\xb3"},
+        {CertProblem::Expired, "\x97\x4c\x8c\xf8\x8a\xfa\x8c\xc0"},
+        {CertProblem::WrongName, "\x83\x54\x81\x5b\x83\x6f\x96\xbc"},
+    };
+    std::vector<std::string> texts;
+    for (const auto& c : cases) {
+        std::string text = mail::untrustedCertificateQuestion(c.problem, fingerprint);
+        EXPECT_NE(text.find(c.word), std::string::npos) << static_cast<int>(c.problem);
+        EXPECT_NE(text.find(fingerprint), std::string::npos);
+        EXPECT_NE(text.find("SHA-256"), std::string::npos);
+        texts.push_back(text);
+    }
+    EXPECT_NE(texts[0], texts[1]);
+    EXPECT_NE(texts[1], texts[2]);
 }
 
 TEST(ErrorMessages, TheTimeOutSaysTheServerStoppedAnswering) {

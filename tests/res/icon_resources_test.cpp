@@ -173,6 +173,51 @@ INSTANTIATE_TEST_SUITE_P(Resources,
                              return "Icon" + std::to_string(info.param.id);
                          });
 
+// Above 96 DPI the square and the tray take larger images: each is its drawing enlarged pixel by pixel
+// (nearest neighbour), so every pixel equals the drawing's pixel under it, see-through parts included.
+struct EnlargedGroup {
+    int id;      // the group of larger images
+    int baseId;  // the group with the drawing at its own size
+    int baseSize;
+    std::vector<int> sizes;
+};
+
+const EnlargedGroup kEnlarged[] = {
+    {IDI_IDLE_LARGE, IDI_IDLE, 32, {40, 48, 64, 96}},         {IDI_MAIL_LARGE, IDI_MAIL, 32, {40, 48, 64, 96}},
+    {IDI_CHECKING_LARGE, IDI_CHECKING, 32, {40, 48, 64, 96}}, {IDI_IDLE_TRAY, IDI_IDLE, 16, {20, 24, 32, 48}},
+    {IDI_MAIL_TRAY, IDI_MAIL, 16, {20, 24, 32, 48}},          {IDI_CHECKING_TRAY, IDI_CHECKING, 16, {20, 24, 32, 48}},
+};
+
+TEST(EnlargedIcons, EveryPixelRepeatsTheDrawing) {
+    for (const EnlargedGroup& group : kEnlarged) {
+        HICON base = loadIcon(group.baseId, group.baseSize);
+        ASSERT_NE(nullptr, base);
+        DrawnIcon original(base, group.baseSize, kKey);
+        for (int size : group.sizes) {
+            SCOPED_TRACE("icon " + std::to_string(group.id) + " at " + std::to_string(size));
+            HICON icon = loadIcon(group.id, size);
+            ASSERT_NE(nullptr, icon);
+            ICONINFO info = {};
+            ASSERT_TRUE(GetIconInfo(icon, &info));
+            BITMAP colour = {};
+            GetObjectA(info.hbmColor, sizeof colour, &colour);
+            EXPECT_EQ(size, colour.bmWidth) << "an image of its own at this size, not a stretched one";
+            DeleteObject(info.hbmColor);
+            DeleteObject(info.hbmMask);
+            DrawnIcon drawn(icon, size, kKey);
+            int differing = 0;
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    differing += drawn.at(x, y) != original.at(x * group.baseSize / size, y * group.baseSize / size);
+                }
+            }
+            EXPECT_EQ(0, differing);
+            DestroyIcon(icon);
+        }
+        DestroyIcon(base);
+    }
+}
+
 // The faces differ where the eyes are: open eyes fill more black than the smiling arcs, and the back of the
 // head has no face at all. Counted in the face's middle band (eyes, nose, mouth), away from outline and ears.
 TEST(IconFaces, OpenEyesSmilingEyesAndNoFace) {

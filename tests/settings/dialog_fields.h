@@ -18,6 +18,8 @@ inline void expectSameDialogFields(const Settings& expected, const Settings& act
     EXPECT_EQ(expected.exeMail, actual.exeMail);
     EXPECT_EQ(expected.apop, actual.apop);
     EXPECT_EQ(expected.timeoutSec, actual.timeoutSec);
+    EXPECT_EQ(expected.sslMode, actual.sslMode);
+    EXPECT_EQ(expected.newMailSoundOnly, actual.newMailSoundOnly);
 }
 
 }  // namespace settings_test

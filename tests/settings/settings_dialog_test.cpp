@@ -32,6 +32,8 @@ Settings sampleSettings() {
     s.exeMail = "C:\\mail\\mailer.exe";
     s.apop = true;
     s.timeoutSec = 45;
+    s.sslMode = 2;
+    s.newMailSoundOnly = true;
     return s;
 }
 
@@ -58,7 +60,7 @@ TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
     SettingsDialog dialog;
     dialog.fill(original, big, small);
     std::string server, user, pass, port, timer, lines, sound, mailer, timeout;
-    LRESULT apopState = 0;
+    LRESULT apopState = 0, newMailState = 0;
     HICON shownBig = nullptr, shownSmall = nullptr;
 
     EXPECT_EQ(runDialog(dialog,
@@ -73,6 +75,7 @@ TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
                             mailer = itemText(hwnd, IDC_MAILER);
                             timeout = itemText(hwnd, IDC_TIMEOUT_SEC);
                             apopState = SendDlgItemMessageA(hwnd, IDC_APOP, BM_GETCHECK, 0, 0);
+                            newMailState = SendDlgItemMessageA(hwnd, IDC_NEW_MAIL_SOUND_ONLY, BM_GETCHECK, 0, 0);
                             shownBig = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_BIG, 0));
                             shownSmall = reinterpret_cast<HICON>(SendMessageA(hwnd, WM_GETICON, ICON_SMALL, 0));
                             // Edits made before cancelling go nowhere.
@@ -91,6 +94,7 @@ TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
     EXPECT_EQ(mailer, original.exeMail);
     EXPECT_EQ(timeout, "45");
     EXPECT_EQ(apopState, BST_CHECKED);
+    EXPECT_EQ(newMailState, BST_CHECKED);
     EXPECT_EQ(shownBig, big);
     EXPECT_EQ(shownSmall, small);
 
@@ -126,6 +130,7 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
                             SetDlgItemTextA(hwnd, IDC_SOUND, "");
                             SetDlgItemTextA(hwnd, IDC_MAILER, "C:\\ソフト\\表.exe");
                             SendDlgItemMessageA(hwnd, IDC_APOP, BM_SETCHECK, BST_UNCHECKED, 0);
+                            SendDlgItemMessageA(hwnd, IDC_NEW_MAIL_SOUND_ONLY, BM_SETCHECK, BST_UNCHECKED, 0);
                             testwin::postCommand(hwnd, IDOK);
                         }),
               0);
@@ -141,6 +146,8 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
     expected.exeMail = "C:\\ソフト\\表.exe";
     expected.apop = false;
     expected.timeoutSec = 20;
+    expected.sslMode = 2;  // as filled: the box was left alone
+    expected.newMailSoundOnly = false;
     settings_test::expectSameDialogFields(expected, dialog.edited());
 }
 
@@ -173,6 +180,52 @@ TEST(SettingsDialogTest, NumbersThatCannotBeReadTakeTheirFallbacks) {
         EXPECT_EQ(dialog.timerMin, c.timerMin) << c.timer;
         EXPECT_EQ(dialog.pop3Port, c.pop3Port) << c.port;
         EXPECT_EQ(dialog.headCount, c.headCount) << c.lines;
+    }
+}
+
+// Picks an entry of the encryption box as the user does: the selection, then the box's change notification.
+void chooseSslMode(HWND hwnd, int mode) {
+    HWND box = GetDlgItem(hwnd, IDC_SSL_MODE);
+    SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(mode), 0);
+    SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_SSL_MODE, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+}
+
+TEST(SettingsDialogTest, TheEncryptionBoxShowsTheModeAndOffersTheMatchingPort) {
+    const struct {
+        int storedMode;
+        const char* port;
+        int chosenMode;
+        int expectedPort;
+    } cases[] = {
+        {0, "110", 2, 995},    // implicit TLS on the plain port: the POP3S port instead
+        {2, "995", 0, 110},    // and back
+        {2, "995", 1, 110},    // STLS runs on the plain port
+        {0, "110", 1, 110},    // STLS keeps 110
+        {0, "1110", 2, 1110},  // a port of the user's own choice stays
+        {2, "2995", 0, 2995},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.storedMode) + " -> " + std::to_string(c.chosenMode) + " at " + c.port);
+        Settings stored = sampleSettings();
+        stored.sslMode = c.storedMode;
+        SettingsDialog dialog;
+        dialog.fill(stored, nullptr, nullptr);
+        LRESULT shown = -1, entries = 0;
+        std::string offeredPort;
+        runDialog(dialog, [&](HWND hwnd) {
+            shown = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0);
+            entries = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCOUNT, 0, 0);
+            SetDlgItemTextA(hwnd, IDC_PORT, c.port);
+            chooseSslMode(hwnd, c.chosenMode);
+            offeredPort = itemText(hwnd, IDC_PORT);
+            testwin::postCommand(hwnd, IDOK);
+        });
+        EXPECT_EQ(shown, c.storedMode);
+        EXPECT_EQ(entries, 3);
+        EXPECT_EQ(offeredPort, std::to_string(c.expectedPort));
+        EXPECT_EQ(dialog.sslMode, c.chosenMode);
+        EXPECT_EQ(dialog.pop3Port, c.expectedPort);
+        EXPECT_EQ(dialog.edited().sslMode, c.chosenMode);
     }
 }
 

@@ -30,6 +30,7 @@ Settings editedSettings() {
     edited.playSound = "C:\\ソ.wav";
     edited.exeMail = "";
     edited.apop = true;
+    edited.sslMode = 2;
     return edited;
 }
 
@@ -56,6 +57,9 @@ TEST_F(SettingsStoreTest, WithoutAFileEverythingHasItsDefault) {
     EXPECT_EQ(60, settings.timeoutSec);
     EXPECT_FALSE(settings.inTaskTray);
     EXPECT_FALSE(settings.apop);
+    EXPECT_EQ(0, settings.sslMode);
+    EXPECT_EQ("", settings.trustedCert);
+    EXPECT_FALSE(settings.newMailSoundOnly);
     WindowPosition position = readWindowPosition(profile);
     EXPECT_EQ(100, position.x);
     EXPECT_EQ(100, position.y);
@@ -97,16 +101,33 @@ TEST_F(SettingsStoreTest, SwitchesAreTrueOnlyForExactlyOne) {
     for (std::size_t i = 0; i < cases.size(); ++i) {
         // One file per case: the platform may keep a file it has read in memory while its time stamp is unchanged.
         ProfileValue caseProfile(dir.file("flags" + std::to_string(i) + ".ini"));
-        writeBytes(caseProfile.path,
-                   std::string("[SETTING]\r\nInTaskTray=") + cases[i].stored + "\r\nAPOP=" + cases[i].stored + "\r\n");
+        writeBytes(caseProfile.path, std::string("[SETTING]\r\nInTaskTray=") + cases[i].stored + "\r\nAPOP=" +
+                                         cases[i].stored + "\r\nNewMailSoundOnly=" + cases[i].stored + "\r\n");
         Settings settings;
         loadSettings(caseProfile, settings);
         EXPECT_EQ(cases[i].expected, settings.inTaskTray) << '"' << cases[i].stored << '"';
         EXPECT_EQ(cases[i].expected, settings.apop) << '"' << cases[i].stored << '"';
+        EXPECT_EQ(cases[i].expected, settings.newMailSoundOnly) << '"' << cases[i].stored << '"';
     }
 }
 
-TEST_F(SettingsStoreTest, SaveWritesExactlyTheTenDialogKeys) {
+TEST_F(SettingsStoreTest, TheNewMailSwitchIsWrittenOnceItWasEverOn) {
+    Settings record;
+    Settings edited = editedSettings();
+    const std::string keys =
+        "[SETTING]\r\nSERVER=pop.example.jp\r\nUSER=neko\r\nPASS=NSGSISMS\r\nPOP3_PORT=995\r\nTimerMin=5\r\n"
+        "HeadCount=0\r\nPlaySound=C:\\ソ.wav\r\nExeMail=\r\nAPOP=1\r\nTimeoutSec=30\r\nSSL=2\r\n";
+    for (bool on : {false, true, false}) {
+        edited.newMailSoundOnly = on;
+        saveSettings(profile, record, edited);
+        Settings loaded;
+        loadSettings(profile, loaded);
+        EXPECT_EQ(loaded.newMailSoundOnly, on);
+    }
+    EXPECT_EQ(readBytes(path), keys + "NewMailSoundOnly=0\r\n");
+}
+
+TEST_F(SettingsStoreTest, SaveWritesExactlyTheElevenDialogKeys) {
     writeBytes(path, "[SETTING]\r\nX=5\r\nY=6\r\nInTaskTray=1\r\nUnknown=keep\r\n[Other]\r\nSERVER=other\r\n");
     Settings record;
     record.inTaskTray = true;
@@ -123,13 +144,62 @@ TEST_F(SettingsStoreTest, SaveWritesExactlyTheTenDialogKeys) {
     const std::string expected =
         "[SETTING]\r\nX=5\r\nY=6\r\nInTaskTray=1\r\nUnknown=keep\r\n"
         "SERVER=pop.example.jp\r\nUSER=neko\r\nPASS=NSGSISMS\r\nPOP3_PORT=995\r\nTimerMin=5\r\nHeadCount=0\r\n"
-        "PlaySound=C:\\ソ.wav\r\nExeMail=\r\nAPOP=1\r\nTimeoutSec=30\r\n"
+        "PlaySound=C:\\ソ.wav\r\nExeMail=\r\nAPOP=1\r\nTimeoutSec=30\r\nSSL=2\r\n"
         "[Other]\r\nSERVER=other\r\n";
     EXPECT_EQ(expected, readBytes(path));
 
     // Saving again without a change rewrites the same keys in place.
     saveSettings(profile, record, edited);
     EXPECT_EQ(expected, readBytes(path));
+}
+
+TEST_F(SettingsStoreTest, TheSslModeIsZeroOneOrTwoAndAnythingElseIsPlainText) {
+    const struct {
+        const char* stored;
+        int expected;
+    } cases[] = {{"0", 0}, {"1", 1}, {"2", 2}, {" 2", 2}, {"3", 0}, {"-1", 0}, {"tls", 0}, {"", 0}};
+    int i = 0;
+    for (const auto& c : cases) {
+        ProfileValue caseProfile(dir.file("ssl" + std::to_string(i++) + ".ini"));
+        writeBytes(caseProfile.path, std::string("[SETTING]\r\nSSL=") + c.stored + "\r\nTrustedCert=ab12\r\n");
+        Settings settings;
+        loadSettings(caseProfile, settings);
+        EXPECT_EQ(c.expected, settings.sslMode) << '"' << c.stored << '"';
+        EXPECT_EQ("ab12", settings.trustedCert);
+    }
+}
+
+TEST_F(SettingsStoreTest, TheTrustedCertificateIsStoredAndForgottenWhenServerOrPortChange) {
+    const std::string fingerprint(64, 'c');
+    Settings record = editedSettings();
+    saveSettings(profile, record, editedSettings());
+    saveTrustedCert(profile, record, fingerprint);
+    EXPECT_EQ(fingerprint, record.trustedCert);
+    Settings loaded;
+    loadSettings(profile, loaded);
+    EXPECT_EQ(fingerprint, loaded.trustedCert);
+
+    // The same server and port: the trust stays, whatever else changed.
+    Settings edited = editedSettings();
+    edited.user = "tora";
+    edited.sslMode = 1;
+    saveSettings(profile, record, edited);
+    EXPECT_EQ(fingerprint, record.trustedCert);
+
+    for (int change = 0; change < 2; ++change) {
+        saveTrustedCert(profile, record, fingerprint);
+        Settings moved = edited;
+        if (change == 0) {
+            moved.server = "pop.example.org";
+        } else {
+            moved.pop3Port = 1995;
+        }
+        saveSettings(profile, record, moved);
+        EXPECT_EQ("", record.trustedCert) << change;
+        loadSettings(profile, loaded);
+        EXPECT_EQ("", loaded.trustedCert) << change;
+        saveSettings(profile, record, edited);
+    }
 }
 
 TEST_F(SettingsStoreTest, SavedSettingsLoadBack) {

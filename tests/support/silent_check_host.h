@@ -18,6 +18,8 @@ public:
     }
     void clearStartedByTimer() override {
     }
+    void noteUntrustedCertificate(const mail::UntrustedCertificate&) override {
+    }
     void reportDeletionRefused() override {
     }
 };

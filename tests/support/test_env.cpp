@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 
 namespace testenv {
@@ -24,6 +25,37 @@ std::string hostPath(const std::string& unixPath) {
 #else
     return unixPath;
 #endif
+}
+
+int TlsPeers::scriptedPort(const char* scenario) const {
+    std::string name = "QV_TLS_PEER_";
+    for (const char* c = scenario; *c; ++c) {
+        name += static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+    }
+    return std::atoi(env(name.c_str()).c_str());
+}
+
+TlsPeers tlsPeers(bool* ok) {
+    TlsPeers peers;
+    peers.stlsPort = std::atoi(env("QV_POP3_STLS_PORT").c_str());
+    peers.implicitPort = std::atoi(env("QV_POP3S_PORT").c_str());
+    peers.goodHost = env("QV_TLS_HOST_GOOD");
+    peers.otherNameHost = env("QV_TLS_HOST_OTHERNAME");
+    peers.expiredHost = env("QV_TLS_HOST_EXPIRED");
+    peers.selfSignedHost = env("QV_TLS_HOST_SELFSIGNED");
+    peers.goodFingerprint = env("QV_TLS_FPR_GOOD");
+    peers.otherNameFingerprint = env("QV_TLS_FPR_OTHERNAME");
+    peers.expiredFingerprint = env("QV_TLS_FPR_EXPIRED");
+    peers.selfSignedFingerprint = env("QV_TLS_FPR_SELFSIGNED");
+    bool complete = peers.stlsPort > 0 && peers.implicitPort > 0 && !peers.goodHost.empty() &&
+                    peers.goodFingerprint.size() == 64 && peers.scriptedPort("plain") > 0;
+    if (!complete) {
+        ADD_FAILURE() << "No TLS test peers: run the tests through scripts/with-test-env (or scripts/test)";
+    }
+    if (ok) {
+        *ok = complete;
+    }
+    return peers;
 }
 
 Pop3Peer pop3Peer(bool* ok) {

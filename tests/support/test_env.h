@@ -20,6 +20,21 @@ struct Pop3Peer {
 // `ok` tells whether the environment was complete.
 Pop3Peer pop3Peer(bool* ok = nullptr);
 
+// The TLS side of the harness (QV_TLS_*, QV_POP3_STLS_PORT, QV_POP3S_PORT): Dovecot with STLS and POP3S,
+// one local address per certificate, and the scripted TLS peer's ports by scenario.
+struct TlsPeers {
+    int stlsPort = 0;      // Dovecot: plain port that offers STLS
+    int implicitPort = 0;  // Dovecot: POP3S
+    std::string goodHost, otherNameHost, expiredHost, selfSignedHost;
+    std::string goodFingerprint, otherNameFingerprint, expiredFingerprint, selfSignedFingerprint;
+    // The scripted TLS peer (tests/support/tls/tls_peer.py): "plain", "split", "huge", "closemid",
+    // "closenotify", "hang", "hangmid".
+    int scriptedPort(const char* scenario) const;
+};
+
+// The TLS peers from the environment; fails the calling test when the harness did not start them.
+TlsPeers tlsPeers(bool* ok = nullptr);
+
 // A Unix path as this process opens it: unchanged natively, "Z:\..." under Wine.
 std::string hostPath(const std::string& unixPath);
 

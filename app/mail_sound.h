@@ -1,0 +1,12 @@
+#pragma once
+
+#include "mail/mail_entry.h"
+#include "settings/settings.h"
+
+namespace app {
+
+// Whether a check that found mail plays the settings' sound: a sound file is set, and unless NewMailSoundOnly
+// asks for new mail only, always; with it, only when an entry is new since the previous check.
+bool playsMailSound(const Settings& settings, const mail::MailEntryList& mailList);
+
+}  // namespace app

@@ -1,0 +1,93 @@
+// The full check of the test peer's mailbox over implicit TLS, against the same check in plain text and against
+// Python's poplib.POP3_SSL sending the same commands, in turns within one run.
+// Usage: tls_check_bench <poplib_ssl_check.py> [rounds]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/check_runner.h"
+#include "mail/check_result.h"
+
+namespace {
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double runPeer(const std::string& script, long& count) {
+    const std::string command = "python3 " + script;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return -1;
+    }
+    double seconds = -1;
+    if (std::fscanf(pipe, "%lf %ld", &seconds, &count) != 2) {
+        seconds = -1;
+    }
+    return pclose(pipe) == 0 ? seconds : -1;
+}
+
+// One check; its seconds, or a negative number when it did not find the mail.
+double timeCheck(bench::CheckRunner& runner, long& count) {
+    const auto start = std::chrono::steady_clock::now();
+    const std::pair<int, long> result = runner.runOnce();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    count = result.second;
+    return result.first == mail::kCmdMailWaiting ? seconds : -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: tls_check_bench <poplib_ssl_check.py> [rounds]\n");
+        return 2;
+    }
+    const std::string script = argv[1];
+    const int rounds = argc > 2 ? std::atoi(argv[2]) : 7;
+    Settings plain;
+    const char* tlsHost = std::getenv("QV_TLS_HOST_GOOD");
+    const char* tlsPort = std::getenv("QV_POP3S_PORT");
+    if (!bench::peerSettings(plain) || tlsHost == nullptr || tlsPort == nullptr) {
+        std::fprintf(stderr, "QV_POP3_* / QV_TLS_* not set: run under the test environment\n");
+        return 2;
+    }
+    Settings secure = plain;
+    secure.server = tlsHost;
+    secure.pop3Port = std::atoi(tlsPort);
+    secure.sslMode = mail::kSslImplicit;
+    bench::CheckRunner plainRunner(plain);
+    bench::CheckRunner tlsRunner(secure);
+
+    std::vector<double> plainTimes, tlsTimes, peerTimes;
+    for (int round = 0; round <= rounds; ++round) {
+        long plainCount = 0, tlsCount = 0, peerCount = 0;
+        const double p = timeCheck(plainRunner, plainCount);
+        const double t = timeCheck(tlsRunner, tlsCount);
+        const double s = runPeer(script, peerCount);
+        if (p < 0 || t < 0 || s < 0 || plainCount != tlsCount || peerCount != tlsCount) {
+            std::fprintf(stderr, "round %d failed: plain %.3f s (%ld), TLS %.3f s (%ld), POP3_SSL %.3f s (%ld)\n",
+                         round, p, plainCount, t, tlsCount, s, peerCount);
+            return 1;
+        }
+        if (round == 0) {
+            std::printf("check of %ld messages; first round is a warm-up\n", tlsCount);
+            continue;
+        }
+        plainTimes.push_back(p);
+        tlsTimes.push_back(t);
+        peerTimes.push_back(s);
+        std::printf("  round %d: plain %.1f ms, implicit TLS %.1f ms, POP3_SSL %.1f ms\n", round, p * 1e3, t * 1e3,
+                    s * 1e3);
+    }
+    const double p = median(plainTimes), t = median(tlsTimes), s = median(peerTimes);
+    std::printf(
+        "full check over implicit TLS: Quorvane %.1f ms, plain %.1f ms, Python POP3_SSL %.1f ms (medians of %d)\n",
+        t * 1e3, p * 1e3, s * 1e3, rounds);
+    std::printf("ratio TLS/plain %.2f (target <= 1.30); ratio Quorvane TLS/POP3_SSL %.2f (target < 1)\n", t / p, t / s);
+    return 0;
+}

@@ -1,0 +1,76 @@
+#include "net/capabilities.h"
+
+#include <cctype>
+
+namespace net {
+
+namespace {
+
+bool sameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+void Capabilities::add(const std::string& line) {
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    while (start < line.size()) {
+        std::size_t end = line.find_first_of(" \t", start);
+        if (end == std::string::npos) {
+            end = line.size();
+        }
+        if (end > start) {
+            words.push_back(line.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    if (!words.empty()) {
+        lines.push_back(std::move(words));
+    }
+}
+
+bool Capabilities::has(const std::string& name) const {
+    for (const std::vector<std::string>& words : lines) {
+        if (sameName(words.front(), name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> Capabilities::arguments(const std::string& name) const {
+    for (const std::vector<std::string>& words : lines) {
+        if (sameName(words.front(), name)) {
+            return std::vector<std::string>(words.begin() + 1, words.end());
+        }
+    }
+    return {};
+}
+
+std::optional<Capabilities> readCapabilities(const std::function<bool(std::string&)>& readLine) {
+    Capabilities capabilities;
+    std::string line;
+    for (;;) {
+        if (!readLine(line)) {
+            return std::nullopt;
+        }
+        if (line == ".") {
+            return capabilities;
+        }
+        if (line.size() > 1 && line[0] == '.') {
+            line.erase(0, 1);
+        }
+        capabilities.add(line);
+    }
+}
+
+}  // namespace net

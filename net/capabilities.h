@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The server's capabilities as the reply to CAPA lists them (RFC 2449): one capability per line, its name
+// first, then its arguments, separated by blanks.
+namespace net {
+
+class Capabilities {
+public:
+    // Adds one line of the CAPA reply (without its line end, already unstuffed).
+    void add(const std::string& line);
+    // Whether a capability of that name was listed (names compare without regard to letter case).
+    bool has(const std::string& name) const;
+    // The arguments of a listed capability, e.g. {"PLAIN", "LOGIN"} for "SASL PLAIN LOGIN".
+    std::vector<std::string> arguments(const std::string& name) const;
+
+private:
+    std::vector<std::vector<std::string>> lines;  // each listed line split at its blanks
+};
+
+// Reads the lines of a multi-line reply after its positive first line, up to the terminating ".", undoing
+// the dot-stuffing. `readLine` gives the next line or false when none can be read; then the result is nothing.
+std::optional<Capabilities> readCapabilities(const std::function<bool(std::string&)>& readLine);
+
+}  // namespace net

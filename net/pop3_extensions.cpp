@@ -1,0 +1,71 @@
+// The parts of the POP3 session that go beyond one command and one reply line: the CAPA exchange, and the
+// sending of several commands at once with their replies read afterwards (PIPELINING).
+#include "net/pop3_session.h"
+
+#include <cstring>
+#include <new>
+
+namespace net {
+
+namespace {
+
+constexpr int kMaxLine = 1023;
+const char kFailed[] = "-";
+
+}  // namespace
+
+std::optional<std::vector<std::string>> Pop3Session::capabilityLines() {
+    // APOP reads its timestamp from the greeting, which the reply buffer holds until now: keep it there.
+    char greeting[sizeof reply];
+    std::memcpy(greeting, reply, sizeof reply);
+    std::optional<std::vector<std::string>> lines;
+    if (command("CAPA")[0] == '+') {
+        try {
+            lines = readMultiLine();
+        } catch (const std::bad_alloc&) {
+            lines.reset();
+        }
+    }
+    std::memcpy(reply, greeting, sizeof reply);
+    return lines;
+}
+
+std::optional<std::vector<std::string>> Pop3Session::readMultiLine() {
+    std::vector<std::string> lines;
+    std::string line;
+    for (;;) {
+        if (!readLine(line)) {
+            return std::nullopt;
+        }
+        if (line == ".") {
+            return lines;
+        }
+        // The server doubles a leading dot.
+        lines.push_back(!line.empty() && line[0] == '.' ? line.substr(1) : line);
+    }
+}
+
+bool Pop3Session::sendCommands(const std::string& text) {
+    const char* data = text.data();
+    std::size_t remaining = text.size();
+    while (remaining > 0) {
+        const int chunk = remaining > 65536 ? 65536 : static_cast<int>(remaining);
+        const int sent = sendBytes(data, chunk, 0);
+        if (sent <= 0) {
+            close();
+            return false;
+        }
+        data += sent;
+        remaining -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+const char* Pop3Session::readReply() {
+    if (!readLine(reply, kMaxLine)) {
+        return kFailed;
+    }
+    return reply;
+}
+
+}  // namespace net

@@ -1,0 +1,162 @@
+// The square and the list window at other DPIs: a DPI change reaches the windows as the system sends it
+// (WM_DPICHANGED with the suggested rectangle), and the square is painted into a bitmap of our own to see
+// its size and its icon pixel by pixel.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/dpi_win.h"
+#include "mail/check_result.h"
+#include "tests/app/application_fixture.h"
+
+namespace {
+
+using uitest::ApplicationTest;
+
+constexpr COLORREF kKey = RGB(255, 0, 255);  // no look uses it: where it stays, nothing was painted
+constexpr int kCanvas = 100;
+
+RECT windowRect(HWND window) {
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+// What the main window paints for its background, in a 100 by 100 bitmap first filled with the key colour.
+class Painted {
+public:
+    explicit Painted(HWND window) : pixels(kCanvas * kCanvas) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = kCanvas;
+        info.bmiHeader.biHeight = -kCanvas;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ previous = SelectObject(dc, bitmap);
+        RECT all{0, 0, kCanvas, kCanvas};
+        HBRUSH key = CreateSolidBrush(kKey);
+        FillRect(dc, &all, key);
+        DeleteObject(key);
+        SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        GdiFlush();
+        const auto* source = static_cast<const uint32_t*>(bits);
+        pixels.assign(source, source + kCanvas * kCanvas);
+        SelectObject(dc, previous);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+
+    COLORREF at(int x, int y) const {
+        uint32_t p = pixels[static_cast<size_t>(y * kCanvas + x)];
+        return RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
+    }
+
+    // The side of the painted square: the first column on row 0 that kept the key colour.
+    int paintedSize() const {
+        int size = 0;
+        while (size < kCanvas && at(size, 0) != kKey) {
+            ++size;
+        }
+        return size;
+    }
+
+private:
+    std::vector<uint32_t> pixels;
+};
+
+void changeDpi(HWND window, int dpi, RECT suggested) {
+    SendMessageA(window, app::kWmDpiChanged, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+TEST_F(ApplicationTest, AtEachDpiTheSquareAndItsIconGrowSharply) {
+    folder.setIni("X", "300");
+    folder.setIni("Y", "200");
+    start();
+    const Painted designed(mainWindow());
+    ASSERT_EQ(32, designed.paintedSize()) << "at 96 DPI the square is as drawn";
+    ASSERT_EQ(RGB(0, 0, 255), designed.at(0, 0));
+
+    const struct {
+        int dpi;
+        int square;  // the window's side
+        int icon;    // the image drawn in its middle
+    } cases[] = {{120, 40, 40}, {144, 48, 48}, {168, 56, 48}, {192, 64, 64}, {96, 32, 32}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("at " + std::to_string(c.dpi) + " DPI");
+        changeDpi(mainWindow(), c.dpi, RECT{310, 210, 310 + c.square, 210 + c.square});
+        RECT rect = windowRect(mainWindow());
+        EXPECT_EQ(310, rect.left);
+        EXPECT_EQ(210, rect.top);
+        EXPECT_EQ(c.square, rect.right - rect.left);
+        EXPECT_EQ(c.square, rect.bottom - rect.top);
+
+        const Painted painted(mainWindow());
+        EXPECT_EQ(c.square, painted.paintedSize());
+        EXPECT_EQ(RGB(0, 0, 255), painted.at(c.square - 1, c.square - 1)) << "the status colour reaches the corner";
+        // The icon is the 32-pixel drawing, every pixel repeated: never a blend of two pixels.
+        const int inset = (c.square - c.icon) / 2;
+        int differing = 0;
+        for (int y = 0; y < c.icon; ++y) {
+            for (int x = 0; x < c.icon; ++x) {
+                differing += painted.at(inset + x, inset + y) != designed.at(x * 32 / c.icon, y * 32 / c.icon);
+            }
+        }
+        EXPECT_EQ(0, differing);
+    }
+}
+
+TEST_F(ApplicationTest, DpiChangeKeepsTheSquareOnItsScreen) {
+    start();
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    changeDpi(mainWindow(), 192, RECT{width + 500, height + 500, width + 564, height + 564});
+    RECT rect = windowRect(mainWindow());
+    EXPECT_EQ(width - 65, rect.left);
+    EXPECT_EQ(height - 65, rect.top);
+    EXPECT_EQ(64, rect.right - rect.left);
+
+    // A display change afterwards keeps the size of the window's own DPI and pulls it inside the new size.
+    SendMessageA(mainWindow(), WM_DISPLAYCHANGE, 24, MAKELPARAM(640, 480));
+    rect = windowRect(mainWindow());
+    const int size = rect.right - rect.left;
+    EXPECT_EQ(640 - size - 1, rect.left);
+    EXPECT_EQ(480 - size - 1, rect.top);
+}
+
+TEST_F(ApplicationTest, ListWindowAndColumnsFollowTheDpi) {
+    start();
+    changeDpi(mainWindow(), 144, RECT{100, 100, 148, 148});
+    application->mails() = {mail::MailEntry{}};
+    command(mail::kCmdMailWaiting, 1);
+    HWND list = application->listWindow().hwndRef;
+    ASSERT_NE(nullptr, list);
+    RECT rect = windowRect(list);
+    EXPECT_EQ(660, rect.right - rect.left) << "440 pixels at 96 DPI";
+    EXPECT_EQ(240, rect.bottom - rect.top) << "160 pixels at 96 DPI";
+
+    // The columns start at the list window's own DPI, and follow it when it moves to another screen.
+    HWND view = application->listWindow().listViewHandle();
+    const int dpi = app::windowDpi(list);
+    const int designed[] = {100, 100, 50, 160};
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_EQ(MulDiv(designed[column], dpi, 96), SendMessageA(view, LVM_GETCOLUMNWIDTH, column, 0)) << column;
+    }
+    changeDpi(list, dpi * 2, RECT{50, 60, 50 + 800, 60 + 300});
+    for (int column = 0; column < 4; ++column) {
+        EXPECT_EQ(MulDiv(designed[column], dpi * 2, 96), SendMessageA(view, LVM_GETCOLUMNWIDTH, column, 0)) << column;
+    }
+    rect = windowRect(list);
+    EXPECT_EQ(50, rect.left);
+    EXPECT_EQ(60, rect.top);
+    EXPECT_EQ(800, rect.right - rect.left);
+}
+
+}  // namespace

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "mail/check_result.h"
+#include "tests/mail/check_harness.h"
+#include "tests/support/fake_pop3_server.h"
+#include "tests/support/test_env.h"
+
+// Whole checks over TLS: against Dovecot with implicit TLS and STLS, against certificates that fail their
+// checks, and against servers that offer no STLS, where the wire must show that no login line went out.
+namespace {
+
+using checktest::endCalls;
+using checktest::failureCalls;
+using checktest::startCalls;
+using Calls = std::vector<std::string>;
+
+Calls operator+(Calls left, const Calls& right) {
+    left.insert(left.end(), right.begin(), right.end());
+    return left;
+}
+
+// A failed check's calls as the host records them without its stop polls.
+Calls failure(int errorCode) {
+    Calls calls;
+    for (const std::string& call : failureCalls(errorCode)) {
+        if (call != "poll") {
+            calls.push_back(call);
+        }
+    }
+    return calls;
+}
+
+class MailCheckTlsTest : public checktest::DovecotCheckTest {
+protected:
+    void SetUp() override {
+        DovecotCheckTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) {
+            return;
+        }
+        bool ok = false;
+        tls = testenv::tlsPeers(&ok);
+        if (!ok) {
+            GTEST_SKIP();
+        }
+        std::vector<std::string> samples;
+        for (const auto& sample : mailbox->samples()) {
+            samples.push_back(sample.second);
+        }
+        mailbox->reset(samples);
+    }
+
+    // Runs one check with the current settings; the host's calls (without the stop polls).
+    Calls check(checktest::RecordingHost& host) {
+        checktest::CheckWorker worker(session, settings, host);
+        checktest::runCheck(worker);
+        return host.callsWithoutPolls();
+    }
+
+    void useTls(int mode, const std::string& host) {
+        settings.sslMode = mode;
+        settings.server = host;
+        settings.pop3Port = mode == mail::kSslImplicit ? tls.implicitPort : tls.stlsPort;
+    }
+
+    testenv::TlsPeers tls;
+    net::Pop3Session session{net::kAfInet};
+};
+
+TEST_F(MailCheckTlsTest, BothTlsModesGiveTheSameSummariesAsPlainText) {
+    checktest::RecordingHost plainHost;
+    Calls plainCalls = check(plainHost);
+    ASSERT_EQ(plainHost.handedOver().size(), 1u);
+    const mail::MailEntryList expected = plainHost.handedOver()[0];
+    ASSERT_FALSE(expected.empty());
+    std::vector<mail::MailEntry> expectedEntries(expected.begin(), expected.end());
+
+    for (int mode : {mail::kSslImplicit, mail::kSslStls}) {
+        SCOPED_TRACE(mode == mail::kSslImplicit ? "implicit TLS" : "STLS");
+        useTls(mode, tls.goodHost);
+        checktest::RecordingHost host;
+        EXPECT_EQ(check(host), plainCalls);
+        ASSERT_EQ(host.handedOver().size(), 1u);
+        checktest::expectEntries(host.handedOver()[0], expectedEntries);
+    }
+}
+
+TEST_F(MailCheckTlsTest, AnUntrustedCertificateIsReportedAndOnceTrustedItsServerIsChecked) {
+    for (int mode : {mail::kSslImplicit, mail::kSslStls}) {
+        SCOPED_TRACE(mode == mail::kSslImplicit ? "implicit TLS" : "STLS");
+        useTls(mode, tls.selfSignedHost);
+        settings.trustedCert.clear();
+        checktest::RecordingHost refused;
+        EXPECT_EQ(check(refused),
+                  startCalls() + Calls{"untrusted 1 " + tls.selfSignedFingerprint} + failure(mail::kErrCertUntrusted));
+
+        // What the user's "Yes" stores: from then on this certificate is accepted for this server.
+        settings.trustedCert = tls.selfSignedFingerprint;
+        checktest::RecordingHost accepted;
+        Calls calls = check(accepted);
+        ASSERT_GE(calls.size(), 2u);
+        EXPECT_EQ(calls[calls.size() - endCalls().size() - 1].substr(0, 8), "post 102");
+
+        // Another certificate with a fault is still refused, with its own reason.
+        useTls(mode, tls.expiredHost);
+        checktest::RecordingHost expired;
+        EXPECT_EQ(check(expired),
+                  startCalls() + Calls{"untrusted 2 " + tls.expiredFingerprint} + failure(mail::kErrCertUntrusted));
+        useTls(mode, tls.otherNameHost);
+        checktest::RecordingHost otherName;
+        EXPECT_EQ(check(otherName),
+                  startCalls() + Calls{"untrusted 3 " + tls.otherNameFingerprint} + failure(mail::kErrCertUntrusted));
+    }
+}
+
+TEST_F(MailCheckTlsTest, ImplicitTlsAgainstAPlainTextPortFailsTheHandshake) {
+    settings.sslMode = mail::kSslImplicit;  // the plain Dovecot greets in clear text
+    checktest::RecordingHost host;
+    EXPECT_EQ(check(host), startCalls() + failure(mail::kErrTls));
+}
+
+TEST_F(MailCheckTlsTest, AServerSilentAfterTheHandshakeEndsInTheTimeOut) {
+    settings.sslMode = mail::kSslImplicit;
+    settings.server = "127.0.0.1";
+    settings.pop3Port = tls.scriptedPort("hang");
+    settings.timeoutSec = 1;
+    checktest::RecordingHost host;
+    EXPECT_EQ(check(host), startCalls() + failure(mail::kErrTimeout));
+}
+
+TEST_F(MailCheckTlsTest, DovecotWithoutStlsGetsNoLogin) {
+    settings.sslMode = mail::kSslStls;  // the plain Dovecot does not offer STLS
+    checktest::RecordingHost host;
+    EXPECT_EQ(check(host), startCalls() + failure(mail::kErrStlsUnavailable));
+}
+
+// The fake server records every line that arrived: the check stops after CAPA (or STLS), before USER or APOP.
+TEST_F(MailCheckTlsTest, AServerThatDoesNotOfferOrRefusesStlsReceivesNoCredentials) {
+    const struct {
+        const char* name;
+        std::vector<testenv::Exchange> script;
+        Calls wire;
+    } cases[] = {
+        {"no STLS listed", {{"CAPA", "+OK\r\nTOP\r\nUSER\r\nUIDL\r\n.\r\n"}}, {"CAPA"}},
+        {"CAPA refused", {{"CAPA", "-ERR no\r\n"}}, {"CAPA"}},
+        {"STLS refused", {{"CAPA", "+OK\r\nSTLS\r\n.\r\n"}, {"STLS", "-ERR not now\r\n"}}, {"CAPA", "STLS"}},
+    };
+    for (bool apop : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (apop ? " (APOP)" : " (USER/PASS)"));
+            testenv::FakePop3Server server("+OK ready <1.2@fake>\r\n", c.script);
+            settings.sslMode = mail::kSslStls;
+            settings.apop = apop;
+            settings.server = "127.0.0.1";
+            settings.pop3Port = server.port();
+            checktest::RecordingHost host;
+            EXPECT_EQ(check(host), startCalls() + failure(mail::kErrStlsUnavailable));
+            EXPECT_EQ(server.commands(), c.wire);
+        }
+    }
+}
+
+}  // namespace

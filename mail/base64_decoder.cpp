@@ -78,7 +78,10 @@ void Base64BodyDecoder::feed(std::string_view text, std::string& out) {
     const std::size_t start = out.size();
     out.resize(start + 3 * (text.size() / 4) + 3);
     char* begin = &out[0] + start;
-    char* pos = begin;
+    out.resize(start + static_cast<std::size_t>(feed(text, begin) - begin));
+}
+
+char* Base64BodyDecoder::feed(std::string_view text, char* pos) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
     while (p < end) {
@@ -115,17 +118,21 @@ void Base64BodyDecoder::feed(std::string_view text, std::string& out) {
             slot_[0] = slot_[1] = slot_[2] = slot_[3] = 0;
         }
     }
-    out.resize(start + static_cast<std::size_t>(pos - begin));
+    return pos;
 }
 
 void Base64BodyDecoder::finish(std::string& out) {
+    char bytes[3];
+    out.append(bytes, static_cast<std::size_t>(finish(bytes) - bytes));
+}
+
+char* Base64BodyDecoder::finish(char* out) {
     if (filled_ > 1) {
-        char bytes[3];
-        const char* end = putGroup(bytes, slot_, filled_ - 1);  // cut off: only the fully determined bytes
-        out.append(bytes, static_cast<std::size_t>(end - bytes));
+        out = putGroup(out, slot_, filled_ - 1);  // cut off: only the fully determined bytes
     }
     filled_ = 0;
     slot_[0] = slot_[1] = slot_[2] = slot_[3] = 0;
+    return out;
 }
 
 void appendBase64Body(std::string_view text, std::string& out) {

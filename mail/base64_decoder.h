@@ -39,6 +39,10 @@ public:
     // Appends what an unfinished last group determines.
     void finish(std::string& out);
 
+    // The same, written at `out`, which has room for 3 * (text.size() / 4) + 3 bytes; they return the end.
+    char* feed(std::string_view text, char* out);
+    char* finish(char* out);
+
 private:
     unsigned char slot_[4] = {0, 0, 0, 0};
     int filled_ = 0;

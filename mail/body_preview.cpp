@@ -1,5 +1,7 @@
 #include "mail/body_preview.h"
 
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -93,7 +95,7 @@ void choose(const std::vector<std::string>& lines,
             int depth,
             Choice& choice);
 
-void consider(const std::vector<std::string>& lines, Part part, int depth, Choice& choice) {
+void consider(const std::vector<std::string>& lines, const Part& part, int depth, Choice& choice) {
     const std::string type = mediaTypeOf(part.contentType);
     if (type.compare(0, 10, "multipart/") == 0) {
         const std::string boundary = parameterOf(part.contentType, "boundary");
@@ -106,9 +108,9 @@ void consider(const std::vector<std::string>& lines, Part part, int depth, Choic
         return;
     }
     if ((type.empty() || type == "text/plain") && !choice.plain) {
-        choice.plain = std::move(part);
+        choice.plain = part;
     } else if (type == "text/html" && !choice.html) {
-        choice.html = std::move(part);
+        choice.html = part;
     }
 }
 
@@ -132,7 +134,7 @@ void choose(const std::vector<std::string>& lines,
         Part part;
         if (readPartHeader(lines, at + 1, next, part)) {
             part.end = next;
-            consider(lines, std::move(part), depth, choice);
+            consider(lines, part, depth, choice);
         }
         if (kind != 1) {
             break;  // the closing delimiter, or the end of what arrived
@@ -141,14 +143,13 @@ void choose(const std::vector<std::string>& lines,
     }
 }
 
-// The part's text in Shift_JIS, HTML reduced; in a buffer whose room is kept from call to call.
-const std::string& readableText(const std::vector<std::string>& lines, const Part& part, bool html) {
-    thread_local std::string bytes;
-    thread_local std::string converted;
+// The part's text in Shift_JIS, HTML reduced.
+std::string readableText(const std::vector<std::string>& lines, const Part& part, bool html) {
+    thread_local std::string bytes;  // its room is kept from call to call
     decodeTransfer(part.transferEncoding, lines, part.begin, part.end, bytes);
     const std::string charsetName = parameterOf(part.contentType, "charset");
     const text::Charset charset = charsetName.empty() ? text::Charset::Ascii : text::charsetByName(charsetName);
-    converted.clear();
+    std::string converted;
     text::appendShiftJis(charset, bytes, converted);
     if (html) {
         converted = htmlToText(converted);
@@ -156,23 +157,50 @@ const std::string& readableText(const std::vector<std::string>& lines, const Par
     return converted;
 }
 
-std::string firstLinesOf(std::string_view text, int headCount) {
-    std::string out;
-    int taken = 0;
-    while (!text.empty() && taken < headCount) {
-        const std::size_t newline = text.find('\n');
-        std::string_view line = text.substr(0, newline);
-        text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
+// The first '\n' at or after `p` (there is one before `end`): eight bytes at a time, lines being short.
+const char* findLineEnd(const char* p, const char* end) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        const std::uint64_t newlines = word ^ ('\n' * kOnes);
+        if (((newlines - kOnes) & ~newlines & kHigh) != 0) {
+            break;
         }
-        if (!line.empty()) {
-            out.append(line.data(), line.size());
-            out += ' ';
+        p += 8;
+    }
+    while (*p != '\n') {
+        ++p;
+    }
+    return p;
+}
+
+// Keeps the first `headCount` non-empty lines of the text, each followed by one blank instead of its line end.
+// Done in place: no line grows, so what is written never overtakes what is still to be read; until a line is
+// dropped, a line stays where it is and only its line end becomes the blank.
+void keepFirstLines(std::string& text, int headCount) {
+    text.push_back('\n');  // every line ends with one, the last one too
+    char* const begin = &text[0];
+    const char* read = begin;
+    const char* const end = begin + text.size();
+    char* write = begin;
+    int taken = 0;
+    while (read < end && taken < headCount) {
+        const char* newline = findLineEnd(read, end);
+        const char* lineEnd = newline > read && newline[-1] == '\r' ? newline - 1 : newline;
+        if (lineEnd > read) {
+            const auto length = static_cast<std::size_t>(lineEnd - read);
+            if (write != read) {
+                std::memmove(write, read, length);
+            }
+            write += length;
+            *write++ = ' ';
             ++taken;
         }
+        read = newline + 1;
     }
-    return out;
+    text.resize(static_cast<std::size_t>(write - begin));
 }
 
 }  // namespace
@@ -211,13 +239,13 @@ std::string previewBody(const std::string& contentType,
             choice.plain = whole;  // text/enriched and the like: better shown than hidden
         }
     }
-    if (choice.plain) {
-        return firstLinesOf(readableText(lines, *choice.plain, false), headCount);
+    if (!choice.plain && !choice.html) {
+        return {};
     }
-    if (choice.html) {
-        return firstLinesOf(readableText(lines, *choice.html, true), headCount);
-    }
-    return {};
+    std::string text =
+        choice.plain ? readableText(lines, *choice.plain, false) : readableText(lines, *choice.html, true);
+    keepFirstLines(text, headCount);
+    return text;
 }
 
 }  // namespace mail

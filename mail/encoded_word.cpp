@@ -1,5 +1,6 @@
 #include "mail/encoded_word.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "mail/base64_decoder.h"
@@ -28,6 +29,30 @@ bool isTokenChar(char c) {
     return kTokens.token[static_cast<unsigned char>(c)];
 }
 
+// The first position at or after `i` that holds no printable ASCII or holds '?': where a word's text ends.
+// Eight bytes at a time while all of them belong to the text.
+std::size_t endOfWordText(std::string_view text, std::size_t i) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    const std::size_t n = text.size();
+    while (n - i >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, text.data() + i, 8);
+        const std::uint64_t belowBang = (w - 0x21 * kOnes) & ~w & kHigh;  // a byte under 0x21
+        const std::uint64_t aboveTilde = ((w + kOnes) | w) & kHigh;       // a byte over 0x7E
+        const std::uint64_t question = w ^ ('?' * kOnes);
+        const std::uint64_t isQuestion = (question - kOnes) & ~question & kHigh;
+        if ((belowBang | aboveTilde | isQuestion) != 0) {
+            break;
+        }
+        i += 8;
+    }
+    while (i < n && isPrintable(text[i]) && text[i] != '?') {
+        ++i;
+    }
+    return i;
+}
+
 // Parses the word whose "=?" is at `begin`.
 std::optional<EncodedWord> parseAt(std::string_view text, std::size_t begin) {
     const std::size_t n = text.size();
@@ -50,9 +75,7 @@ std::optional<EncodedWord> parseAt(std::string_view text, std::size_t begin) {
 
     i += 3;
     const std::size_t textStart = i;
-    while (i < n && isPrintable(text[i]) && text[i] != '?') {
-        ++i;
-    }
+    i = endOfWordText(text, i);
     if (i == textStart || i + 1 >= n || text[i] != '?' || text[i + 1] != '=') {
         return std::nullopt;
     }
@@ -61,41 +84,48 @@ std::optional<EncodedWord> parseAt(std::string_view text, std::size_t begin) {
     return word;
 }
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
+struct HexTable {
+    signed char value[256];
+    HexTable() {
+        for (int i = 0; i < 256; ++i) {
+            value[i] = -1;
+        }
+        for (int i = 0; i < 10; ++i) {
+            value['0' + i] = static_cast<signed char>(i);
+        }
+        for (int i = 0; i < 6; ++i) {
+            value['A' + i] = value['a' + i] = static_cast<signed char>(10 + i);
+        }
     }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
+};
+
+const HexTable kHex;
 
 // '_' is a blank and =XX a byte; an '=' without two hex digits after it stays as it is.
 void appendQuoted(std::string_view text, std::string& out) {
     const std::size_t start = out.size();
     out.resize(start + text.size());
     char* pos = &out[0] + start;
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char c = text[i];
-        if (c == '_') {
-            *pos++ = ' ';
-            continue;
-        }
-        if (c == '=' && i + 2 < n) {
-            const int high = hexValue(text[i + 1]);
-            const int low = hexValue(text[i + 2]);
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = p + text.size();
+    // Up to the last two bytes, an '=' always has two bytes after it to read.
+    const auto* checkedEnd = text.size() > 2 ? end - 2 : p;
+    while (p < checkedEnd) {
+        const unsigned char c = *p;
+        if (c == '=') {
+            const int high = kHex.value[p[1]];
+            const int low = kHex.value[p[2]];
             if ((high | low) >= 0) {
-                *pos++ = static_cast<char>(high * 16 + low);
-                i += 2;
+                *pos++ = static_cast<char>((high << 4) | low);
+                p += 3;
                 continue;
             }
         }
-        *pos++ = c;
+        *pos++ = c == '_' ? ' ' : static_cast<char>(c);
+        ++p;
+    }
+    for (; p < end; ++p) {
+        *pos++ = *p == '_' ? ' ' : static_cast<char>(*p);
     }
     out.resize(static_cast<std::size_t>(pos - out.data()));
 }

@@ -10,11 +10,28 @@ namespace mail {
 namespace {
 
 void appendUndeclared(std::string_view raw, std::string& out) {
-    text::appendShiftJis(text::guessCharset(raw), raw, out);
+    if (!raw.empty()) {
+        text::appendShiftJis(text::guessCharset(raw), raw, out);
+    }
 }
 
 bool isBlankOrLineEnd(std::string_view gap) {
-    return gap.find_first_not_of(" \t\r\n") == std::string_view::npos;
+    for (const char c : gap) {
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The position of the last "?=", or npos. Header values are short: a plain loop from the end.
+std::size_t findLastCloseMark(std::string_view text) {
+    for (std::size_t i = text.size(); i >= 2; --i) {
+        if (text[i - 2] == '?' && text[i - 1] == '=') {
+            return i - 2;
+        }
+    }
+    return std::string_view::npos;
 }
 
 bool sameCharsetName(std::string_view a, std::string_view b) {
@@ -55,7 +72,7 @@ std::string decodeHeaderText(std::string input) {
         input.assign(converted);
         return input;
     }
-    const std::size_t lastClose = text.rfind("?=");
+    const std::size_t lastClose = findLastCloseMark(text);
     if (lastClose == std::string_view::npos || lastClose < firstOpen + 2) {
         return input;
     }
@@ -74,7 +91,7 @@ std::string decodeHeaderText(std::string input) {
         const std::string_view gap = text.substr(pos, word->begin - pos);
         const bool adjacent = inRun && isBlankOrLineEnd(gap);
         const text::Charset charset = text::charsetByName(word->charset);
-        if (!adjacent || !sameCharset(runCharset, runName, charset, word->charset)) {
+        if ((!adjacent || !sameCharset(runCharset, runName, charset, word->charset)) && !run.empty()) {
             text::appendShiftJis(runCharset, run, result);
             run.clear();
         }

@@ -1,5 +1,8 @@
 #include "mail/transfer_decoding.h"
 
+#include <cstdint>
+#include <cstring>
+
 #include "mail/base64_decoder.h"
 #include "mail/mime_fields.h"
 
@@ -7,17 +10,25 @@ namespace mail {
 
 namespace {
 
+// A hex digit's value as the high and as the low half of a byte; 0x100 for what is no hex digit, so that the
+// two halves of an escape, or-ed, show a bad digit in one test.
 struct HexTable {
-    signed char value[256];
+    std::uint16_t high[256];
+    std::uint16_t low[256];
     HexTable() {
         for (int i = 0; i < 256; ++i) {
-            value[i] = -1;
+            high[i] = low[i] = 0x100;
         }
+        const auto set = [this](int c, int value) {
+            high[c] = static_cast<std::uint16_t>(value << 4);
+            low[c] = static_cast<std::uint16_t>(value);
+        };
         for (int i = 0; i < 10; ++i) {
-            value['0' + i] = static_cast<signed char>(i);
+            set('0' + i, i);
         }
         for (int i = 0; i < 6; ++i) {
-            value['A' + i] = value['a' + i] = static_cast<signed char>(10 + i);
+            set('A' + i, 10 + i);
+            set('a' + i, 10 + i);
         }
     }
 };
@@ -33,27 +44,28 @@ char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
     }
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     const auto* end = p + line.size();
-    bool soft = false;
-    while (p < end) {
+    // Up to the last two bytes, an '=' always has two bytes after it to read.
+    const auto* checkedEnd = line.size() > 2 ? end - 2 : p;
+    while (p < checkedEnd) {
         const unsigned char c = *p;
-        if (c != '=') {
-            *pos++ = static_cast<char>(c);
-            ++p;
-            continue;
+        if (c == '=') {
+            const unsigned value = kHex.high[p[1]] | kHex.low[p[2]];
+            if (value < 0x100) {
+                *pos++ = static_cast<char>(value);
+                p += 3;
+                continue;
+            }
         }
-        if (p + 1 == end) {
+        *pos++ = static_cast<char>(c);
+        ++p;
+    }
+    bool soft = false;
+    for (; p < end; ++p) {
+        if (*p == '=' && p + 1 == end) {
             soft = true;
             break;
         }
-        const int high = p + 2 < end ? kHex.value[p[1]] : -1;
-        const int low = p + 2 < end ? kHex.value[p[2]] : -1;
-        if ((high | low) >= 0) {
-            *pos++ = static_cast<char>(high * 16 + low);
-            p += 3;
-        } else {
-            *pos++ = '=';
-            ++p;
-        }
+        *pos++ = static_cast<char>(*p);
     }
     if (!soft) {
         *pos++ = '\n';
@@ -78,11 +90,15 @@ void decodeTransfer(std::string_view encoding,
                                                       ? encoding.size()
                                                       : encoding.find_first_not_of(" \t"));
     if (startsWithNoCase(kind, "base64")) {
+        // Four characters become at most three bytes, with room for the last group's slack.
+        out.resize(total + 3);
+        char* pos = &out[0];
         Base64BodyDecoder decoder;
         for (std::size_t i = begin; i < end; ++i) {
-            decoder.feed(lines[i], out);
+            pos = decoder.feed(lines[i], pos);
         }
-        decoder.finish(out);
+        pos = decoder.finish(pos);
+        out.resize(static_cast<std::size_t>(pos - out.data()));
     } else if (startsWithNoCase(kind, "quoted-printable")) {
         // Decoding never lengthens a line: one buffer, written straight through.
         out.resize(total);
@@ -92,8 +108,12 @@ void decodeTransfer(std::string_view encoding,
         }
         out.resize(static_cast<std::size_t>(pos - out.data()));
     } else {
+        out.resize(total);
+        char* pos = &out[0];
         for (std::size_t i = begin; i < end; ++i) {
-            out.append(lines[i]).push_back('\n');
+            std::memcpy(pos, lines[i].data(), lines[i].size());
+            pos += lines[i].size();
+            *pos++ = '\n';
         }
     }
 }

@@ -83,6 +83,18 @@ const CharsetName kNames[] = {
     {"cskoi8r", Charset::Koi8R},
 };
 
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Longer than every name we know.
 constexpr std::size_t kLongestName = 24;
 
@@ -102,11 +114,11 @@ Charset charsetByName(std::string_view name) {
     const std::string_view wanted(lower, name.size());
     // A mail names the same charset again and again: the last answer first.
     thread_local const CharsetName* last = &kNames[0];
-    if (last->name == wanted) {
+    if (sameName(last->name, wanted)) {
         return last->charset;
     }
     for (const CharsetName& entry : kNames) {
-        if (entry.name == wanted) {
+        if (sameName(entry.name, wanted)) {
             last = &entry;
             return entry.charset;
         }

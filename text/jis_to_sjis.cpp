@@ -44,8 +44,7 @@ char* iso2022JpToSjis(std::string_view in, char* out) {
     const auto* end = p + in.size();
     JisMode mode = JisMode::Ascii;
     while (p < end) {
-        const unsigned char b = *p;
-        if (b == kEsc) {
+        if (*p == kEsc) {
             // The longest sequence we know is four bytes; what we do not know goes out as it came.
             const std::size_t left = static_cast<std::size_t>(end - p);
             const unsigned char c = left > 1 ? p[1] : 0;
@@ -84,6 +83,22 @@ char* iso2022JpToSjis(std::string_view in, char* out) {
             p += used;
             continue;
         }
+        if (mode == JisMode::Kanji) {
+            // The run of pairs between two escapes, the bulk of Japanese text, in a loop of its own.
+            while (end - p >= 2 && isJisByte(p[0]) && isJisByte(p[1])) {
+                unsigned char first = p[0];
+                unsigned char second = p[1];
+                jisPairToSjis(first, second);
+                out[0] = static_cast<char>(first);
+                out[1] = static_cast<char>(second);
+                out += 2;
+                p += 2;
+            }
+            if (p == end || *p == kEsc) {
+                continue;
+            }
+        }
+        const unsigned char b = *p;
         if ((mode == JisMode::Kanji || mode == JisMode::Unheld) && isJisByte(b)) {
             if (p + 1 == end) {
                 *out++ = static_cast<char>(b);  // a lone lead byte at the very end is kept as it came

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "text/ascii_run.h"
 #include "text/cp932_tables.h"
 #include "text/jis_to_sjis.h"
 #include "text/shift_jis_writer.h"
@@ -52,15 +53,18 @@ char* singleByteToSjis(std::string_view in, const std::uint16_t* highHalf, char*
 }  // namespace
 
 Charset guessCharset(std::string_view bytes) {
-    bool eightBit = false;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b == 0x1B && i + 1 < bytes.size() && (bytes[i + 1] == '$' || bytes[i + 1] == '(')) {
+    const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = begin + bytes.size();
+    for (const auto* p = begin; p < end; ++p) {
+        p = static_cast<const unsigned char*>(std::memchr(p, 0x1B, static_cast<std::size_t>(end - p)));
+        if (p == nullptr) {
+            break;
+        }
+        if (p + 1 < end && (p[1] == '$' || p[1] == '(')) {
             return Charset::Iso2022Jp;
         }
-        eightBit = eightBit || b >= 0x80;
     }
-    if (!eightBit) {
+    if (skipAscii(begin, end) == end) {
         return Charset::ShiftJis;
     }
     if (looksLikeUtf8(bytes)) {

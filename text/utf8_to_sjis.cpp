@@ -1,12 +1,26 @@
 #include "text/utf8_to_sjis.h"
 
 #include <cstddef>
+#include <cstdint>
 
+#include "text/ascii_run.h"
 #include "text/shift_jis_writer.h"
 
 namespace text {
 
 namespace {
+
+// Leads E1-EC and EE-EF: three-byte characters whose second byte may be any continuation byte.
+struct PlainThreeByteLeads {
+    bool lead[256] = {};
+    constexpr PlainThreeByteLeads() {
+        for (int b = 0xE1; b <= 0xEF; ++b) {
+            lead[b] = b != 0xED;
+        }
+    }
+};
+
+constexpr PlainThreeByteLeads kPlainThreeByte;
 
 bool isContinuation(unsigned char b) {
     return (b & 0xC0) == 0x80;
@@ -63,22 +77,33 @@ char* utf8ToSjis(std::string_view in, char* out) {
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const auto* end = p + in.size();
     while (p < end) {
-        const unsigned char b = *p;
-        if (b < 0x80) {
-            *out++ = static_cast<char>(b);
-            ++p;
+        if (*p < 0x80) {
+            copyAsciiRun(p, end, out);
             continue;
         }
-        // The common case first: a three-byte character (kana, kanji, punctuation) with a lead other than the
-        // two that restrict their second byte.
-        if (b >= 0xE1 && b != 0xED && b <= 0xEF && end - p >= 3 && isContinuation(p[1]) && isContinuation(p[2])) {
-            const char32_t codePoint = ((b & 0x0Fu) << 12) | ((p[1] & 0x3Fu) << 6) | (p[2] & 0x3Fu);
-            p += 3;
-            if (codePoint != 0xFEFF) {
-                out = putCp932(out, cp932FromUnicode(codePoint));
+        // The common case first: a run of three-byte characters (kana, kanji, punctuation) with leads other than
+        // the two that restrict their second byte. Lead and second byte select the table's block directly.
+        while (end - p >= 3 && kPlainThreeByte.lead[*p]) {
+            const unsigned c1 = p[1] ^ 0x80u;
+            const unsigned c2 = p[2] ^ 0x80u;
+            if ((c1 | c2) >= 0x40) {
+                break;
             }
+            const unsigned block = ((*p & 0x0Fu) << 6) | c1;
+            p += 3;
+            const std::uint16_t code = tables::kUnicodeBlocks[tables::kUnicodeBlockIndex[block]][c2];
+            if (code >= 0x100) {
+                out[0] = static_cast<char>(code >> 8);
+                out[1] = static_cast<char>(code & 0xFF);
+                out += 2;
+            } else if (block != (0xFEFFu >> 6) || c2 != (0xFEFFu & 63)) {  // a byte order mark is dropped
+                out = putCp932(out, code);
+            }
+        }
+        if (p == end || *p < 0x80) {
             continue;
         }
+        const unsigned char b = *p;
         const Lead lead = leadOf(b);
         const std::size_t n = lead.length == 0 ? 1 : wellFormedPrefix(p, end, lead);
         if (n < lead.length || lead.length == 0) {
@@ -111,7 +136,7 @@ bool looksLikeUtf8(std::string_view in) {
     bool any = false;
     while (p < end) {
         if (*p < 0x80) {
-            ++p;
+            p = skipAscii(p, end);
             continue;
         }
         const Lead lead = leadOf(*p);

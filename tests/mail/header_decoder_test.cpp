@@ -93,6 +93,19 @@ TEST(DecodeHeaderText, KanjiModeEndsWithItsWord) {
     expectDecodes(std::begin(cases), std::end(cases));
 }
 
+// A word's text ends at the first byte that is no printable ASCII or that is '?': at every position in it, such a
+// byte leaves the text as it came, where a letter there decodes.
+TEST(DecodeHeaderText, EndsAWordAtItsFirstForeignByteWhereverItIs) {
+    for (int at = 0; at <= 17; ++at) {
+        const std::string head = "=?UTF-8?Q?" + std::string(static_cast<std::size_t>(at), 'a');
+        EXPECT_EQ(std::string(static_cast<std::size_t>(at), 'a') + "zb", mail::decodeHeaderText(head + "zb?="));
+        for (const char* foreign : {" ", "\t", "\x7F", "?", "\x01"}) {
+            const std::string text = head + foreign + "b?=";
+            EXPECT_EQ(text, mail::decodeHeaderText(text)) << at << " " << int(foreign[0]);
+        }
+    }
+}
+
 TEST(DecodeHeaderText, KeepsTextWithoutCompleteWords) {
     const std::string rawJis = "\x1b$B2q5D\x1b(B";
     const DecodeCase cases[] = {

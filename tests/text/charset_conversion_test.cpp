@@ -135,6 +135,34 @@ TEST(CharsetByName, KnowsTheNamesAndAliasesInAnyLetterCase) {
     }
 }
 
+// ASCII and runs of three-byte characters are read in blocks: the result must not depend on where a character
+// falls against them. Each text, behind every amount of ASCII and concatenated, converts as its parts do.
+TEST(ToShiftJis, ConvertsTheSameWhereverACharacterFalls) {
+    const ConversionCase parts[] = {
+        {"kanji run", Charset::Utf8, U8("会議の資料です"), "会議の資料です"},
+        {"byte order mark inside a run", Charset::Utf8, U8("猫\uFEFF犬"), "猫犬"},
+        {"half-width katakana inside a run", Charset::Utf8, U8("会ｶ議"), "会ｶ議"},
+        {"run broken by a malformed sequence", Charset::Utf8, "\xE4\xBC\x9A\xE4\x41", "会〓A"},
+        {"two-byte and four-byte characters", Charset::Utf8, U8("é×🐱α"), "〓×〓α"},
+        {"EUC-JP", Charset::EucJp, "\xB2\xF1\xB5\xC4", "会議"},
+        {"ISO-2022-JP run with a stray byte", Charset::Iso2022Jp, "\x1b$B2q5D\n2q\x1b(B", "会議\n会"},
+    };
+    for (int pad = 0; pad <= 17; ++pad) {
+        const std::string ascii(static_cast<std::size_t>(pad), 'x');
+        std::string allInput;
+        std::string allExpected;
+        for (const ConversionCase& c : parts) {
+            EXPECT_EQ(ascii + c.expected + ascii, text::toShiftJis(c.charset, ascii + c.input + ascii))
+                << c.name << ", " << pad << " bytes of ASCII around it";
+            if (c.charset == Charset::Utf8) {
+                allInput += c.input + ascii;
+                allExpected += c.expected + ascii;
+            }
+        }
+        EXPECT_EQ(allExpected, text::toShiftJis(Charset::Utf8, allInput)) << pad;
+    }
+}
+
 // Whatever the input, the output is well-formed Shift_JIS: no lead byte without its trail, no byte that is no
 // character. Random bytes in every charset that converts.
 TEST(ToShiftJis, AlwaysWritesWellFormedShiftJis) {

@@ -161,7 +161,8 @@ class EndToEnd(unittest.TestCase):
         # The mail is fetched elsewhere; the next check finds nothing and closes the list window.
         self.mailbox.reset([])
         h.wait_for("the check to end", lambda: h.check_running() is False)
-        self.double_click(square)
+        # Asked from the menu's command: reading the menu opened it, and a click while it closes may go to it.
+        self.assertTrue(h.command(40003))
         self.wait_title(square, "メールなし - Quorvane")
         h.wait_for("the blue idle look", lambda: self.square_colour(square) == BLUE)
         h.wait_for("the list window to close", lambda: not h.windows(LIST))

@@ -17,28 +17,10 @@
 #include <vector>
 
 #include "bench/check_runner.h"
+#include "bench/peer_script.h"
 #include "mail/check_result.h"
 
 namespace {
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Runs the poplib script; its own measure of the conversation, or a negative number when it failed.
-double runPeer(const std::string& script, long& count) {
-    const std::string command = "python3 " + script;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return -1;
-    }
-    double seconds = -1;
-    if (std::fscanf(pipe, "%lf %ld", &seconds, &count) != 2) {
-        seconds = -1;
-    }
-    return pclose(pipe) == 0 ? seconds : -1;
-}
 
 long peakKilobytes() {
     rusage usage{};
@@ -92,7 +74,7 @@ int main(int argc, char** argv) {
         const std::pair<int, long> result = runner->runOnce();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         long peerCount = 0;
-        const double peerSeconds = runPeer(script, peerCount);
+        const double peerSeconds = bench::runPeerScript(script, peerCount);
         if (result.first != mail::kCmdMailWaiting || peerSeconds < 0 || peerCount != result.second) {
             std::fprintf(stderr, "round %d failed: result %d %ld, peer %.3f s for %ld messages\n", round, result.first,
                          result.second, peerSeconds, peerCount);
@@ -107,7 +89,7 @@ int main(int argc, char** argv) {
         theirs.push_back(peerSeconds);
         std::printf("  round %d: Quorvane %.1f ms, poplib %.1f ms\n", round, seconds * 1e3, peerSeconds * 1e3);
     }
-    const double a = median(ours), b = median(theirs);
+    const double a = bench::median(ours), b = bench::median(theirs);
     std::printf("%s: Quorvane %.1f ms, Python poplib %.1f ms (medians of %d); ratio Quorvane/poplib %.3f\n",
                 recheck ? "re-check" : "first check", a * 1e3, b * 1e3, rounds, a / b);
     return 0;

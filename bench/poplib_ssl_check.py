@@ -5,16 +5,9 @@ Prints the seconds from connecting to the reply of QUIT (the interpreter's start
 import os
 import poplib
 import ssl
-import time
+
+from poplib_check import timed_conversation
 
 context = ssl.create_default_context()
-start = time.perf_counter()
-pop = poplib.POP3_SSL(os.environ["QV_TLS_HOST_GOOD"], int(os.environ["QV_POP3S_PORT"]), context=context)
-pop.user(os.environ["QV_POP3_USER"])
-pop.pass_(os.environ["QV_POP3_PASS"])
-count, _ = pop.stat()
-for k in range(1, count + 1):
-    pop.top(k, 9)
-pop.list()
-pop.quit()
-print("%.6f %d" % (time.perf_counter() - start, count))
+print("%.6f %d" % timed_conversation(
+    lambda: poplib.POP3_SSL(os.environ["QV_TLS_HOST_GOOD"], int(os.environ["QV_POP3S_PORT"]), context=context)))

@@ -9,27 +9,10 @@
 #include <vector>
 
 #include "bench/check_runner.h"
+#include "bench/peer_script.h"
 #include "mail/check_result.h"
 
 namespace {
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double runPeer(const std::string& script, long& count) {
-    const std::string command = "python3 " + script;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return -1;
-    }
-    double seconds = -1;
-    if (std::fscanf(pipe, "%lf %ld", &seconds, &count) != 2) {
-        seconds = -1;
-    }
-    return pclose(pipe) == 0 ? seconds : -1;
-}
 
 // One check; its seconds, or a negative number when it did not find the mail.
 double timeCheck(bench::CheckRunner& runner, long& count) {
@@ -68,7 +51,7 @@ int main(int argc, char** argv) {
         long plainCount = 0, tlsCount = 0, peerCount = 0;
         const double p = timeCheck(plainRunner, plainCount);
         const double t = timeCheck(tlsRunner, tlsCount);
-        const double s = runPeer(script, peerCount);
+        const double s = bench::runPeerScript(script, peerCount);
         if (p < 0 || t < 0 || s < 0 || plainCount != tlsCount || peerCount != tlsCount) {
             std::fprintf(stderr, "round %d failed: plain %.3f s (%ld), TLS %.3f s (%ld), POP3_SSL %.3f s (%ld)\n",
                          round, p, plainCount, t, tlsCount, s, peerCount);
@@ -84,7 +67,7 @@ int main(int argc, char** argv) {
         std::printf("  round %d: plain %.1f ms, implicit TLS %.1f ms, POP3_SSL %.1f ms\n", round, p * 1e3, t * 1e3,
                     s * 1e3);
     }
-    const double p = median(plainTimes), t = median(tlsTimes), s = median(peerTimes);
+    const double p = bench::median(plainTimes), t = bench::median(tlsTimes), s = bench::median(peerTimes);
     std::printf(
         "full check over implicit TLS: Quorvane %.1f ms, plain %.1f ms, Python POP3_SSL %.1f ms (medians of %d)\n",
         t * 1e3, p * 1e3, s * 1e3, rounds);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/base64_encode.h"
 #include "fuzz/fuzz_expect.h"
 #include "mail/body_preview.h"
 #include "text/to_shift_jis.h"
@@ -29,21 +30,7 @@ std::vector<std::string> splitLines(const std::string& text) {
 }
 
 std::string base64Lines(const std::string& bytes, std::size_t width) {
-    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string flat;
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        std::uint32_t group = static_cast<unsigned char>(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) {
-            group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        }
-        if (i + 2 < bytes.size()) {
-            group |= static_cast<unsigned char>(bytes[i + 2]);
-        }
-        flat += kAlphabet[(group >> 18) & 63];
-        flat += kAlphabet[(group >> 12) & 63];
-        flat += i + 1 < bytes.size() ? kAlphabet[(group >> 6) & 63] : '=';
-        flat += i + 2 < bytes.size() ? kAlphabet[group & 63] : '=';
-    }
+    const std::string flat = fuzz::base64(bytes);
     std::string out;
     for (std::size_t i = 0; i < flat.size(); i += width) {
         out += flat.substr(i, width) + "\n";

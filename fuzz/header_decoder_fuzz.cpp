@@ -6,30 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "fuzz/base64_encode.h"
 #include "fuzz/fuzz_expect.h"
 #include "mail/header_decoder.h"
 #include "text/to_shift_jis.h"
 
 namespace {
-
-std::string base64(const std::string& bytes) {
-    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (std::size_t i = 0; i < bytes.size(); i += 3) {
-        std::uint32_t group = static_cast<unsigned char>(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) {
-            group |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        }
-        if (i + 2 < bytes.size()) {
-            group |= static_cast<unsigned char>(bytes[i + 2]);
-        }
-        out += kAlphabet[(group >> 18) & 63];
-        out += kAlphabet[(group >> 12) & 63];
-        out += i + 1 < bytes.size() ? kAlphabet[(group >> 6) & 63] : '=';
-        out += i + 2 < bytes.size() ? kAlphabet[group & 63] : '=';
-    }
-    return out;
-}
 
 // The Shift_JIS (CP932) bytes of one JIS X 0208 character by iconv, or "" when iconv has no mapping for it.
 std::string iconvSjis(unsigned char j1, unsigned char j2) {
@@ -103,7 +85,7 @@ void checkSplitUtf8(FuzzedDataProvider& input) {
             text += input.ConsumeBool() ? " " : "\r\n ";
         }
         if (input.ConsumeBool()) {
-            text += "=?utf-8?B?" + base64(bytes) + "?=";
+            text += "=?utf-8?B?" + fuzz::base64(bytes) + "?=";
         } else {
             static const char kHex[] = "0123456789ABCDEF";
             text += "=?UTF-8?Q?";
@@ -149,7 +131,7 @@ void checkEncodedName(FuzzedDataProvider& input) {
         if (at > 0) {
             text += input.ConsumeBool() ? " " : "\r\n\t";
         }
-        text += "=?ISO-2022-JP?B?" + base64(jis.substr(at, piece)) + "?=";
+        text += "=?ISO-2022-JP?B?" + fuzz::base64(jis.substr(at, piece)) + "?=";
         at += piece;
     }
     text += suffix;

@@ -1,5 +1,7 @@
 #include "net/capabilities.h"
 
+#include "net/multi_line_reply.h"
+
 #include <cctype>
 
 namespace net {
@@ -57,20 +59,15 @@ std::vector<std::string> Capabilities::arguments(const std::string& name) const 
 }
 
 std::optional<Capabilities> readCapabilities(const std::function<bool(std::string&)>& readLine) {
+    std::optional<std::vector<std::string>> lines = readMultiLineReply(readLine);
+    if (!lines) {
+        return std::nullopt;
+    }
     Capabilities capabilities;
-    std::string line;
-    for (;;) {
-        if (!readLine(line)) {
-            return std::nullopt;
-        }
-        if (line == ".") {
-            return capabilities;
-        }
-        if (line.size() > 1 && line[0] == '.') {
-            line.erase(0, 1);
-        }
+    for (const std::string& line : *lines) {
         capabilities.add(line);
     }
+    return capabilities;
 }
 
 }  // namespace net

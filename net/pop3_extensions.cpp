@@ -2,6 +2,8 @@
 // sending of several commands at once with their replies read afterwards (PIPELINING).
 #include "net/pop3_session.h"
 
+#include "net/multi_line_reply.h"
+
 #include <cstring>
 #include <new>
 #include <utility>
@@ -33,18 +35,7 @@ std::optional<std::vector<std::string>> Pop3Session::capabilityLines() {
 }
 
 std::optional<std::vector<std::string>> Pop3Session::readMultiLine() {
-    std::vector<std::string> lines;
-    std::string line;
-    for (;;) {
-        if (!readLine(line)) {
-            return std::nullopt;
-        }
-        if (line == ".") {
-            return lines;
-        }
-        // The server doubles a leading dot.
-        lines.push_back(!line.empty() && line[0] == '.' ? line.substr(1) : line);
-    }
+    return readMultiLineReply([this](std::string& line) { return readLine(line); });
 }
 
 bool Pop3Session::sendCommands(const std::string& text) {

@@ -1,5 +1,6 @@
 #include "net/pop3_session.h"
 
+#include "tests/net/tls_peer_test.h"
 #include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -73,22 +74,7 @@ private:
     std::vector<std::string> literals;
 };
 
-class AddressTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        bool ok = false;
-        peer = testenv::pop3Peer(&ok);
-        if (ok) {
-            tls = testenv::tlsPeers(&ok);
-        }
-        if (!ok) {
-            GTEST_SKIP();
-        }
-    }
-
-    testenv::Pop3Peer peer;
-    testenv::TlsPeers tls;
-};
+class AddressTest : public nettest::TlsPeerTest {};
 
 TEST_F(AddressTest, AnIpv6LiteralLogsIn) {
     net::Pop3Session session{net::kAfInet};

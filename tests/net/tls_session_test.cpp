@@ -1,5 +1,6 @@
 #include "net/pop3_session.h"
 
+#include "tests/net/tls_peer_test.h"
 #include "tests/support/fake_pop3_server.h"
 #include "tests/support/test_env.h"
 
@@ -16,16 +17,12 @@ namespace {
 using net::CertProblem;
 using net::TlsStatus;
 
-class TlsSessionTest : public ::testing::Test {
+class TlsSessionTest : public nettest::TlsPeerTest {
 protected:
     void SetUp() override {
-        bool ok = false;
-        peer = testenv::pop3Peer(&ok);
-        if (ok) {
-            tls = testenv::tlsPeers(&ok);
-        }
-        if (!ok) {
-            GTEST_SKIP();
+        TlsPeerTest::SetUp();
+        if (IsSkipped()) {
+            return;
         }
         ASSERT_TRUE(session.create(net::kSockStream, 0));
     }
@@ -61,8 +58,6 @@ protected:
         return lines;
     }
 
-    testenv::Pop3Peer peer;
-    testenv::TlsPeers tls;
     net::Pop3Session session{net::kAfInet};
 };
 

@@ -15,16 +15,7 @@ constexpr std::chrono::seconds kGuard(30);
 
 FakePop3Server::FakePop3Server(std::string greeting, std::vector<Exchange> script, After afterGreeting)
     : greeting(std::move(greeting)), script(std::move(script)), afterGreeting(afterGreeting) {
-    loopback::startup();
-    int wakePort = 0;
-    loopback::Handle wakeListener = loopback::listen(wakePort);
-    if (wakeListener != loopback::kNone) {
-        wakeSender = loopback::connect(wakePort);
-        wakeReceiver = loopback::accept(wakeListener);
-        loopback::close(wakeListener);
-    }
-    listener = loopback::listen(listenPort);
-    if (listener == loopback::kNone || wakeSender == loopback::kNone || wakeReceiver == loopback::kNone) {
+    if (!sockets.ready()) {
         ended = true;
         return;
     }
@@ -33,17 +24,13 @@ FakePop3Server::FakePop3Server(std::string greeting, std::vector<Exchange> scrip
 
 FakePop3Server::~FakePop3Server() {
     if (thread.joinable()) {
-        loopback::sendAll(wakeSender, "x");
+        sockets.wake();
         thread.join();
     }
-    loopback::close(listener);
-    loopback::close(wakeSender);
-    loopback::close(wakeReceiver);
-    loopback::cleanup();
 }
 
 int FakePop3Server::port() const {
-    return listenPort;
+    return sockets.port();
 }
 
 std::vector<std::string> FakePop3Server::commands() {
@@ -62,8 +49,8 @@ void FakePop3Server::waitUntilHanging() {
 }
 
 void FakePop3Server::serve() {
-    if (loopback::waitReadable(wakeReceiver, listener) == listener) {
-        loopback::Handle client = loopback::accept(listener);
+    if (loopback::waitReadable(sockets.wakeReceiver(), sockets.listener()) == sockets.listener()) {
+        loopback::Handle client = loopback::accept(sockets.listener());
         if (client != loopback::kNone) {
             converse(client);
             loopback::close(client);
@@ -140,7 +127,7 @@ bool FakePop3Server::readCommand(loopback::Handle client, std::string& line) {
             pending.erase(0, end + 1);
             return true;
         }
-        if (loopback::waitReadable(wakeReceiver, client) == wakeReceiver) {
+        if (loopback::waitReadable(sockets.wakeReceiver(), client) == sockets.wakeReceiver()) {
             return false;
         }
         char buffer[1024];

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/loopback_tcp.h"
+#include "tests/support/wakeable_listener.h"
 
 #include <condition_variable>
 #include <mutex>
@@ -65,11 +66,8 @@ private:
     const std::vector<Exchange> script;
     const After afterGreeting;
 
-    int listenPort = 0;
-    loopback::Handle listener = loopback::kNone;
-    // A connected pair: the destructor writes to wakeSender to end whatever the server thread waits for.
-    loopback::Handle wakeSender = loopback::kNone;
-    loopback::Handle wakeReceiver = loopback::kNone;
+    // The destructor wakes the server thread from whatever it waits for.
+    WakeableListener sockets;
     std::string pending;  // received bytes not yet split into command lines (server thread only)
 
     std::mutex mutex;

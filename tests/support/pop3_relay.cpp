@@ -3,33 +3,20 @@
 namespace testenv {
 
 Pop3Relay::Pop3Relay(int serverPort, bool hideExtensions) : serverPort(serverPort), hideExtensions(hideExtensions) {
-    loopback::startup();
-    int wakePort = 0;
-    loopback::Handle wakeListener = loopback::listen(wakePort);
-    if (wakeListener != loopback::kNone) {
-        wakeSender = loopback::connect(wakePort);
-        wakeReceiver = loopback::accept(wakeListener);
-        loopback::close(wakeListener);
-    }
-    listener = loopback::listen(listenPort);
-    if (listener != loopback::kNone && wakeSender != loopback::kNone && wakeReceiver != loopback::kNone) {
+    if (sockets.ready()) {
         thread = std::thread([this] { serve(); });
     }
 }
 
 Pop3Relay::~Pop3Relay() {
     if (thread.joinable()) {
-        loopback::sendAll(wakeSender, "x");
+        sockets.wake();
         thread.join();
     }
-    loopback::close(listener);
-    loopback::close(wakeSender);
-    loopback::close(wakeReceiver);
-    loopback::cleanup();
 }
 
 int Pop3Relay::port() const {
-    return listenPort;
+    return sockets.port();
 }
 
 int Pop3Relay::count(const std::string& word) {
@@ -45,8 +32,8 @@ void Pop3Relay::resetCounts() {
 
 void Pop3Relay::serve() {
     // Between sessions the relay waits for a client or for the destructor's wake-up byte.
-    while (loopback::waitReadable(listener, wakeReceiver) == listener) {
-        loopback::Handle client = loopback::accept(listener);
+    while (loopback::waitReadable(sockets.listener(), sockets.wakeReceiver()) == sockets.listener()) {
+        loopback::Handle client = loopback::accept(sockets.listener());
         if (client == loopback::kNone) {
             return;
         }

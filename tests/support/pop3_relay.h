@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/support/loopback_tcp.h"
+#include "tests/support/wakeable_listener.h"
 
 #include <map>
 #include <mutex>
@@ -34,10 +35,7 @@ private:
 
     const int serverPort;
     const bool hideExtensions;
-    int listenPort = 0;
-    loopback::Handle listener = loopback::kNone;
-    loopback::Handle wakeSender = loopback::kNone;
-    loopback::Handle wakeReceiver = loopback::kNone;
+    WakeableListener sockets;
     std::string pending;  // client bytes not yet split into lines (relay thread only)
 
     std::mutex mutex;

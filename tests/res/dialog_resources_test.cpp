@@ -89,7 +89,7 @@ const ExpectedDialog kSettings = {
         {IDC_TIMEOUT_SEC, kEdit, "", 80, 180, 25, 14, kEditStyle},
         {kNoId, kStatic, "暗号化：", 120, 182, 38, 8, kLabel},
         {IDC_SSL_MODE, kComboBox, "", 160, 180, 64, 60, kDropDownList},
-        {IDC_NEW_MAIL_SOUND_ONLY, kButton, "新しいメールのときだけ音を鳴らす", 13, 198, 100, 10, kCheckBox},
+        {IDC_NEW_MAIL_SOUND_ONLY, kButton, "新着メールだけ音を鳴らす", 13, 198, 100, 10, kCheckBox},
         {IDC_START_WITH_WINDOWS, kButton, "Windowsといっしょに起動にゃ", 120, 198, 100, 10, kCheckBox},
         // The version of the build (CMake's project version), beside the icon.
         {kNoId, kStatic, "Quorvane " QV_EXPECTED_VERSION, 42, 24, 120, 8, kLabel},

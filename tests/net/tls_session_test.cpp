@@ -174,6 +174,20 @@ TEST_F(TlsSessionTest, RepliesInSplitHugeAndCoalescedRecordsReadAsLines) {
     }
 }
 
+// A TLS 1.2 server that asks for a new handshake between two lines of a multi-line reply: every line arrives in
+// order and the session goes on under the new keys.
+TEST_F(TlsSessionTest, AServerRenegotiatingInsideAReplyLosesNoLineAndTheSessionGoesOn) {
+    net::TlsResult result;
+    const char* greeting = session.openTls("127.0.0.1", tls.scriptedPort("renegotiate"), "", result);
+    ASSERT_NE(greeting, nullptr);
+    ASSERT_EQ(result.status, TlsStatus::Ok);
+    EXPECT_STREQ(greeting, "+OK ready");
+    EXPECT_STREQ(session.command("LIST"), "+OK");
+    EXPECT_EQ(readMultiLine(), (std::vector<std::string>{"1 100", "2 200"}));
+    EXPECT_STREQ(session.command("NOOP"), "+OK");
+    EXPECT_STREQ(session.command("QUIT"), "+OK bye");
+}
+
 TEST_F(TlsSessionTest, AConnectionCutInsideARecordFailsTheRead) {
     net::TlsResult result;
     ASSERT_NE(session.openTls("127.0.0.1", tls.scriptedPort("closemid"), "", result), nullptr);

@@ -17,7 +17,9 @@ handshake in the client's receive). The mailbox holds two messages; the scenario
   hangmid     the reply to PASS: half a record, then nothing more (the connection stays open)
   renegotiate TLS 1.2 only, by `openssl s_server` behind a relay (Python's ssl cannot renegotiate): after the
               greeting, LIST is answered "+OK", "1 100", then the server asks for a new handshake
-              (HelloRequest), then "2 200", "."; NOOP then gets "+OK", QUIT "+OK bye"
+              (HelloRequest), and once the new handshake is done "2 200", "."; NOOP then gets "+OK", QUIT "+OK bye"
+  renegotiatemid  the same, but "2 200", "." leave right behind the HelloRequest, so application data arrives
+              while the client is inside the new handshake (TLS 1.2 allows this)
 """
 import os
 import select
@@ -31,7 +33,7 @@ MESSAGES = [
     b"From: tama@example.jp\r\nSubject: first\r\n\r\nHello over TLS\r\nsecond line\r\n",
     b"From: mike@example.jp\r\nSubject: second\r\n\r\nAnother body\r\n",
 ]
-SCENARIOS = ["plain", "split", "huge", "closemid", "closenotify", "hang", "hangmid", "renegotiate"]
+SCENARIOS = ["plain", "split", "huge", "closemid", "closenotify", "hang", "hangmid", "renegotiate", "renegotiatemid"]
 RECORD_MAX = 16384
 CERT_AND_KEY = []
 
@@ -175,12 +177,12 @@ class RecordWatch:
 
     def wait_count(self, record_type, count):
         with self.cond:
-            self.cond.wait_for(lambda: self.seen.count(record_type) >= count, timeout=30)
+            self.cond.wait_for(lambda: self.seen.count(record_type) >= count, timeout=10)
             if self.seen.count(record_type) < count:
                 raise EOFError
 
 
-def serve_renegotiate(client, cert, key):
+def serve_renegotiate(client, cert, key, interleaved):
     server = subprocess.Popen(
         ["openssl", "s_server", "-accept", "127.0.0.1:0", "-tls1_2", "-cert", cert, "-key", key, "-naccept", "1"],
         stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
@@ -241,6 +243,8 @@ def serve_renegotiate(client, cert, key):
         handshakes = from_server.seen.count(HANDSHAKE)
         say(b"r\n")
         from_server.wait_count(HANDSHAKE, handshakes + 1)
+        if not interleaved:
+            from_server.wait_count(CHANGE_CIPHER_SPEC, 2)
         say(b"2 200\r\n.\r\n")
         wait_for_command(b"NOOP")
         # The client's command came after its part of the new handshake: the server has finished it too, or the
@@ -261,8 +265,8 @@ def listen_forever(listener, context, scenario):
 
         def run(client=client):
             try:
-                if scenario == "renegotiate":
-                    serve_renegotiate(client, *CERT_AND_KEY)
+                if scenario.startswith("renegotiate"):
+                    serve_renegotiate(client, *CERT_AND_KEY, scenario == "renegotiatemid")
                 else:
                     serve(client, context, scenario)
             except (EOFError, OSError, ssl.SSLError):

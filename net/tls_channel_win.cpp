@@ -268,7 +268,9 @@ private:
                 return false;
             }
         }
-        bool needMore = !renegotiating || incoming.empty();
+        // Renegotiating, the client speaks first (its new hello answers the server's request), so the context is
+        // asked before anything more is read.
+        bool needMore = !renegotiating;
         for (;;) {
             if (needMore) {
                 int count = transport.rawReceive(raw.data(), static_cast<int>(raw.size()));
@@ -286,6 +288,9 @@ private:
             status = InitializeSecurityContextA(&credentials, &context, name, kContextFlags, 0, 0, &inDescription, 0,
                                                 nullptr, &outDescription, &outFlags, nullptr);
             if (status == SEC_E_INCOMPLETE_MESSAGE) {
+                if (!sendToken(out)) {
+                    return false;
+                }
                 needMore = true;
                 continue;
             }

@@ -28,7 +28,7 @@ struct TlsPeers {
     std::string goodHost, otherNameHost, expiredHost, selfSignedHost;
     std::string goodFingerprint, otherNameFingerprint, expiredFingerprint, selfSignedFingerprint;
     // The scripted TLS peer (tests/support/tls/tls_peer.py): "plain", "split", "huge", "closemid",
-    // "closenotify", "hang", "hangmid".
+    // "closenotify", "hang", "hangmid", "renegotiate".
     int scriptedPort(const char* scenario) const;
 };
 

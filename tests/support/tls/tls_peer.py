@@ -15,9 +15,16 @@ handshake in the client's receive). The mailbox holds two messages; the scenario
   closenotify the reply to TOP 1: the first lines, then close-notify, then the connection closes
   hang        the handshake completes, then nothing is ever sent
   hangmid     the reply to PASS: half a record, then nothing more (the connection stays open)
+  renegotiate TLS 1.2 only, by `openssl s_server` behind a relay (Python's ssl cannot renegotiate): after the
+              greeting, LIST is answered "+OK", "1 100", then the server asks for a new handshake
+              (HelloRequest), and once the new handshake is done "2 200", "."; NOOP then gets "+OK", QUIT "+OK bye"
+  renegotiatemid  the same, but "2 200", "." leave right behind the HelloRequest, so application data arrives
+              while the client is inside the new handshake (TLS 1.2 allows this)
 """
 import os
+import select
 import socket
+import subprocess
 import ssl
 import sys
 import threading
@@ -26,8 +33,9 @@ MESSAGES = [
     b"From: tama@example.jp\r\nSubject: first\r\n\r\nHello over TLS\r\nsecond line\r\n",
     b"From: mike@example.jp\r\nSubject: second\r\n\r\nAnother body\r\n",
 ]
-SCENARIOS = ["plain", "split", "huge", "closemid", "closenotify", "hang", "hangmid"]
+SCENARIOS = ["plain", "split", "huge", "closemid", "closenotify", "hang", "hangmid", "renegotiate", "renegotiatemid"]
 RECORD_MAX = 16384
+CERT_AND_KEY = []
 
 
 class Conn:
@@ -148,13 +156,119 @@ def serve(conn_sock, context, scenario):
             send(b"-ERR unknown\r\n")
 
 
+class RecordWatch:
+    """Relays one direction and remembers the TLS record types it has seen go past (headers stay plain)."""
+
+    def __init__(self):
+        self.pending = b""
+        self.seen = []
+        self.cond = threading.Condition()
+
+    def feed(self, data):
+        self.pending += data
+        with self.cond:
+            while len(self.pending) >= 5:
+                length = int.from_bytes(self.pending[3:5], "big")
+                if len(self.pending) < 5 + length:
+                    break
+                self.seen.append(self.pending[0])
+                self.pending = self.pending[5 + length:]
+            self.cond.notify_all()
+
+    def wait_count(self, record_type, count):
+        with self.cond:
+            self.cond.wait_for(lambda: self.seen.count(record_type) >= count, timeout=10)
+            if self.seen.count(record_type) < count:
+                raise EOFError
+
+
+def serve_renegotiate(client, cert, key, interleaved):
+    server = subprocess.Popen(
+        ["openssl", "s_server", "-accept", "127.0.0.1:0", "-tls1_2", "-cert", cert, "-key", key, "-naccept", "1"],
+        stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    try:
+        port = None
+        while port is None:
+            line = server.stdout.readline().decode("latin-1")
+            if not line:
+                raise EOFError
+            if line.startswith("ACCEPT"):
+                port = int(line.rsplit(":", 1)[1])
+        upstream = socket.create_connection(("127.0.0.1", port))
+        from_server = RecordWatch()
+
+        def relay():
+            try:
+                while True:
+                    readable, _, _ = select.select([client, upstream], [], [])
+                    for s in readable:
+                        data = s.recv(65536)
+                        if not data:
+                            return
+                        if s is upstream:
+                            from_server.feed(data)
+                            client.sendall(data)
+                        else:
+                            upstream.sendall(data)
+            except OSError:
+                pass
+            finally:
+                with from_server.cond:
+                    from_server.seen.append(None)
+                    from_server.cond.notify_all()
+                upstream.close()
+
+        threading.Thread(target=relay, daemon=True).start()
+
+        def say(text):
+            server.stdin.write(text)
+            server.stdin.flush()
+
+        def wait_for_command(verb):
+            while True:
+                line = server.stdout.readline()
+                if not line:
+                    raise EOFError
+                if line.rstrip(b"\r\n").upper() == verb:
+                    return
+
+        CHANGE_CIPHER_SPEC, HANDSHAKE, APPLICATION_DATA = 20, 22, 23
+        from_server.wait_count(CHANGE_CIPHER_SPEC, 1)
+        say(b"+OK ready\r\n")
+        wait_for_command(b"LIST")
+        say(b"+OK\r\n1 100\r\n")
+        # s_server reads its stdin in whatever pieces arrive; wait until the first part left as a record so the
+        # request for a new handshake is read on its own.
+        from_server.wait_count(APPLICATION_DATA, 2)
+        handshakes = from_server.seen.count(HANDSHAKE)
+        say(b"r\n")
+        from_server.wait_count(HANDSHAKE, handshakes + 1)
+        if not interleaved:
+            from_server.wait_count(CHANGE_CIPHER_SPEC, 2)
+        say(b"2 200\r\n.\r\n")
+        wait_for_command(b"NOOP")
+        # The client's command came after its part of the new handshake: the server has finished it too, or the
+        # client never took part, and then no reply comes.
+        from_server.wait_count(CHANGE_CIPHER_SPEC, 2)
+        say(b"+OK\r\n")
+        wait_for_command(b"QUIT")
+        say(b"+OK bye\r\n")
+        from_server.wait_count(APPLICATION_DATA, 5)
+    finally:
+        server.kill()
+        server.wait()
+
+
 def listen_forever(listener, context, scenario):
     while True:
         client, _ = listener.accept()
 
         def run(client=client):
             try:
-                serve(client, context, scenario)
+                if scenario.startswith("renegotiate"):
+                    serve_renegotiate(client, *CERT_AND_KEY, scenario == "renegotiatemid")
+                else:
+                    serve(client, context, scenario)
             except (EOFError, OSError, ssl.SSLError):
                 pass
             finally:
@@ -165,6 +279,7 @@ def listen_forever(listener, context, scenario):
 
 def main():
     cert, key, ports_file = sys.argv[1:4]
+    CERT_AND_KEY[:] = [cert, key]
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.minimum_version = ssl.TLSVersion.TLSv1_2
     context.load_cert_chain(cert, key)

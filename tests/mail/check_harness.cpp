@@ -177,4 +177,15 @@ void DovecotCheckTest::SetUp() {
     settings.headCount = 2;
 }
 
+std::vector<std::string> commandsOf(const std::vector<testenv::Exchange>& script, bool greeted) {
+    std::vector<std::string> result;
+    if (greeted) {
+        result.push_back("CAPA");
+    }
+    for (const testenv::Exchange& exchange : script) {
+        result.push_back(exchange.command);
+    }
+    return result;
+}
+
 }  // namespace checktest

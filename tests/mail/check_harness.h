@@ -14,6 +14,7 @@
 #include "mail/mail_entry.h"
 #include "net/pop3_session.h"
 #include "settings/settings.h"
+#include "tests/support/fake_pop3_server.h"
 #include "tests/support/mailbox.h"
 #include "tests/support/test_env.h"
 
@@ -80,6 +81,10 @@ std::vector<std::string> startCalls();
 std::vector<std::string> endCalls();
 // The failure path for an error code, up to the end of the check.
 std::vector<std::string> failureCalls(int errorCode);
+
+// The commands a fake server records for its script: every session begins with CAPA (which the scripts leave
+// out), unless no greeting was given.
+std::vector<std::string> commandsOf(const std::vector<testenv::Exchange>& script, bool greeted = true);
 
 // Prepares the check with `previous`, runs it on the worker and waits for its end.
 void runCheck(CheckWorker& worker, const mail::MailEntryList& previous = {});

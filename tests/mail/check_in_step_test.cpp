@@ -12,6 +12,7 @@
 // greetings whose timestamp is not one; and logins that would smuggle commands of their own onto the wire.
 namespace {
 
+using checktest::commandsOf;
 using checktest::entry;
 using checktest::failureCalls;
 using checktest::startCalls;
@@ -33,19 +34,6 @@ Calls withoutPolls(const Calls& calls) {
         if (call != "poll") {
             result.push_back(call);
         }
-    }
-    return result;
-}
-
-// Every session begins with CAPA, which these scripts leave out: the fake server refuses it ("-ERR unexpected"),
-// and the plain conversation of the script follows.
-Calls commandsOf(const std::vector<Exchange>& script, bool greeted = true) {
-    Calls result;
-    if (greeted) {
-        result.push_back("CAPA");
-    }
-    for (const Exchange& exchange : script) {
-        result.push_back(exchange.command);
     }
     return result;
 }

@@ -11,6 +11,7 @@
 
 namespace {
 
+using checktest::commandsOf;
 using checktest::endCalls;
 using checktest::entry;
 using checktest::failureCalls;
@@ -82,17 +83,6 @@ public:
         : FakePop3Server(std::move(greeting), withCapaRefused(std::move(script)), afterGreeting) {
     }
 };
-
-Calls commandsOf(const std::vector<Exchange>& script, bool greeted = true) {
-    Calls result;
-    if (greeted) {
-        result.push_back("CAPA");
-    }
-    for (const auto& exchange : script) {
-        result.push_back(exchange.command);
-    }
-    return result;
-}
 
 class MailCheckTest : public ::testing::Test {
 protected:

@@ -21,6 +21,9 @@ enum class Charset {
     Windows1251,
     Windows1252,
     Koi8R,
+    Gbk,  // GBK and GB2312, GB18030's two-byte part
+    Big5,
+    EucKr,  // EUC-KR and code page 949 (Unified Hangul Code)
 };
 
 // The charset a MIME charset name stands for, letter case ignored, common aliases included.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "text/ascii_run.h"
+#include "text/cjk_to_sjis.h"
 #include "text/cp932_tables.h"
 #include "text/jis_to_sjis.h"
 #include "text/shift_jis_writer.h"
@@ -98,6 +99,15 @@ void appendShiftJis(Charset charset, std::string_view bytes, std::string& out) {
             break;
         case Charset::EucJp:
             end = eucJpToSjis(bytes, begin);
+            break;
+        case Charset::Gbk:
+            end = gbkToSjis(bytes, begin);
+            break;
+        case Charset::Big5:
+            end = big5ToSjis(bytes, begin);
+            break;
+        case Charset::EucKr:
+            end = eucKrToSjis(bytes, begin);
             break;
         default:
             end = singleByteToSjis(bytes, highHalfOf(charset), begin);

@@ -125,7 +125,7 @@ TEST(CharsetByName, KnowsTheNamesAndAliasesInAnyLetterCase) {
         {"WINDOWS-1251", Charset::Windows1251},
         {"cp1252", Charset::Windows1252},
         {"KOI8-R", Charset::Koi8R},
-        {"GB2312", Charset::Unknown},
+        {"ibm-1047", Charset::Unknown},
         {"", Charset::Unknown},
         {"utf-8x", Charset::Unknown},
         {"utf", Charset::Unknown},
@@ -168,7 +168,8 @@ TEST(ToShiftJis, ConvertsTheSameWhereverACharacterFalls) {
 TEST(ToShiftJis, AlwaysWritesWellFormedShiftJis) {
     const Charset charsets[] = {Charset::Utf8,        Charset::EucJp,       Charset::Latin1, Charset::Latin2,
                                 Charset::Cyrillic,    Charset::Greek,       Charset::Latin9, Charset::Windows1250,
-                                Charset::Windows1251, Charset::Windows1252, Charset::Koi8R};
+                                Charset::Windows1251, Charset::Windows1252, Charset::Koi8R,  Charset::Gbk,
+                                Charset::Big5,        Charset::EucKr};
     unsigned state = 12345;
     for (int round = 0; round < 2000; ++round) {
         std::string input(static_cast<std::size_t>(round % 40), '\0');

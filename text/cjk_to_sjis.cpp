@@ -1,0 +1,149 @@
+#include "text/cjk_to_sjis.h"
+
+#include <cstddef>
+
+#include "text/ascii_run.h"
+#include "text/cjk_tables.h"
+#include "text/shift_jis_writer.h"
+
+namespace text {
+
+namespace {
+
+// What one character read at an 8-bit byte comes to: its length (0 when the end cuts it off) and its CP932
+// code (0 for "〓").
+struct Character {
+    std::size_t length;
+    std::uint16_t code;
+};
+
+constexpr Character kCutOff = {0, 0};
+constexpr Character kBadByte = {1, 0};
+
+bool within(unsigned char b, unsigned char first, unsigned char last) {
+    return b >= first && b <= last;
+}
+
+Character readGbk(const unsigned char* p, std::size_t left) {
+    const unsigned char lead = p[0];
+    if (!within(lead, 0x81, 0xFE)) {
+        return kBadByte;
+    }
+    if (left < 2) {
+        return kCutOff;
+    }
+    const unsigned char second = p[1];
+    if (within(second, '0', '9')) {
+        // GB18030: lead, digit, lead, digit.
+        const bool thirdFits = left < 3 || within(p[2], 0x81, 0xFE);
+        const bool fourthFits = left < 4 || within(p[3], '0', '9');
+        if (!thirdFits || !fourthFits) {
+            return kBadByte;
+        }
+        return left < 4 ? kCutOff : Character{4, 0};
+    }
+    if (second < 0x40 || second == 0x7F || second == 0xFF) {
+        return kBadByte;
+    }
+    return {2, gbkPairToCp932(lead, second)};
+}
+
+Character readBig5(const unsigned char* p, std::size_t left) {
+    const unsigned char lead = p[0];
+    if (!within(lead, 0x81, 0xFE)) {
+        return kBadByte;
+    }
+    if (left < 2) {
+        return kCutOff;
+    }
+    const unsigned char trail = p[1];
+    if (!within(trail, 0x40, 0x7E) && !within(trail, 0xA1, 0xFE)) {
+        return kBadByte;
+    }
+    return {2, big5PairToCp932(lead, trail)};
+}
+
+Character readEucKr(const unsigned char* p, std::size_t left) {
+    const unsigned char lead = p[0];
+    if (!within(lead, 0x81, 0xFE)) {
+        return kBadByte;
+    }
+    if (left < 2) {
+        return kCutOff;
+    }
+    const unsigned char trail = p[1];
+    if (within(trail, 0xA1, 0xFE)) {
+        return {2, eucKrPairToCp932(lead, trail)};  // 0 for the hangul of leads below 0xA1
+    }
+    // Unified Hangul Code puts the rest of the hangul syllables after leads up to 0xC6.
+    const bool hangulTrail = within(trail, 0x41, 0x5A) || within(trail, 0x61, 0x7A) || within(trail, 0x81, 0xA0);
+    if (lead <= 0xC6 && hangulTrail) {
+        return {2, 0};
+    }
+    return kBadByte;
+}
+
+template <typename ReadCharacter>
+char* convert(std::string_view in, char* out, ReadCharacter read) {
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const auto* end = p + in.size();
+    for (;;) {
+        copyAsciiRun(p, end, out);
+        if (p == end) {
+            break;
+        }
+        const Character character = read(p, static_cast<std::size_t>(end - p));
+        if (character.length == 0) {
+            break;
+        }
+        out = putCp932(out, character.code);
+        p += character.length;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::uint16_t gbkPairToCp932(unsigned char lead, unsigned char trail) {
+    if (!within(lead, 0x81, 0xFE) || !within(trail, 0x40, 0xFE)) {
+        return 0;
+    }
+    return tables::kGbkRows[tables::kGbkRowOf[lead - 0x81]][trail - 0x40];
+}
+
+std::uint16_t big5PairToCp932(unsigned char lead, unsigned char trail) {
+    if (!within(lead, 0xA1, 0xF9)) {
+        return 0;
+    }
+    // The row holds trails 0x40-0x7E and then 0xA1-0xFE.
+    std::size_t column = 0;
+    if (within(trail, 0x40, 0x7E)) {
+        column = trail - 0x40u;
+    } else if (within(trail, 0xA1, 0xFE)) {
+        column = trail - 0xA1u + 63;
+    } else {
+        return 0;
+    }
+    return tables::kBig5Rows[tables::kBig5RowOf[lead - 0xA1]][column];
+}
+
+std::uint16_t eucKrPairToCp932(unsigned char lead, unsigned char trail) {
+    if (!within(lead, 0xA1, 0xFE) || !within(trail, 0xA1, 0xFE)) {
+        return 0;
+    }
+    return tables::kEucKrRows[tables::kEucKrRowOf[lead - 0xA1]][trail - 0xA1];
+}
+
+char* gbkToSjis(std::string_view in, char* out) {
+    return convert(in, out, readGbk);
+}
+
+char* big5ToSjis(std::string_view in, char* out) {
+    return convert(in, out, readBig5);
+}
+
+char* eucKrToSjis(std::string_view in, char* out) {
+    return convert(in, out, readEucKr);
+}
+
+}  // namespace text

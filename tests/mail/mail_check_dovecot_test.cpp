@@ -74,7 +74,7 @@ TEST_F(MailCheckDovecotTest, TheSampleMailboxGivesItsSummaries) {
         checktest::CheckWorker worker(session, settings, host);
         checktest::runCheck(worker);
 
-        EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 17", "post 102 17"} + endCalls()));
+        EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 18", "post 102 18"} + endCalls()));
         ASSERT_EQ(host.handedOver().size(), 1u);
         checktest::expectEntries(host.handedOver()[0], expectedSamples());
         EXPECT_EQ(mailbox->messages(), sampleTexts) << "a check without marks deletes nothing";

@@ -30,6 +30,8 @@ const std::vector<ShownMessage>& shownMessages() {
         {"16-windows-1252-quotes", "Zo〓 Smith <zoe@example.com>", "“Smart quotes” and ‘apostrophes’",
          "It’s a “test” × 2. ", false},
         {"17-koi8-r", "Иван Петров <ivan@example.ru>", "Привет из Москвы", "Добрый день! ", false},
+        {"18-chinese-korean", "陳大文 <chan@example.tw>", "会〓通知：明天下午三点", "〓〓〓〓〓. 會議 〓〓〓〓〓. OK ",
+         false},
     };
     return kMessages;
 }

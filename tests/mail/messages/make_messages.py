@@ -141,6 +141,13 @@ m["17-koi8-r"] = msg(
      "Subject: " + b("Привет из Москвы", "KOI8-R"), "Message-ID: <koi8-17@example.ru>", "MIME-Version: 1.0",
      "Content-Type: text/plain; charset=koi8-r", "Content-Transfer-Encoding: 8bit"],
     "Добрый день!\n".encode("koi8_r"))
+# Chinese and Korean: hanzi and hanja that code page 932 holds as kanji survive, the rest (simplified hanzi, hangul)
+# becomes the geta mark.
+m["18-chinese-korean"] = msg(
+    [DATE, "From: " + b("陳大文", "Big5") + " <chan@example.tw>", "To: tester@example.com",
+     "Subject: " + b("会议通知：明天下午三点", "GB2312"), "Message-ID: <cjk-18@example.cn>", "MIME-Version: 1.0",
+     "Content-Type: text/plain; charset=ks_c_5601-1987", "Content-Transfer-Encoding: base64"],
+    b64body("안녕하세요. 會議 자료입니다.\nOK\n".encode("cp949")))
 out.mkdir(parents=True, exist_ok=True)
 for name, data in m.items():
     (out / (name + ".eml")).write_bytes(data)

@@ -1,10 +1,13 @@
 // decodeHeaderText on arbitrary bytes, on well-formed ISO-2022-JP encoded words whose decoding glibc's iconv
-// can tell independently, and on UTF-8 text split into adjacent words at arbitrary bytes (mid-character too).
+// can tell independently, and on UTF-8 text split into adjacent words at arbitrary bytes (mid-character too);
+// and each charset's conversion on arbitrary bytes.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <iconv.h>
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "fuzz/base64_encode.h"
 #include "fuzz/fuzz_expect.h"
@@ -142,6 +145,31 @@ void checkEncodedName(FuzzedDataProvider& input) {
     FUZZ_EXPECT(decoded == prefix + expected + suffix);
 }
 
+// Each charset's converter on arbitrary bytes, held in a buffer of exactly their size so that a read beyond the end
+// is caught: at most two bytes out per byte in, and where the charset is converted (not passed through or, for
+// ISO-2022-JP's unknown escapes, kept as it came), only whole Shift_JIS characters.
+void checkConversion(FuzzedDataProvider& input) {
+    using text::Charset;
+    const auto charset = static_cast<Charset>(input.ConsumeIntegralInRange<int>(0, static_cast<int>(Charset::EucKr)));
+    const std::vector<char> bytes = input.ConsumeRemainingBytes<char>();
+    const std::string out = text::toShiftJis(charset, std::string_view(bytes.data(), bytes.size()));
+    FUZZ_EXPECT(out.size() <= 2 * bytes.size());
+    if (charset == Charset::Unknown || charset == Charset::Ascii || charset == Charset::ShiftJis ||
+        charset == Charset::Iso2022Jp) {
+        return;
+    }
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto b = static_cast<unsigned char>(out[i]);
+        if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
+            FUZZ_EXPECT(i + 1 < out.size());
+            const auto trail = static_cast<unsigned char>(out[++i]);
+            FUZZ_EXPECT((trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC));
+        } else {
+            FUZZ_EXPECT(b < 0x80 || (b >= 0xA1 && b <= 0xDF));
+        }
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -149,6 +177,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size > 0 && data[0] == 'W') {
         input.ConsumeIntegral<std::uint8_t>();
         checkEncodedName(input);
+    } else if (size > 0 && data[0] == 'C') {
+        input.ConsumeIntegral<std::uint8_t>();
+        checkConversion(input);
     } else if (size > 0 && data[0] == 'U') {
         input.ConsumeIntegral<std::uint8_t>();
         checkSplitUtf8(input);

@@ -49,6 +49,13 @@ put("header_decoder", "split-utf8", b"U" + bytes(range(0x30, 0x90)))
 put("header_decoder", "raw-utf8", "Re: 会議の件 🐱".encode())
 put("header_decoder", "raw-euc", "忘年会".encode("euc_jp"))
 put("header_decoder", "latin1-q", b"=?ISO-8859-1?Q?caf=E9?= =?koi8-r?B?8NLJ18XU?=")
+put("header_decoder", "cjk-words", b"=?gb2312?B?" + base64.b64encode("会议日程".encode("gb2312")) + b"?= =?big5?B?"
+    + base64.b64encode("會議".encode("big5")) + b"?= =?ks_c_5601-1987?B?" + base64.b64encode("회의 會議".encode("cp949"))
+    + b"?=")
+# 'C', the bytes, and the charset's place in text::Charset at the end (15 GBK, 16 Big5, 17 EUC-KR).
+put("header_decoder", "convert-gb18030", b"C" + "日本语 ｶ🐱".encode("gb18030") + b"\x81\x30" + bytes([15]))
+put("header_decoder", "convert-big5", b"C" + "會議 あ".encode("cp950") + b"\x88\x40\xa4" + bytes([16]))
+put("header_decoder", "convert-uhc", b"C" + "똠방 韓國".encode("cp949") + b"\xc7\x41\xb0" + bytes([17]))
 
 # Body preview: the Content-Type value and the encoding each end at a backslash and another character (how the
 # fuzzer's random-length strings end), the body follows; the wanted line count comes from the end.

@@ -83,6 +83,20 @@ Character readEucKr(const unsigned char* p, std::size_t left) {
     return kBadByte;
 }
 
+// The code at one row and column of a generated table (see cjk_tables.h), 0 where CP932 lacks the character.
+std::uint16_t lookUp(const std::uint64_t (&held)[3],
+                     const std::uint16_t (&start)[3],
+                     const std::uint16_t* codes,
+                     unsigned column) {
+    const std::uint64_t word = held[column / 64];
+    const unsigned bit = column % 64;
+    if (((word >> bit) & 1) == 0) {
+        return 0;
+    }
+    const std::uint64_t below = word & ((std::uint64_t{1} << bit) - 1);
+    return codes[start[column / 64] + static_cast<unsigned>(__builtin_popcountll(below))];
+}
+
 template <typename ReadCharacter>
 char* convert(std::string_view in, char* out, ReadCharacter read) {
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
@@ -108,7 +122,8 @@ std::uint16_t gbkPairToCp932(unsigned char lead, unsigned char trail) {
     if (!within(lead, 0x81, 0xFE) || !within(trail, 0x40, 0xFE)) {
         return 0;
     }
-    return tables::kGbkRows[tables::kGbkRowOf[lead - 0x81]][trail - 0x40];
+    const unsigned row = lead - 0x81u;
+    return lookUp(tables::kGbkHeld[row], tables::kGbkStart[row], tables::kGbkCodes, trail - 0x40u);
 }
 
 std::uint16_t big5PairToCp932(unsigned char lead, unsigned char trail) {
@@ -116,7 +131,7 @@ std::uint16_t big5PairToCp932(unsigned char lead, unsigned char trail) {
         return 0;
     }
     // The row holds trails 0x40-0x7E and then 0xA1-0xFE.
-    std::size_t column = 0;
+    unsigned column = 0;
     if (within(trail, 0x40, 0x7E)) {
         column = trail - 0x40u;
     } else if (within(trail, 0xA1, 0xFE)) {
@@ -124,14 +139,16 @@ std::uint16_t big5PairToCp932(unsigned char lead, unsigned char trail) {
     } else {
         return 0;
     }
-    return tables::kBig5Rows[tables::kBig5RowOf[lead - 0xA1]][column];
+    const unsigned row = lead - 0xA1u;
+    return lookUp(tables::kBig5Held[row], tables::kBig5Start[row], tables::kBig5Codes, column);
 }
 
 std::uint16_t eucKrPairToCp932(unsigned char lead, unsigned char trail) {
     if (!within(lead, 0xA1, 0xFE) || !within(trail, 0xA1, 0xFE)) {
         return 0;
     }
-    return tables::kEucKrRows[tables::kEucKrRowOf[lead - 0xA1]][trail - 0xA1];
+    const unsigned row = lead - 0xA1u;
+    return lookUp(tables::kEucKrHeld[row], tables::kEucKrStart[row], tables::kEucKrCodes, trail - 0xA1u);
 }
 
 char* gbkToSjis(std::string_view in, char* out) {

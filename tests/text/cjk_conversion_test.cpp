@@ -3,6 +3,7 @@
 #include <string>
 
 #include "text/charset_names.h"
+#include "text/cjk_to_sjis.h"
 #include "text/to_shift_jis.h"
 
 // The Chinese and Korean charsets. Expected texts are source literals, which the compiler turns into code page 932
@@ -108,6 +109,40 @@ TEST(ToShiftJisCjk, ConvertsACutTextToTheStartOfTheWhole) {
                     << static_cast<int>(charset) << " round " << round << " cut " << cut;
             }
         }
+    }
+}
+
+// Every two-byte code of the generated tables converts to nothing or to one well-formed CP932 character, and the
+// tables hold what the charsets share with CP932: kanji, kana, Greek, Cyrillic and symbols.
+TEST(CjkTables, HoldWellFormedCp932Codes) {
+    const struct {
+        const char* name;
+        std::uint16_t (*toCp932)(unsigned char lead, unsigned char trail);
+        int leastHeld;
+    } tables[] = {
+        {"GBK", text::gbkPairToCp932, 7000},
+        {"Big5", text::big5PairToCp932, 6000},
+        {"EUC-KR", text::eucKrPairToCp932, 4700},
+    };
+    for (const auto& table : tables) {
+        int held = 0;
+        for (unsigned lead = 0; lead <= 0xFF; ++lead) {
+            for (unsigned trail = 0; trail <= 0xFF; ++trail) {
+                const unsigned code =
+                    table.toCp932(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+                if (code == 0) {
+                    continue;
+                }
+                ++held;
+                const unsigned first = code >> 8;
+                const unsigned second = code & 0xFF;
+                ASSERT_TRUE((first >= 0x81 && first <= 0x9F) || (first >= 0xE0 && first <= 0xFC))
+                    << table.name << std::hex << " " << lead << " " << trail << " to " << code;
+                ASSERT_TRUE((second >= 0x40 && second <= 0x7E) || (second >= 0x80 && second <= 0xFC))
+                    << table.name << std::hex << " " << lead << " " << trail << " to " << code;
+            }
+        }
+        EXPECT_GT(held, table.leastHeld) << table.name;
     }
 }
 

@@ -101,11 +101,9 @@ struct HexTable {
 
 const HexTable kHex;
 
-// '_' is a blank and =XX a byte; an '=' without two hex digits after it stays as it is.
-void appendQuoted(std::string_view text, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + text.size());
-    char* pos = &out[0] + start;
+// '_' is a blank and =XX a byte; an '=' without two hex digits after it stays as it is. Writes at most the
+// text's length at `pos`; returns the end.
+char* decodeQuoted(std::string_view text, char* pos) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
     // Up to the last two bytes, an '=' always has two bytes after it to read.
@@ -127,7 +125,7 @@ void appendQuoted(std::string_view text, std::string& out) {
     for (; p < end; ++p) {
         *pos++ = *p == '_' ? ' ' : static_cast<char>(*p);
     }
-    out.resize(static_cast<std::size_t>(pos - out.data()));
+    return pos;
 }
 
 // The position of the next "=?" at or after `from`, or npos.
@@ -157,18 +155,19 @@ std::optional<EncodedWord> findEncodedWord(std::string_view text, std::size_t fr
     return std::nullopt;
 }
 
+char* decodeEncodedWord(const EncodedWord& word, char* out) {
+    char* const end =
+        word.encoding == 'B' ? decodeBase64Word(word.encodedText, out) : decodeQuoted(word.encodedText, out);
+    // The decoded text ends at a zero byte, which no display could show past.
+    const void* zero = std::memchr(out, '\0', static_cast<std::size_t>(end - out));
+    return zero != nullptr ? static_cast<char*>(const_cast<void*>(zero)) : end;
+}
+
 void appendEncodedWord(const EncodedWord& word, std::string& out) {
     const std::size_t start = out.size();
-    if (word.encoding == 'B') {
-        appendBase64Word(word.encodedText, out);
-    } else {
-        appendQuoted(word.encodedText, out);
-    }
-    // The decoded text ends at a zero byte, which no display could show past.
-    const std::size_t zero = out.find('\0', start);
-    if (zero != std::string::npos) {
-        out.resize(zero);
-    }
+    out.resize(start + word.encodedText.size() + 3);
+    char* begin = &out[0] + start;
+    out.resize(start + static_cast<std::size_t>(decodeEncodedWord(word, begin) - begin));
 }
 
 }  // namespace mail

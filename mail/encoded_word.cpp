@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "mail/base64_decoder.h"
+#include "mail/hex_digits.h"
 
 namespace mail {
 
@@ -84,23 +85,6 @@ std::optional<EncodedWord> parseAt(std::string_view text, std::size_t begin) {
     return word;
 }
 
-struct HexTable {
-    signed char value[256];
-    HexTable() {
-        for (int i = 0; i < 256; ++i) {
-            value[i] = -1;
-        }
-        for (int i = 0; i < 10; ++i) {
-            value['0' + i] = static_cast<signed char>(i);
-        }
-        for (int i = 0; i < 6; ++i) {
-            value['A' + i] = value['a' + i] = static_cast<signed char>(10 + i);
-        }
-    }
-};
-
-const HexTable kHex;
-
 // '_' is a blank and =XX a byte; an '=' without two hex digits after it stays as it is. Writes at most the
 // text's length at `pos`; returns the end.
 char* decodeQuoted(std::string_view text, char* pos) {
@@ -111,10 +95,9 @@ char* decodeQuoted(std::string_view text, char* pos) {
     while (p < checkedEnd) {
         const unsigned char c = *p;
         if (c == '=') {
-            const int high = kHex.value[p[1]];
-            const int low = kHex.value[p[2]];
-            if ((high | low) >= 0) {
-                *pos++ = static_cast<char>((high << 4) | low);
+            const unsigned value = kHexDigits.pair(p[1], p[2]);
+            if (value < 0x100) {
+                *pos++ = static_cast<char>(value);
                 p += 3;
                 continue;
             }

@@ -36,12 +36,8 @@ char* putGroup(char* out, const unsigned char slot[4], int count) {
 
 }  // namespace
 
-void appendBase64Word(std::string_view text, std::string& out) {
+char* decodeBase64Word(std::string_view text, char* pos) {
     const std::size_t n = text.size();
-    const std::size_t start = out.size();
-    out.resize(start + 3 * (n / 4) + 3);
-    char* begin = &out[0] + start;
-    char* pos = begin;
     std::size_t group = 0;
     // Whole groups of alphabet characters, the common case, in one step each.
     for (; group + 4 <= n; group += 4) {
@@ -71,7 +67,14 @@ void appendBase64Word(std::string_view text, std::string& out) {
         }
         pos = putGroup(pos, slot, count < 0 ? 0 : count);
     }
-    out.resize(start + static_cast<std::size_t>(pos - begin));
+    return pos;
+}
+
+void appendBase64Word(std::string_view text, std::string& out) {
+    const std::size_t start = out.size();
+    out.resize(start + 3 * (text.size() / 4) + 3);
+    char* begin = &out[0] + start;
+    out.resize(start + static_cast<std::size_t>(decodeBase64Word(text, begin) - begin));
 }
 
 void Base64BodyDecoder::feed(std::string_view text, std::string& out) {

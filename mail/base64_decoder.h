@@ -28,6 +28,8 @@ private:
 
 // The decoder's rule over a span: appends the bytes the text stands for to `out`.
 void appendBase64Word(std::string_view text, std::string& out);
+// The same, written at `out`, which has room for 3 * (text.size() / 4) + 3 bytes; returns the end.
+char* decodeBase64Word(std::string_view text, char* out);
 
 // Base64 of a message body, fed line by line: characters outside the alphabet (blanks, line ends) are skipped,
 // and each '=' closes the group it stands in. A run cut off by the end of what arrived yields the bytes its

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "mail/base64_decoder.h"
+#include "mail/hex_digits.h"
 
 namespace mail {
 
@@ -84,28 +85,9 @@ std::optional<EncodedWord> parseAt(std::string_view text, std::size_t begin) {
     return word;
 }
 
-struct HexTable {
-    signed char value[256];
-    HexTable() {
-        for (int i = 0; i < 256; ++i) {
-            value[i] = -1;
-        }
-        for (int i = 0; i < 10; ++i) {
-            value['0' + i] = static_cast<signed char>(i);
-        }
-        for (int i = 0; i < 6; ++i) {
-            value['A' + i] = value['a' + i] = static_cast<signed char>(10 + i);
-        }
-    }
-};
-
-const HexTable kHex;
-
-// '_' is a blank and =XX a byte; an '=' without two hex digits after it stays as it is.
-void appendQuoted(std::string_view text, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + text.size());
-    char* pos = &out[0] + start;
+// '_' is a blank and =XX a byte; an '=' without two hex digits after it stays as it is. Writes at most the
+// text's length at `pos`; returns the end.
+char* decodeQuoted(std::string_view text, char* pos) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
     // Up to the last two bytes, an '=' always has two bytes after it to read.
@@ -113,10 +95,9 @@ void appendQuoted(std::string_view text, std::string& out) {
     while (p < checkedEnd) {
         const unsigned char c = *p;
         if (c == '=') {
-            const int high = kHex.value[p[1]];
-            const int low = kHex.value[p[2]];
-            if ((high | low) >= 0) {
-                *pos++ = static_cast<char>((high << 4) | low);
+            const unsigned value = kHexDigits.pair(p[1], p[2]);
+            if (value < 0x100) {
+                *pos++ = static_cast<char>(value);
                 p += 3;
                 continue;
             }
@@ -127,7 +108,7 @@ void appendQuoted(std::string_view text, std::string& out) {
     for (; p < end; ++p) {
         *pos++ = *p == '_' ? ' ' : static_cast<char>(*p);
     }
-    out.resize(static_cast<std::size_t>(pos - out.data()));
+    return pos;
 }
 
 // The position of the next "=?" at or after `from`, or npos.
@@ -157,18 +138,19 @@ std::optional<EncodedWord> findEncodedWord(std::string_view text, std::size_t fr
     return std::nullopt;
 }
 
+char* decodeEncodedWord(const EncodedWord& word, char* out) {
+    char* const end =
+        word.encoding == 'B' ? decodeBase64Word(word.encodedText, out) : decodeQuoted(word.encodedText, out);
+    // The decoded text ends at a zero byte, which no display could show past.
+    const void* zero = std::memchr(out, '\0', static_cast<std::size_t>(end - out));
+    return zero != nullptr ? static_cast<char*>(const_cast<void*>(zero)) : end;
+}
+
 void appendEncodedWord(const EncodedWord& word, std::string& out) {
     const std::size_t start = out.size();
-    if (word.encoding == 'B') {
-        appendBase64Word(word.encodedText, out);
-    } else {
-        appendQuoted(word.encodedText, out);
-    }
-    // The decoded text ends at a zero byte, which no display could show past.
-    const std::size_t zero = out.find('\0', start);
-    if (zero != std::string::npos) {
-        out.resize(zero);
-    }
+    out.resize(start + word.encodedText.size() + 3);
+    char* begin = &out[0] + start;
+    out.resize(start + static_cast<std::size_t>(decodeEncodedWord(word, begin) - begin));
 }
 
 }  // namespace mail

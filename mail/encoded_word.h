@@ -25,5 +25,7 @@ std::optional<EncodedWord> findEncodedWord(std::string_view text, std::size_t fr
 // Appends the bytes the word stands for (Base64 or quoted-printable), up to their first zero byte, in the
 // word's own charset.
 void appendEncodedWord(const EncodedWord& word, std::string& out);
+// The same, written at `out`, which has room for the encoded text's length plus 3 bytes; returns the end.
+char* decodeEncodedWord(const EncodedWord& word, char* out);
 
 }  // namespace mail

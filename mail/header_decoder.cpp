@@ -1,5 +1,6 @@
 #include "mail/header_decoder.h"
 
+#include <memory>
 #include <string_view>
 
 #include "mail/encoded_word.h"
@@ -9,10 +10,15 @@ namespace mail {
 
 namespace {
 
-void appendUndeclared(std::string_view raw, std::string& out) {
-    if (!raw.empty()) {
-        text::appendShiftJis(text::guessCharset(raw), raw, out);
+// Room that grows as needed and is kept from call to call: header values are decoded without allocating.
+char* scratch(std::size_t size) {
+    thread_local std::unique_ptr<char[]> buffer;
+    thread_local std::size_t capacity = 0;
+    if (size > capacity) {
+        capacity = size < 256 ? 256 : 2 * size;
+        buffer.reset(new char[capacity]);
     }
+    return buffer.get();
 }
 
 bool isBlankOrLineEnd(std::string_view gap) {
@@ -61,28 +67,17 @@ bool sameCharset(text::Charset a, std::string_view nameA, text::Charset b, std::
 std::string decodeHeaderText(std::string input) {
     const std::string_view text = input;
     const std::size_t firstOpen = text.find("=?");
-    if (firstOpen == std::string_view::npos) {
-        const text::Charset charset = text::guessCharset(text);
-        if (charset == text::Charset::ShiftJis) {
-            return input;
-        }
-        thread_local std::string converted;
-        converted.clear();
-        text::appendShiftJis(charset, text, converted);
-        input.assign(converted);
+    const std::size_t lastClose = firstOpen == std::string_view::npos ? firstOpen : findLastCloseMark(text);
+    if (firstOpen != std::string_view::npos && (lastClose == std::string_view::npos || lastClose < firstOpen + 2)) {
         return input;
     }
-    const std::size_t lastClose = findLastCloseMark(text);
-    if (lastClose == std::string_view::npos || lastClose < firstOpen + 2) {
-        return input;
-    }
-
-    // The result and the decoded bytes of the current run of adjacent words, in buffers whose room is kept from
-    // call to call; the result goes back into the input's own buffer at the end.
-    thread_local std::string result;
-    thread_local std::string run;
-    result.clear();
-    run.clear();
+    // Every byte read yields at most two bytes of the result; a run of decoded words is never longer than the
+    // words themselves (plus a Base64 group's slack). The run goes after the result's room.
+    const std::size_t resultRoom = 2 * text.size() + 8;
+    char* const result = scratch(resultRoom + text.size() + 8);
+    char* const run = result + resultRoom;
+    char* out = result;
+    char* runEnd = run;
     std::string_view runName;
     text::Charset runCharset = text::Charset::Unknown;
     bool inRun = false;
@@ -91,22 +86,22 @@ std::string decodeHeaderText(std::string input) {
         const std::string_view gap = text.substr(pos, word->begin - pos);
         const bool adjacent = inRun && isBlankOrLineEnd(gap);
         const text::Charset charset = text::charsetByName(word->charset);
-        if ((!adjacent || !sameCharset(runCharset, runName, charset, word->charset)) && !run.empty()) {
-            text::appendShiftJis(runCharset, run, result);
-            run.clear();
+        if (!adjacent || !sameCharset(runCharset, runName, charset, word->charset)) {
+            out = text::writeShiftJis(runCharset, std::string_view(run, static_cast<std::size_t>(runEnd - run)), out);
+            runEnd = run;
         }
         if (!adjacent) {
-            appendUndeclared(gap, result);
+            out = text::writeShiftJis(text::Charset::Ascii, gap, out);
         }
-        appendEncodedWord(*word, run);
+        runEnd = decodeEncodedWord(*word, runEnd);
         runCharset = charset;
         runName = word->charset;
         inRun = true;
         pos = word->end;
     }
-    text::appendShiftJis(runCharset, run, result);
-    appendUndeclared(text.substr(pos), result);
-    input.assign(result);
+    out = text::writeShiftJis(runCharset, std::string_view(run, static_cast<std::size_t>(runEnd - run)), out);
+    out = text::writeShiftJis(text::Charset::Ascii, text.substr(pos), out);
+    input.assign(result, static_cast<std::size_t>(out - result));
     return input;
 }
 

@@ -4,36 +4,12 @@
 #include <cstring>
 
 #include "mail/base64_decoder.h"
+#include "mail/hex_digits.h"
 #include "mail/mime_fields.h"
 
 namespace mail {
 
 namespace {
-
-// A hex digit's value as the high and as the low half of a byte; 0x100 for what is no hex digit, so that the
-// two halves of an escape, or-ed, show a bad digit in one test.
-struct HexTable {
-    std::uint16_t high[256];
-    std::uint16_t low[256];
-    HexTable() {
-        for (int i = 0; i < 256; ++i) {
-            high[i] = low[i] = 0x100;
-        }
-        const auto set = [this](int c, int value) {
-            high[c] = static_cast<std::uint16_t>(value << 4);
-            low[c] = static_cast<std::uint16_t>(value);
-        };
-        for (int i = 0; i < 10; ++i) {
-            set('0' + i, i);
-        }
-        for (int i = 0; i < 6; ++i) {
-            set('A' + i, 10 + i);
-            set('a' + i, 10 + i);
-        }
-    }
-};
-
-const HexTable kHex;
 
 // One quoted-printable line: =XX is a byte, a final '=' a soft line break (no line end), and blanks at the
 // end of a line were added on the way. An '=' without two hex digits after it stays as it is.
@@ -49,7 +25,7 @@ char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
     while (p < checkedEnd) {
         const unsigned char c = *p;
         if (c == '=') {
-            const unsigned value = kHex.high[p[1]] | kHex.low[p[2]];
+            const unsigned value = kHexDigits.pair(p[1], p[2]);
             if (value < 0x100) {
                 *pos++ = static_cast<char>(value);
                 p += 3;
@@ -73,6 +49,11 @@ char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
     return pos;
 }
 
+std::string_view withoutLeadingBlanks(std::string_view encoding) {
+    const std::size_t first = encoding.find_first_not_of(" \t");
+    return first == std::string_view::npos ? std::string_view() : encoding.substr(first);
+}
+
 }  // namespace
 
 void decodeTransfer(std::string_view encoding,
@@ -86,9 +67,7 @@ void decodeTransfer(std::string_view encoding,
         total += lines[i].size() + 1;
     }
     out.reserve(total);
-    const std::string_view kind = encoding.substr(encoding.find_first_not_of(" \t") == std::string_view::npos
-                                                      ? encoding.size()
-                                                      : encoding.find_first_not_of(" \t"));
+    const std::string_view kind = withoutLeadingBlanks(encoding);
     if (startsWithNoCase(kind, "base64")) {
         // Four characters become at most three bytes, with room for the last group's slack.
         out.resize(total + 3);

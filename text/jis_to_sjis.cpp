@@ -28,15 +28,46 @@ char* putGeta(char* out) {
 
 }  // namespace
 
+namespace {
+
+// The pair arithmetic: the lead follows from the first byte alone, the trail from the second byte and whether
+// the first is odd. The arithmetic covers the rows CP932 adds as well.
+constexpr unsigned char sjisLeadOf(unsigned j1) {
+    return static_cast<unsigned char>(j1 < 0x5F ? (j1 + 0xE1) / 2 : (j1 + 0x161) / 2);
+}
+
+constexpr unsigned char sjisTrailOf(unsigned j1, unsigned j2) {
+    return static_cast<unsigned char>((j1 & 1) ? (j2 < 0x60 ? j2 + 0x1F : j2 + 0x20) : j2 + 0x7E);
+}
+
+// The same as tables, so that converting a run of kanji takes no data-dependent branch.
+struct JisPairTables {
+    unsigned char lead[128] = {};
+    unsigned char trail[2][128] = {};
+    constexpr JisPairTables() {
+        for (unsigned j = 0x21; j <= 0x7E; ++j) {
+            lead[j] = sjisLeadOf(j);
+            trail[0][j] = sjisTrailOf(0, j);
+            trail[1][j] = sjisTrailOf(1, j);
+        }
+    }
+};
+
+constexpr JisPairTables kJisPair;
+
+// Writes the Shift_JIS pair of a JIS pair whose bytes are both in 0x21-0x7E.
+char* putJisPair(char* out, unsigned first, unsigned second) {
+    out[0] = static_cast<char>(kJisPair.lead[first]);
+    out[1] = static_cast<char>(kJisPair.trail[first & 1][second]);
+    return out + 2;
+}
+
+}  // namespace
+
 void jisPairToSjis(unsigned char& first, unsigned char& second) {
     const unsigned j1 = first;
-    const unsigned j2 = second;
-    if (j1 & 1) {
-        second = static_cast<unsigned char>(j2 < 0x60 ? j2 + 0x1F : j2 + 0x20);
-    } else {
-        second = static_cast<unsigned char>(j2 + 0x7E);
-    }
-    first = static_cast<unsigned char>(j1 < 0x5F ? (j1 + 0xE1) / 2 : (j1 + 0x161) / 2);
+    second = sjisTrailOf(j1, second);
+    first = sjisLeadOf(j1);
 }
 
 char* iso2022JpToSjis(std::string_view in, char* out) {
@@ -86,12 +117,7 @@ char* iso2022JpToSjis(std::string_view in, char* out) {
         if (mode == JisMode::Kanji) {
             // The run of pairs between two escapes, the bulk of Japanese text, in a loop of its own.
             while (end - p >= 2 && isJisByte(p[0]) && isJisByte(p[1])) {
-                unsigned char first = p[0];
-                unsigned char second = p[1];
-                jisPairToSjis(first, second);
-                out[0] = static_cast<char>(first);
-                out[1] = static_cast<char>(second);
-                out += 2;
+                out = putJisPair(out, p[0], p[1]);
                 p += 2;
             }
             if (p == end || *p == kEsc) {
@@ -113,9 +139,7 @@ char* iso2022JpToSjis(std::string_view in, char* out) {
             } else if (mode == JisMode::Unheld) {
                 out = putGeta(out);
             } else {
-                jisPairToSjis(first, second);
-                *out++ = static_cast<char>(first);
-                *out++ = static_cast<char>(second);
+                out = putJisPair(out, first, second);
             }
             continue;
         }
@@ -156,11 +180,7 @@ char* eucJpToSjis(std::string_view in, char* out) {
             *out++ = static_cast<char>(c);  // half-width katakana are single bytes in Shift_JIS
             p += 2;
         } else if (isEucByte(b) && isEucByte(c)) {
-            unsigned char first = static_cast<unsigned char>(b - 0x80);
-            unsigned char second = static_cast<unsigned char>(c - 0x80);
-            jisPairToSjis(first, second);
-            *out++ = static_cast<char>(first);
-            *out++ = static_cast<char>(second);
+            out = putJisPair(out, b - 0x80u, c - 0x80u);
             p += 2;
         } else {
             out = putGeta(out);

@@ -53,17 +53,49 @@ char* singleByteToSjis(std::string_view in, const std::uint16_t* highHalf, char*
 
 }  // namespace
 
+namespace {
+
+// An escape that opens a JIS X 0208 or JIS X 0201 stretch: text that holds one is ISO-2022-JP.
+bool holdsJisEscape(const unsigned char* p, const unsigned char* end) {
+    for (; p < end; ++p) {
+        p = static_cast<const unsigned char*>(std::memchr(p, 0x1B, static_cast<std::size_t>(end - p)));
+        if (p == nullptr) {
+            return false;
+        }
+        if (p + 1 < end && (p[1] == '$' || p[1] == '(')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Text without a declared charset, as guessCharset reads it; the UTF-8 reading is tried by converting, which
+// checks the bytes on the way, rather than by checking them first.
+char* writeUndeclared(std::string_view bytes, char* out) {
+    const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = begin + bytes.size();
+    if (holdsJisEscape(begin, end)) {
+        return iso2022JpToSjis(bytes, out);
+    }
+    if (skipAscii(begin, end) != end) {
+        if (char* converted = wellFormedUtf8ToSjis(bytes, out)) {
+            return converted;
+        }
+        if (looksLikeEucJp(bytes)) {
+            return eucJpToSjis(bytes, out);
+        }
+    }
+    std::memcpy(out, bytes.data(), bytes.size());
+    return out + bytes.size();
+}
+
+}  // namespace
+
 Charset guessCharset(std::string_view bytes) {
     const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = begin + bytes.size();
-    for (const auto* p = begin; p < end; ++p) {
-        p = static_cast<const unsigned char*>(std::memchr(p, 0x1B, static_cast<std::size_t>(end - p)));
-        if (p == nullptr) {
-            break;
-        }
-        if (p + 1 < end && (p[1] == '$' || p[1] == '(')) {
-            return Charset::Iso2022Jp;
-        }
+    if (holdsJisEscape(begin, end)) {
+        return Charset::Iso2022Jp;
     }
     if (skipAscii(begin, end) == end) {
         return Charset::ShiftJis;
@@ -77,10 +109,32 @@ Charset guessCharset(std::string_view bytes) {
     return Charset::ShiftJis;
 }
 
-void appendShiftJis(Charset charset, std::string_view bytes, std::string& out) {
-    if (charset == Charset::Ascii) {
-        charset = guessCharset(bytes);
+char* writeShiftJis(Charset charset, std::string_view bytes, char* out) {
+    switch (charset) {
+        case Charset::Ascii:
+            return writeUndeclared(bytes, out);
+        case Charset::Unknown:
+        case Charset::ShiftJis:
+            std::memcpy(out, bytes.data(), bytes.size());
+            return out + bytes.size();
+        case Charset::Utf8:
+            return utf8ToSjis(bytes, out);
+        case Charset::Iso2022Jp:
+            return iso2022JpToSjis(bytes, out);
+        case Charset::EucJp:
+            return eucJpToSjis(bytes, out);
+        case Charset::Gbk:
+            return gbkToSjis(bytes, out);
+        case Charset::Big5:
+            return big5ToSjis(bytes, out);
+        case Charset::EucKr:
+            return eucKrToSjis(bytes, out);
+        default:
+            return singleByteToSjis(bytes, highHalfOf(charset), out);
     }
+}
+
+void appendShiftJis(Charset charset, std::string_view bytes, std::string& out) {
     if (charset == Charset::Unknown || charset == Charset::ShiftJis) {
         out.append(bytes.data(), bytes.size());
         return;
@@ -89,31 +143,7 @@ void appendShiftJis(Charset charset, std::string_view bytes, std::string& out) {
     const std::size_t start = out.size();
     out.resize(start + 2 * bytes.size());
     char* begin = &out[0] + start;
-    char* end = begin;
-    switch (charset) {
-        case Charset::Utf8:
-            end = utf8ToSjis(bytes, begin);
-            break;
-        case Charset::Iso2022Jp:
-            end = iso2022JpToSjis(bytes, begin);
-            break;
-        case Charset::EucJp:
-            end = eucJpToSjis(bytes, begin);
-            break;
-        case Charset::Gbk:
-            end = gbkToSjis(bytes, begin);
-            break;
-        case Charset::Big5:
-            end = big5ToSjis(bytes, begin);
-            break;
-        case Charset::EucKr:
-            end = eucKrToSjis(bytes, begin);
-            break;
-        default:
-            end = singleByteToSjis(bytes, highHalfOf(charset), begin);
-            break;
-    }
-    out.resize(start + static_cast<std::size_t>(end - begin));
+    out.resize(start + static_cast<std::size_t>(writeShiftJis(charset, bytes, begin) - begin));
 }
 
 std::string toShiftJis(Charset charset, std::string_view bytes) {

@@ -14,6 +14,9 @@ void appendShiftJis(Charset charset, std::string_view bytes, std::string& out);
 
 std::string toShiftJis(Charset charset, std::string_view bytes);
 
+// The same, written at `out`, which has room for twice as many bytes as read; returns the end.
+char* writeShiftJis(Charset charset, std::string_view bytes, char* out);
+
 // The charset of text that declares none (a raw 8-bit header, say): ISO-2022-JP when it holds an escape
 // sequence, UTF-8 when it is well-formed UTF-8, EUC-JP when only EUC-JP explains its bytes, else Shift_JIS
 // (which also covers plain ASCII).

@@ -71,9 +71,9 @@ std::size_t wellFormedPrefix(const unsigned char* p, const unsigned char* end, c
     return n;
 }
 
-}  // namespace
-
-char* utf8ToSjis(std::string_view in, char* out) {
+// The conversion; a strict one returns nullptr at the first malformed sequence instead of writing "〓".
+template <bool Strict>
+char* convertUtf8(std::string_view in, char* out) {
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const auto* end = p + in.size();
     while (p < end) {
@@ -110,6 +110,9 @@ char* utf8ToSjis(std::string_view in, char* out) {
             if (p + n == end && lead.length != 0) {
                 break;  // cut off by the end
             }
+            if (Strict) {
+                return nullptr;
+            }
             out = putCp932(out, 0);
             p += n;
             continue;
@@ -128,6 +131,16 @@ char* utf8ToSjis(std::string_view in, char* out) {
         }
     }
     return out;
+}
+
+}  // namespace
+
+char* utf8ToSjis(std::string_view in, char* out) {
+    return convertUtf8<false>(in, out);
+}
+
+char* wellFormedUtf8ToSjis(std::string_view in, char* out) {
+    return convertUtf8<true>(in, out);
 }
 
 bool looksLikeUtf8(std::string_view in) {

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+
+namespace mail {
+
+// A hex digit's value as the high and as the low half of a byte; 0x100 for what is no hex digit, so that the
+// two halves of an escape, or-ed, show a bad digit in one test.
+struct HexDigits {
+    std::uint16_t high[256];
+    std::uint16_t low[256];
+    constexpr HexDigits() : high(), low() {
+        for (int i = 0; i < 256; ++i) {
+            const int value = (i >= '0' && i <= '9')   ? i - '0'
+                              : (i >= 'A' && i <= 'F') ? i - 'A' + 10
+                              : (i >= 'a' && i <= 'f') ? i - 'a' + 10
+                                                       : -1;
+            high[i] = static_cast<std::uint16_t>(value < 0 ? 0x100 : value << 4);
+            low[i] = static_cast<std::uint16_t>(value < 0 ? 0x100 : value);
+        }
+    }
+    // The byte "=XY" stands for when X and Y are hex digits, else a value of 0x100 or more.
+    unsigned pair(unsigned char x, unsigned char y) const {
+        return high[x] | low[y];
+    }
+};
+
+inline constexpr HexDigits kHexDigits{};
+
+}  // namespace mail

@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "mail/base64_blocks.h"
+#include "text/cpu_features.h"
+
 namespace mail {
 
 namespace {
@@ -39,6 +42,10 @@ char* putGroup(char* out, const unsigned char slot[4], int count) {
 char* decodeBase64Word(std::string_view text, char* pos) {
     const std::size_t n = text.size();
     std::size_t group = 0;
+    if (text::processorHasSsse3()) {
+        const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+        group = static_cast<std::size_t>(decodeBase64Blocks(begin, begin + n, pos) - begin);
+    }
     // Whole groups of alphabet characters, the common case, in one step each.
     for (; group + 4 <= n; group += 4) {
         const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + group;
@@ -90,6 +97,9 @@ char* Base64BodyDecoder::feed(std::string_view text, char* pos) {
     while (p < end) {
         // Whole groups of four alphabet characters, the common case, in one step.
         if (filled_ == 0) {
+            if (text::processorHasSsse3()) {
+                p = decodeBase64Blocks(p, end, pos);
+            }
             while (end - p >= 4) {
                 const unsigned a = kSymbols.value[p[0]], b = kSymbols.value[p[1]];
                 const unsigned c = kSymbols.value[p[2]], d = kSymbols.value[p[3]];

@@ -1,5 +1,6 @@
 #include "text/charset_names.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace text {
@@ -135,24 +136,30 @@ Charset charsetByName(std::string_view name) {
     if (name.size() > kLongestName) {
         return Charset::Unknown;
     }
+    // A mail names the same charset again and again, spelled the same way: the last answer first.
+    thread_local char lastSpelling[kLongestName];
+    thread_local std::size_t lastSize = kLongestName + 1;
+    thread_local Charset lastCharset = Charset::Unknown;
+    if (name.size() == lastSize && sameName(std::string_view(lastSpelling, lastSize), name)) {
+        return lastCharset;
+    }
     char lower[kLongestName];
     for (std::size_t i = 0; i < name.size(); ++i) {
         const char c = name[i];
         lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     }
     const std::string_view wanted(lower, name.size());
-    // A mail names the same charset again and again: the last answer first.
-    thread_local const CharsetName* last = &kNames[0];
-    if (sameName(last->name, wanted)) {
-        return last->charset;
-    }
+    Charset charset = Charset::Unknown;
     for (const CharsetName& entry : kNames) {
         if (sameName(entry.name, wanted)) {
-            last = &entry;
-            return entry.charset;
+            charset = entry.charset;
+            break;
         }
     }
-    return Charset::Unknown;
+    std::copy(name.begin(), name.end(), lastSpelling);
+    lastSize = name.size();
+    lastCharset = charset;
+    return charset;
 }
 
 }  // namespace text

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <string>
 
 namespace {
@@ -90,3 +91,39 @@ TEST(Base64Decoder, LongInputFitsItsBuffer) {
 }
 
 }  // namespace
+
+// Long runs are decoded sixteen characters at a time where the processor allows it, and character by character
+// otherwise. Decoding a text whole must give what decoding it in pieces too short for the wide path gives: for a
+// word, each group of four on its own; for a body, one character at a time. Alphabet text with a sprinkling of
+// padding, blanks and foreign bytes puts the switch between the two paths everywhere.
+TEST(Base64Decoder, WholeTextsDecodeAsTheirPiecesDo) {
+    std::mt19937 random(20261207);
+    const std::string alphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    const std::string others = "= \t\r\n*\x80\xFF-_.";
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(random() % 200, 'A');
+        const unsigned foreignEvery = 8 + random() % 200;
+        for (char& c : text) {
+            c = random() % foreignEvery == 0 ? others[random() % others.size()] : alphabet[random() % alphabet.size()];
+        }
+        std::string pieces;
+        for (std::size_t at = 0; at < text.size(); at += 4) {
+            mail::appendBase64Word(std::string_view(text).substr(at, 4), pieces);
+        }
+        std::string whole;
+        mail::appendBase64Word(text, whole);
+        ASSERT_EQ(pieces, whole) << "word: " << text;
+
+        mail::Base64BodyDecoder byCharacter;
+        std::string expected;
+        for (const char c : text) {
+            byCharacter.feed(std::string_view(&c, 1), expected);
+        }
+        byCharacter.finish(expected);
+        mail::Base64BodyDecoder byLine;
+        std::string actual;
+        byLine.feed(text, actual);
+        byLine.finish(actual);
+        ASSERT_EQ(expected, actual) << "body: " << text;
+    }
+}

@@ -67,15 +67,8 @@ bool sameCharset(text::Charset a, std::string_view nameA, text::Charset b, std::
 std::string decodeHeaderText(std::string input) {
     const std::string_view text = input;
     const std::size_t firstOpen = text.find("=?");
-    if (firstOpen == std::string_view::npos) {
-        char* const converted = scratch(2 * text.size() + 8);
-        if (const char* end = text::convertUndeclared(text, converted)) {
-            input.assign(converted, static_cast<std::size_t>(end - converted));
-        }
-        return input;
-    }
-    const std::size_t lastClose = findLastCloseMark(text);
-    if (lastClose == std::string_view::npos || lastClose < firstOpen + 2) {
+    const std::size_t lastClose = firstOpen == std::string_view::npos ? firstOpen : findLastCloseMark(text);
+    if (firstOpen != std::string_view::npos && (lastClose == std::string_view::npos || lastClose < firstOpen + 2)) {
         return input;
     }
     // Every byte read yields at most two bytes of the result; a run of decoded words is never longer than the

@@ -69,6 +69,26 @@ bool holdsJisEscape(const unsigned char* p, const unsigned char* end) {
     return false;
 }
 
+// Text without a declared charset, as guessCharset reads it; the UTF-8 reading is tried by converting, which
+// checks the bytes on the way, rather than by checking them first.
+char* writeUndeclared(std::string_view bytes, char* out) {
+    const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = begin + bytes.size();
+    if (holdsJisEscape(begin, end)) {
+        return iso2022JpToSjis(bytes, out);
+    }
+    if (skipAscii(begin, end) != end) {
+        if (char* converted = wellFormedUtf8ToSjis(bytes, out)) {
+            return converted;
+        }
+        if (looksLikeEucJp(bytes)) {
+            return eucJpToSjis(bytes, out);
+        }
+    }
+    std::memcpy(out, bytes.data(), bytes.size());
+    return out + bytes.size();
+}
+
 }  // namespace
 
 Charset guessCharset(std::string_view bytes) {
@@ -89,30 +109,10 @@ Charset guessCharset(std::string_view bytes) {
     return Charset::ShiftJis;
 }
 
-// The UTF-8 reading is tried by converting, which checks the bytes on the way, rather than by checking them first.
-char* convertUndeclared(std::string_view bytes, char* out) {
-    const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());
-    const auto* end = begin + bytes.size();
-    if (holdsJisEscape(begin, end)) {
-        return iso2022JpToSjis(bytes, out);
-    }
-    if (skipAscii(begin, end) == end) {
-        return nullptr;
-    }
-    if (char* converted = wellFormedUtf8ToSjis(bytes, out)) {
-        return converted;
-    }
-    return looksLikeEucJp(bytes) ? eucJpToSjis(bytes, out) : nullptr;
-}
-
 char* writeShiftJis(Charset charset, std::string_view bytes, char* out) {
     switch (charset) {
         case Charset::Ascii:
-            if (char* converted = convertUndeclared(bytes, out)) {
-                return converted;
-            }
-            std::memcpy(out, bytes.data(), bytes.size());
-            return out + bytes.size();
+            return writeUndeclared(bytes, out);
         case Charset::Unknown:
         case Charset::ShiftJis:
             std::memcpy(out, bytes.data(), bytes.size());

@@ -22,9 +22,4 @@ char* writeShiftJis(Charset charset, std::string_view bytes, char* out);
 // (which also covers plain ASCII).
 Charset guessCharset(std::string_view bytes);
 
-// Converts text without a declared charset as guessCharset reads it, writing at `out` (room for twice as many
-// bytes as read) and returning the end; nullptr, with `out` written over, when the bytes are to be shown as they
-// are (ASCII, Shift_JIS).
-char* convertUndeclared(std::string_view bytes, char* out);
-
 }  // namespace text

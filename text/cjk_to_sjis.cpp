@@ -10,8 +10,8 @@ namespace text {
 
 namespace {
 
-// What one character read at an 8-bit byte comes to: its length (0 when the end cuts it off) and its CP932
-// code (0 for "〓").
+// What one character read at a lead byte (0x81-0xFE, with a byte after it) comes to: its length (0 when the end cuts it
+// off) and its CP932 code (0 for "〓").
 struct Character {
     std::size_t length;
     std::uint16_t code;
@@ -26,12 +26,6 @@ bool within(unsigned char b, unsigned char first, unsigned char last) {
 
 Character readGbk(const unsigned char* p, std::size_t left) {
     const unsigned char lead = p[0];
-    if (!within(lead, 0x81, 0xFE)) {
-        return kBadByte;
-    }
-    if (left < 2) {
-        return kCutOff;
-    }
     const unsigned char second = p[1];
     if (within(second, '0', '9')) {
         // GB18030: lead, digit, lead, digit.
@@ -48,14 +42,8 @@ Character readGbk(const unsigned char* p, std::size_t left) {
     return {2, gbkPairToCp932(lead, second)};
 }
 
-Character readBig5(const unsigned char* p, std::size_t left) {
+Character readBig5(const unsigned char* p, std::size_t) {
     const unsigned char lead = p[0];
-    if (!within(lead, 0x81, 0xFE)) {
-        return kBadByte;
-    }
-    if (left < 2) {
-        return kCutOff;
-    }
     const unsigned char trail = p[1];
     if (!within(trail, 0x40, 0x7E) && !within(trail, 0xA1, 0xFE)) {
         return kBadByte;
@@ -63,14 +51,8 @@ Character readBig5(const unsigned char* p, std::size_t left) {
     return {2, big5PairToCp932(lead, trail)};
 }
 
-Character readEucKr(const unsigned char* p, std::size_t left) {
+Character readEucKr(const unsigned char* p, std::size_t) {
     const unsigned char lead = p[0];
-    if (!within(lead, 0x81, 0xFE)) {
-        return kBadByte;
-    }
-    if (left < 2) {
-        return kCutOff;
-    }
     const unsigned char trail = p[1];
     if (within(trail, 0xA1, 0xFE)) {
         return {2, eucKrPairToCp932(lead, trail)};  // 0 for the hangul of leads below 0xA1
@@ -106,7 +88,9 @@ char* convert(std::string_view in, char* out, ReadCharacter read) {
         if (p == end) {
             break;
         }
-        const Character character = read(p, static_cast<std::size_t>(end - p));
+        // All three charsets lead their characters with 0x81-0xFE and have at least two bytes in each.
+        const std::size_t left = static_cast<std::size_t>(end - p);
+        const Character character = !within(*p, 0x81, 0xFE) ? kBadByte : left < 2 ? kCutOff : read(p, left);
         if (character.length == 0) {
             break;
         }

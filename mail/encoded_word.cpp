@@ -90,23 +90,10 @@ std::optional<EncodedWord> parseAt(std::string_view text, std::size_t begin) {
 char* decodeQuoted(std::string_view text, char* pos) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
-    // Up to the last two bytes, an '=' always has two bytes after it to read.
-    const auto* checkedEnd = text.size() > 2 ? end - 2 : p;
-    while (p < checkedEnd) {
-        const unsigned char c = *p;
-        if (c == '=') {
-            const unsigned value = kHexDigits.pair(p[1], p[2]);
-            if (value < 0x100) {
-                *pos++ = static_cast<char>(value);
-                p += 3;
-                continue;
-            }
-        }
-        *pos++ = c == '_' ? ' ' : static_cast<char>(c);
-        ++p;
-    }
+    const auto underscoreIsBlank = [](unsigned char c) { return c == '_' ? ' ' : static_cast<char>(c); };
+    decodeHexEscapes(p, end, pos, underscoreIsBlank);
     for (; p < end; ++p) {
-        *pos++ = *p == '_' ? ' ' : static_cast<char>(*p);
+        *pos++ = underscoreIsBlank(*p);
     }
     return pos;
 }

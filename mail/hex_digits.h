@@ -27,4 +27,25 @@ struct HexDigits {
 
 inline constexpr HexDigits kHexDigits{};
 
+// Decodes the "=XY" escapes of quoted-printable text from `p` up to the last two bytes (where an '=' could not
+// have two digits after it), writing at `pos`; every other byte, an '=' without two hex digits after it
+// included, goes through `literal`. Moves both; the caller reads the last two bytes by its own rules.
+template <typename Literal>
+void decodeHexEscapes(const unsigned char*& p, const unsigned char* end, char*& pos, Literal literal) {
+    const auto* checkedEnd = end - p > 2 ? end - 2 : p;
+    while (p < checkedEnd) {
+        const unsigned char c = *p;
+        if (c == '=') {
+            const unsigned value = kHexDigits.pair(p[1], p[2]);
+            if (value < 0x100) {
+                *pos++ = static_cast<char>(value);
+                p += 3;
+                continue;
+            }
+        }
+        *pos++ = literal(c);
+        ++p;
+    }
+}
+
 }  // namespace mail

@@ -20,21 +20,7 @@ char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
     }
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     const auto* end = p + line.size();
-    // Up to the last two bytes, an '=' always has two bytes after it to read.
-    const auto* checkedEnd = line.size() > 2 ? end - 2 : p;
-    while (p < checkedEnd) {
-        const unsigned char c = *p;
-        if (c == '=') {
-            const unsigned value = kHexDigits.pair(p[1], p[2]);
-            if (value < 0x100) {
-                *pos++ = static_cast<char>(value);
-                p += 3;
-                continue;
-            }
-        }
-        *pos++ = static_cast<char>(c);
-        ++p;
-    }
+    decodeHexEscapes(p, end, pos, [](unsigned char c) { return static_cast<char>(c); });
     bool soft = false;
     for (; p < end; ++p) {
         if (*p == '=' && p + 1 == end) {

@@ -148,12 +148,6 @@ char* Base64BodyDecoder::finish(char* out) {
     return out;
 }
 
-void appendBase64Body(std::string_view text, std::string& out) {
-    Base64BodyDecoder decoder;
-    decoder.feed(text, out);
-    decoder.finish(out);
-}
-
 const char* Base64Decoder::decode(const char* text) {
     std::string bytes;
     appendBase64Word(std::string_view(text, std::strlen(text)), bytes);

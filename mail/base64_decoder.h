@@ -50,6 +50,4 @@ private:
     int filled_ = 0;
 };
 
-void appendBase64Body(std::string_view text, std::string& out);
-
 }  // namespace mail

@@ -129,15 +129,8 @@ char* decodeEncodedWord(const EncodedWord& word, char* out) {
     char* const end =
         word.encoding == 'B' ? decodeBase64Word(word.encodedText, out) : decodeQuoted(word.encodedText, out);
     // The decoded text ends at a zero byte, which no display could show past.
-    const void* zero = std::memchr(out, '\0', static_cast<std::size_t>(end - out));
-    return zero != nullptr ? static_cast<char*>(const_cast<void*>(zero)) : end;
-}
-
-void appendEncodedWord(const EncodedWord& word, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + word.encodedText.size() + 3);
-    char* begin = &out[0] + start;
-    out.resize(start + static_cast<std::size_t>(decodeEncodedWord(word, begin) - begin));
+    char* const zero = static_cast<char*>(std::memchr(out, '\0', static_cast<std::size_t>(end - out)));
+    return zero != nullptr ? zero : end;
 }
 
 }  // namespace mail

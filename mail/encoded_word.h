@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace mail {
@@ -22,10 +21,8 @@ struct EncodedWord {
 // other than '?'. A stretch that breaks these rules is no word and is passed over.
 std::optional<EncodedWord> findEncodedWord(std::string_view text, std::size_t from);
 
-// Appends the bytes the word stands for (Base64 or quoted-printable), up to their first zero byte, in the
-// word's own charset.
-void appendEncodedWord(const EncodedWord& word, std::string& out);
-// The same, written at `out`, which has room for the encoded text's length plus 3 bytes; returns the end.
+// Writes the bytes the word stands for (Base64 or quoted-printable), up to their first zero byte, in the word's own
+// charset, at `out`, which has room for the encoded text's length plus 3 bytes; returns the end.
 char* decodeEncodedWord(const EncodedWord& word, char* out);
 
 }  // namespace mail

@@ -66,10 +66,13 @@ bool sameCharset(text::Charset a, std::string_view nameA, text::Charset b, std::
 // character over several words (their decoded bytes joined first) still comes out whole.
 std::string decodeHeaderText(std::string input) {
     const std::string_view text = input;
+    // "=?" without a "?=" after it: no word to decode, and the text is left as it is.
     const std::size_t firstOpen = text.find("=?");
-    const std::size_t lastClose = firstOpen == std::string_view::npos ? firstOpen : findLastCloseMark(text);
-    if (firstOpen != std::string_view::npos && (lastClose == std::string_view::npos || lastClose < firstOpen + 2)) {
-        return input;
+    if (firstOpen != std::string_view::npos) {
+        const std::size_t lastClose = findLastCloseMark(text);
+        if (lastClose == std::string_view::npos || lastClose < firstOpen + 2) {
+            return input;
+        }
     }
     // Every byte read yields at most two bytes of the result; a run of decoded words is never longer than the
     // words themselves (plus a Base64 group's slack). The run goes after the result's room.

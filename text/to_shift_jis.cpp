@@ -51,10 +51,6 @@ char* singleByteToSjis(std::string_view in, const std::uint16_t* highHalf, char*
     return out;
 }
 
-}  // namespace
-
-namespace {
-
 // An escape that opens a JIS X 0208 or JIS X 0201 stretch: text that holds one is ISO-2022-JP.
 bool holdsJisEscape(const unsigned char* p, const unsigned char* end) {
     for (; p < end; ++p) {

@@ -143,18 +143,23 @@ void choose(const std::vector<std::string>& lines,
     }
 }
 
-// The part's text in Shift_JIS, HTML reduced.
-std::string readableText(const std::vector<std::string>& lines, const Part& part, bool html) {
+// The part's text in Shift_JIS, HTML reduced, written over `out`.
+void readableText(const std::vector<std::string>& lines,
+                  std::string_view contentType,
+                  std::string_view transferEncoding,
+                  std::size_t begin,
+                  std::size_t end,
+                  bool html,
+                  std::string& out) {
     thread_local std::string bytes;  // its room is kept from call to call
-    decodeTransfer(part.transferEncoding, lines, part.begin, part.end, bytes);
-    const std::string charsetName = parameterOf(part.contentType, "charset");
+    decodeTransfer(transferEncoding, lines, begin, end, bytes);
+    const std::string charsetName = parameterOf(contentType, "charset");
     const text::Charset charset = charsetName.empty() ? text::Charset::Ascii : text::charsetByName(charsetName);
-    std::string converted;
-    text::appendShiftJis(charset, bytes, converted);
+    out.clear();
+    text::appendShiftJis(charset, bytes, out);
     if (html) {
-        converted = htmlToText(converted);
+        out = htmlToText(out);
     }
-    return converted;
 }
 
 // The first '\n' at or after `p` (there is one before `end`): eight bytes at a time, lines being short.
@@ -205,47 +210,49 @@ void keepFirstLines(std::string& text, int headCount) {
 
 }  // namespace
 
-std::string previewBody(const std::string& contentType,
-                        const std::string& transferEncoding,
-                        const std::vector<std::string>& lines,
-                        int headCount) {
-    Part whole;
-    whole.contentType = contentType;
-    whole.transferEncoding = transferEncoding;
-    whole.begin = 0;
-    whole.end = lines.size();
+void previewBody(std::string_view contentType,
+                 std::string_view transferEncoding,
+                 const std::vector<std::string>& lines,
+                 int headCount,
+                 std::string& out) {
     const std::string type = mediaTypeOf(contentType);
+    if (type.compare(0, 10, "multipart/") != 0) {
+        // A single part, the common case: read where it lies, with no part record to fill.
+        const bool html = type == "text/html";
+        if (!html && !type.empty() && type.compare(0, 5, "text/") != 0) {
+            out.clear();
+            return;  // not text
+        }
+        // text/enriched and the like are shown as they stand: better shown than hidden.
+        readableText(lines, contentType, transferEncoding, 0, lines.size(), html, out);
+        keepFirstLines(out, headCount);
+        return;
+    }
     Choice choice;
-    if (type.compare(0, 10, "multipart/") == 0) {
-        std::string boundary = parameterOf(contentType, "boundary");
-        if (boundary.empty()) {
-            // Without its parameter, the first line that looks like a delimiter names the boundary.
-            for (const std::string& line : lines) {
-                if (line.size() > 2 && line[0] == '-' && line[1] == '-') {
-                    boundary = line.substr(2, line.find_last_not_of(" \t") - 1);
-                    break;
-                }
+    std::string boundary = parameterOf(contentType, "boundary");
+    if (boundary.empty()) {
+        // Without its parameter, the first line that looks like a delimiter names the boundary.
+        for (const std::string& line : lines) {
+            if (line.size() > 2 && line[0] == '-' && line[1] == '-') {
+                boundary = line.substr(2, line.find_last_not_of(" \t") - 1);
+                break;
             }
         }
-        if (boundary.empty()) {
-            whole.contentType.clear();  // no parts to find: read it as text
-            choice.plain = whole;
-        } else {
-            choose(lines, 0, lines.size(), boundary, 1, choice);
-        }
-    } else {
-        consider(lines, whole, kMaxNesting, choice);
-        if (!choice.plain && !choice.html && type.compare(0, 5, "text/") == 0) {
-            choice.plain = whole;  // text/enriched and the like: better shown than hidden
-        }
     }
-    if (!choice.plain && !choice.html) {
-        return {};
+    if (boundary.empty()) {
+        // No parts to find: read it as text.
+        readableText(lines, {}, transferEncoding, 0, lines.size(), false, out);
+        keepFirstLines(out, headCount);
+        return;
     }
-    std::string text =
-        choice.plain ? readableText(lines, *choice.plain, false) : readableText(lines, *choice.html, true);
-    keepFirstLines(text, headCount);
-    return text;
+    choose(lines, 0, lines.size(), boundary, 1, choice);
+    const Part* chosen = choice.plain ? &*choice.plain : choice.html ? &*choice.html : nullptr;
+    if (chosen == nullptr) {
+        out.clear();
+        return;
+    }
+    readableText(lines, chosen->contentType, chosen->transferEncoding, chosen->begin, chosen->end, !choice.plain, out);
+    keepFirstLines(out, headCount);
 }
 
 }  // namespace mail

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace mail {
@@ -12,10 +13,21 @@ namespace mail {
 // body is walked part by part (preamble, boundary lines and part headers skipped, nested multiparts entered,
 // attachments passed over); the first text/plain part is taken, else the first text/html part. The part's
 // Base64 or quoted-printable is decoded, its charset converted (guessed when it declares none) and HTML
-// reduced to its text. The result holds the first `headCount` non-empty lines, each followed by one blank.
-std::string previewBody(const std::string& contentType,
-                        const std::string& transferEncoding,
-                        const std::vector<std::string>& lines,
-                        int headCount);
+// reduced to its text. The result holds the first `headCount` non-empty lines, each followed by one blank; it
+// replaces what `out` held, whose room is reused.
+void previewBody(std::string_view contentType,
+                 std::string_view transferEncoding,
+                 const std::vector<std::string>& lines,
+                 int headCount,
+                 std::string& out);
+
+inline std::string previewBody(std::string_view contentType,
+                               std::string_view transferEncoding,
+                               const std::vector<std::string>& lines,
+                               int headCount) {
+    std::string out;
+    previewBody(contentType, transferEncoding, lines, headCount, out);
+    return out;
+}
 
 }  // namespace mail

@@ -64,37 +64,40 @@ bool sameCharset(text::Charset a, std::string_view nameA, text::Charset b, std::
 // own, stateful charsets starting afresh. So a word that leaves ISO-2022-JP in kanji mode cannot garble the
 // ASCII after it (the address after a name, say), while a run that a sender split in the middle of a
 // character over several words (their decoded bytes joined first) still comes out whole.
-std::string decodeHeaderText(std::string input) {
-    const std::string_view text = input;
-    // "=?" without a "?=" after it: no word to decode, and the text is left as it is.
-    const std::size_t firstOpen = text.find("=?");
-    if (firstOpen != std::string_view::npos) {
-        const std::size_t lastClose = findLastCloseMark(text);
-        if (lastClose == std::string_view::npos || lastClose < firstOpen + 2) {
-            return input;
-        }
-    }
+void decodeHeaderText(std::string_view text, std::string& out) {
     // Every byte read yields at most two bytes of the result; a run of decoded words is never longer than the
     // words themselves (plus a Base64 group's slack). The run goes after the result's room.
     const std::size_t resultRoom = 2 * text.size() + 8;
     char* const result = scratch(resultRoom + text.size() + 8);
     char* const run = result + resultRoom;
-    char* out = result;
+    char* end = result;
     char* runEnd = run;
     std::string_view runName;
     text::Charset runCharset = text::Charset::Unknown;
     bool inRun = false;
     std::size_t pos = 0;
-    while (auto word = findEncodedWord(text, pos)) {
+    auto word = findEncodedWord(text, pos);
+    if (!word) {
+        // "=?" without a "?=" after it: no word to decode, and the text is left as it is.
+        const std::size_t firstOpen = text.find("=?");
+        if (firstOpen != std::string_view::npos) {
+            const std::size_t lastClose = findLastCloseMark(text);
+            if (lastClose == std::string_view::npos || lastClose < firstOpen + 2) {
+                out.assign(text.data(), text.size());
+                return;
+            }
+        }
+    }
+    for (; word; word = findEncodedWord(text, pos)) {
         const std::string_view gap = text.substr(pos, word->begin - pos);
         const bool adjacent = inRun && isBlankOrLineEnd(gap);
         const text::Charset charset = text::charsetByName(word->charset);
-        if (!adjacent || !sameCharset(runCharset, runName, charset, word->charset)) {
-            out = text::writeShiftJis(runCharset, std::string_view(run, static_cast<std::size_t>(runEnd - run)), out);
+        if ((!adjacent || !sameCharset(runCharset, runName, charset, word->charset)) && runEnd != run) {
+            end = text::writeShiftJis(runCharset, std::string_view(run, static_cast<std::size_t>(runEnd - run)), end);
             runEnd = run;
         }
-        if (!adjacent) {
-            out = text::writeShiftJis(text::Charset::Ascii, gap, out);
+        if (!adjacent && !gap.empty()) {
+            end = text::writeShiftJis(text::Charset::Ascii, gap, end);
         }
         runEnd = decodeEncodedWord(*word, runEnd);
         runCharset = charset;
@@ -102,10 +105,13 @@ std::string decodeHeaderText(std::string input) {
         inRun = true;
         pos = word->end;
     }
-    out = text::writeShiftJis(runCharset, std::string_view(run, static_cast<std::size_t>(runEnd - run)), out);
-    out = text::writeShiftJis(text::Charset::Ascii, text.substr(pos), out);
-    input.assign(result, static_cast<std::size_t>(out - result));
-    return input;
+    if (runEnd != run) {
+        end = text::writeShiftJis(runCharset, std::string_view(run, static_cast<std::size_t>(runEnd - run)), end);
+    }
+    if (pos < text.size()) {
+        end = text::writeShiftJis(text::Charset::Ascii, text.substr(pos), end);
+    }
+    out.assign(result, static_cast<std::size_t>(end - result));
 }
 
 }  // namespace mail

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace mail {
 
@@ -10,7 +11,14 @@ namespace mail {
 // and the blanks and line ends between adjacent words are dropped. The text around the words has no declared
 // charset: ISO-2022-JP escapes are decoded, well-formed UTF-8 is read as UTF-8, bytes that only EUC-JP
 // explains as EUC-JP, anything else is taken as Shift_JIS. A word in an unknown charset keeps its bytes.
-// Text with "=?" but no "?=" after it is returned unchanged.
-std::string decodeHeaderText(std::string text);
+// Text with "=?" but no "?=" after it is returned unchanged. The result replaces what `out` held; its room is
+// reused, so a caller that decodes many values into one string does not allocate for each.
+void decodeHeaderText(std::string_view text, std::string& out);
+
+inline std::string decodeHeaderText(std::string_view text) {
+    std::string out;
+    decodeHeaderText(text, out);
+    return out;
+}
 
 }  // namespace mail

@@ -85,10 +85,10 @@ void TopReplyReader::takeHeaderLine(const std::string& line) {
 void TopReplyReader::finishField() {
     switch (field) {
         case Field::From:
-            from = decodeHeaderText(fieldValue);
+            decodeHeaderText(fieldValue, from);
             break;
         case Field::Subject:
-            subject = decodeHeaderText(fieldValue);
+            decodeHeaderText(fieldValue, subject);
             break;
         case Field::ContentType:
             contentType = fieldValue;
@@ -111,15 +111,15 @@ MailEntry TopReplyReader::entry() const {
     std::string encoding = transferEncoding;
     // A field still open (the reply ended right after it) counts as it stands.
     if (field == Field::From) {
-        entry.from = decodeHeaderText(fieldValue);
+        decodeHeaderText(fieldValue, entry.from);
     } else if (field == Field::Subject) {
-        entry.subject = decodeHeaderText(fieldValue);
+        decodeHeaderText(fieldValue, entry.subject);
     } else if (field == Field::ContentType) {
         type = fieldValue;
     } else if (field == Field::TransferEncoding) {
         encoding = fieldValue;
     }
-    entry.firstLines = previewBody(type, encoding, bodyLines, headCount);
+    previewBody(type, encoding, bodyLines, headCount, entry.firstLines);
     entry.size = 0;
     entry.deleteMark = false;
     return entry;

@@ -162,25 +162,6 @@ void readableText(const std::vector<std::string>& lines,
     }
 }
 
-// The first '\n' at or after `p` (there is one before `end`): eight bytes at a time, lines being short.
-const char* findLineEnd(const char* p, const char* end) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-    while (end - p >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        const std::uint64_t newlines = word ^ ('\n' * kOnes);
-        if (((newlines - kOnes) & ~newlines & kHigh) != 0) {
-            break;
-        }
-        p += 8;
-    }
-    while (*p != '\n') {
-        ++p;
-    }
-    return p;
-}
-
 // Keeps the first `headCount` non-empty lines of the text, each followed by one blank instead of its line end.
 // Done in place: no line grows, so what is written never overtakes what is still to be read; until a line is
 // dropped, a line stays where it is and only its line end becomes the blank.
@@ -192,7 +173,7 @@ void keepFirstLines(std::string& text, int headCount) {
     char* write = begin;
     int taken = 0;
     while (read < end && taken < headCount) {
-        const char* newline = findLineEnd(read, end);
+        const char* newline = static_cast<const char*>(std::memchr(read, '\n', static_cast<std::size_t>(end - read)));
         const char* lineEnd = newline > read && newline[-1] == '\r' ? newline - 1 : newline;
         if (lineEnd > read) {
             const auto length = static_cast<std::size_t>(lineEnd - read);

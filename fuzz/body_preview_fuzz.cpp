@@ -83,6 +83,9 @@ void checkArbitrary(FuzzedDataProvider& input, int headCount) {
     const std::string preview = mail::previewBody(contentType, encoding, lines, headCount);
     FUZZ_EXPECT(preview.empty() || preview.back() == ' ');
     FUZZ_EXPECT(preview.size() <= 2 * body.size() + static_cast<std::size_t>(headCount));
+    static std::string reused;  // still holding the last input's preview
+    mail::previewBody(contentType, encoding, lines, headCount, reused);
+    FUZZ_EXPECT(reused == preview);
     // More wanted lines only add to the end.
     const std::string more = mail::previewBody(contentType, encoding, lines, headCount + 1);
     FUZZ_EXPECT(more.compare(0, preview.size(), preview) == 0);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "mail/html_text.h"
 #include "mail/mime_fields.h"
@@ -34,12 +35,13 @@ bool isContinuation(const std::string& line) {
     return !line.empty() && (line[0] == ' ' || line[0] == '\t');
 }
 
-// The value of a header line that names `field` ("Content-Type"), or nullptr.
-const char* valueOf(const std::string& line, std::string_view field) {
+// True when the header line names `field` ("Content-Type"); `value` is then what follows the colon.
+bool valueOf(const std::string& line, std::string_view field, std::string_view& value) {
     if (line.size() > field.size() && line[field.size()] == ':' && startsWithNoCase(line, field)) {
-        return line.c_str() + field.size() + 1;
+        value = std::string_view(line).substr(field.size() + 1);
+        return true;
     }
-    return nullptr;
+    return false;
 }
 
 // Reads the part header from lines[at]; false when it does not end (with an empty line) before `end`.
@@ -58,12 +60,12 @@ bool readPartHeader(const std::vector<std::string>& lines, std::size_t at, std::
             continue;
         }
         open = nullptr;
-        const char* value = nullptr;
-        if ((value = valueOf(line, "Content-Type")) != nullptr) {
+        std::string_view value;
+        if (valueOf(line, "Content-Type", value)) {
             open = &part.contentType;
-        } else if ((value = valueOf(line, "Content-Transfer-Encoding")) != nullptr) {
+        } else if (valueOf(line, "Content-Transfer-Encoding", value)) {
             open = &part.transferEncoding;
-        } else if ((value = valueOf(line, "Content-Disposition")) != nullptr) {
+        } else if (valueOf(line, "Content-Disposition", value)) {
             open = &part.disposition;
         }
         if (open != nullptr) {
@@ -95,7 +97,8 @@ void choose(const std::vector<std::string>& lines,
             int depth,
             Choice& choice);
 
-void consider(const std::vector<std::string>& lines, const Part& part, int depth, Choice& choice) {
+// Takes the part as the text to show when it is the first of its kind; `part` may be left empty.
+void consider(const std::vector<std::string>& lines, Part& part, int depth, Choice& choice) {
     const std::string type = mediaTypeOf(part.contentType);
     if (type.compare(0, 10, "multipart/") == 0) {
         const std::string boundary = parameterOf(part.contentType, "boundary");
@@ -108,9 +111,9 @@ void consider(const std::vector<std::string>& lines, const Part& part, int depth
         return;
     }
     if ((type.empty() || type == "text/plain") && !choice.plain) {
-        choice.plain = part;
+        choice.plain = std::move(part);
     } else if (type == "text/html" && !choice.html) {
-        choice.html = part;
+        choice.html = std::move(part);
     }
 }
 

@@ -55,7 +55,7 @@ std::size_t endOfWordText(std::string_view text, std::size_t i) {
 }
 
 // Parses the word whose "=?" is at `begin`.
-std::optional<EncodedWord> parseAt(std::string_view text, std::size_t begin) {
+bool parseAt(std::string_view text, std::size_t begin, EncodedWord& word) {
     const std::size_t n = text.size();
     std::size_t i = begin + 2;
     const std::size_t charsetStart = i;
@@ -63,13 +63,12 @@ std::optional<EncodedWord> parseAt(std::string_view text, std::size_t begin) {
         ++i;
     }
     if (i == charsetStart || i + 2 >= n || text[i] != '?' || text[i + 2] != '?') {
-        return std::nullopt;
+        return false;
     }
     const char letter = text[i + 1];
     if (letter != 'B' && letter != 'b' && letter != 'Q' && letter != 'q') {
-        return std::nullopt;
+        return false;
     }
-    EncodedWord word;
     word.begin = begin;
     word.charset = text.substr(charsetStart, i - charsetStart);
     word.encoding = (letter == 'b' || letter == 'B') ? 'B' : 'Q';
@@ -78,11 +77,11 @@ std::optional<EncodedWord> parseAt(std::string_view text, std::size_t begin) {
     const std::size_t textStart = i;
     i = endOfWordText(text, i);
     if (i == textStart || i + 1 >= n || text[i] != '?' || text[i + 1] != '=') {
-        return std::nullopt;
+        return false;
     }
     word.encodedText = text.substr(textStart, i - textStart);
     word.end = i + 2;
-    return word;
+    return true;
 }
 
 // '_' is a blank and =XX a byte; an '=' without two hex digits after it stays as it is. Writes at most the
@@ -126,13 +125,13 @@ std::size_t findOpenMark(std::string_view text, std::size_t from) {
 
 }  // namespace
 
-std::optional<EncodedWord> findEncodedWord(std::string_view text, std::size_t from) {
+bool findEncodedWord(std::string_view text, std::size_t from, EncodedWord& word) {
     for (std::size_t at = findOpenMark(text, from); at != std::string_view::npos; at = findOpenMark(text, at + 1)) {
-        if (auto word = parseAt(text, at)) {
-            return word;
+        if (parseAt(text, at, word)) {
+            return true;
         }
     }
-    return std::nullopt;
+    return false;
 }
 
 char* decodeEncodedWord(const EncodedWord& word, char* out) {

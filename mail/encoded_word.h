@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string_view>
 
 namespace mail {
@@ -16,10 +15,12 @@ struct EncodedWord {
     std::string_view encodedText;
 };
 
-// Finds the first complete encoded word that begins at or after `from`. A charset is one or more token
-// characters, the encoding one of B, b, Q, q, and the encoded text one or more printable ASCII characters
-// other than '?'. A stretch that breaks these rules is no word and is passed over.
-std::optional<EncodedWord> findEncodedWord(std::string_view text, std::size_t from);
+// Finds the first complete encoded word that begins at or after `from` and fills `word` with it; false when
+// there is none. A charset is one or more token characters, the encoding one of B, b, Q, q, and the encoded
+// text one or more printable ASCII characters other than '?'. A stretch that breaks these rules is no word and
+// is passed over. (Filled in place: a word handed back by value was read back before its bytes had settled in
+// memory, a stall that cost more than the rest of the search.)
+bool findEncodedWord(std::string_view text, std::size_t from, EncodedWord& word);
 
 // Writes the bytes the word stands for (Base64 or quoted-printable), up to their first zero byte, in the word's own
 // charset, at `out`, which has room for the encoded text's length plus 3 bytes; returns the end.

@@ -76,8 +76,9 @@ void decodeHeaderText(std::string_view text, std::string& out) {
     text::Charset runCharset = text::Charset::Unknown;
     bool inRun = false;
     std::size_t pos = 0;
-    auto word = findEncodedWord(text, pos);
-    if (!word) {
+    EncodedWord word;
+    bool found = findEncodedWord(text, pos, word);
+    if (!found) {
         // "=?" without a "?=" after it: no word to decode, and the text is left as it is.
         const std::size_t firstOpen = text.find("=?");
         if (firstOpen != std::string_view::npos) {
@@ -88,22 +89,22 @@ void decodeHeaderText(std::string_view text, std::string& out) {
             }
         }
     }
-    for (; word; word = findEncodedWord(text, pos)) {
-        const std::string_view gap = text.substr(pos, word->begin - pos);
+    for (; found; found = findEncodedWord(text, pos, word)) {
+        const std::string_view gap = text.substr(pos, word.begin - pos);
         const bool adjacent = inRun && isBlankOrLineEnd(gap);
-        const text::Charset charset = text::charsetByName(word->charset);
-        if ((!adjacent || !sameCharset(runCharset, runName, charset, word->charset)) && runEnd != run) {
+        const text::Charset charset = text::charsetByName(word.charset);
+        if ((!adjacent || !sameCharset(runCharset, runName, charset, word.charset)) && runEnd != run) {
             end = text::writeShiftJis(runCharset, std::string_view(run, static_cast<std::size_t>(runEnd - run)), end);
             runEnd = run;
         }
         if (!adjacent && !gap.empty()) {
             end = text::writeShiftJis(text::Charset::Ascii, gap, end);
         }
-        runEnd = decodeEncodedWord(*word, runEnd);
+        runEnd = decodeEncodedWord(word, runEnd);
         runCharset = charset;
-        runName = word->charset;
+        runName = word.charset;
         inRun = true;
-        pos = word->end;
+        pos = word.end;
     }
     if (runEnd != run) {
         end = text::writeShiftJis(runCharset, std::string_view(run, static_cast<std::size_t>(runEnd - run)), end);

@@ -6,6 +6,8 @@
 #include "mail/base64_decoder.h"
 #include "mail/hex_digits.h"
 #include "mail/mime_fields.h"
+#include "mail/quoted_printable_blocks.h"
+#include "text/cpu_features.h"
 
 namespace mail {
 
@@ -20,6 +22,9 @@ char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
     }
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     const auto* end = p + line.size();
+    if (text::processorHasSsse3()) {
+        p = decodeQuotedPrintableBlocks(p, end, pos);
+    }
     decodeHexEscapes(p, end, pos, [](unsigned char c) { return static_cast<char>(c); });
     bool soft = false;
     for (; p < end; ++p) {

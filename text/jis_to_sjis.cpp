@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "text/cpu_features.h"
+#include "text/jis_pair_blocks.h"
 #include "text/shift_jis_writer.h"
 
 namespace text {
@@ -116,6 +118,9 @@ char* iso2022JpToSjis(std::string_view in, char* out) {
         }
         if (mode == JisMode::Kanji) {
             // The run of pairs between two escapes, the bulk of Japanese text, in a loop of its own.
+            if (processorHasSsse3()) {
+                p = jisPairBlocksToSjis(p, end, out);
+            }
             while (end - p >= 2 && isJisByte(p[0]) && isJisByte(p[1])) {
                 out = putJisPair(out, p[0], p[1]);
                 p += 2;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "text/charset_names.h"
+#include "text/jis_to_sjis.h"
 #include "text/to_shift_jis.h"
 
 // Expected texts are written as source literals, which the compiler turns into code page 932 on its own (through
@@ -199,6 +200,31 @@ TEST(ToShiftJis, ConvertsTheSameWhereverACharacterFalls) {
             }
         }
         EXPECT_EQ(allExpected, text::toShiftJis(Charset::Utf8, allInput)) << pad;
+    }
+}
+
+// Runs of kanji are converted many pairs at a time: every JIS pair, in one long run and in runs of every length
+// around a line end or a stray byte, must come out as the pair rule gives it.
+TEST(ToShiftJis, ConvertsEveryJisPairInARunAsThePairRuleDoes) {
+    std::string run;
+    std::string expected;
+    for (unsigned first = 0x21; first <= 0x7E; ++first) {
+        for (unsigned second = 0x21; second <= 0x7E; ++second) {
+            auto lead = static_cast<unsigned char>(first);
+            auto trail = static_cast<unsigned char>(second);
+            text::jisPairToSjis(lead, trail);
+            run += {static_cast<char>(first), static_cast<char>(second)};
+            expected += {static_cast<char>(lead), static_cast<char>(trail)};
+        }
+    }
+    EXPECT_EQ(expected, text::toShiftJis(Charset::Iso2022Jp, "\x1b$B" + run + "\x1b(B"));
+    for (std::size_t pairs = 0; pairs <= 20; ++pairs) {
+        const std::size_t at = 2 * (pairs * 397 % 8000);
+        const std::string piece = run.substr(at, 2 * pairs);
+        const std::string converted = expected.substr(at, 2 * pairs);
+        EXPECT_EQ(converted + "\n" + converted + "x",
+                  text::toShiftJis(Charset::Iso2022Jp, "\x1b$B" + piece + "\n" + piece + "\x1b(Bx"))
+            << pairs << " pairs";
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "mail/base64_decoder.h"
 #include "mail/hex_digits.h"
+#include "text/ascii_run.h"
 
 namespace mail {
 
@@ -97,28 +98,15 @@ char* decodeQuoted(std::string_view text, char* pos) {
     return pos;
 }
 
-// The position of the next "=?" at or after `from`, or npos. Header values are short, and a library search
-// costs more per call than it saves on them: eight bytes at a time while no byte is an '='.
+// The position of the next "=?" at or after `from`, or npos.
 std::size_t findOpenMark(std::string_view text, std::size_t from) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-    const std::size_t n = text.size();
-    while (from + 1 < n) {
-        if (n - from > 8) {
-            std::uint64_t w;
-            std::memcpy(&w, text.data() + from, 8);
-            const std::uint64_t equals = w ^ ('=' * kOnes);
-            const std::uint64_t hits = (equals - kOnes) & ~equals & kHigh;
-            if (hits == 0) {
-                from += 8;
-                continue;
-            }
-            from += static_cast<std::size_t>(__builtin_ctzll(hits)) / 8;  // the lowest hit is the first '='
+    const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = begin + text.size();
+    for (const auto* p = begin + from; p < end; ++p) {
+        p = text::findByteInShortText(p, end, '=');
+        if (end - p >= 2 && p[1] == '?') {
+            return static_cast<std::size_t>(p - begin);
         }
-        if (text[from] == '=' && text[from + 1] == '?') {
-            return from;
-        }
-        ++from;
     }
     return std::string_view::npos;
 }
@@ -137,14 +125,10 @@ bool findEncodedWord(std::string_view text, std::size_t from, EncodedWord& word)
 char* decodeEncodedWord(const EncodedWord& word, char* out) {
     char* const end =
         word.encoding == 'B' ? decodeBase64Word(word.encodedText, out) : decodeQuoted(word.encodedText, out);
-    // The decoded text ends at a zero byte, which no display could show past. A word decodes to a few dozen
-    // bytes: a plain loop.
-    for (char* p = out; p < end; ++p) {
-        if (*p == '\0') {
-            return p;
-        }
-    }
-    return end;
+    // The decoded text ends at a zero byte, which no display could show past.
+    const auto* begin = reinterpret_cast<const unsigned char*>(out);
+    const auto* zero = text::findByteInShortText(begin, reinterpret_cast<const unsigned char*>(end), 0);
+    return out + (zero - begin);
 }
 
 }  // namespace mail

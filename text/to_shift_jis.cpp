@@ -54,8 +54,8 @@ char* singleByteToSjis(std::string_view in, const std::uint16_t* highHalf, char*
 // An escape that opens a JIS X 0208 or JIS X 0201 stretch: text that holds one is ISO-2022-JP.
 bool holdsJisEscape(const unsigned char* p, const unsigned char* end) {
     for (; p < end; ++p) {
-        p = static_cast<const unsigned char*>(std::memchr(p, 0x1B, static_cast<std::size_t>(end - p)));
-        if (p == nullptr) {
+        p = findByteInShortText(p, end, 0x1B);
+        if (p == end) {
             return false;
         }
         if (p + 1 < end && (p[1] == '$' || p[1] == '(')) {

@@ -99,8 +99,7 @@ void choose(const std::vector<std::string>& lines,
 
 // Takes the part as the text to show when it is the first of its kind; `part` may be left empty.
 void consider(const std::vector<std::string>& lines, Part& part, int depth, Choice& choice) {
-    const std::string type = mediaTypeOf(part.contentType);
-    if (type.compare(0, 10, "multipart/") == 0) {
+    if (isMultipart(part.contentType)) {
         const std::string boundary = parameterOf(part.contentType, "boundary");
         if (!boundary.empty() && depth < kMaxNesting) {
             choose(lines, part.begin, part.end, boundary, depth + 1, choice);
@@ -110,6 +109,7 @@ void consider(const std::vector<std::string>& lines, Part& part, int depth, Choi
     if (startsWithNoCase(part.disposition, "attachment")) {
         return;
     }
+    const std::string type = mediaTypeOf(part.contentType);
     if ((type.empty() || type == "text/plain") && !choice.plain) {
         choice.plain = std::move(part);
     } else if (type == "text/html" && !choice.html) {
@@ -199,8 +199,8 @@ void previewBody(std::string_view contentType,
                  const std::vector<std::string>& lines,
                  int headCount,
                  std::string& out) {
-    const std::string type = mediaTypeOf(contentType);
-    if (type.compare(0, 10, "multipart/") != 0) {
+    if (!isMultipart(contentType)) {
+        const std::string type = mediaTypeOf(contentType);
         // A single part, the common case: read where it lies, with no part record to fill.
         const bool html = type == "text/html";
         if (!html && !type.empty() && type.compare(0, 5, "text/") != 0) {

@@ -48,6 +48,26 @@ std::string mediaTypeOf(std::string_view contentType) {
     return out;
 }
 
+bool isMultipart(std::string_view contentType) {
+    constexpr std::string_view kMultipart = "multipart/";
+    std::size_t matched = 0;
+    for (const char c : contentType) {
+        if (c == ';') {
+            break;
+        }
+        if (isBlank(c)) {
+            continue;
+        }
+        if (lower(c) != kMultipart[matched]) {
+            return false;
+        }
+        if (++matched == kMultipart.size()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string parameterOf(std::string_view fieldValue, std::string_view name) {
     std::string_view rest = fieldValue;
     for (std::size_t semicolon = rest.find(';'); semicolon != std::string_view::npos;) {

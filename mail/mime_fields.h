@@ -11,6 +11,10 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix);
 // The media type of a Content-Type value, lower case without blanks: "multipart/alternative".
 std::string mediaTypeOf(std::string_view contentType);
 
+// True when the media type of a Content-Type value is multipart/..., read as mediaTypeOf reads it, without making
+// the string.
+bool isMultipart(std::string_view contentType);
+
 // The value of one parameter of a Content-Type (or Content-Disposition) value, quotes removed; the name is
 // matched without regard to letter case. Empty when the parameter is missing.
 std::string parameterOf(std::string_view fieldValue, std::string_view name);

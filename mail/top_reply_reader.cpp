@@ -126,8 +126,8 @@ MailEntry TopReplyReader::entry() const {
 }
 
 bool TopReplyReader::wantsMoreLines(long long linesAsked) const {
-    return mediaTypeOf(contentType).compare(0, 10, "multipart/") == 0 &&
-           static_cast<long long>(bodyLines.size()) >= linesAsked && entry().firstLines.empty();
+    return isMultipart(contentType) && static_cast<long long>(bodyLines.size()) >= linesAsked &&
+           entry().firstLines.empty();
 }
 
 }  // namespace mail

@@ -136,16 +136,21 @@ class Mailbox:
         return ids
 
 
+def _loopback_listener(backlog):
+    """A listening socket on a free loopback port, and the port."""
+    sock = socket.socket()
+    sock.bind(("127.0.0.1", 0))
+    sock.listen(backlog)
+    return sock, sock.getsockname()[1]
+
+
 # --- a POP3 server that refuses every visitor at once and counts them -------------------------------------------
 
 class RefusingServer:
     """Greets every connection with -ERR and closes it, so each check fails at once; counts the connections."""
 
     def __init__(self):
-        self.sock = socket.socket()
-        self.sock.bind(("127.0.0.1", 0))
-        self.sock.listen(16)
-        self.port = self.sock.getsockname()[1]
+        self.sock, self.port = _loopback_listener(16)
         self.count = 0
         threading.Thread(target=self._serve, daemon=True).start()
 
@@ -171,10 +176,7 @@ class SilentServer:
     """Accepts connections and then says nothing, so a check blocks in its first receive."""
 
     def __init__(self):
-        self.sock = socket.socket()
-        self.sock.bind(("127.0.0.1", 0))
-        self.sock.listen(4)
-        self.port = self.sock.getsockname()[1]
+        self.sock, self.port = _loopback_listener(4)
         self.accepted = threading.Event()
         self.conns = []
         threading.Thread(target=self._serve, daemon=True).start()

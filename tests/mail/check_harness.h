@@ -92,6 +92,14 @@ void runCheck(CheckWorker& worker, const mail::MailEntryList& previous = {});
 // Compares every field of every entry, delete marks included.
 void expectEntries(const mail::MailEntryList& actual, const std::vector<mail::MailEntry>& expected);
 
+// The calls a check makes on its host, in order, and two such lists one after the other.
+using Calls = std::vector<std::string>;
+
+inline Calls operator+(Calls left, const Calls& right) {
+    left.insert(left.end(), right.begin(), right.end());
+    return left;
+}
+
 // An entry as a check builds it.
 mail::MailEntry entry(const std::string& from,
                       const std::string& subject,

@@ -12,6 +12,7 @@
 // greetings whose timestamp is not one; and logins that would smuggle commands of their own onto the wire.
 namespace {
 
+using checktest::Calls;
 using checktest::commandsOf;
 using checktest::entry;
 using checktest::failureCalls;
@@ -19,14 +20,9 @@ using checktest::startCalls;
 using testenv::After;
 using testenv::Exchange;
 using testenv::FakePop3Server;
-using Calls = std::vector<std::string>;
+using checktest::operator+;
 
 const char kGreeting[] = "+OK ready <1.2@fake>\r\n";
-
-Calls operator+(Calls left, const Calls& right) {
-    left.insert(left.end(), right.begin(), right.end());
-    return left;
-}
 
 Calls withoutPolls(const Calls& calls) {
     Calls result;

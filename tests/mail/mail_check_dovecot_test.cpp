@@ -13,15 +13,11 @@
 // Whole checks against the real Dovecot of the test environment, over the generated sample mailbox.
 namespace {
 
+using checktest::Calls;
 using checktest::endCalls;
 using checktest::entry;
 using checktest::startCalls;
-using Calls = std::vector<std::string>;
-
-Calls operator+(Calls left, const Calls& right) {
-    left.insert(left.end(), right.begin(), right.end());
-    return left;
-}
+using checktest::operator+;
 
 class MailCheckDovecotTest : public checktest::DovecotCheckTest {
 protected:

@@ -11,6 +11,7 @@
 
 namespace {
 
+using checktest::Calls;
 using checktest::commandsOf;
 using checktest::endCalls;
 using checktest::entry;
@@ -19,14 +20,9 @@ using checktest::startCalls;
 using testenv::After;
 using testenv::Exchange;
 using testenv::FakePop3Server;
-using Calls = std::vector<std::string>;
+using checktest::operator+;
 
 const char* const kGreeting = "+OK fake ready <1.2@fake>\r\n";
-
-Calls operator+(Calls left, const Calls& right) {
-    left.insert(left.end(), right.begin(), right.end());
-    return left;
-}
 
 Calls polls(int count) {
     return Calls(static_cast<std::size_t>(count), "poll");

@@ -12,15 +12,11 @@
 // checks, and against servers that offer no STLS, where the wire must show that no login line went out.
 namespace {
 
+using checktest::Calls;
 using checktest::endCalls;
 using checktest::failureCalls;
 using checktest::startCalls;
-using Calls = std::vector<std::string>;
-
-Calls operator+(Calls left, const Calls& right) {
-    left.insert(left.end(), right.begin(), right.end());
-    return left;
-}
+using checktest::operator+;
 
 // A failed check's calls as the host records them without its stop polls.
 Calls failure(int errorCode) {

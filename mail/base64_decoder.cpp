@@ -39,16 +39,12 @@ char* putGroup(char* out, const unsigned char slot[4], int count) {
 
 }  // namespace
 
-char* decodeBase64Word(std::string_view text, char* pos) {
-    const std::size_t n = text.size();
-    std::size_t group = 0;
+const unsigned char* decodeBase64Groups(const unsigned char* p, const unsigned char* end, char*& out) {
     if (text::processorHasSsse3()) {
-        const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
-        group = static_cast<std::size_t>(decodeBase64Blocks(begin, begin + n, pos) - begin);
+        p = decodeBase64Blocks(p, end, out);
     }
-    // Whole groups of alphabet characters, the common case, in one step each.
-    for (; group + 4 <= n; group += 4) {
-        const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + group;
+    char* pos = out;
+    for (; end - p >= 4; p += 4) {
         const unsigned a = kSymbols.value[p[0]], b = kSymbols.value[p[1]];
         const unsigned c = kSymbols.value[p[2]], d = kSymbols.value[p[3]];
         if (((a | b | c | d) & 0x80) != 0) {
@@ -59,12 +55,18 @@ char* decodeBase64Word(std::string_view text, char* pos) {
         pos[2] = static_cast<char>(((c & 0x03) << 6) | d);
         pos += 3;
     }
-    for (; group < n; group += 4) {
+    out = pos;
+    return p;
+}
+
+char* decodeBase64Tail(std::string_view rest, char* pos) {
+    const std::size_t n = rest.size();
+    for (std::size_t group = 0; group < n; group += 4) {
         // Slots of '=' and of characters missing at the end stay zero, so every output bit is determined.
         unsigned char slot[4] = {0, 0, 0, 0};
         int count = 3;
         for (std::size_t i = 0; i < 4 && group + i < n; ++i) {
-            const auto c = static_cast<unsigned char>(text[group + i]);
+            const auto c = static_cast<unsigned char>(rest[group + i]);
             if (c == '=') {
                 --count;
             } else {
@@ -75,6 +77,12 @@ char* decodeBase64Word(std::string_view text, char* pos) {
         pos = putGroup(pos, slot, count < 0 ? 0 : count);
     }
     return pos;
+}
+
+char* decodeBase64Word(std::string_view text, char* pos) {
+    const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* rest = decodeBase64Groups(begin, begin + text.size(), pos);
+    return decodeBase64Tail(text.substr(static_cast<std::size_t>(rest - begin)), pos);
 }
 
 void appendBase64Word(std::string_view text, std::string& out) {

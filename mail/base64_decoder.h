@@ -30,6 +30,12 @@ private:
 void appendBase64Word(std::string_view text, std::string& out);
 // The same, written at `out`, which has room for 3 * (text.size() / 4) + 3 bytes; returns the end.
 char* decodeBase64Word(std::string_view text, char* out);
+// The rule in two steps, for a caller that finds where a word's text ends as it decodes: first the whole groups
+// of four alphabet characters from `p`, written at `out` (with room for 3 * ((end - p) / 4) + 3 bytes) up to the
+// first group that holds another character or that `end` cuts, returning where they stop and moving `out`...
+const unsigned char* decodeBase64Groups(const unsigned char* p, const unsigned char* end, char*& out);
+// ...then what follows them up to the end of the word's text, written at `out`; returns the end.
+char* decodeBase64Tail(std::string_view rest, char* out);
 
 // Base64 of a message body, fed line by line: characters outside the alphabet (blanks, line ends) are skipped,
 // and each '=' closes the group it stands in. A run cut off by the end of what arrived yields the bytes its

@@ -1,5 +1,6 @@
 #include "mail/header_decoder.h"
 
+#include <cstring>
 #include <memory>
 #include <string_view>
 
@@ -66,9 +67,10 @@ bool sameCharset(text::Charset a, std::string_view nameA, text::Charset b, std::
 // character over several words (their decoded bytes joined first) still comes out whole.
 void decodeHeaderText(std::string_view text, std::string& out) {
     // Every byte read yields at most two bytes of the result; a run of decoded words is never longer than the
-    // words themselves (plus a Base64 group's slack). The run goes after the result's room.
+    // words themselves, and a word being decoded may use room as long as the rest of the text and 16 bytes more.
+    // The run goes after the result's room.
     const std::size_t resultRoom = 2 * text.size() + 8;
-    char* const result = scratch(resultRoom + text.size() + 8);
+    char* const result = scratch(resultRoom + text.size() + 16);
     char* const run = result + resultRoom;
     char* end = result;
     char* runEnd = run;
@@ -77,7 +79,8 @@ void decodeHeaderText(std::string_view text, std::string& out) {
     bool inRun = false;
     std::size_t pos = 0;
     EncodedWord word;
-    bool found = findEncodedWord(text, pos, word);
+    char* wordEnd = runEnd;  // each word is decoded after the run, and so joins it if it may
+    bool found = decodeNextEncodedWord(text, pos, word, wordEnd);
     if (!found) {
         // "=?" without a "?=" after it: no word to decode, and the text is left as it is.
         const std::size_t firstOpen = text.find("=?");
@@ -89,18 +92,21 @@ void decodeHeaderText(std::string_view text, std::string& out) {
             }
         }
     }
-    for (; found; found = findEncodedWord(text, pos, word)) {
+    for (; found; found = decodeNextEncodedWord(text, pos, word, wordEnd)) {
         const std::string_view gap = text.substr(pos, word.begin - pos);
         const bool adjacent = inRun && isBlankOrLineEnd(gap);
-        const text::Charset charset = text::charsetByName(word.charset);
+        const text::Charset charset = word.charsetKind;
         if ((!adjacent || !sameCharset(runCharset, runName, charset, word.charset)) && runEnd != run) {
             end = text::writeShiftJis(runCharset, std::string_view(run, static_cast<std::size_t>(runEnd - run)), end);
-            runEnd = run;
+            // The word's bytes begin the next run.
+            const auto length = static_cast<std::size_t>(wordEnd - runEnd);
+            std::memmove(run, runEnd, length);
+            wordEnd = run + length;
         }
         if (!adjacent && !gap.empty()) {
             end = text::writeShiftJis(text::Charset::Ascii, gap, end);
         }
-        runEnd = decodeEncodedWord(word, runEnd);
+        runEnd = wordEnd;
         runCharset = charset;
         runName = word.charset;
         inRun = true;

@@ -13,32 +13,47 @@ namespace mail {
 // Japanese text in quoted-printable is escapes one after the other ("=E3=81=82"), English text long stretches
 // with none: each step takes sixteen bytes and handles one of the two at once. Hex digits are found and valued
 // for all sixteen bytes, the escapes that start at 0, 3, 6, 9 and 12 are counted while they are whole, and a
-// shuffle and a multiply-add make their bytes.
-QV_TARGET_SSSE3 const unsigned char* decodeQuotedPrintableBlocks(const unsigned char* p,
-                                                                 const unsigned char* end,
-                                                                 char*& out) {
+// shuffle and a multiply-add make their bytes. The Q encoding of header words adds two rules: '_' stands for a
+// blank, and the word's text ends at '?' or at a byte that is no printable ASCII, where the step stops.
+namespace {
+
+template <bool QEncoding>
+QV_TARGET_SSSE3 const unsigned char* decodeBlocks(const unsigned char* p, const unsigned char* end, char*& out) {
     const __m128i equals = _mm_set1_epi8('=');
     const __m128i digitsAfterEquals = _mm_setr_epi8(1, 2, 4, 5, 7, 8, 10, 11, 13, 14, -1, -1, -1, -1, -1, -1);
     const __m128i highAndLow = _mm_set1_epi16(0x0110);  // bytes 16, 1: high digit * 16 + low digit
     char* pos = out;
     while (end - p >= 16) {
-        const __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i in = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         const unsigned marks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(in, equals)));
+        unsigned special = marks;
+        if (QEncoding) {
+            const __m128i fromBang = _mm_sub_epi8(in, _mm_set1_epi8(0x21));
+            const __m128i printable = _mm_cmpeq_epi8(_mm_min_epu8(fromBang, _mm_set1_epi8(0x7E - 0x21)), fromBang);
+            const __m128i ends =
+                _mm_or_si128(_mm_cmpeq_epi8(in, _mm_set1_epi8('?')), _mm_xor_si128(printable, _mm_set1_epi8(-1)));
+            special |= static_cast<unsigned>(_mm_movemask_epi8(ends));
+            const __m128i underscores = _mm_cmpeq_epi8(in, _mm_set1_epi8('_'));
+            in = _mm_xor_si128(in, _mm_and_si128(underscores, _mm_set1_epi8('_' ^ ' ')));
+        }
         // How far a step moves is decided by branches, not computed from the bytes: the processor predicts them
         // and loads the next sixteen bytes at once, where a computed step would wait for this one's arithmetic.
-        if (marks == 0) {
+        if (special == 0) {
             _mm_storeu_si128(reinterpret_cast<__m128i*>(pos), in);
             pos += 16;
             p += 16;
             continue;
         }
-        if ((marks & 1) == 0) {
-            // Plain bytes up to the first '=' are copied as they are.
-            const unsigned plain = static_cast<unsigned>(__builtin_ctz(marks));
+        if ((special & 1) == 0) {
+            // Plain bytes up to the first '=' (or end of a word's text) are copied as they are.
+            const unsigned plain = static_cast<unsigned>(__builtin_ctz(special));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(pos), in);
             pos += plain;
             p += plain;
             continue;
+        }
+        if (QEncoding && (marks & 1) == 0) {
+            break;  // the end of the word's text
         }
         // A byte's value as a hex digit, and whether it is one: '0'-'9', 'A'-'F', 'a'-'f'.
         const __m128i digit = _mm_sub_epi8(in, _mm_set1_epi8('0'));
@@ -72,9 +87,27 @@ QV_TARGET_SSSE3 const unsigned char* decodeQuotedPrintableBlocks(const unsigned 
     return p;
 }
 
+}  // namespace
+
+QV_TARGET_SSSE3 const unsigned char* decodeQuotedPrintableBlocks(const unsigned char* p,
+                                                                 const unsigned char* end,
+                                                                 char*& out) {
+    return decodeBlocks<false>(p, end, out);
+}
+
+QV_TARGET_SSSE3 const unsigned char* decodeQEncodedBlocks(const unsigned char* p,
+                                                          const unsigned char* end,
+                                                          char*& out) {
+    return decodeBlocks<true>(p, end, out);
+}
+
 #else
 
 const unsigned char* decodeQuotedPrintableBlocks(const unsigned char* p, const unsigned char*, char*&) {
+    return p;
+}
+
+const unsigned char* decodeQEncodedBlocks(const unsigned char* p, const unsigned char*, char*&) {
     return p;
 }
 

@@ -10,4 +10,8 @@ namespace mail {
 // size of the input is safe. Returns how far it read; `out` is moved past what it wrote.
 const unsigned char* decodeQuotedPrintableBlocks(const unsigned char* p, const unsigned char* end, char*& out);
 
+// The same for the Q text of a header's encoded word, whose '_' is a blank: it also stops before '?' or a byte
+// that is no printable ASCII, where the word's text ends.
+const unsigned char* decodeQEncodedBlocks(const unsigned char* p, const unsigned char* end, char*& out);
+
 }  // namespace mail

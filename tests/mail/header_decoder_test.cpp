@@ -102,17 +102,40 @@ TEST(DecodeHeaderText, KanjiModeEndsWithItsWord) {
     expectDecodes(std::begin(cases), std::end(cases));
 }
 
-// A word's text ends at the first byte that is no printable ASCII or that is '?': at every position in it, such a
-// byte leaves the text as it came, where a letter there decodes.
+// A word's text ends at the first byte that is no printable ASCII or that is '?': at every position in it (sixteen
+// bytes and more from its start too), such a byte leaves the text as it came, where a letter there decodes.
 TEST(DecodeHeaderText, EndsAWordAtItsFirstForeignByteWhereverItIs) {
-    for (int at = 0; at <= 17; ++at) {
-        const std::string head = "=?UTF-8?Q?" + std::string(static_cast<std::size_t>(at), 'a');
-        EXPECT_EQ(std::string(static_cast<std::size_t>(at), 'a') + "zb", mail::decodeHeaderText(head + "zb?="));
-        for (const char* foreign : {" ", "\t", "\x7F", "?", "\x01"}) {
-            const std::string text = head + foreign + "b?=";
-            EXPECT_EQ(text, mail::decodeHeaderText(text)) << at << " " << int(foreign[0]);
+    for (int at = 0; at <= 40; ++at) {
+        std::string filler, blanks;  // '_' stands for a blank in Q text
+        for (int i = 0; i < at; ++i) {
+            filler += i % 3 == 2 ? '_' : 'a';
+            blanks += i % 3 == 2 ? ' ' : 'a';
+        }
+        EXPECT_EQ(blanks + "zb", mail::decodeHeaderText("=?UTF-8?Q?" + filler + "zb?="));
+        for (const char* foreign : {" ", "\t", "\x7F", "?", "\x01", "\xE3"}) {
+            for (const char* lead : {"=?UTF-8?Q?", "=?UTF-8?B?"}) {
+                const std::string text = lead + std::string(static_cast<std::size_t>(at), 'a') + foreign + "b?=";
+                EXPECT_EQ(text, mail::decodeHeaderText(text)) << at << " " << int(foreign[0]);
+            }
         }
     }
+}
+
+// Each word's charset is read from its own name, whatever name the word before it had: one that extends it,
+// shortens it, or spells it in other letters.
+TEST(DecodeHeaderText, ReadsEachWordsCharsetWhateverCameBefore) {
+    const std::string eucJp = "=?EUC-JP?Q?=A4=A2?=";
+    const std::string longName = "=?X-A-CHARSET-NAME-1?Q?=A4=A2?=";
+    const DecodeCase cases[] = {
+        {"known, then extended", eucJp + " x =?EUC-JPX?Q?=A4=A2?=", "あ x \xA4\xA2"},
+        {"extended, then known", "=?EUC-JPX?Q?=A4=A2?= x " + eucJp, "\xA4\xA2 x あ"},
+        {"known, then shortened", eucJp + " x =?EUC-J?Q?=A4=A2?=", "あ x \xA4\xA2"},
+        {"other letter case", eucJp + " x =?euc-jp?Q?=A4=A2?=", "あ x あ"},
+        {"long unknown name twice", longName + " x " + longName, "\xA4\xA2 x \xA4\xA2"},
+        {"known after a long name", longName + " x " + eucJp, "\xA4\xA2 x あ"},
+        {"same name, other charset's bytes", eucJp + " =?EUC-JP?B?pKQ=?=", "あい"},
+    };
+    expectDecodes(std::begin(cases), std::end(cases));
 }
 
 TEST(DecodeHeaderText, KeepsTextWithoutCompleteWords) {

@@ -10,17 +10,29 @@ namespace text {
 
 namespace {
 
-// Leads E1-EC and EE-EF: three-byte characters whose second byte may be any continuation byte.
-struct PlainThreeByteLeads {
-    bool lead[256] = {};
-    constexpr PlainThreeByteLeads() {
-        for (int b = 0xE1; b <= 0xEF; ++b) {
-            lead[b] = b != 0xED;
+// Where the table entries of a three-byte character begin in the flat table, by its first two bytes (lead
+// 0xE0-0xEF, then any byte): one look-up in place of checking both bytes and computing the block.
+// kNotPlain marks a second byte that is no continuation byte, or one that makes the character overlong or a
+// surrogate: such characters take the general path.
+constexpr std::uint16_t kNotPlain = 0xFFFF;
+
+struct ThreeByteBlocks {
+    std::uint16_t start[16 * 256];
+    ThreeByteBlocks() {
+        for (unsigned lead = 0xE0; lead <= 0xEF; ++lead) {
+            const unsigned low = lead == 0xE0 ? 0xA0 : 0x80;
+            const unsigned high = lead == 0xED ? 0x9F : 0xBF;
+            for (unsigned second = 0; second < 256; ++second) {
+                const unsigned block = ((lead & 0x0Fu) << 6) | (second & 0x3Fu);
+                start[((lead & 0x0Fu) << 8) | second] =
+                    second >= low && second <= high ? static_cast<std::uint16_t>(tables::kUnicodeBlockIndex[block] * 64)
+                                                    : kNotPlain;
+            }
         }
     }
 };
 
-constexpr PlainThreeByteLeads kPlainThreeByte;
+const ThreeByteBlocks kThreeByteBlocks;
 
 bool isContinuation(unsigned char b) {
     return (b & 0xC0) == 0x80;
@@ -81,24 +93,28 @@ char* convertUtf8(std::string_view in, char* out) {
             copyAsciiRun(p, end, out);
             continue;
         }
-        // The common case first: a run of three-byte characters (kana, kanji, punctuation) with leads other than
-        // the two that restrict their second byte. Lead and second byte select the table's block directly.
-        while (end - p >= 3 && kPlainThreeByte.lead[*p]) {
-            const unsigned c1 = p[1] ^ 0x80u;
-            const unsigned c2 = p[2] ^ 0x80u;
-            if ((c1 | c2) >= 0x40) {
+        // The common case first: a run of three-byte characters (kana, kanji, punctuation) that CP932 holds as
+        // pairs. Anything else (a character it lacks, a single byte, a malformed sequence, a byte order mark)
+        // leaves the run for the general path below.
+        const std::uint16_t* const entries = &tables::kUnicodeBlocks[0][0];
+        while (end - p >= 3) {
+            const unsigned key = ((static_cast<unsigned>(p[0]) << 8) | p[1]) - 0xE000u;
+            if (key >= 0x1000u) {
                 break;
             }
-            const unsigned block = ((*p & 0x0Fu) << 6) | c1;
-            p += 3;
-            const std::uint16_t code = tables::kUnicodeBlocks[tables::kUnicodeBlockIndex[block]][c2];
-            if (code >= 0x100) {
-                out[0] = static_cast<char>(code >> 8);
-                out[1] = static_cast<char>(code & 0xFF);
-                out += 2;
-            } else if (block != (0xFEFFu >> 6) || c2 != (0xFEFFu & 63)) {  // a byte order mark is dropped
-                out = putCp932(out, code);
+            const unsigned start = kThreeByteBlocks.start[key];
+            const unsigned last = p[2] ^ 0x80u;
+            if (start == kNotPlain || last >= 0x40) {
+                break;
             }
+            const std::uint16_t code = entries[start + last];
+            if (code < 0x100) {
+                break;
+            }
+            out[0] = static_cast<char>(code >> 8);
+            out[1] = static_cast<char>(code & 0xFF);
+            out += 2;
+            p += 3;
         }
         if (p == end || *p < 0x80) {
             continue;

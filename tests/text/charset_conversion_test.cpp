@@ -32,8 +32,9 @@ TEST(ToShiftJis, ConvertsEachCharset) {
          "a\xFF"
          "b\xC0\xAF"
          "c\xED\xA0\x80"
-         "d",
-         "a〓b〓〓c〓〓〓d"},
+         "d\xE0\x82\xA7"  // "§" spelled overlong
+         "e",
+         "a〓b〓〓c〓〓〓d〓〓〓e"},
         {"UTF-8 sequence cut off at the end", Charset::Utf8, "ab\xE4\xBC", "ab"},
         {"UTF-8 lead byte without its continuation", Charset::Utf8,
          "\xE4"

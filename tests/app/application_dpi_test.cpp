@@ -13,6 +13,7 @@
 #include "app/dpi_win.h"
 #include "mail/check_result.h"
 #include "tests/app/application_fixture.h"
+#include "tests/support/painted_pixels.h"
 
 namespace {
 
@@ -30,33 +31,14 @@ RECT windowRect(HWND window) {
 // What the main window paints for its background, in a 100 by 100 bitmap first filled with the key colour.
 class Painted {
 public:
-    explicit Painted(HWND window) : pixels(kCanvas * kCanvas) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = kCanvas;
-        info.bmiHeader.biHeight = -kCanvas;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC dc = CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ previous = SelectObject(dc, bitmap);
-        RECT all{0, 0, kCanvas, kCanvas};
-        HBRUSH key = CreateSolidBrush(kKey);
-        FillRect(dc, &all, key);
-        DeleteObject(key);
-        SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        GdiFlush();
-        const auto* source = static_cast<const uint32_t*>(bits);
-        pixels.assign(source, source + kCanvas * kCanvas);
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
+    explicit Painted(HWND window)
+        : pixels(testenv::paintedPixels(kCanvas, kCanvas, kKey, [window](HDC dc) {
+              SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+          })) {
     }
 
     COLORREF at(int x, int y) const {
-        uint32_t p = pixels[static_cast<size_t>(y * kCanvas + x)];
-        return RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
+        return testenv::colourOf(pixels[static_cast<size_t>(y * kCanvas + x)]);
     }
 
     // The side of the painted square: the first column on row 0 that kept the key colour.

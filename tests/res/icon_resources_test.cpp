@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "res/resource_ids.h"
+#include "tests/support/painted_pixels.h"
 #include "tests/support/window_capture.h"
 
 namespace {
@@ -36,28 +37,10 @@ const StatusIcon kIcons[] = {
 // The pixels of an icon drawn at its own size onto a background of one colour, as 0x00RRGGBB values.
 class DrawnIcon {
 public:
-    DrawnIcon(HICON icon, int size, COLORREF background) : size_(size), pixels_(static_cast<size_t>(size * size)) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = size;
-        info.bmiHeader.biHeight = -size;  // top-down rows
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC dc = CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ previous = SelectObject(dc, bitmap);
-        RECT all = {0, 0, size, size};
-        HBRUSH brush = CreateSolidBrush(background);
-        FillRect(dc, &all, brush);
-        DeleteObject(brush);
-        drawn_ = DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL) != 0;
-        GdiFlush();
-        const auto* source = static_cast<const uint32_t*>(bits);
-        pixels_.assign(source, source + size * size);
-        SelectObject(dc, previous);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
+    DrawnIcon(HICON icon, int size, COLORREF background) : size_(size) {
+        pixels_ = testenv::paintedPixels(size, size, background, [&](HDC dc) {
+            drawn_ = DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL) != 0;
+        });
     }
 
     bool drawn() const {
@@ -65,8 +48,7 @@ public:
     }
 
     COLORREF at(int x, int y) const {
-        const uint32_t p = pixels_[static_cast<size_t>(y * size_ + x)];
-        return RGB(p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF);
+        return testenv::colourOf(pixels_[static_cast<size_t>(y * size_ + x)]);
     }
 
     int count(COLORREF colour) const {

@@ -150,6 +150,7 @@ private:
     void shutDown();
     void applyHandedOverList();
     void clearMailList();
+    void forgetListOfOtherMailbox();
 
     // The worker thread: the mail check and the end of check.
     void Run() override;

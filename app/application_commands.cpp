@@ -2,6 +2,7 @@
 // what the mail list window reports when it closes.
 #include "app/application.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "app/status_texts.h"
@@ -16,6 +17,13 @@ namespace app {
 namespace {
 
 constexpr char kDeletionCancelled[] = "現在チェック中なので現在の削除は、キャンセルされます";
+constexpr char kMarksDroppedForNewMailbox[] =
+    "メールサーバかユーザーIDが変わったので、一覧を閉じたにゃ\n"
+    "チェックしたメールは削除していないにゃ（前のサーバに残っています）";
+
+mail::MailboxId mailboxOf(const Settings& settings) {
+    return mail::MailboxId{settings.server, settings.pop3Port, settings.user};
+}
 
 }  // namespace
 
@@ -84,14 +92,43 @@ void Application::onSettings(Record*) {
         dialog.fill(settings, idleIcon, idleIconSmall);
         dialog.Open(true, IDD_SETTINGS, hwnd, nullptr);
         if (dialog.accepted) {
+            const mail::MailboxId before = mailboxOf(settings);
             Settings edited = dialog.edited();
             saveSettings(profile, settings, edited);
             settings::wipeText(edited.pass);
             EnableMenuItem(popup, IDM_START_MAILER, MF_BYCOMMAND | (settings.exeMail.empty() ? MF_GRAYED : MF_ENABLED));
+            if (!before.sameAs(mailboxOf(settings))) {
+                forgetListOfOtherMailbox();
+            }
         }
     }
     settingsOpen = false;
     startTimer();
+}
+
+// The list shows another mailbox's mails now: it closes (as if the user closed it), so that no mark set in it can
+// reach the new mailbox; the user hears of marks that were set.
+void Application::forgetListOfOtherMailbox() {
+    if (mailList.empty()) {
+        return;
+    }
+    const bool marked =
+        std::any_of(mailList.begin(), mailList.end(), [](const mail::MailEntry& entry) { return entry.deleteMark; });
+    for (auto& entry : mailList) {
+        entry.deleteMark = false;
+    }
+    if (mailListWindow.isOpen()) {
+        PostMessageA(mailListWindow.hwndRef, WM_CLOSE, 0, 0);
+    } else {
+        clearMailList();
+        if (IsEnded()) {
+            show(Look::Idle);
+            setStatus(nullptr);
+        }
+    }
+    if (marked) {
+        showResultBox(kMarksDroppedForNewMailbox);
+    }
 }
 
 void Application::onListClosed(Record* record) {

@@ -1,14 +1,16 @@
-// Whole checks over the scripted socket layer, in two modes chosen by the input's last byte.
+// Whole checks over the scripted socket layer, in two modes chosen by the input's last byte. In both the input also
+// chooses what the server offers in CAPA: nothing, UIDL, PIPELINING or both.
 //
-// Arbitrary replies: the server's replies from STAT on are arbitrary bytes (the TOP replies, the LIST reply and the
+// Arbitrary replies: the server's replies from STAT on are arbitrary bytes (the UIDL, TOP and LIST replies and the
 // rest). The same replies are then played to a second check that carries the first one's list with some entries
 // marked. Properties: no check fails in any other way than by its error codes, the first check deletes nothing, and
 // the second deletes exactly the marked messages, in order, up to the first refused deletion.
 //
 // A mailbox of arbitrary messages: any bytes (CR, LF and zero bytes anywhere, dots at any place, lines of any
 // length), served as a correct server serves them, dot-stuffed. Properties: the check lists exactly the server's
-// messages, in order, each summarised from its own lines, and says the commands of a check in step (every TOP, then
-// LIST, then QUIT); a second check with some entries marked deletes exactly the marked ones and lists the rest.
+// messages, in order, each summarised from its own lines, and says the commands of a check in step (UIDL when
+// offered, every TOP, then LIST, then QUIT); a second check with some entries marked deletes exactly the marked
+// ones (by id when UIDL is offered) and lists the rest, counting only those.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -50,8 +52,28 @@ struct Outcome {
     std::vector<int> deleted;  // message numbers of the DELE commands sent, in order
 };
 
-// A server without extensions: CAPA is refused, and the plain conversation follows.
-const char kLogin[] = "+OK ready <1.2@pop.example.jp>\r\n-ERR\r\n+OK\r\n+OK\r\n";
+// What the server offers in its CAPA reply; a server without either refuses CAPA.
+struct Extensions {
+    bool uidl = false;
+    bool pipelining = false;
+};
+
+Extensions consumeExtensions(FuzzedDataProvider& input) {
+    const int bits = input.ConsumeIntegralInRange<int>(0, 3);
+    return Extensions{(bits & 1) != 0, (bits & 2) != 0};
+}
+
+// The greeting, the CAPA reply and the replies to USER and PASS.
+std::string loginReplies(const Extensions& extensions) {
+    std::string capa = "-ERR\r\n";
+    if (extensions.uidl || extensions.pipelining) {
+        capa = "+OK\r\nTOP\r\nUSER\r\n";
+        capa += extensions.uidl ? "UIDL\r\n" : "";
+        capa += extensions.pipelining ? "PIPELINING\r\n" : "";
+        capa += ".\r\n";
+    }
+    return "+OK ready <1.2@pop.example.jp>\r\n" + capa + "+OK\r\n+OK\r\n";
+}
 
 std::vector<std::string> chunked(const std::string& stream, std::size_t chunkSize) {
     std::vector<std::string> chunks;
@@ -109,7 +131,9 @@ void arbitraryReplies(FuzzedDataProvider& input) {
     const std::uint32_t marks = input.ConsumeIntegral<std::uint32_t>();
     const int headCount = input.ConsumeIntegralInRange<int>(1, 4);
     const std::size_t chunkSize = input.ConsumeIntegralInRange<std::size_t>(1, 1023);
-    const std::vector<std::string> chunks = chunked(kLogin + input.ConsumeRemainingBytesAsString(), chunkSize);
+    const Extensions extensions = consumeExtensions(input);
+    const std::vector<std::string> chunks =
+        chunked(loginReplies(extensions) + input.ConsumeRemainingBytesAsString(), chunkSize);
 
     Outcome first;
     runCheck(chunks, {}, headCount, first);
@@ -233,22 +257,54 @@ bool sameEntries(const mail::MailEntryList& actual, const std::vector<mail::Mail
     return true;
 }
 
+// Whether the check sends its TOP commands in a window: then every message asked for again is asked once the
+// window is through, after the first TOP of every message.
+bool topsPipelined(const Extensions& extensions, std::size_t count) {
+    return extensions.pipelining && count >= 2;
+}
+
+// The TOP commands of a check, or the replies to them, in the order the check sends them.
+std::string topsInOrder(const std::vector<std::string>& messages,
+                        int headCount,
+                        const Extensions& extensions,
+                        bool replies) {
+    std::string first;
+    std::string again;
+    for (std::size_t k = 1; k <= messages.size(); ++k) {
+        const std::string& message = messages[k - 1];
+        first += replies ? "+OK\r\n" + dotStuffed(message)
+                         : "TOP " + std::to_string(k) + " " + std::to_string(headCount + 7) + "\r\n";
+        if (askedAgain(message, headCount)) {
+            std::string& into = topsPipelined(extensions, messages.size()) ? again : first;
+            into += replies ? "+OK\r\n" + dotStuffed(message)
+                            : "TOP " + std::to_string(k) + " " +
+                                  std::to_string(headCount + 7 + mail::kMorePreviewLines) + "\r\n";
+        }
+    }
+    return first + again;
+}
+
 // The server's side of a check over the mailbox whose `deletes` DELE commands all succeed; a message asked for
-// again is sent again.
-std::string serverStream(const std::vector<std::string>& messages, int headCount, std::size_t deletes) {
+// again is sent again. With UIDL message k has the id "id<k>".
+std::string serverStream(const std::vector<std::string>& messages,
+                         int headCount,
+                         const Extensions& extensions,
+                         std::size_t deletes) {
     std::size_t total = 0;
     for (const std::string& message : messages) {
         total += message.size();
     }
-    std::string stream = kLogin;
+    std::string stream = loginReplies(extensions);
     stream += "+OK " + std::to_string(messages.size()) + " " + std::to_string(total) + "\r\n";
     if (!messages.empty()) {
-        for (const std::string& message : messages) {
-            stream += "+OK\r\n" + dotStuffed(message);
-            if (askedAgain(message, headCount)) {
-                stream += "+OK\r\n" + dotStuffed(message);
+        if (extensions.uidl) {
+            stream += "+OK\r\n";
+            for (std::size_t k = 1; k <= messages.size(); ++k) {
+                stream += std::to_string(k) + " id" + std::to_string(k) + "\r\n";
             }
+            stream += ".\r\n";
         }
+        stream += topsInOrder(messages, headCount, extensions, true);
         stream += "+OK\r\n";
         for (std::size_t k = 1; k <= messages.size(); ++k) {
             stream += std::to_string(k) + " " + std::to_string(messages[k - 1].size()) + "\r\n";
@@ -262,16 +318,14 @@ std::string serverStream(const std::vector<std::string>& messages, int headCount
 }
 
 // The commands of a check in step, with a second TOP for each message asked for again and DELE for `deleted`.
-std::string commandsInStep(const std::vector<std::string>& messages, int headCount, const std::vector<int>& deleted) {
+std::string commandsInStep(const std::vector<std::string>& messages,
+                           int headCount,
+                           const Extensions& extensions,
+                           const std::vector<int>& deleted) {
     std::string commands = "CAPA\r\nUSER neko\r\nPASS secret\r\nSTAT\r\n";
     if (!messages.empty()) {
-        for (std::size_t k = 1; k <= messages.size(); ++k) {
-            commands += "TOP " + std::to_string(k) + " " + std::to_string(headCount + 7) + "\r\n";
-            if (askedAgain(messages[k - 1], headCount)) {
-                commands +=
-                    "TOP " + std::to_string(k) + " " + std::to_string(headCount + 7 + mail::kMorePreviewLines) + "\r\n";
-            }
-        }
+        commands += extensions.uidl ? "UIDL\r\n" : "";
+        commands += topsInOrder(messages, headCount, extensions, false);
         commands += "LIST\r\n";
         for (int k : deleted) {
             commands += "DELE " + std::to_string(k) + "\r\n";
@@ -280,7 +334,7 @@ std::string commandsInStep(const std::vector<std::string>& messages, int headCou
     return commands + "QUIT\r\n";
 }
 
-// The check lists exactly `expected` (posting 102 with the server's count, or 101 when nothing is left).
+// The check lists exactly `expected` (posting 102 with the count of mails left, or 101 when nothing is left).
 void expectListed(const Outcome& outcome, std::size_t serverCount, const std::vector<mail::MailEntry>& expected) {
     const auto [command, parameter] = outcome.host.results.front();
     if (serverCount == 0) {
@@ -292,7 +346,7 @@ void expectListed(const Outcome& outcome, std::size_t serverCount, const std::ve
     if (expected.empty()) {
         FUZZ_EXPECT(command == mail::kCmdNoMail && parameter == 0);
     } else {
-        FUZZ_EXPECT(command == mail::kCmdMailWaiting && parameter == static_cast<long>(serverCount));
+        FUZZ_EXPECT(command == mail::kCmdMailWaiting && parameter == static_cast<long>(expected.size()));
     }
 }
 
@@ -300,6 +354,7 @@ void arbitraryMailbox(FuzzedDataProvider& input) {
     const std::uint32_t marks = input.ConsumeIntegral<std::uint32_t>();
     const int headCount = input.ConsumeIntegralInRange<int>(1, 4);
     const std::size_t chunkSize = input.ConsumeIntegralInRange<std::size_t>(1, 1100);
+    const Extensions extensions = consumeExtensions(input);
     std::vector<std::string> messages;
     while (input.remaining_bytes() > 0 && messages.size() < 8) {
         messages.push_back(input.ConsumeRandomLengthString(4096));
@@ -310,8 +365,8 @@ void arbitraryMailbox(FuzzedDataProvider& input) {
     }
 
     Outcome first;
-    runCheck(chunked(serverStream(messages, headCount, 0), chunkSize), {}, headCount, first);
-    FUZZ_EXPECT(first.sent == commandsInStep(messages, headCount, {}));
+    runCheck(chunked(serverStream(messages, headCount, extensions, 0), chunkSize), {}, headCount, first);
+    FUZZ_EXPECT(first.sent == commandsInStep(messages, headCount, extensions, {}));
     expectListed(first, messages.size(), summaries);
     if (messages.empty()) {
         return;
@@ -326,9 +381,10 @@ void arbitraryMailbox(FuzzedDataProvider& input) {
         }
     }
     Outcome second;
-    runCheck(chunked(serverStream(messages, headCount, marked.size()), chunkSize), previous, headCount, second);
+    runCheck(chunked(serverStream(messages, headCount, extensions, marked.size()), chunkSize), previous, headCount,
+             second);
     FUZZ_EXPECT(second.deleted == marked);
-    FUZZ_EXPECT(second.sent == commandsInStep(messages, headCount, marked));
+    FUZZ_EXPECT(second.sent == commandsInStep(messages, headCount, extensions, marked));
     expectListed(second, messages.size(), kept);
 }
 

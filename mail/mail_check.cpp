@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <new>
 #include <unordered_map>
 #include <utility>
@@ -28,13 +29,42 @@ struct CheckFailure {
     throw CheckFailure{code};
 }
 
-bool refused(const char* reply) {
-    return reply[0] == '-';
+// A status line is "+OK" or "-ERR" (in any case). Anything else (an empty line, garbage, or a connection that
+// gave no line at all) means the two sides no longer agree on where they are in the conversation.
+enum class Status { Ok, Refused, Broken };
+
+Status statusOf(const char* reply) {
+    const auto is = [reply](const char* word) {
+        for (std::size_t i = 0; word[i] != '\0'; ++i) {
+            const char c = reply[i];
+            if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != word[i]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return is("+OK") ? Status::Ok : is("-ERR") ? Status::Refused : Status::Broken;
+}
+
+bool notOk(const char* reply) {
+    return statusOf(reply) != Status::Ok;
 }
 
 // The mailbox and the reading setting that a remembered summary belongs to.
 std::string mailboxKey(const std::string& server, const std::string& user, int headCount) {
     return server + '\n' + user + '\n' + std::to_string(headCount);
+}
+
+// Marks are only ever carried out on the mailbox their list was read from: a list from another server, port or
+// user (the settings changed since) or entries that no check made are never used to delete.
+bool listedHere(const MailEntryList& previous, const MailboxId& here) {
+    return std::all_of(previous.begin(), previous.end(), [&here](const MailEntry& entry) {
+        return entry.mailbox != nullptr && entry.mailbox->sameAs(here);
+    });
+}
+
+bool anyMarked(const MailEntryList& list) {
+    return std::any_of(list.begin(), list.end(), [](const MailEntry& entry) { return entry.deleteMark; });
 }
 
 // Asks for a few lines more than wanted, for the empty lines that do not count.
@@ -151,6 +181,14 @@ void MailCheck::converse(Plan& plan) {
     const int count = stat->count;
     stopPoll();
 
+    const auto here = std::make_shared<const MailboxId>(MailboxId{plan.server, plan.port, plan.user});
+    if (!listedHere(plan.previous, *here)) {
+        // Marks on another mailbox's list stay undone; the user hears that not every marked mail was deleted.
+        if (anyMarked(plan.previous)) {
+            host.reportDeletionRefused();
+        }
+        plan.previous.clear();
+    }
     known.useMailbox(mailboxKey(plan.server, plan.user, plan.headCount));
     if (count == 0) {
         known.remember(MailEntryList{});
@@ -159,6 +197,9 @@ void MailCheck::converse(Plan& plan) {
         const UniqueIds ids = extensions.uidl ? readUniqueIds(count) : std::nullopt;
         MailEntryList fresh = readMessages(count, plan.headCount, ids, extensions.pipelining);
         readSizes(fresh);
+        for (MailEntry& entry : fresh) {
+            entry.mailbox = here;
+        }
         const bool allDeleted = ids && !plan.previous.empty() &&
                                         std::all_of(plan.previous.begin(), plan.previous.end(),
                                                     [](const MailEntry& entry) { return !entry.uniqueId.empty(); })
@@ -169,12 +210,13 @@ void MailCheck::converse(Plan& plan) {
         }
         known.markNew(fresh);
         known.remember(fresh);
-        // The owner's list becomes this one when it handles the result posted right after.
+        // The owner's list becomes this one when it handles the result posted right after; the count is of the
+        // mails still waiting, not STAT's, which still counted the ones deleted in this session.
         host.handOverList(fresh);
         if (fresh.empty()) {
             host.postResult(kCmdNoMail, 0);
         } else {
-            host.postResult(kCmdMailWaiting, count);
+            host.postResult(kCmdMailWaiting, static_cast<long>(fresh.size()));
         }
     }
     session.command("QUIT");
@@ -190,7 +232,7 @@ ServerExtensions MailCheck::askExtensions() {
 MailCheck::UniqueIds MailCheck::readUniqueIds(int count) {
     // An id list that cannot be trusted to name each message once fails the check: it must never decide a
     // deletion, and a full check without ids would hide the fault.
-    if (refused(session.command("UIDL"))) {
+    if (notOk(session.command("UIDL"))) {
         raiseStep(kErrStat);
     }
     std::optional<std::vector<std::string>> lines = session.readMultiLine();
@@ -356,7 +398,7 @@ TopReplyReader MailCheck::readTop(int messageNumber, long long lines, int headCo
 }
 
 TopReplyReader MailCheck::readTopReply(const char* reply, int headCount) {
-    if (refused(reply)) {
+    if (notOk(reply)) {
         raiseStep(kErrTop);
     }
     stopPoll();
@@ -384,14 +426,31 @@ bool MailCheck::deleteMarked(const MailEntryList& previous, MailEntryList& fresh
     // deleted; the user hears of it as of a refused deletion, since the mail may well still be there.
     const long marked =
         std::count_if(previous.begin(), previous.end(), [](const MailEntry& e) { return e.deleteMark; });
+    if (marked == 0) {
+        return true;
+    }
+    const MailEntryList listed = fresh;
     long accepted = 0;
-    const bool walked = deleteMarkedMessages(previous, fresh, [this, &accepted](int messageNumber) {
+    bool broken = false;
+    const bool walked = deleteMarkedMessages(previous, fresh, [&](int messageNumber) {
         std::string dele = "DELE " + std::to_string(messageNumber);
-        const bool done = !refused(session.command(dele.c_str()));
-        accepted += done ? 1 : 0;
-        return done;
+        const Status status = statusOf(session.command(dele.c_str()));
+        broken = status == Status::Broken;
+        accepted += status == Status::Ok ? 1 : 0;
+        return status == Status::Ok;
     });
+    if (broken) {
+        abandonDeletions();
+        fresh = listed;
+        return false;
+    }
     return walked && accepted == marked;
+}
+
+void MailCheck::abandonDeletions() {
+    // Without QUIT the server carries out none of this session's DELE commands (RFC 1939, section 6): every
+    // message stays, and so does every entry.
+    session.close();
 }
 
 bool MailCheck::deleteById(const MailEntryList& previous,
@@ -405,10 +464,18 @@ bool MailCheck::deleteById(const MailEntryList& previous,
         numberOf.emplace(ids[k], static_cast<int>(k + 1));
     }
     std::vector<int> doomed;
+    // A marked id that the server no longer lists may be a mail already gone, or one whose id the server changed:
+    // then it is still there, so the user hears that not every marked mail was deleted.
+    bool allListed = true;
     for (const MailEntry& entry : previous) {
+        if (!entry.deleteMark) {
+            continue;
+        }
         auto found = numberOf.find(entry.uniqueId);
-        if (entry.deleteMark && found != numberOf.end()) {
+        if (found != numberOf.end()) {
             doomed.push_back(found->second);
+        } else {
+            allListed = false;
         }
     }
     std::sort(doomed.begin(), doomed.end());
@@ -419,29 +486,36 @@ bool MailCheck::deleteById(const MailEntryList& previous,
         commands.push_back("DELE " + std::to_string(k));
     }
     std::vector<bool> deleted(ids.size() + 1, false);
+    bool broken = false;
     if (pipelining) {
         // After a refusal nothing more is sent; the replies to DELE commands already sent are still read, so
         // that the list loses exactly the messages that the server agreed to delete.
         runPipelined(
             commands, limits, [this](const std::string& text) { return session.sendCommands(text); },
             [&](std::size_t index) {
-                const char* reply = session.readReply();
-                if (refused(reply)) {
-                    return AfterReply::Drain;
+                const Status status = statusOf(session.readReply());
+                broken = status == Status::Broken;
+                if (status != Status::Ok) {
+                    return broken ? AfterReply::End : AfterReply::Drain;
                 }
                 deleted[doomed[index]] = true;
                 return AfterReply::Next;
             });
     } else {
-        for (std::size_t index = 0; index < commands.size(); ++index) {
-            if (refused(session.command(commands[index].c_str()))) {
+        for (std::size_t index = 0; index < commands.size() && !broken; ++index) {
+            const Status status = statusOf(session.command(commands[index].c_str()));
+            broken = status == Status::Broken;
+            if (status != Status::Ok) {
                 break;
             }
             deleted[doomed[index]] = true;
         }
     }
-    // A marked mail that is gone from the server needs no deletion; one still there that was not deleted does.
-    bool allDeleted = true;
+    if (broken) {
+        abandonDeletions();
+        return false;
+    }
+    bool allDeleted = allListed;
     for (int k : doomed) {
         allDeleted = allDeleted && deleted[k];
     }

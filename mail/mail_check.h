@@ -98,6 +98,8 @@ private:
                     MailEntryList& fresh,
                     const std::vector<std::string>& ids,
                     bool pipelining);
+    // A DELE got a reply that is neither "+OK" nor "-ERR": the session ends without QUIT.
+    void abandonDeletions();
     void fail(int errorCode);
 
     net::Pop3Session& session;

@@ -201,33 +201,30 @@ Outcome expectedOutcome(const Fault& fault) {
     } else if (fault.step > kListStep) {
         sized = kMessages;
     }
+    // A DELE that gets no reply breaks the session: it ends without QUIT, so the server deletes none of them, and
+    // every entry stays.
     const int deletesAnswered = std::max(0, fault.step - kListStep);
     std::vector<int> erased;
-
     for (std::size_t i = 0; i < kMarked.size(); ++i) {
-        if (pipelined) {
-            if (static_cast<int>(i) < deletesAnswered) {
-                erased.push_back(kMarked[i]);
-            }
-            continue;
-        }
-        if (kMarked[i] > sized) {
-            break;  // its size is now 0: no longer the same message, and the walk goes on without a DELE...
+        if (!pipelined && kMarked[i] > sized) {
+            break;  // its size is now 0: no longer the same message, and the walk goes on without a DELE
         }
         if (static_cast<int>(i) >= deletesAnswered) {
-            break;  // ...or this DELE got no reply: the walk ends here
+            erased.clear();
+            break;
         }
         erased.push_back(kMarked[i]);
     }
     const bool refused = erased.size() < kMarked.size();
     // A marked message past the sized ones is skipped, but the walk still pairs the later ones by position: none
-    // of them is sized either, so nothing more is erased.
-    Outcome outcome{kCmdMailWaiting, kMessages, {}, sized, refused};
+    // of them is sized either, so nothing more is erased. The count is of the mails left.
+    Outcome outcome{kCmdMailWaiting, 0, {}, sized, refused};
     for (int k = 1; k <= kMessages; ++k) {
         if (std::find(erased.begin(), erased.end(), k) == erased.end()) {
             outcome.listed.push_back(k);
         }
     }
+    outcome.parameter = static_cast<long>(outcome.listed.size());
     return outcome;
 }
 

@@ -61,6 +61,7 @@ public:
     using WorkerThread::PollStop;
 
     mail::MailCheck check;
+    const Settings& settings;
     // > 0: the quit message is posted to the worker's own queue right before this stop poll (1 = the first).
     int stopAtPoll = 0;
     std::atomic<int> polls{0};
@@ -86,8 +87,10 @@ std::vector<std::string> failureCalls(int errorCode);
 // out), unless no greeting was given.
 std::vector<std::string> commandsOf(const std::vector<testenv::Exchange>& script, bool greeted = true);
 
-// Prepares the check with `previous`, runs it on the worker and waits for its end.
+// Prepares the check with `previous`, runs it on the worker and waits for its end. The entries are taken as listed
+// by a check of the worker's mailbox; runCheckAsListed takes them as they are.
 void runCheck(CheckWorker& worker, const mail::MailEntryList& previous = {});
+void runCheckAsListed(CheckWorker& worker, const mail::MailEntryList& previous);
 
 // Compares every field of every entry, delete marks included.
 void expectEntries(const mail::MailEntryList& actual, const std::vector<mail::MailEntry>& expected);

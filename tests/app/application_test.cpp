@@ -292,6 +292,44 @@ TEST_F(ApplicationTest, SettingsSavedWithOkUpdateTheMailerItem) {
     EXPECT_TRUE(application->isTimerRunning());
 }
 
+// The list belongs to the mailbox it was read from: once OK points the settings at another server, port or user,
+// it closes and its ticks are dropped (and the user told), so that no later check carries them to the new mailbox.
+TEST_F(ApplicationTest, SettingsForAnotherMailboxCloseTheListAndDropItsTicks) {
+    folder.setIni("SERVER", "pop.example.jp");
+    folder.setIni("USER", "neko");
+    struct Case {
+        int control;  // the field changed in the dialog
+        const char* text;
+        bool ticked;
+        bool listStays;
+    };
+    start();
+    // Each case changes the settings the one before left.
+    for (const Case& c : {Case{IDC_SERVER, "pop.example.com", true, false}, Case{IDC_USER, "tora", false, false},
+                          Case{IDC_PORT, "995", true, false}, Case{IDC_SERVER, "POP.EXAMPLE.COM", true, true},
+                          Case{IDC_MAILER, "C:\\mailer.exe", true, true}}) {
+        SCOPED_TRACE(c.text);
+        application->mails() = {entry("one", 10), entry("two", 20)};
+        application->mails().back().deleteMark = c.ticked;
+        command(mail::kCmdMailWaiting, 2);
+        uitest::DialogAnswerer answer(IDOK, [&](HWND dialog) { SetDlgItemTextA(dialog, c.control, c.text); });
+        command(IDM_SETTINGS);
+        uitest::drainMessages();
+
+        ASSERT_EQ(!c.listStays && c.ticked ? 2u : 1u, answer.seen().size());
+        if (answer.seen().size() == 2) {
+            EXPECT_NE(std::string::npos, answer.seen()[1].text.find("チェックしたメールは削除していないにゃ"));
+        }
+        EXPECT_EQ(c.listStays ? 2u : 0u, application->mails().size());
+        EXPECT_EQ(c.listStays, application->listWindow().isOpen());
+        EXPECT_EQ(c.listStays ? app::Application::Look::MailWaiting : app::Application::Look::Idle,
+                  application->look());
+        if (c.listStays) {
+            EXPECT_EQ(c.ticked, application->mails().back().deleteMark);
+        }
+    }
+}
+
 TEST_F(ApplicationTest, SettingsCancelledWriteNothing) {
     start();
     uitest::DialogAnswerer answer(IDCANCEL, [](HWND dialog) { SetDlgItemTextA(dialog, IDC_MAILER, "C:\\x.exe"); });

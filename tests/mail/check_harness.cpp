@@ -148,6 +148,11 @@ void runCheckAsListed(CheckWorker& worker, const mail::MailEntryList& previous) 
     EXPECT_EQ(worker.threadEnds, endsBefore + 1) << "the end of check runs exactly once";
 }
 
+std::string topReply(int text) {
+    const std::string n = std::to_string(text);
+    return "+OK\r\nSubject: subject " + n + "\r\nFrom: sender " + n + "\r\n\r\nbody " + n + "\r\n.\r\n";
+}
+
 void expectEntries(const mail::MailEntryList& actual, const std::vector<mail::MailEntry>& expected) {
     ASSERT_EQ(actual.size(), expected.size());
     auto it = actual.begin();

@@ -92,6 +92,9 @@ std::vector<std::string> commandsOf(const std::vector<testenv::Exchange>& script
 void runCheck(CheckWorker& worker, const mail::MailEntryList& previous = {});
 void runCheckAsListed(CheckWorker& worker, const mail::MailEntryList& previous);
 
+// The reply to TOP of a message whose texts carry the number: "subject <n>", "sender <n>", "body <n>".
+std::string topReply(int text);
+
 // Compares every field of every entry, delete marks included.
 void expectEntries(const mail::MailEntryList& actual, const std::vector<mail::MailEntry>& expected);
 

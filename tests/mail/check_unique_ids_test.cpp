@@ -34,11 +34,6 @@ Message msg(int n) {
     return {"id-" + std::to_string(n), n, 100 + n};
 }
 
-std::string topReply(int text) {
-    const std::string n = std::to_string(text);
-    return "+OK\r\nSubject: subject " + n + "\r\nFrom: sender " + n + "\r\n\r\nbody " + n + "\r\n.\r\n";
-}
-
 mail::MailEntry entryOf(const Message& m) {
     mail::MailEntry e = checktest::entry("sender " + std::to_string(m.text), "subject " + std::to_string(m.text),
                                          "body " + std::to_string(m.text) + " ", m.size);
@@ -70,7 +65,7 @@ Script session(const std::string& capa,
     }
     for (std::size_t k = 1; k <= box.size(); ++k) {
         if (fetchAll || std::count(fetched.begin(), fetched.end(), box[k - 1].id) > 0) {
-            script.push_back({"TOP " + std::to_string(k) + " 9", topReply(box[k - 1].text)});
+            script.push_back({"TOP " + std::to_string(k) + " 9", checktest::topReply(box[k - 1].text)});
         }
     }
     script.push_back({"LIST", sizes + ".\r\n"});
@@ -425,7 +420,7 @@ TEST_F(CheckUniqueIdsTest, AHugeCountInStatFailsWhereTheServerStopsAnswering) {
         if (std::string(c.capa) == kUidlAndPipelining) {
             script.push_back({"UIDL", c.secondReply});
         } else {
-            script.push_back({"TOP 1 9", topReply(1)});
+            script.push_back({"TOP 1 9", checktest::topReply(1)});
             script.push_back({"TOP 2 9", c.secondReply, After::Close});
         }
         FakePop3Server server(kGreeting, script);

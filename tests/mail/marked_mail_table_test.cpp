@@ -24,11 +24,6 @@ const char kNoCapa[] = "-ERR\r\n";
 const char kUidl[] = "+OK\r\nTOP\r\nUIDL\r\nUSER\r\n.\r\n";
 const char kUidlPipelining[] = "+OK\r\nTOP\r\nUIDL\r\nPIPELINING\r\nUSER\r\n.\r\n";
 
-std::string topReply(int text) {
-    const std::string n = std::to_string(text);
-    return "+OK\r\nSubject: subject " + n + "\r\nFrom: sender " + n + "\r\n\r\nbody " + n + "\r\n.\r\n";
-}
-
 // The server side of a check of messages 1..count whose ids (with UIDL) are `ids`: login, STAT, UIDL, the TOPs
 // and LIST. What follows (DELE, QUIT) the row says.
 Script listing(int count, const std::vector<std::string>& ids = {}) {
@@ -42,7 +37,7 @@ Script listing(int count, const std::vector<std::string>& ids = {}) {
         script.push_back({"UIDL", reply + ".\r\n"});
     }
     for (int k = 1; k <= count; ++k) {
-        script.push_back({"TOP " + std::to_string(k) + " 9", topReply(k)});
+        script.push_back({"TOP " + std::to_string(k) + " 9", checktest::topReply(k)});
     }
     std::string sizes = "+OK\r\n";
     for (int k = 1; k <= count; ++k) {

@@ -11,7 +11,7 @@
 #include "app/mail_list_window.h"
 #include "framework/handler_table.h"
 #include "framework/window_base.h"
-#include "framework/worker_thread.h"
+#include "worker/worker_thread.h"
 #include "mail/check_host.h"
 #include "mail/list_hand_over.h"
 #include "mail/mail_check.h"

@@ -8,7 +8,7 @@
 #include "app/status_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
-#include "settings/settings_dialog.h"
+#include "app/settings_dialog.h"
 #include "settings/settings_store.h"
 #include "settings/wipe.h"
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "app/program.h"
-#include "settings/start_with_windows.h"
+#include "app/start_with_windows.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     if (arguments != nullptr && settings::isStartupSwitch(arguments)) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "framework/worker_thread.h"
+#include "worker/worker_thread.h"
 #include "mail/check_host.h"
 #include "mail/mail_check.h"
 #include "net/pop3_session.h"

@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "mail/body_preview.h"
-#include "mail/header_decoder.h"
+#include "mime/body_preview.h"
+#include "mime/header_decoder.h"
 
 namespace {
 

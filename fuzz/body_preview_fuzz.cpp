@@ -9,7 +9,7 @@
 
 #include "fuzz/base64_encode.h"
 #include "fuzz/fuzz_expect.h"
-#include "mail/body_preview.h"
+#include "mime/body_preview.h"
 #include "text/to_shift_jis.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include "fuzz/base64_encode.h"
 #include "fuzz/fuzz_expect.h"
-#include "mail/header_decoder.h"
+#include "mime/header_decoder.h"
 #include "text/to_shift_jis.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "mail/unique_ids.h"
 #include "net/line_socket.h"
 #include "net/pop3_session.h"
-#include "net/wipe.h"
+#include "base/wipe.h"
 
 namespace mail {
 

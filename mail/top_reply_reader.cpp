@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "mail/body_preview.h"
-#include "mail/header_decoder.h"
-#include "mail/mime_fields.h"
+#include "mime/body_preview.h"
+#include "mime/header_decoder.h"
+#include "mime/mime_fields.h"
 
 namespace mail {
 

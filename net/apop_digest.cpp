@@ -1,7 +1,7 @@
 #include "net/apop_digest.h"
 
 #include "net/md5.h"
-#include "net/wipe.h"
+#include "base/wipe.h"
 
 namespace net {
 

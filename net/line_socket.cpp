@@ -1,6 +1,6 @@
 #include "net/line_socket.h"
 
-#include "net/wipe.h"
+#include "base/wipe.h"
 
 #include <cstring>
 #include <new>

@@ -1,7 +1,7 @@
 #include "net/pop3_session.h"
 
 #include "net/apop_digest.h"
-#include "net/wipe.h"
+#include "base/wipe.h"
 
 #include <climits>
 #include <cstdio>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "settings/shift_jis.h"
+#include "base/shift_jis.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "settings/ini_document.h"
-#include "settings/shift_jis.h"
+#include "base/shift_jis.h"
 
 namespace profile_file {
 namespace {

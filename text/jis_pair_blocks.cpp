@@ -1,6 +1,6 @@
 #include "text/jis_pair_blocks.h"
 
-#include "text/cpu_features.h"
+#include "base/cpu_features.h"
 
 #if QV_HAVE_X86_VECTORS
 #include <tmmintrin.h>

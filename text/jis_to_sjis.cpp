@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "text/cpu_features.h"
+#include "base/cpu_features.h"
 #include "text/jis_pair_blocks.h"
 #include "text/shift_jis_writer.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/worker_thread.h"
+#include "worker/worker_thread.h"
 #include "mail/check_host.h"
 #include "mail/mail_check.h"
 #include "mail/mail_entry.h"

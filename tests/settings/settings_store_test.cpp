@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "settings/settings_field_limits.h"
+#include "app/settings_field_limits.h"
 #include "settings/settings_store.h"
-#include "tests/settings/dialog_fields.h"
+#include "tests/app/dialog_fields.h"
 #include "tests/settings/temp_dir.h"
 
 // Runs against both INI implementations, like the INI file cases.

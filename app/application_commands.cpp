@@ -6,10 +6,10 @@
 
 #include "app/status_texts.h"
 #include "mail/check_result.h"
+#include "net/wipe.h"
 #include "res/resource_ids.h"
 #include "settings/settings_dialog.h"
 #include "settings/settings_store.h"
-#include "settings/wipe.h"
 
 namespace app {
 
@@ -20,7 +20,7 @@ constexpr char kDeletionCancelled[] = "現在チェック中なので現在の�
 }  // namespace
 
 void Application::openPopupMenu() {
-    if (settingsOpen || popup == nullptr) {
+    if (settingsOpen || trustQuestionOpen || popup == nullptr) {
         return;
     }
     POINT cursor{};
@@ -74,7 +74,8 @@ void Application::onQuit(Record*) {
 }
 
 void Application::onSettings(Record*) {
-    if (settingsOpen) {
+    // Not while the certificate question waits: its answer belongs to the server the check used.
+    if (settingsOpen || trustQuestionOpen) {
         return;
     }
     settingsOpen = true;
@@ -86,7 +87,7 @@ void Application::onSettings(Record*) {
         if (dialog.accepted) {
             Settings edited = dialog.edited();
             saveSettings(profile, settings, edited);
-            settings::wipeText(edited.pass);
+            net::wipeString(edited.pass);
             EnableMenuItem(popup, IDM_START_MAILER, MF_BYCOMMAND | (settings.exeMail.empty() ? MF_GRAYED : MF_ENABLED));
         }
     }

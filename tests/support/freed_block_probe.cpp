@@ -25,7 +25,10 @@ void* allocate(std::size_t size) noexcept {
         return nullptr;
     }
     std::memcpy(base, &size, sizeof size);
-    return static_cast<char*>(base) + kHeader;
+    // Filled, so that what an earlier block left in this memory can never be taken for what this one held.
+    char* block = static_cast<char*>(base) + kHeader;
+    std::memset(block, 0xA5, size);
+    return block;
 }
 
 bool holdsSecret(const char* block, std::size_t size) {

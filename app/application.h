@@ -194,6 +194,8 @@ private:
 
     bool paused = false;
     bool settingsOpen = false;
+    // The question whether to trust a certificate is up: the menu and the settings dialog stay closed meanwhile.
+    bool trustQuestionOpen = false;
     // The no-mail result closed the list window: its close report must not undo the result's status text.
     bool listClosedByNoMail = false;
     NOTIFYICONDATAA trayData{};

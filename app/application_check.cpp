@@ -4,12 +4,15 @@
 #include "app/password_dialog.h"
 #include "app/status_texts.h"
 #include "mail/check_result.h"
+#include "base/wipe.h"
 #include "res/resource_ids.h"
 
 namespace app {
 
 void Application::startCheck() {
-    if (settings.server.empty() || settings.user.empty()) {
+    // An SSL value the program cannot use counts as unfinished settings: no guess at plain text.
+    if (settings.server.empty() || settings.user.empty() ||
+        !settings_limits::inRange(settings_limits::kSslModeRange, settings.sslMode)) {
         PostMessageA(hwnd, WM_COMMAND, mail::kCmdCheckFailed, mail::kErrSettingsIncomplete);
         return;
     }
@@ -35,7 +38,7 @@ void Application::startCheck() {
     if (!Start()) {
         checkRunning.store(false);
         if (settings.passFromPrompt) {
-            settings.pass.clear();
+            base::wipeString(settings.pass);
             settings.passFromPrompt = false;
         }
     }

@@ -7,10 +7,10 @@
 
 #include "app/status_texts.h"
 #include "mail/check_result.h"
+#include "base/wipe.h"
 #include "res/resource_ids.h"
 #include "app/settings_dialog.h"
 #include "settings/settings_store.h"
-#include "settings/wipe.h"
 
 namespace app {
 
@@ -28,7 +28,7 @@ mail::MailboxId mailboxOf(const Settings& settings) {
 }  // namespace
 
 void Application::openPopupMenu() {
-    if (settingsOpen || popup == nullptr) {
+    if (settingsOpen || trustQuestionOpen || popup == nullptr) {
         return;
     }
     POINT cursor{};
@@ -82,7 +82,8 @@ void Application::onQuit(Record*) {
 }
 
 void Application::onSettings(Record*) {
-    if (settingsOpen) {
+    // Not while the certificate question waits: its answer belongs to the server the check used.
+    if (settingsOpen || trustQuestionOpen) {
         return;
     }
     settingsOpen = true;
@@ -95,7 +96,7 @@ void Application::onSettings(Record*) {
             const mail::MailboxId before = mailboxOf(settings);
             Settings edited = dialog.edited();
             saveSettings(profile, settings, edited);
-            settings::wipeText(edited.pass);
+            base::wipeString(edited.pass);
             EnableMenuItem(popup, IDM_START_MAILER, MF_BYCOMMAND | (settings.exeMail.empty() ? MF_GRAYED : MF_ENABLED));
             if (!before.sameAs(mailboxOf(settings))) {
                 forgetListOfOtherMailbox();

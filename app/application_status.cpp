@@ -163,8 +163,8 @@ void Application::showResultBox(const char* text) {
     resultBoxOpen = false;
 }
 
-// "Yes" trusts exactly this certificate for this server (until the server or port is changed) and checks again;
-// "No" leaves the check ended: nothing was sent to the server past the TLS handshake.
+// "Yes" trusts exactly this certificate for the server and port the failed check used (until the server or port
+// is changed) and checks again; "No" leaves the check ended: nothing was sent to the server past the TLS handshake.
 void Application::askToTrustCertificate() {
     mail::UntrustedCertificate certificate;
     {
@@ -177,12 +177,15 @@ void Application::askToTrustCertificate() {
     }
     std::string question = mail::untrustedCertificateQuestion(certificate.problem, certificate.fingerprint);
     resultBoxOpen = true;
+    trustQuestionOpen = true;
     int answer = MessageBoxA(hwnd, question.c_str(), kProgramTitle, MB_YESNO | MB_ICONERROR);
+    trustQuestionOpen = false;
     resultBoxOpen = false;
     if (answer != IDYES || certificate.fingerprint.empty()) {
         return;
     }
-    saveTrustedCert(profile, settings, certificate.fingerprint);
+    saveTrustedCert(profile, settings,
+                    TrustedCertificate{certificate.fingerprint, certificate.server, certificate.port});
     // The failed check is ending on its own (it no longer waits for anything); the new one starts after it.
     if (checkRunning.load()) {
         Wait(framework::kInfinite);

@@ -1,11 +1,16 @@
 #include "app/password_dialog.h"
 
+#include "base/wipe.h"
 #include "res/resource_ids.h"
 
 namespace app {
 
+PasswordDialog::~PasswordDialog() {
+    base::wipeString(password);
+}
+
 int PasswordDialog::Ask(HWND parent) {
-    password.clear();
+    base::wipeString(password);
     return Open(true, IDD_PASSWORD, parent, nullptr);
 }
 
@@ -21,6 +26,9 @@ LRESULT PasswordDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         char typed[260];  // at most 259 bytes of the field are taken
         GetDlgItemTextA(hwnd, IDC_PASSWORD, typed, sizeof(typed));
         password = typed;
+        base::wipeBytes(typed, sizeof(typed));
+        // The edit control's own copy goes before the dialog does.
+        SetDlgItemTextA(hwnd, IDC_PASSWORD, "");
     }
     return OkCancelDialog::WindowProc(msg, wParam, lParam);
 }

@@ -3,10 +3,10 @@
 #include <climits>
 #include <cstdio>
 
+#include "base/wipe.h"
 #include "res/resource_ids.h"
-#include "app/settings_field_limits.h"
+#include "settings/settings_field_limits.h"
 #include "app/start_with_windows.h"
-#include "settings/wipe.h"
 
 namespace settings {
 
@@ -57,7 +57,6 @@ const FieldLimit kFieldLimits[] = {
 const char* const kSslModeNames[] = {"なし", "STLS", "SSL/TLS"};
 constexpr UINT kPlainPort = 110;
 constexpr UINT kImplicitTlsPort = 995;
-constexpr int kPlainTextMode = 0;
 constexpr int kImplicitTlsMode = 2;
 constexpr char kStartWithWindowsFailed[] =
     "Windowsといっしょに起動するせっていを、書きこめなかったにゃ…\n"
@@ -96,7 +95,7 @@ SettingsDialog::SettingsDialog() : messageHandlers(this), commandHandlers(this) 
 }
 
 SettingsDialog::~SettingsDialog() {
-    wipeText(pass);
+    base::wipeString(pass);
 }
 
 void SettingsDialog::fill(const Settings& settings, HICON big, HICON small) {
@@ -160,7 +159,9 @@ void SettingsDialog::onInitDialog(Record* record) {
     for (const char* name : kSslModeNames) {
         SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     }
-    SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_SETCURSEL, static_cast<WPARAM>(sslMode), 0);
+    // An unusable mode from the file shows no choice at all, so that the user picks one.
+    const bool usable = settings_limits::inRange(settings_limits::kSslModeRange, sslMode);
+    SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_SETCURSEL, usable ? static_cast<WPARAM>(sslMode) : WPARAM(-1), 0);
     CheckDlgButton(hwnd, IDC_START_WITH_WINDOWS, startsWithWindows() ? BST_CHECKED : BST_UNCHECKED);
     if (newMailSoundOnly) {
         SendDlgItemMessageA(hwnd, IDC_NEW_MAIL_SOUND_ONLY, BM_SETCHECK, BST_CHECKED, 0);
@@ -177,7 +178,7 @@ void SettingsDialog::onOk(Record*) {
     std::string typedPass = itemText(IDC_PASS);
     bool userBreaks = settings_limits::breaksCommandLine(typedUser);
     if (userBreaks || settings_limits::breaksCommandLine(typedPass)) {
-        wipeText(typedPass);
+        base::wipeString(typedPass);
         refuse(userBreaks ? IDC_USER : IDC_PASS, kLineBreakRefused);
         return;
     }
@@ -186,7 +187,7 @@ void SettingsDialog::onOk(Record*) {
         !readNumber(IDC_PORT, "POP3ポート", settings_limits::kPop3PortRange, typedPort) ||
         !readNumber(IDC_HEAD_COUNT, "取り込む先頭行数", settings_limits::kHeadCountRange, typedHead) ||
         !readNumber(IDC_TIMEOUT_SEC, "応答待ち（秒）", settings_limits::kTimeoutSecRange, typedTimeout)) {
-        wipeText(typedPass);
+        base::wipeString(typedPass);
         return;
     }
     accepted = true;
@@ -198,7 +199,7 @@ void SettingsDialog::onOk(Record*) {
     }
     server = itemText(IDC_SERVER);
     user = typedUser;
-    wipeText(pass);
+    base::wipeString(pass);
     pass.swap(typedPass);
     playSound = itemText(IDC_SOUND);
     exeMail = itemText(IDC_MAILER);
@@ -206,9 +207,12 @@ void SettingsDialog::onOk(Record*) {
     pop3Port = typedPort;
     headCount = typedHead;
     timeoutSec = typedTimeout;
+    // Nothing chosen (the file's value was not one the program can use): the mode stays as it was, unusable,
+    // rather than turning into plain text by itself.
     LRESULT mode = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0);
-    sslMode = settings_limits::inRange(settings_limits::kSslModeRange, static_cast<int>(mode)) ? static_cast<int>(mode)
-                                                                                               : kPlainTextMode;
+    if (settings_limits::inRange(settings_limits::kSslModeRange, static_cast<int>(mode))) {
+        sslMode = static_cast<int>(mode);
+    }
     applyStartWithWindows(hwnd);
     // The edit control's own copy goes before the dialog does.
     SetDlgItemTextA(hwnd, IDC_PASS, "");
@@ -248,7 +252,7 @@ std::string SettingsDialog::itemText(int id) const {
     char text[kFieldLimit + 1];
     GetDlgItemTextA(hwnd, id, text, sizeof(text));
     std::string taken = text;
-    wipeBytes(text, sizeof(text));  // it may have held the password
+    base::wipeBytes(text, sizeof(text));  // it may have held the password
     return taken;
 }
 

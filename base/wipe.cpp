@@ -1,6 +1,6 @@
 #include "base/wipe.h"
 
-namespace net {
+namespace base {
 
 void wipeBytes(void* data, std::size_t size) {
     volatile unsigned char* bytes = static_cast<volatile unsigned char*>(data);
@@ -16,4 +16,4 @@ void wipeString(std::string& text) {
     text.clear();
 }
 
-}  // namespace net
+}  // namespace base

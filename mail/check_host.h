@@ -16,10 +16,13 @@ enum MenuItem : int {
     kMenuStopCheck = 40004,
 };
 
-// The server certificate that failed its checks, for the question whether to trust it for this server.
+// The server certificate that failed its checks, for the question whether to trust it, and the server and port
+// the check reached it at: the trust, if given, is for them (the settings may have changed since).
 struct UntrustedCertificate {
     net::CertProblem problem = net::CertProblem::None;
     std::string fingerprint;  // SHA-256, lower-case hex
+    std::string server;
+    int port = 0;
 };
 
 class CheckHost {

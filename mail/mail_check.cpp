@@ -10,6 +10,7 @@
 #include "mail/check_result.h"
 #include "mail/deletion_walk.h"
 #include "mail/list_sizes.h"
+#include "mail/mime_fields.h"
 #include "mail/top_reply_reader.h"
 #include "mail/unique_ids.h"
 #include "net/line_socket.h"
@@ -97,6 +98,13 @@ void refuseUnsafeLogin(const std::string& user, const std::string& pass, bool ap
     }
 }
 
+// The fingerprint the TLS channel may accept despite its faults: the pin's, when it was trusted for exactly this
+// server (host names in any case) and port; none otherwise.
+std::string pinnedFingerprint(const TrustedCertificate& pin, const std::string& server, int port) {
+    const bool sameServer = pin.server.size() == server.size() && startsWithNoCase(server, pin.server);
+    return sameServer && pin.port == port ? pin.fingerprint : std::string();
+}
+
 }  // namespace
 
 MailCheck::MailCheck(net::Pop3Session& session, Settings& settings, CheckHost& host, std::function<void()> stopPoll)
@@ -108,6 +116,7 @@ void MailCheck::prepare(const MailEntryList& mailList) {
         settings.headCount = 2;
     }
     Plan next;
+    base::WipeOnExit wipeNext(next.pass);
     next.previous = mailList;
     next.server = settings.server;
     next.port = settings.pop3Port;
@@ -121,26 +130,28 @@ void MailCheck::prepare(const MailEntryList& mailList) {
     // A password typed for this check serves it alone: from here on only the check's own copy holds it,
     // so the worker never writes the settings that this thread owns.
     if (settings.passFromPrompt) {
-        net::wipeString(settings.pass);
+        base::wipeString(settings.pass);
         settings.passFromPrompt = false;
     }
     std::lock_guard<std::mutex> lock(planMutex);
-    net::wipeString(plan.pass);
+    base::wipeString(plan.pass);
     plan = next;
-    net::wipeString(next.pass);
 }
 
 MailCheck::Plan MailCheck::takePlan() {
     std::lock_guard<std::mutex> lock(planMutex);
     // Taken, not left: a later run that was not prepared must not act on these marks again.
-    Plan taken = plan;
-    net::wipeString(plan.pass);
+    // Moved, not copied: no second copy of the password to wipe, and nothing that can fail half-way.
+    Plan taken = std::move(plan);
+    base::wipeString(plan.pass);  // a short one stays in the moved-from text's own bytes
     plan = Plan{};
     return taken;
 }
 
 void MailCheck::run() {
     Plan current = takePlan();
+    // Also when a stop unwinds the run from one of its stop polls.
+    base::WipeOnExit wipePass(current.pass);
     host.setMenuItemEnabled(kMenuStopCheck, true);
     host.setMenuItemEnabled(kMenuCheckNow, false);
     host.setMenuItemEnabled(kMenuSettings, false);
@@ -152,7 +163,6 @@ void MailCheck::run() {
     } catch (const std::bad_alloc&) {
         fail(kErrOutOfMemory);
     }
-    net::wipeString(current.pass);
 }
 
 void MailCheck::raiseStep(int code) {
@@ -161,6 +171,10 @@ void MailCheck::raiseStep(int code) {
 }
 
 void MailCheck::converse(Plan& plan) {
+    // A protection the settings do not name clearly is not guessed at: nothing is connected.
+    if (!settings_limits::inRange(settings_limits::kSslModeRange, plan.sslMode)) {
+        raise(kErrSettingsIncomplete);
+    }
     refuseUnsafeLogin(plan.user, plan.pass, plan.apop);
     // Clears the time-out of an earlier check, so only from here on does raiseStep look at it.
     if (!session.create(net::kSockStream, 0)) {
@@ -172,7 +186,7 @@ void MailCheck::converse(Plan& plan) {
     stopPoll();
     const ServerExtensions extensions = askExtensions();
     logIn(plan);
-    net::wipeString(plan.pass);
+    base::wipeString(plan.pass);
     stopPoll();
     std::optional<net::StatResult> stat = session.stat();
     if (!stat) {
@@ -330,12 +344,13 @@ void MailCheck::fetchMessages(const std::vector<int>& numbers,
 }
 
 void MailCheck::openConnection(const Plan& plan) {
+    const std::string pin = pinnedFingerprint(plan.trustedCert, plan.server, plan.port);
     if (plan.sslMode == kSslImplicit) {
         net::TlsResult tls;
-        if (session.openTls(plan.server.c_str(), plan.port, plan.trustedCert, tls) == nullptr) {
+        if (session.openTls(plan.server.c_str(), plan.port, pin, tls) == nullptr) {
             raiseStep(kErrConnect);
         }
-        requireTrusted(tls);
+        requireTrusted(plan, tls);
         return;
     }
     if (session.open(plan.server.c_str(), plan.port) == nullptr) {
@@ -344,19 +359,19 @@ void MailCheck::openConnection(const Plan& plan) {
     if (plan.sslMode == kSslStls) {
         stopPoll();
         bool offered = false;
-        net::TlsResult tls = session.upgradeWithStls(plan.server.c_str(), plan.trustedCert, offered);
+        net::TlsResult tls = session.upgradeWithStls(plan.server.c_str(), pin, offered);
         if (!offered) {
             raiseStep(kErrStlsUnavailable);
         }
-        requireTrusted(tls);
+        requireTrusted(plan, tls);
     }
 }
 
 // Anything but a trusted TLS session ends the check before a login line is sent; the session is closed by then.
 // A server that stopped answering during the handshake or the STLS steps is reported as the time-out it was.
-void MailCheck::requireTrusted(const net::TlsResult& tls) {
+void MailCheck::requireTrusted(const Plan& plan, const net::TlsResult& tls) {
     if (tls.status == net::TlsStatus::Untrusted) {
-        host.noteUntrustedCertificate(UntrustedCertificate{tls.problem, tls.fingerprint});
+        host.noteUntrustedCertificate(UntrustedCertificate{tls.problem, tls.fingerprint, plan.server, plan.port});
         raise(kErrCertUntrusted);
     }
     if (tls.status != net::TlsStatus::Ok) {

@@ -68,7 +68,7 @@ private:
         int headCount = 2;
         int timeoutSec = 60;
         int sslMode = 0;
-        std::string trustedCert;
+        TrustedCertificate trustedCert;
     };
 
     using UniqueIds = std::optional<std::vector<std::string>>;
@@ -77,7 +77,7 @@ private:
     void converse(Plan& plan);
     ServerExtensions askExtensions();
     void openConnection(const Plan& plan);
-    void requireTrusted(const net::TlsResult& tls);
+    void requireTrusted(const Plan& plan, const net::TlsResult& tls);
     void logIn(const Plan& plan);
     [[noreturn]] void raiseStep(int code);
     UniqueIds readUniqueIds(int count);

@@ -6,13 +6,18 @@
 namespace net {
 
 std::string apopDigest(const std::string& timestamp, const std::string& password) {
-    std::string input = timestamp + password;
+    // It holds the password: built in one block of its final size (no copy left behind by a reallocation) and
+    // wiped however this ends.
+    std::string input;
+    base::WipeOnExit wipeInput(input);
+    input.reserve(timestamp.size() + password.size());
+    input += timestamp;
+    input += password;
     unsigned char digest[16];
     Md5Context context;
     context.init();
     context.update(input.data(), input.size());
     context.final(digest);
-    wipeString(input);  // it holds the password
 
     static const char kHexDigits[] = "0123456789abcdef";
     std::string text;

@@ -321,9 +321,12 @@ bool LineSocket::sendLine(const char* text) {
     if (std::strpbrk(text, "\r\n") != nullptr) {
         return false;
     }
+    // Reserved at its final size: growing it would give back a block that still holds the line (a password).
+    const std::size_t length = std::strlen(text);
     std::string copy;
     try {
-        copy = text;
+        copy.reserve(length + 2);
+        copy.append(text, length);
         copy += "\r\n";
     } catch (const std::bad_alloc&) {
         return false;
@@ -343,7 +346,7 @@ bool LineSocket::sendLine(const char* text) {
         remaining -= sent;
     }
     // The line may have carried a password.
-    wipeString(copy);
+    base::wipeString(copy);
     return allSent;
 }
 

@@ -145,7 +145,7 @@ bool Pop3Session::sendUser(const std::string& user) {
 bool Pop3Session::sendPass(const std::string& pass) {
     bool accepted = sendFormatted("PASS", pass);
     // The buffer held "PASS password" until the reply overwrote it; a reply that failed may not have.
-    wipeBytes(reply, sizeof reply);
+    base::wipeBytes(reply, sizeof reply);
     return accepted;
 }
 
@@ -179,7 +179,7 @@ int Pop3Session::apop(const std::string& user, const std::string& pass) {
         }
         std::string line = "APOP " + user + " " + apopDigest(timestamp, pass);
         int result = command(line.c_str())[0] == '-' ? 9 : 0;
-        wipeBytes(reply, sizeof reply);
+        base::wipeBytes(reply, sizeof reply);
         return result;
     } catch (const std::bad_alloc&) {
         return 10;

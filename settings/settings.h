@@ -4,6 +4,14 @@
 
 #include "settings/settings_limits.h"
 
+// The one server certificate the user chose to trust despite its faults, and the server it was trusted for: it
+// counts only for a check of that host name and port.
+struct TrustedCertificate {
+    std::string fingerprint;  // SHA-256 in hex; empty: none
+    std::string server;
+    int port = 0;
+};
+
 // Everything the program remembers between runs. The user-interface thread owns it; the worker thread reads the
 // mail fields during a check (and may fix up headCount and forget a prompted password), without a lock.
 struct Settings {
@@ -23,7 +31,7 @@ struct Settings {
     int timeoutSec = 60;          // seconds that connecting or one wait for data may take
     // clang-format on
     bool newMailSoundOnly = false;  // play the sound only when a check found mail that the last one did not see
-    int sslMode = settings_limits::kDefaultSslMode;  // 0 plain text, 1 STLS, 2 TLS from the start (implicit TLS)
-    // SHA-256 (hex) of the one certificate the user trusts for this server despite its faults
-    std::string trustedCert;
+    // 0 plain text, 1 STLS, 2 TLS from the start (implicit TLS); kInvalidSslMode: the file says something else
+    int sslMode = settings_limits::kDefaultSslMode;
+    TrustedCertificate trustedCert;
 };

@@ -32,9 +32,11 @@ constexpr NumberRange kTimerMinRange{1, static_cast<int>(kLongestTimerMs / kMill
 constexpr NumberRange kPop3PortRange{1, 65535, kDefaultPop3Port, false};
 // Seconds that connecting or one wait for data may take.
 constexpr NumberRange kTimeoutSecRange{1, 3600, kDefaultTimeoutSec, true};
-// How the connection is protected: 0 plain text, 1 STLS, 2 implicit TLS. Any other value reads as the plain text
-// of a file without the key; there is no "nearest" mode.
+// How the connection is protected: 0 plain text, 1 STLS, 2 implicit TLS. There is no "nearest" mode, and any
+// other value in the file is kept as kInvalidSslMode: no check connects with it, since guessing plain text
+// would send the password in clear.
 constexpr NumberRange kSslModeRange{0, 2, kDefaultSslMode, false};
+constexpr int kInvalidSslMode = -1;
 
 constexpr bool inRange(const NumberRange& range, int value) {
     return value >= range.lowest && value <= range.highest;

@@ -9,18 +9,23 @@ inline constexpr char kSettingsSection[] = "SETTING";
 
 // Reads every key of the record from the file; missing keys keep the record's defaults, and the booleans
 // InTaskTray and APOP count as true only when they are exactly 1. The password is descrambled. Numbers outside
-// what the program can use are settled by settings_limits (a port to its default, the others to the nearest end).
+// what the program can use are settled by settings_limits (a port to its default, the others to the nearest end);
+// an SSL value other than 0, 1 or 2 (absent or empty is 0) reads as kInvalidSslMode. TrustedCert is
+// "<fingerprint>@<server>:<port>"; a bare fingerprint, as older versions stored it, is bound to the file's
+// SERVER and POP3_PORT, and a value whose port cannot be read is no pin.
 void loadSettings(ProfileValue& profile, Settings& settings);
 
 // Takes the eleven values the settings dialog edits (server, user, pass, pop3Port, timerMin, headCount, playSound,
 // exeMail, apop, timeoutSec, sslMode) from `edited` into `record`, writing each key as it goes (the password
-// scrambled, APOP as 1 or 0). When the server or the port changed, the trusted certificate is forgotten
-// (TrustedCert emptied); otherwise the record's trusted certificate stays and TrustedCert is not written.
+// scrambled, APOP as 1 or 0; SSL only when it is 0, 1 or 2, so that a value the program cannot use stays as it
+// was). When the server or the port changed, the trusted certificate is forgotten (TrustedCert emptied);
+// otherwise the record's trusted certificate stays and TrustedCert is not written.
 // inTaskTray and passFromPrompt stay as they are; InTaskTray, X and Y are not written.
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited);
 
-// The fingerprint of the certificate the user chose to trust for the current server, into the record and the file.
-void saveTrustedCert(ProfileValue& profile, Settings& settings, const std::string& fingerprint);
+// The certificate the user chose to trust, with the server and port it was trusted for, into the record and the
+// file.
+void saveTrustedCert(ProfileValue& profile, Settings& settings, const TrustedCertificate& pin);
 
 // Writes the main window's position and the tray switch, at shutdown.
 void saveWindowState(ProfileValue& profile, int x, int y, bool inTaskTray);

@@ -199,13 +199,58 @@ TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
     command(mail::kCmdCheckFailed, mail::kErrCertUntrusted);
     ASSERT_EQ(15u, answer.seen().size());
     EXPECT_EQ(mail::untrustedCertificateQuestion(net::CertProblem::None, ""), answer.seen().back().text);
-    EXPECT_EQ("", application->settingsRecord().trustedCert);
+    EXPECT_EQ("", application->settingsRecord().trustedCert.fingerprint);
     EXPECT_FALSE(application->isCheckRunning());
     command(mail::kCmdCheckFailed, 15);
     command(mail::kCmdCheckFailed, -1);
     EXPECT_EQ(15u, answer.seen().size()) << "codes outside 0..14 show nothing";
     EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
     EXPECT_EQ(title, uitest::windowText(mainWindow()));
+}
+
+// While the certificate question is up, neither the popup menu nor the settings dialog opens: settings changed
+// meanwhile must not decide which server the answer trusts the certificate for. Afterwards both open again.
+TEST_F(ApplicationTest, TheMenuAndTheSettingsStayClosedWhileTheCertificateQuestionIsUp) {
+    start();
+    uitest::PopupWatcher watcher(mainWindow());
+    int dialogs = 0;
+    uitest::DialogAnswerer answer(IDNO, [&](HWND dialog) {
+        if (++dialogs == 1) {
+            // Handled by the question's own message loop, before the answer that follows.
+            PostMessageA(mainWindow(), WM_COMMAND, IDM_SETTINGS, 0);
+            PostMessageA(mainWindow(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(mainWindow()), MAKELPARAM(500, 400));
+        } else {
+            PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);  // a settings dialog that opened all the same
+        }
+    });
+    command(mail::kCmdCheckFailed, mail::kErrCertUntrusted);
+    uitest::drainMessages();
+    ASSERT_EQ(1u, answer.seen().size()) << "the settings dialog opened while the question was up";
+    EXPECT_EQ(mail::untrustedCertificateQuestion(net::CertProblem::None, ""), answer.seen()[0].text);
+    EXPECT_EQ(0, watcher.timesOpened());
+
+    answer.answerWith(IDCANCEL);
+    command(IDM_SETTINGS);
+    EXPECT_EQ(2u, answer.seen().size());
+    PostMessageA(mainWindow(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(mainWindow()), MAKELPARAM(500, 400));
+    EXPECT_TRUE(uitest::pumpUntil([&] { return watcher.timesOpened() > 0; }, 5000));
+}
+
+// An SSL value the program cannot use is reported as unfinished settings, with the same box as a missing server,
+// and nothing is connected; the file keeps its value.
+TEST_F(ApplicationTest, AnUnusableSslValueReportsUnfinishedSettings) {
+    folder.setIni("SERVER", "127.0.0.1");
+    folder.setIni("USER", "neko");
+    folder.setIni("PASS", "");
+    folder.setIni("SSL", "yes");
+    start();
+    uitest::DialogAnswerer answer(IDOK);
+    command(IDM_CHECK_NOW);
+    uitest::drainMessages();
+    ASSERT_EQ(1u, answer.seen().size()) << "no password question either: nothing is asked before the settings are";
+    EXPECT_EQ(mail::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
+    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_EQ("yes", folder.ini("SSL"));
 }
 
 TEST_F(ApplicationTest, ListClosedWhileIdleWithoutDeletionEmptiesTheList) {

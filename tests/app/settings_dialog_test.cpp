@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "res/resource_ids.h"
-#include "app/settings_field_limits.h"
+#include "settings/settings_field_limits.h"
 #include "tests/framework/dialog_driver.h"
 #include "tests/app/dialog_fields.h"
 #include "tests/settings/temp_dir.h"
@@ -203,6 +203,8 @@ TEST(SettingsDialogTest, TheEncryptionBoxShowsTheModeAndOffersTheMatchingPort) {
         {0, "110", 1, 110},    // STLS keeps 110
         {0, "1110", 2, 1110},  // a port of the user's own choice stays
         {2, "2995", 0, 2995},
+        {-1, "110", 2, 995},  // a file's unusable value shows no choice; the one picked counts
+        {-1, "110", 1, 110},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.storedMode) + " -> " + std::to_string(c.chosenMode) + " at " + c.port);
@@ -227,6 +229,23 @@ TEST(SettingsDialogTest, TheEncryptionBoxShowsTheModeAndOffersTheMatchingPort) {
         EXPECT_EQ(dialog.pop3Port, c.expectedPort);
         EXPECT_EQ(dialog.edited().sslMode, c.chosenMode);
     }
+}
+
+// A file's unusable SSL value shows no choice, and OK without one keeps it unusable: it never turns into plain
+// text by itself.
+TEST(SettingsDialogTest, AnUnusableModeStaysUnusableUntilOneIsPicked) {
+    Settings stored = sampleSettings();
+    stored.sslMode = settings_limits::kInvalidSslMode;
+    SettingsDialog dialog;
+    dialog.fill(stored, nullptr, nullptr);
+    LRESULT shown = 0;
+    runDialog(dialog, [&](HWND hwnd) {
+        shown = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0);
+        testwin::postCommand(hwnd, IDOK);
+    });
+    EXPECT_EQ(shown, CB_ERR);
+    EXPECT_TRUE(dialog.accepted);
+    EXPECT_EQ(dialog.edited().sslMode, settings_limits::kInvalidSslMode);
 }
 
 TEST(SettingsDialogTest, TextsAreCutTo259Bytes) {

@@ -293,9 +293,11 @@ class EndToEnd(unittest.TestCase):
         self.untrusted_box()
         self.assertNotIn("TrustedCert", program.ini())
         h.click_control("Quorvane", 6)  # IDYES
-        # The fingerprint is stored, and the check runs again at once and now gets through.
-        h.wait_for("the stored fingerprint",
-                   lambda: program.ini().get("TrustedCert") == h.os.environ["QV_TLS_FPR_SELFSIGNED"])
+        # The fingerprint is stored with the server and port it was met at, and the check runs again at once and
+        # now gets through.
+        pin = "%s@%s:%s" % (h.os.environ["QV_TLS_FPR_SELFSIGNED"], h.os.environ["QV_TLS_HOST_SELFSIGNED"],
+                            h.os.environ["QV_POP3S_PORT"])
+        h.wait_for("the stored fingerprint", lambda: program.ini().get("TrustedCert") == pin)
         self.wait_title(square, "3通のメールが来ました - Quorvane")
         # The next check is accepted as well, without a question.
         self.mailbox.reset(THREE[:2])

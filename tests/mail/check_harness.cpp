@@ -40,7 +40,8 @@ void RecordingHost::handOverList(const mail::MailEntryList& list) {
 }
 
 void RecordingHost::noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) {
-    record("untrusted " + std::to_string(static_cast<int>(certificate.problem)) + " " + certificate.fingerprint);
+    record("untrusted " + std::to_string(static_cast<int>(certificate.problem)) + " " + certificate.fingerprint + " " +
+           certificate.server + ":" + std::to_string(certificate.port));
 }
 
 void RecordingHost::reportDeletionRefused() {

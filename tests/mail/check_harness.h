@@ -36,7 +36,8 @@ public:
     void clearCheckRunning() override;
 
     void record(const std::string& call);
-    // Every call so far, e.g. "menu 40004 on", "status (title)", "hand over 2", "post 102 3", "poll".
+    // Every call so far, e.g. "menu 40004 on", "status (title)", "hand over 2", "post 102 3", "poll",
+    // "untrusted 1 <fingerprint> 127.0.0.4:995".
     std::vector<std::string> calls();
     std::vector<std::string> callsWithoutPolls();
     // The lists handed over, in order.

@@ -355,6 +355,29 @@ TEST_F(MailCheckTest, SocketAndConnectionFailures) {
     }
 }
 
+// An SSL value the settings could not read is never taken for plain text: the check fails as unfinished
+// settings before a socket is even made, whatever the server or the login.
+TEST_F(MailCheckTest, AnUnusableSslModeFailsBeforeAnySocketIsMade) {
+    for (int mode : {settings_limits::kInvalidSslMode, 3, -2, 255}) {
+        for (bool apop : {false, true}) {
+            SCOPED_TRACE(std::to_string(mode) + (apop ? " APOP" : " USER/PASS"));
+            testenv::ScriptedSocketIo io;
+            io.setChunks({"+OK ready <1.2@fake>\r\n", "+OK\r\n", "+OK\r\n", "+OK 0 0\r\n"});
+            net::Pop3Session scriptedSession(net::kAfInet, io);
+            settings.sslMode = mode;
+            settings.apop = apop;
+            checktest::RecordingHost caseHost;
+            checktest::CheckWorker caseWorker(scriptedSession, settings, caseHost);
+            checktest::runCheck(caseWorker);
+
+            EXPECT_EQ(caseHost.calls(), startCalls() + failureCalls(mail::kErrSettingsIncomplete));
+            EXPECT_EQ(io.socketCalls, 0);
+            EXPECT_EQ(io.connectCalls, 0);
+            EXPECT_EQ(io.sent, "");
+        }
+    }
+}
+
 TEST_F(MailCheckTest, RunningOutOfMemoryIsReportedAsError10) {
     auto script = loginAndStat(1) + tops(1) + std::vector<Exchange>{{"LIST", "+OK\r\n1 101\r\n.\r\n"}};
     CapaRefusingServer server(kGreeting, script);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,13 @@ using checktest::endCalls;
 using checktest::failureCalls;
 using checktest::startCalls;
 using checktest::operator+;
+
+std::string upper(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
 
 // A failed check's calls as the host records them without its stop polls.
 Calls failure(int errorCode) {
@@ -61,6 +69,12 @@ protected:
         settings.pop3Port = mode == mail::kSslImplicit ? tls.implicitPort : tls.stlsPort;
     }
 
+    // The host's record of an untrusted certificate met at the current server and port.
+    std::string untrusted(int problem, const std::string& fingerprint) const {
+        return "untrusted " + std::to_string(problem) + " " + fingerprint + " " + settings.server + ":" +
+               std::to_string(settings.pop3Port);
+    }
+
     testenv::TlsPeers tls;
     net::Pop3Session session{net::kAfInet};
 };
@@ -95,13 +109,13 @@ TEST_F(MailCheckTlsTest, AnUntrustedCertificateIsReportedAndOnceTrustedItsServer
     for (int mode : {mail::kSslImplicit, mail::kSslStls}) {
         SCOPED_TRACE(mode == mail::kSslImplicit ? "implicit TLS" : "STLS");
         useTls(mode, tls.selfSignedHost);
-        settings.trustedCert.clear();
+        settings.trustedCert = TrustedCertificate{};
         checktest::RecordingHost refused;
         EXPECT_EQ(check(refused),
-                  startCalls() + Calls{"untrusted 1 " + tls.selfSignedFingerprint} + failure(mail::kErrCertUntrusted));
+                  startCalls() + Calls{untrusted(1, tls.selfSignedFingerprint)} + failure(mail::kErrCertUntrusted));
 
         // What the user's "Yes" stores: from then on this certificate is accepted for this server.
-        settings.trustedCert = tls.selfSignedFingerprint;
+        settings.trustedCert = TrustedCertificate{tls.selfSignedFingerprint, settings.server, settings.pop3Port};
         checktest::RecordingHost accepted;
         Calls calls = check(accepted);
         ASSERT_GE(calls.size(), 2u);
@@ -111,11 +125,48 @@ TEST_F(MailCheckTlsTest, AnUntrustedCertificateIsReportedAndOnceTrustedItsServer
         useTls(mode, tls.expiredHost);
         checktest::RecordingHost expired;
         EXPECT_EQ(check(expired),
-                  startCalls() + Calls{"untrusted 2 " + tls.expiredFingerprint} + failure(mail::kErrCertUntrusted));
+                  startCalls() + Calls{untrusted(2, tls.expiredFingerprint)} + failure(mail::kErrCertUntrusted));
         useTls(mode, tls.otherNameHost);
         checktest::RecordingHost otherName;
         EXPECT_EQ(check(otherName),
-                  startCalls() + Calls{"untrusted 3 " + tls.otherNameFingerprint} + failure(mail::kErrCertUntrusted));
+                  startCalls() + Calls{untrusted(3, tls.otherNameFingerprint)} + failure(mail::kErrCertUntrusted));
+    }
+}
+
+// A pin counts for the server and port it was trusted for, and for no other: not for the same certificate met at
+// another address, nor at another port of the same one.
+TEST_F(MailCheckTlsTest, APinTrustedForOneServerIsNotAcceptedForAnother) {
+    for (int mode : {mail::kSslImplicit, mail::kSslStls}) {
+        SCOPED_TRACE(mode == mail::kSslImplicit ? "implicit TLS" : "STLS");
+        useTls(mode, tls.selfSignedHost);
+        const int port = settings.pop3Port;
+        const int otherPort = mode == mail::kSslImplicit ? tls.stlsPort : tls.implicitPort;
+        const struct {
+            const char* name;
+            TrustedCertificate pin;
+            bool accepted;
+        } cases[] = {
+            {"its own server", {tls.selfSignedFingerprint, tls.selfSignedHost, port}, true},
+            {"upper-case fingerprint", {upper(tls.selfSignedFingerprint), tls.selfSignedHost, port}, true},
+            {"another address", {tls.selfSignedFingerprint, tls.goodHost, port}, false},
+            {"another port", {tls.selfSignedFingerprint, tls.selfSignedHost, otherPort}, false},
+            {"a name that is longer", {tls.selfSignedFingerprint, tls.selfSignedHost + ".", port}, false},
+            {"no server", {tls.selfSignedFingerprint, "", port}, false},
+            {"another certificate", {tls.expiredFingerprint, tls.selfSignedHost, port}, false},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.name);
+            settings.trustedCert = c.pin;
+            checktest::RecordingHost host;
+            Calls calls = check(host);
+            if (c.accepted) {
+                ASSERT_GE(calls.size(), endCalls().size() + 1);
+                EXPECT_EQ(calls[calls.size() - endCalls().size() - 1].substr(0, 8), "post 102");
+            } else {
+                EXPECT_EQ(calls, startCalls() + Calls{untrusted(1, tls.selfSignedFingerprint)} +
+                                     failure(mail::kErrCertUntrusted));
+            }
+        }
     }
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_field_limits.h"
+#include "settings/settings_field_limits.h"
 #include "settings/settings_store.h"
 #include "tests/app/dialog_fields.h"
 #include "tests/settings/temp_dir.h"
@@ -58,7 +58,7 @@ TEST_F(SettingsStoreTest, WithoutAFileEverythingHasItsDefault) {
     EXPECT_FALSE(settings.inTaskTray);
     EXPECT_FALSE(settings.apop);
     EXPECT_EQ(0, settings.sslMode);
-    EXPECT_EQ("", settings.trustedCert);
+    EXPECT_EQ("", settings.trustedCert.fingerprint);
     EXPECT_FALSE(settings.newMailSoundOnly);
     WindowPosition position = readWindowPosition(profile);
     EXPECT_EQ(100, position.x);
@@ -153,41 +153,122 @@ TEST_F(SettingsStoreTest, SaveWritesExactlyTheElevenDialogKeys) {
     EXPECT_EQ(expected, readBytes(path));
 }
 
-TEST_F(SettingsStoreTest, TheSslModeIsZeroOneOrTwoAndAnythingElseIsPlainText) {
+// Absent (or empty, as the platform reads an empty number) is plain text, as in files from before the key; any
+// other value than 0, 1 or 2 must not connect at all, so it reads as invalid rather than as plain text.
+TEST_F(SettingsStoreTest, TheSslModeIsZeroOneOrTwoAndAnythingElseIsInvalid) {
+    const int invalid = settings_limits::kInvalidSslMode;
     const struct {
-        const char* stored;
+        const char* stored;  // null: no key
         int expected;
-    } cases[] = {{"0", 0}, {"1", 1}, {"2", 2}, {" 2", 2}, {"3", 0}, {"-1", 0}, {"tls", 0}, {"", 0}};
+    } cases[] = {{nullptr, 0}, {"0", 0},        {"1", 1},        {"2", 2},         {" 2", 2},
+                 {"2 ", 2},    {"3", invalid},  {"-1", invalid}, {"yes", invalid}, {"tls", invalid},
+                 {"", 0},      {"02", invalid}, {"1x", invalid}, {"0x1", invalid}};
     int i = 0;
     for (const auto& c : cases) {
+        const std::string shown = c.stored ? std::string("\"") + c.stored + '"' : "absent";
         ProfileValue caseProfile(dir.file("ssl" + std::to_string(i++) + ".ini"));
-        writeBytes(caseProfile.path, std::string("[SETTING]\r\nSSL=") + c.stored + "\r\nTrustedCert=ab12\r\n");
+        std::string text = "[SETTING]\r\nSERVER=pop.example.jp\r\n";
+        if (c.stored != nullptr) {
+            text += std::string("SSL=") + c.stored + "\r\n";
+        }
+        writeBytes(caseProfile.path, text);
         Settings settings;
         loadSettings(caseProfile, settings);
-        EXPECT_EQ(c.expected, settings.sslMode) << '"' << c.stored << '"';
-        EXPECT_EQ("ab12", settings.trustedCert);
+        EXPECT_EQ(c.expected, settings.sslMode) << shown;
+
+        // Saving without a mode picked keeps the file's value as it was; a picked mode replaces it.
+        Settings record = settings;
+        Settings edited = editedSettings();
+        edited.server = settings.server;
+        edited.sslMode = settings.sslMode;
+        saveSettings(caseProfile, record, edited);
+        const std::string saved = readBytes(caseProfile.path);
+        if (c.expected == invalid) {
+            EXPECT_NE(std::string::npos, saved.find(std::string("\r\nSSL=") + c.stored + "\r\n")) << shown;
+            EXPECT_EQ(invalid, record.sslMode);
+            Settings reloaded;
+            loadSettings(caseProfile, reloaded);
+            EXPECT_EQ(invalid, reloaded.sslMode) << shown;
+            edited.sslMode = 1;
+            saveSettings(caseProfile, record, edited);
+            EXPECT_NE(std::string::npos, readBytes(caseProfile.path).find("\r\nSSL=1\r\n")) << shown;
+        } else {
+            EXPECT_NE(std::string::npos, saved.find("\r\nSSL=" + std::to_string(c.expected) + "\r\n")) << shown;
+        }
     }
 }
 
-TEST_F(SettingsStoreTest, TheTrustedCertificateIsStoredAndForgottenWhenServerOrPortChange) {
+// The pin names its server and port. A bare fingerprint, as older versions stored it, belongs to the file's server
+// and port; a value whose port cannot be read is no pin at all.
+TEST_F(SettingsStoreTest, TheTrustedCertificateIsReadWithTheServerItWasTrustedFor) {
+    const std::string fp(64, 'a');
+    const struct {
+        std::string stored;
+        TrustedCertificate expected;
+    } cases[] = {
+        {fp + "@pop.example.jp:995", {fp, "pop.example.jp", 995}},
+        {fp + "@other.example.jp:110", {fp, "other.example.jp", 110}},
+        {fp + "@POP.Example.JP:995", {fp, "POP.Example.JP", 995}},
+        {fp + "@::1:995", {fp, "::1", 995}},
+        {fp + "@127.0.0.4:1", {fp, "127.0.0.4", 1}},
+        {fp + "@:65535", {fp, "", 65535}},
+        {fp, {fp, "pop.example.jp", 1995}},
+        {"AB12", {"AB12", "pop.example.jp", 1995}},
+        {"", {"", "pop.example.jp", 1995}},
+        {fp + "@pop.example.jp", {}},
+        {fp + "@pop.example.jp:", {}},
+        {fp + "@pop.example.jp:0", {}},
+        {fp + "@pop.example.jp:65536", {}},
+        {fp + "@pop.example.jp:999999", {}},
+        {fp + "@pop.example.jp:-995", {}},
+        {fp + "@pop.example.jp:995x", {}},
+        {fp + "@pop.example.jp: 995", {}},
+    };
+    int i = 0;
+    for (const auto& c : cases) {
+        ProfileValue caseProfile(dir.file("pin" + std::to_string(i++) + ".ini"));
+        writeBytes(caseProfile.path,
+                   "[SETTING]\r\nSERVER=pop.example.jp\r\nPOP3_PORT=1995\r\nTrustedCert=" + c.stored + "\r\n");
+        Settings settings;
+        loadSettings(caseProfile, settings);
+        EXPECT_EQ(c.expected.fingerprint, settings.trustedCert.fingerprint) << c.stored;
+        if (!c.expected.fingerprint.empty()) {
+            EXPECT_EQ(c.expected.server, settings.trustedCert.server) << c.stored;
+            EXPECT_EQ(c.expected.port, settings.trustedCert.port) << c.stored;
+        }
+    }
+}
+
+TEST_F(SettingsStoreTest, TheTrustedCertificateIsStoredWithItsServerAndForgottenWhenServerOrPortChange) {
     const std::string fingerprint(64, 'c');
+    const TrustedCertificate pin{fingerprint, "pop.example.jp", 995};
     Settings record = editedSettings();
     saveSettings(profile, record, editedSettings());
-    saveTrustedCert(profile, record, fingerprint);
-    EXPECT_EQ(fingerprint, record.trustedCert);
+    saveTrustedCert(profile, record, pin);
+    EXPECT_EQ(fingerprint, record.trustedCert.fingerprint);
+    EXPECT_NE(std::string::npos, readBytes(path).find("\r\nTrustedCert=" + fingerprint + "@pop.example.jp:995\r\n"));
     Settings loaded;
     loadSettings(profile, loaded);
-    EXPECT_EQ(fingerprint, loaded.trustedCert);
+    EXPECT_EQ(fingerprint, loaded.trustedCert.fingerprint);
+    EXPECT_EQ("pop.example.jp", loaded.trustedCert.server);
+    EXPECT_EQ(995, loaded.trustedCert.port);
+
+    // Stored for the server the check used, even when the settings name another by now.
+    saveTrustedCert(profile, record, TrustedCertificate{fingerprint, "fe80::1", 110});
+    loadSettings(profile, loaded);
+    EXPECT_EQ("fe80::1", loaded.trustedCert.server);
+    EXPECT_EQ(110, loaded.trustedCert.port);
+    saveTrustedCert(profile, record, pin);
 
     // The same server and port: the trust stays, whatever else changed.
     Settings edited = editedSettings();
     edited.user = "tora";
     edited.sslMode = 1;
     saveSettings(profile, record, edited);
-    EXPECT_EQ(fingerprint, record.trustedCert);
+    EXPECT_EQ(fingerprint, record.trustedCert.fingerprint);
 
     for (int change = 0; change < 2; ++change) {
-        saveTrustedCert(profile, record, fingerprint);
+        saveTrustedCert(profile, record, pin);
         Settings moved = edited;
         if (change == 0) {
             moved.server = "pop.example.org";
@@ -195,9 +276,10 @@ TEST_F(SettingsStoreTest, TheTrustedCertificateIsStoredAndForgottenWhenServerOrP
             moved.pop3Port = 1995;
         }
         saveSettings(profile, record, moved);
-        EXPECT_EQ("", record.trustedCert) << change;
+        EXPECT_EQ("", record.trustedCert.fingerprint) << change;
         loadSettings(profile, loaded);
-        EXPECT_EQ("", loaded.trustedCert) << change;
+        EXPECT_EQ("", loaded.trustedCert.fingerprint) << change;
+        EXPECT_NE(std::string::npos, readBytes(path).find("\r\nTrustedCert=\r\n")) << change;
         saveSettings(profile, record, edited);
     }
 }

@@ -10,7 +10,7 @@
 #include "mail/check_result.h"
 #include "mail/deletion_walk.h"
 #include "mail/list_sizes.h"
-#include "mail/mime_fields.h"
+#include "mime/mime_fields.h"
 #include "mail/top_reply_reader.h"
 #include "mail/unique_ids.h"
 #include "net/line_socket.h"

@@ -4,6 +4,7 @@
 
 #include "app/dpi_win.h"
 #include "app/status_texts.h"
+#include "app/command_ids.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "settings/settings_store.h"
@@ -25,8 +26,8 @@ Application::Application()
       trayHandlers(this),
       profile(kSettingsFilePath),
       session(net::kAfInet),
-      mailCheck(session, settings, *this, [this] {
-          framework::ThreadMessage message;
+      mailCheck(session, *this, [this] {
+          worker::ThreadMessage message;
           PollStop(message);
       }) {
     messageHandlers.Set(WM_CREATE, &Application::onCreate);
@@ -48,11 +49,11 @@ Application::Application()
     messageHandlers.Set(kMsgWorkerLook, &Application::onWorkerLook);
     messageHandlers.Set(kMsgWorkerStatusText, &Application::onWorkerStatusText);
 
-    commandHandlers.Set(mail::kCmdNoMail, &Application::onNoMail);
-    commandHandlers.Set(mail::kCmdMailWaiting, &Application::onMailWaiting);
-    commandHandlers.Set(mail::kCmdListClosed, &Application::onListClosed);
-    commandHandlers.Set(mail::kCmdCheckFailed, &Application::onCheckFailed);
-    commandHandlers.Set(mail::kCmdRaiseList, &Application::onRaiseList);
+    commandHandlers.Set(kCmdNoMail, &Application::onNoMail);
+    commandHandlers.Set(kCmdMailWaiting, &Application::onMailWaiting);
+    commandHandlers.Set(kCmdListClosed, &Application::onListClosed);
+    commandHandlers.Set(kCmdCheckFailed, &Application::onCheckFailed);
+    commandHandlers.Set(kCmdRaiseList, &Application::onRaiseList);
     commandHandlers.Set(IDM_QUIT, &Application::onQuit);
     commandHandlers.Set(IDM_SETTINGS, &Application::onSettings);
     commandHandlers.Set(IDM_CHECK_NOW, &Application::onCheckNow);
@@ -139,7 +140,7 @@ void Application::onMove(Record*) {
 
 void Application::onActivate(Record* record) {
     if (LOWORD(record->wParam) != 0) {
-        PostMessageA(hwnd, WM_COMMAND, mail::kCmdRaiseList, 0);
+        PostMessageA(hwnd, WM_COMMAND, kCmdRaiseList, 0);
     }
     onDefault(record);
 }

@@ -30,7 +30,7 @@ namespace app {
 // window only through the CheckHost calls; those that change what is on screen (status look, title, tooltip)
 // are posted to the main window and done here, so the worker never waits for this thread and the shutdown can
 // wait for the worker without handling messages.
-class Application : public framework::WindowBase, public framework::WorkerThread, private mail::CheckHost {
+class Application : public framework::WindowBase, public worker::WorkerThread, private mail::CheckHost {
 public:
     // The three looks of the square and the tray icon.
     enum class Look { Idle, Checking, MailWaiting };
@@ -157,7 +157,7 @@ private:
     void OnThreadEnd() override;
 
     // mail::CheckHost, called on the worker thread.
-    void setMenuItemEnabled(int menuItem, bool enabled) override;
+    void checkStarted() override;
     void showChecking() override;
     void showIdle() override;
     void setStatusText(const char* text) override;
@@ -165,8 +165,12 @@ private:
     void handOverList(const mail::MailEntryList& list) override;
     void noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) override;
     void reportDeletionRefused() override;
-    void postResult(int commandId, long parameter) override;
-    void clearCheckRunning() override;
+    void noMail() override;
+    void mailWaiting(int count) override;
+    void checkFailed(int errorCode) override;
+    void checkEnded() override;
+    // Enables or grays the menu items that follow the check: stop while it runs, check now and settings otherwise.
+    void enableCheckMenuItems(bool checking);
 
     framework::MessageTable<Application> messageHandlers;
     framework::CommandTable<Application> commandHandlers;

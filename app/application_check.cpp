@@ -3,6 +3,7 @@
 
 #include "app/password_dialog.h"
 #include "app/status_texts.h"
+#include "app/command_ids.h"
 #include "mail/check_result.h"
 #include "base/wipe.h"
 #include "res/resource_ids.h"
@@ -13,7 +14,7 @@ void Application::startCheck() {
     // An SSL value the program cannot use counts as unfinished settings: no guess at plain text.
     if (settings.server.empty() || settings.user.empty() ||
         !settings_limits::inRange(settings_limits::kSslModeRange, settings.sslMode)) {
-        PostMessageA(hwnd, WM_COMMAND, mail::kCmdCheckFailed, mail::kErrSettingsIncomplete);
+        PostMessageA(hwnd, WM_COMMAND, kCmdCheckFailed, mail::kErrSettingsIncomplete);
         return;
     }
     if (checkRunning.load()) {
@@ -34,13 +35,9 @@ void Application::startCheck() {
     }
     setStatus(checkingText(!mailList.empty()).c_str());
     // The check works on a copy taken now: marks set from here on cannot reach the server through it.
-    mailCheck.prepare(mailList);
+    mailCheck.prepare(mailList, takeCheckSettings(settings));
     if (!Start()) {
         checkRunning.store(false);
-        if (settings.passFromPrompt) {
-            base::wipeString(settings.pass);
-            settings.passFromPrompt = false;
-        }
     }
 }
 
@@ -65,9 +62,18 @@ void Application::clearMailList() {
 
 // --- mail::CheckHost, on the worker thread ---
 
-void Application::setMenuItemEnabled(int menuItem, bool enabled) {
+void Application::checkStarted() {
+    enableCheckMenuItems(true);
+}
+
+void Application::enableCheckMenuItems(bool checking) {
     // A menu is not a window: changing an item sends no message and cannot wait for this thread.
-    EnableMenuItem(popup, static_cast<UINT>(menuItem), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    const auto enable = [this](UINT item, bool enabled) {
+        EnableMenuItem(popup, item, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    };
+    enable(IDM_STOP_CHECK, checking);
+    enable(IDM_CHECK_NOW, !checking);
+    enable(IDM_SETTINGS, !checking);
 }
 
 void Application::showChecking() {
@@ -107,11 +113,20 @@ void Application::reportDeletionRefused() {
     deletionRefused.store(true);
 }
 
-void Application::postResult(int commandId, long parameter) {
-    PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(commandId), parameter);
+void Application::noMail() {
+    PostMessageA(hwnd, WM_COMMAND, kCmdNoMail, 0);
 }
 
-void Application::clearCheckRunning() {
+void Application::mailWaiting(int count) {
+    PostMessageA(hwnd, WM_COMMAND, kCmdMailWaiting, count);
+}
+
+void Application::checkFailed(int errorCode) {
+    PostMessageA(hwnd, WM_COMMAND, kCmdCheckFailed, errorCode);
+}
+
+void Application::checkEnded() {
+    enableCheckMenuItems(false);
     checkRunning.store(false);
 }
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/status_texts.h"
+#include "app/command_ids.h"
 #include "mail/check_result.h"
 #include "base/wipe.h"
 #include "res/resource_ids.h"
@@ -54,7 +55,7 @@ void Application::onTrayRightUp(Record*) {
 
 // The command carries 0xFF0F when the list window asks for a check that carries out a confirmed deletion.
 void Application::onCheckNow(Record* record) {
-    checkNow(record->lParam == mail::kKeepListMarker);
+    checkNow(record->lParam == kKeepListMarker);
 }
 
 // A check the user asks for starts from an empty list, unless it carries a confirmed deletion: then it keeps
@@ -145,7 +146,7 @@ void Application::onListClosed(Record* record) {
         if (record->lParam == 0) {
             clearMailList();
         } else {
-            PostMessageA(hwnd, WM_COMMAND, IDM_CHECK_NOW, mail::kKeepListMarker);
+            PostMessageA(hwnd, WM_COMMAND, IDM_CHECK_NOW, kKeepListMarker);
         }
         return;
     }

@@ -6,6 +6,7 @@
 #include "app/dpi_scale.h"
 #include "app/mail_sound.h"
 #include "app/status_texts.h"
+#include "app/error_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "settings/settings_store.h"
@@ -148,7 +149,7 @@ void Application::onCheckFailed(Record* record) {
         askToTrustCertificate();
         return;
     }
-    const char* text = mail::errorMessage(static_cast<int>(record->lParam));
+    const char* text = errorMessage(static_cast<int>(record->lParam));
     if (text != nullptr) {
         showResultBox(text);
     }
@@ -175,7 +176,7 @@ void Application::askToTrustCertificate() {
     if (resultBoxOpen) {
         return;
     }
-    std::string question = mail::untrustedCertificateQuestion(certificate.problem, certificate.fingerprint);
+    std::string question = untrustedCertificateQuestion(certificate.problem, certificate.fingerprint);
     resultBoxOpen = true;
     trustQuestionOpen = true;
     int answer = MessageBoxA(hwnd, question.c_str(), kProgramTitle, MB_YESNO | MB_ICONERROR);
@@ -188,7 +189,7 @@ void Application::askToTrustCertificate() {
                     TrustedCertificate{certificate.fingerprint, certificate.server, certificate.port});
     // The failed check is ending on its own (it no longer waits for anything); the new one starts after it.
     if (checkRunning.load()) {
-        Wait(framework::kInfinite);
+        Wait(worker::kInfinite);
     }
     checkNow(false);
 }

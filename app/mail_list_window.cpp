@@ -7,6 +7,7 @@
 #include "app/list_texts.h"
 #include "app/list_view.h"
 #include "app/status_texts.h"
+#include "app/command_ids.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 
@@ -50,7 +51,7 @@ int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM column) {
 // The row travels whole in lParam (a list view holds far more than 65,535 rows); the mode rides in the
 // command's notification word.
 void postMarkStep(HWND window, int row, int mode) {
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(mail::kCmdListMarkStep, mode), static_cast<LPARAM>(row));
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(kCmdListMarkStep, mode), static_cast<LPARAM>(row));
 }
 
 }  // namespace
@@ -77,7 +78,7 @@ MailListWindow::MailListWindow()
     commandHandlers.Set(IDM_SORT_FROM, &MailListWindow::onSortFrom);
     commandHandlers.Set(IDM_SORT_SIZE, &MailListWindow::onSortSize);
     commandHandlers.Set(IDM_SORT_FIRST_LINES, &MailListWindow::onSortFirstLines);
-    commandHandlers.Set(mail::kCmdListMarkStep, &MailListWindow::onMarkStep);
+    commandHandlers.Set(kCmdListMarkStep, &MailListWindow::onMarkStep);
     commandHandlers.Set(IDM_TOGGLE_MARKS, &MailListWindow::onToggleMarks);
 
     notifyHandlers.Set(LVN_COLUMNCLICK, &MailListWindow::onColumnClick);
@@ -202,7 +203,7 @@ void MailListWindow::onClose(Record*) {
     DestroyWindow(hwnd);
     listView = nullptr;
     if (ownerWindow != nullptr) {
-        PostMessageA(ownerWindow, WM_COMMAND, mail::kCmdListClosed, deleteRequested ? 1 : 0);
+        PostMessageA(ownerWindow, WM_COMMAND, kCmdListClosed, deleteRequested ? 1 : 0);
     }
 }
 

@@ -35,7 +35,7 @@ int scale(const Settings& settings) {
         const auto start = std::chrono::steady_clock::now();
         const std::pair<int, long> result = runner.runOnce();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (result.first != mail::kCmdMailWaiting) {
+        if (result.first != testenv::kMailWaiting) {
             std::fprintf(stderr, "%s failed: result %d %ld\n", name, result.first, result.second);
             return 1;
         }
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         long peerCount = 0;
         const double peerSeconds = bench::runPeerScript(script, peerCount);
-        if (result.first != mail::kCmdMailWaiting || peerSeconds < 0 || peerCount != result.second) {
+        if (result.first != testenv::kMailWaiting || peerSeconds < 0 || peerCount != result.second) {
             std::fprintf(stderr, "round %d failed: result %d %ld, peer %.3f s for %ld messages\n", round, result.first,
                          result.second, peerSeconds, peerCount);
             return 1;

@@ -2,11 +2,13 @@
 
 #include <cstdlib>
 
+#include "settings/settings_store.h"
+
 namespace bench {
 
 CheckRunner::CheckRunner(Settings settings)
-    : settings(std::move(settings)), check(session, this->settings, host, [this] {
-          framework::ThreadMessage message;
+    : settings(std::move(settings)), check(session, host, [this] {
+          worker::ThreadMessage message;
           PollStop(message);
       }) {
 }
@@ -16,13 +18,13 @@ CheckRunner::~CheckRunner() {
 }
 
 std::pair<int, long> CheckRunner::runOnce() {
-    host.result = {0, 0};
+    host.last = {0, 0};
     host.listed = 0;
-    check.prepare({});
+    check.prepare({}, takeCheckSettings(settings));
     if (Start()) {
-        Wait(framework::kInfinite);
+        Wait(worker::kInfinite);
     }
-    return host.result;
+    return host.last;
 }
 
 void CheckRunner::Run() {

@@ -19,22 +19,20 @@ public:
     void handOverList(const mail::MailEntryList& list) override {
         listed = list.size();
     }
-    void postResult(int commandId, long parameter) override {
-        result = {commandId, parameter};
-    }
-    void clearCheckRunning() override {
+    void result(int kind, long value) override {
+        last = {kind, value};
     }
 
-    std::pair<int, long> result{0, 0};
+    std::pair<int, long> last{0, 0};
     std::size_t listed = 0;
 };
 
-class CheckRunner : public framework::WorkerThread {
+class CheckRunner : public worker::WorkerThread {
 public:
     explicit CheckRunner(Settings settings);
     ~CheckRunner() override;
 
-    // One check, from start to end of check; the result command and parameter it posted.
+    // One check, from start to end of check; the result it told (testenv::CheckResult) and its value.
     std::pair<int, long> runOnce();
     std::size_t listed() const {
         return host.listed;

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     std::printf("%8s %10s %10s %6s %9s\n", "checks", "seconds", "RSS kB", "fds", "failures");
     for (long i = 1; i <= checks; ++i) {
         const std::pair<int, long> result = runner.runOnce();
-        failures += result.first != mail::kCmdMailWaiting && result.first != mail::kCmdNoMail;
+        failures += result.first != testenv::kMailWaiting && result.first != testenv::kNoMail;
         const long rss = residentKb();
         const int fds = openDescriptors();
         if (i == 1) {

@@ -20,7 +20,7 @@ double timeCheck(bench::CheckRunner& runner, long& count) {
     const std::pair<int, long> result = runner.runOnce();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     count = result.second;
-    return result.first == mail::kCmdMailWaiting ? seconds : -1;
+    return result.first == testenv::kMailWaiting ? seconds : -1;
 }
 
 }  // namespace

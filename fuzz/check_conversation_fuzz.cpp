@@ -24,6 +24,7 @@
 #include "mail/top_reply_reader.h"
 #include "net/pop3_session.h"
 #include "settings/settings.h"
+#include "settings/settings_store.h"
 #include "tests/support/scripted_socket_io.h"
 #include "tests/support/silent_check_host.h"
 
@@ -34,10 +35,10 @@ public:
     void handOverList(const mail::MailEntryList& list) override {
         handedOver.push_back(list);
     }
-    void postResult(int commandId, long parameter) override {
-        results.emplace_back(commandId, parameter);
+    void result(int kind, long value) override {
+        results.emplace_back(kind, value);
     }
-    void clearCheckRunning() override {
+    void checkEnded() override {
         ++ends;
     }
 
@@ -96,8 +97,8 @@ void runCheck(const std::vector<std::string>& chunks,
     settings.user = "neko";
     settings.pass = "secret";
     settings.headCount = headCount;
-    mail::MailCheck check(session, settings, outcome.host, [] {});
-    check.prepare(previous);
+    mail::MailCheck check(session, outcome.host, [] {});
+    check.prepare(previous, takeCheckSettings(settings));
     check.run();
     check.finish();
 
@@ -138,13 +139,13 @@ void arbitraryReplies(FuzzedDataProvider& input) {
     Outcome first;
     runCheck(chunks, {}, headCount, first);
     const auto [command, parameter] = first.host.results.front();
-    if (command == mail::kCmdCheckFailed) {
+    if (command == testenv::kFailed) {
         FUZZ_EXPECT(parameter >= mail::kErrStat && parameter <= mail::kErrTopRead);
         FUZZ_EXPECT(first.host.handedOver.size() == 1 && first.host.handedOver.front().empty());
     } else {
-        FUZZ_EXPECT(command == mail::kCmdNoMail || command == mail::kCmdMailWaiting);
+        FUZZ_EXPECT(command == testenv::kNoMail || command == testenv::kMailWaiting);
         FUZZ_EXPECT(first.host.handedOver.size() <= 1);
-        if (command == mail::kCmdMailWaiting) {
+        if (command == testenv::kMailWaiting) {
             FUZZ_EXPECT(!first.host.handedOver.front().empty());
         }
     }
@@ -338,15 +339,15 @@ std::string commandsInStep(const std::vector<std::string>& messages,
 void expectListed(const Outcome& outcome, std::size_t serverCount, const std::vector<mail::MailEntry>& expected) {
     const auto [command, parameter] = outcome.host.results.front();
     if (serverCount == 0) {
-        FUZZ_EXPECT(command == mail::kCmdNoMail && outcome.host.handedOver.empty());
+        FUZZ_EXPECT(command == testenv::kNoMail && outcome.host.handedOver.empty());
         return;
     }
     FUZZ_EXPECT(outcome.host.handedOver.size() == 1);
     FUZZ_EXPECT(sameEntries(outcome.host.handedOver.front(), expected));
     if (expected.empty()) {
-        FUZZ_EXPECT(command == mail::kCmdNoMail && parameter == 0);
+        FUZZ_EXPECT(command == testenv::kNoMail && parameter == 0);
     } else {
-        FUZZ_EXPECT(command == mail::kCmdMailWaiting && parameter == static_cast<long>(expected.size()));
+        FUZZ_EXPECT(command == testenv::kMailWaiting && parameter == static_cast<long>(expected.size()));
     }
 }
 

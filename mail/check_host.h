@@ -5,16 +5,9 @@
 
 #include <string>
 
-// What a mail check needs from the main window. Every call comes from the worker thread; the application
+// What a mail check tells its owner as it goes. Every call comes from the worker thread; the application
 // implements them with its window, menu and flags, tests with a recording double.
 namespace mail {
-
-// Items of the main window's popup menu whose state follows the check.
-enum MenuItem : int {
-    kMenuSettings = 40002,
-    kMenuCheckNow = 40003,
-    kMenuStopCheck = 40004,
-};
 
 // The server certificate that failed its checks, for the question whether to trust it, and the server and port
 // the check reached it at: the trust, if given, is for them (the settings may have changed since).
@@ -29,8 +22,9 @@ class CheckHost {
 public:
     virtual ~CheckHost() = default;
 
-    // Enables or grays one item of the popup menu.
-    virtual void setMenuItemEnabled(int menuItem, bool enabled) = 0;
+    // The first call of every check: from here until checkEnded it may be stopped, and nothing may change what it
+    // works with.
+    virtual void checkStarted() = 0;
     // The status look of a running check, and the idle look.
     virtual void showChecking() = 0;
     virtual void showIdle() = 0;
@@ -38,19 +32,21 @@ public:
     virtual void setStatusText(const char* text) = 0;
     // The check that failed was not the timer's to report quietly any more.
     virtual void clearStartedByTimer() = 0;
-    // The list that replaces the application's mail list when the owner handles the result command
-    // posted right after this call (an empty list on failure). Must not block on the user-interface thread;
-    // ListHandOver keeps it safely until then.
+    // The list that replaces the owner's mail list when it handles the result told right after this call (an
+    // empty list on failure). Must not block on the user-interface thread; ListHandOver keeps it safely until then.
     virtual void handOverList(const MailEntryList& list) = 0;
     // Not every marked mail could be deleted: the server refused a DELE, so that mail and its entry stay.
-    // Comes right before the result (101 or 102) of the same check, which the owner shows it with.
+    // Comes right before the result (no mail or mail waiting) of the same check, which the owner shows it with.
     virtual void reportDeletionRefused() = 0;
-    // The certificate behind the failure kErrCertUntrusted, told right before that result is posted.
+    // The certificate behind the failure kErrCertUntrusted, told right before that failure.
     virtual void noteUntrustedCertificate(const UntrustedCertificate& certificate) = 0;
-    // Posts WM_COMMAND with the command id (101, 102 or 105) and its parameter to the main window.
-    virtual void postResult(int commandId, long parameter) = 0;
-    // The last step of every check: a new check may start.
-    virtual void clearCheckRunning() = 0;
+    // The result, one per check that was not stopped: nothing waiting (or every waiting mail deleted), `count`
+    // mails waiting, or a failure with its ErrorCode.
+    virtual void noMail() = 0;
+    virtual void mailWaiting(int count) = 0;
+    virtual void checkFailed(int errorCode) = 0;
+    // The last call of every check, whatever its outcome: a new check may start.
+    virtual void checkEnded() = 0;
 };
 
 }  // namespace mail

@@ -1,24 +1,7 @@
 #pragma once
 
-// How one check reports to the main window: a WM_COMMAND posted with one of these ids as wParam
-// and the parameter as lParam.
-#include <string>
-
-#include "net/tls_channel.h"
-
+// Why a check failed (CheckHost::checkFailed), and how a connection is protected.
 namespace mail {
-
-enum CommandId : int {
-    kCmdNoMail = 101,        // lParam 0: nothing waiting, or every waiting message was deleted
-    kCmdMailWaiting = 102,   // lParam: the message count from STAT
-    kCmdListClosed = 104,    // lParam 1: the user confirmed deleting the marked mails
-    kCmdCheckFailed = 105,   // lParam: an ErrorCode
-    kCmdRaiseList = 106,     // lParam 0
-    kCmdListMarkStep = 107,  // the list window's own mark walk
-};
-
-// Parameter of command 40003 that asks for a check which keeps the list (it carries a deletion).
-constexpr long kKeepListMarker = 0xFF0F;
 
 enum ErrorCode : int {
     kErrSettingsIncomplete = 0,
@@ -44,13 +27,5 @@ enum SslMode : int {
     kSslStls = 1,
     kSslImplicit = 2,
 };
-
-// The message box text of an error code (Shift_JIS), or nullptr for a code that has none: a code the
-// error handler ignores (outside 0..14), or kErrCertUntrusted, whose question untrustedCertificateQuestion words.
-const char* errorMessage(int code);
-
-// The question for an untrusted certificate: the reason, the SHA-256 fingerprint and whether to trust this
-// certificate for this server (Shift_JIS, for a Yes/No message box).
-std::string untrustedCertificateQuestion(net::CertProblem problem, const std::string& fingerprint);
 
 }  // namespace mail

@@ -107,35 +107,19 @@ std::string pinnedFingerprint(const TrustedCertificate& pin, const std::string& 
 
 }  // namespace
 
-MailCheck::MailCheck(net::Pop3Session& session, Settings& settings, CheckHost& host, std::function<void()> stopPoll)
-    : session(session), settings(settings), host(host), stopPoll(std::move(stopPoll)) {
+MailCheck::MailCheck(net::Pop3Session& session, CheckHost& host, std::function<void()> stopPoll)
+    : session(session), host(host), stopPoll(std::move(stopPoll)) {
 }
 
-void MailCheck::prepare(const MailEntryList& mailList) {
-    if (settings.headCount < 1) {
-        settings.headCount = 2;
-    }
+void MailCheck::prepare(const MailEntryList& mailList, CheckSettings settings) {
+    base::WipeOnExit wipeCopy(settings.pass);
     Plan next;
     base::WipeOnExit wipeNext(next.pass);
+    static_cast<CheckSettings&>(next) = std::move(settings);
     next.previous = mailList;
-    next.server = settings.server;
-    next.port = settings.pop3Port;
-    next.user = settings.user;
-    next.pass = settings.pass;
-    next.apop = settings.apop;
-    next.headCount = settings.headCount;
-    next.timeoutSec = settings.timeoutSec;
-    next.sslMode = settings.sslMode;
-    next.trustedCert = settings.trustedCert;
-    // A password typed for this check serves it alone: from here on only the check's own copy holds it,
-    // so the worker never writes the settings that this thread owns.
-    if (settings.passFromPrompt) {
-        base::wipeString(settings.pass);
-        settings.passFromPrompt = false;
-    }
     std::lock_guard<std::mutex> lock(planMutex);
     base::wipeString(plan.pass);
-    plan = next;
+    plan = std::move(next);
 }
 
 MailCheck::Plan MailCheck::takePlan() {
@@ -152,9 +136,7 @@ void MailCheck::run() {
     Plan current = takePlan();
     // Also when a stop unwinds the run from one of its stop polls.
     base::WipeOnExit wipePass(current.pass);
-    host.setMenuItemEnabled(kMenuStopCheck, true);
-    host.setMenuItemEnabled(kMenuCheckNow, false);
-    host.setMenuItemEnabled(kMenuSettings, false);
+    host.checkStarted();
     host.showChecking();
     try {
         converse(current);
@@ -172,7 +154,7 @@ void MailCheck::raiseStep(int code) {
 
 void MailCheck::converse(Plan& plan) {
     // A protection the settings do not name clearly is not guessed at: nothing is connected.
-    if (!settings_limits::inRange(settings_limits::kSslModeRange, plan.sslMode)) {
+    if (plan.sslMode < kSslNone || plan.sslMode > kSslImplicit) {
         raise(kErrSettingsIncomplete);
     }
     refuseUnsafeLogin(plan.user, plan.pass, plan.apop);
@@ -206,7 +188,7 @@ void MailCheck::converse(Plan& plan) {
     known.useMailbox(mailboxKey(plan.server, plan.user, plan.headCount));
     if (count == 0) {
         known.remember(MailEntryList{});
-        host.postResult(kCmdNoMail, 0);
+        host.noMail();
     } else {
         const UniqueIds ids = extensions.uidl ? readUniqueIds(count) : std::nullopt;
         MailEntryList fresh = readMessages(count, plan.headCount, ids, extensions.pipelining);
@@ -228,9 +210,9 @@ void MailCheck::converse(Plan& plan) {
         // mails still waiting, not STAT's, which still counted the ones deleted in this session.
         host.handOverList(fresh);
         if (fresh.empty()) {
-            host.postResult(kCmdNoMail, 0);
+            host.noMail();
         } else {
-            host.postResult(kCmdMailWaiting, static_cast<long>(fresh.size()));
+            host.mailWaiting(static_cast<int>(fresh.size()));
         }
     }
     session.command("QUIT");
@@ -549,15 +531,12 @@ void MailCheck::fail(int errorCode) {
     stopPoll();
     // A failed check leaves the owner's list empty.
     host.handOverList(MailEntryList{});
-    host.postResult(kCmdCheckFailed, errorCode);
+    host.checkFailed(errorCode);
 }
 
 void MailCheck::finish() {
     session.close();
-    host.setMenuItemEnabled(kMenuStopCheck, false);
-    host.setMenuItemEnabled(kMenuCheckNow, true);
-    host.setMenuItemEnabled(kMenuSettings, true);
-    host.clearCheckRunning();
+    host.checkEnded();
 }
 
 }  // namespace mail

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "mail/check_host.h"
+#include "mail/check_settings.h"
 #include "mail/known_mail.h"
 #include "mail/mail_entry.h"
 #include "mail/pipeline_window.h"
 #include "mail/server_extensions.h"
 #include "mail/top_reply_reader.h"
 #include "net/tls_channel.h"
-#include "settings/settings.h"
 
 namespace net {
 class Pop3Session;
@@ -30,45 +30,34 @@ namespace mail {
 // commands in bounded windows. Without either, the conversation is the plain one.
 //
 // How the owner drives it (the application is both the window and the worker thread):
-//   user-interface thread, right before WorkerThread::Start:  prepare(mailList)
+//   user-interface thread, right before WorkerThread::Start:  prepare(mailList, settings)
 //   worker, WorkerThread::Run:                                 run()
 //   worker, WorkerThread::OnThreadEnd:                         finish()
-//   user-interface thread, handling 101, 102 or 105 from the check: apply the list handed over through
+//   user-interface thread, handling the result the check told: apply the list handed over through
 //   CheckHost::handOverList (a ListHandOver does it) before anything else reads the mail list.
 // The check never touches the owner's mail list itself.
 class MailCheck {
 public:
     // `stopPoll` is the worker's stop poll (WorkerThread::PollStop): it ends the run when the owner asked.
-    MailCheck(net::Pop3Session& session, Settings& settings, CheckHost& host, std::function<void()> stopPoll);
+    MailCheck(net::Pop3Session& session, CheckHost& host, std::function<void()> stopPoll);
 
     MailCheck(const MailCheck&) = delete;
     MailCheck& operator=(const MailCheck&) = delete;
 
     // User-interface thread, before each start: copies the previous list (with its delete marks as they
-    // stand now) and the connection settings for the next run; a head count below 1 becomes 2 in the
-    // settings themselves, and a password typed for this check alone (passFromPrompt) is taken out of
-    // them. A run that was not prepared deletes nothing.
-    void prepare(const MailEntryList& mailList);
+    // stand now) and takes the settings for the next run (their password is wiped once used). A run that was not
+    // prepared deletes nothing.
+    void prepare(const MailEntryList& mailList, CheckSettings settings);
 
-    // Worker: the check. Its outcome is one posted result (101, 102 or 105), or none when it was stopped.
+    // Worker: the check. Its outcome is one result told to the host, or none when it was stopped.
     void run();
 
-    // Worker: the end of every check, whatever its outcome: closes the socket, restores the menu and
-    // clears the owner's running flag.
+    // Worker: the end of every check, whatever its outcome: closes the socket and tells the host.
     void finish();
 
 private:
-    struct Plan {
+    struct Plan : CheckSettings {
         MailEntryList previous;
-        std::string server;
-        int port = 0;
-        std::string user;
-        std::string pass;  // the check's own copy, wiped once the login is over
-        bool apop = false;
-        int headCount = 2;
-        int timeoutSec = 60;
-        int sslMode = 0;
-        TrustedCertificate trustedCert;
     };
 
     using UniqueIds = std::optional<std::vector<std::string>>;
@@ -103,7 +92,6 @@ private:
     void fail(int errorCode);
 
     net::Pop3Session& session;
-    Settings& settings;
     CheckHost& host;
     std::function<void()> stopPoll;
 

@@ -2,18 +2,15 @@
 
 #include <string>
 
+#include "mail/check_settings.h"
 #include "settings/settings_limits.h"
 
 // The one server certificate the user chose to trust despite its faults, and the server it was trusted for: it
 // counts only for a check of that host name and port.
-struct TrustedCertificate {
-    std::string fingerprint;  // SHA-256 in hex; empty: none
-    std::string server;
-    int port = 0;
-};
+using TrustedCertificate = mail::TrustedCertificate;
 
-// Everything the program remembers between runs. The user-interface thread owns it; the worker thread reads the
-// mail fields during a check (and may fix up headCount and forget a prompted password), without a lock.
+// Everything the program remembers between runs. The user-interface thread owns it; a check works on its own copy
+// of the mail fields (takeCheckSettings).
 struct Settings {
     bool inTaskTray = false;      // the main window lives as a task-tray icon instead of the small square
     bool apop = false;            // log in with APOP instead of USER/PASS

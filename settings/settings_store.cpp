@@ -142,3 +142,24 @@ WindowPosition readWindowPosition(ProfileValue& profile) {
     position.y = profile.setKey("Y").readInt(defaults.y);
     return position;
 }
+
+mail::CheckSettings takeCheckSettings(Settings& record) {
+    if (record.headCount < 1) {
+        record.headCount = 2;
+    }
+    mail::CheckSettings check;
+    check.server = record.server;
+    check.port = record.pop3Port;
+    check.user = record.user;
+    check.pass = record.pass;
+    check.apop = record.apop;
+    check.headCount = record.headCount;
+    check.timeoutSec = record.timeoutSec;
+    check.sslMode = record.sslMode;
+    check.trustedCert = record.trustedCert;
+    if (record.passFromPrompt) {
+        base::wipeString(record.pass);
+        record.passFromPrompt = false;
+    }
+    return check;
+}

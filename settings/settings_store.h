@@ -27,6 +27,11 @@ void saveSettings(ProfileValue& profile, Settings& record, const Settings& edite
 // file.
 void saveTrustedCert(ProfileValue& profile, Settings& settings, const TrustedCertificate& pin);
 
+// What the check that starts now works with: the mail fields of the record. A head count below 1 becomes 2 in the
+// record itself, and a password typed for this check alone (passFromPrompt) leaves the record: only the check's
+// copy holds it from here on.
+mail::CheckSettings takeCheckSettings(Settings& record);
+
 // Writes the main window's position and the tray switch, at shutdown.
 void saveWindowState(ProfileValue& profile, int x, int y, bool inTaskTray);
 

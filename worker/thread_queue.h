@@ -5,7 +5,7 @@
 // The platform's threads and per-thread message queues, as the worker thread needs them.
 // thread_queue_win.cpp maps these onto the C runtime's thread start and the thread message queue of
 // Windows; thread_queue_posix.cpp onto std::thread and a mutex-guarded queue per thread.
-namespace framework {
+namespace worker {
 
 // One message taken from a thread's queue (the fields of a Windows MSG that a worker looks at).
 struct ThreadMessage {
@@ -48,4 +48,4 @@ bool waitForEnd(Handle handle, unsigned long timeoutMs);
 void closeHandle(Handle handle);
 
 }  // namespace thread_queue
-}  // namespace framework
+}  // namespace worker

@@ -11,7 +11,7 @@
 
 // Threads and per-thread queues on POSIX systems. A thread has a queue from prepareQueue until it ends;
 // like a Windows thread queue, posting to a thread without a queue fails and nothing is kept for later.
-namespace framework::thread_queue {
+namespace worker::thread_queue {
 
 namespace {
 
@@ -107,4 +107,4 @@ void closeHandle(Handle handle) {
     delete posixThread;
 }
 
-}  // namespace framework::thread_queue
+}  // namespace worker::thread_queue

@@ -8,7 +8,7 @@
 
 // Threads and thread message queues of Windows. Threads start through the C runtime so that its per-thread
 // state is set up and released with them.
-namespace framework::thread_queue {
+namespace worker::thread_queue {
 
 namespace {
 
@@ -72,4 +72,4 @@ void closeHandle(Handle handle) {
     CloseHandle(static_cast<HANDLE>(handle));
 }
 
-}  // namespace framework::thread_queue
+}  // namespace worker::thread_queue

@@ -1,6 +1,6 @@
 #include "worker/worker_thread.h"
 
-namespace framework {
+namespace worker {
 
 namespace {
 
@@ -121,4 +121,4 @@ bool WorkerThread::OnOwnThread() const {
     return id != 0 && id == thread_queue::currentThreadId();
 }
 
-}  // namespace framework
+}  // namespace worker

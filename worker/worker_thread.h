@@ -5,7 +5,7 @@
 
 #include "worker/thread_queue.h"
 
-namespace framework {
+namespace worker {
 
 // Base of an object that owns one background thread at a time. A derived class supplies the work as Run;
 // the owner starts it with Start, asks it to end by posting the quit message (PostToThread with kThreadQuit,
@@ -64,4 +64,4 @@ private:
     std::atomic<bool> ended{true};
 };
 
-}  // namespace framework
+}  // namespace worker

@@ -18,7 +18,7 @@ ALLOWED = {
     "net": {"base"},
     "worker": {"base"},
     "mail": {"mime", "net", "text", "base"},
-    "settings": {"base"},
+    "settings": {"mail", "base"},
     "framework": {"base"},
     "app": {"framework", "mail", "mime", "net", "text", "settings", "worker", "base", "res"},
     "res": set(),

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/list_view.h"
+#include "app/command_ids.h"
+#include "app/error_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "settings/password_scramble.h"
@@ -149,7 +151,7 @@ TEST_F(ApplicationCheckTest, TimerCheckPreparesTheListWindowWithoutShowingIt) {
     ASSERT_TRUE(application->listWindow().isOpen());
     EXPECT_FALSE(IsWindowVisible(application->listWindow().hwndRef));
 
-    command(mail::kCmdRaiseList);
+    command(app::kCmdRaiseList);
     EXPECT_TRUE(IsWindowVisible(application->listWindow().hwndRef));
 }
 
@@ -178,7 +180,7 @@ TEST_F(ApplicationCheckTest, WrongPasswordShowsTheCodeFourMessage) {
     ASSERT_TRUE(waitForCheckEnd());
     ASSERT_EQ(1u, answer.seen().size());
     EXPECT_EQ("Quorvane", answer.seen()[0].caption);
-    EXPECT_EQ(mail::errorMessage(mail::kErrPass), answer.seen()[0].text);
+    EXPECT_EQ(app::errorMessage(mail::kErrPass), answer.seen()[0].text);
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
     EXPECT_EQ(app::Application::Look::Idle, application->look());
 }
@@ -243,16 +245,16 @@ TEST_F(ApplicationCheckTest, DeletionConfirmedDuringACheckIsCancelledAndForgotte
     mail::MailEntry kept;
     kept.subject = "kept";
     application->mails() = {kept, kept};
-    command(IDM_CHECK_NOW, mail::kKeepListMarker);
+    command(IDM_CHECK_NOW, app::kKeepListMarker);
     server.waitUntilHanging();
 
     uitest::DialogAnswerer answer(IDOK);
-    command(mail::kCmdListClosed, 0);
+    command(app::kCmdListClosed, 0);
     EXPECT_TRUE(answer.seen().empty()) << "a plain close during a check does nothing";
     EXPECT_EQ(2u, application->mails().size());
 
     application->mails().front().deleteMark = true;  // as the list window marks a confirmed deletion
-    command(mail::kCmdListClosed, 1);
+    command(app::kCmdListClosed, 1);
     ASSERT_EQ(1u, answer.seen().size());
     EXPECT_EQ("Quorvane", answer.seen()[0].caption);
     EXPECT_EQ("現在チェック中なので現在の削除は、キャンセルされます", answer.seen()[0].text);
@@ -283,7 +285,7 @@ TEST_F(ApplicationCheckTest, ARefusedDeletionKeepsItsRowAndSaysSo) {
     application->mails() = {ticked};
 
     uitest::DialogAnswerer answer(IDOK);
-    command(IDM_CHECK_NOW, mail::kKeepListMarker);
+    command(IDM_CHECK_NOW, app::kKeepListMarker);
     ASSERT_TRUE(waitForCheckEnd());
     ASSERT_TRUE(uitest::pumpUntil([&] { return !answer.seen().empty(); }));
 

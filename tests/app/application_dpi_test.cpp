@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/dpi_win.h"
+#include "app/command_ids.h"
 #include "mail/check_result.h"
 #include "tests/app/application_fixture.h"
 #include "tests/support/painted_pixels.h"
@@ -117,7 +118,7 @@ TEST_F(ApplicationTest, ListWindowAndColumnsFollowTheDpi) {
     start();
     changeDpi(mainWindow(), 144, RECT{100, 100, 148, 148});
     application->mails() = {mail::MailEntry{}};
-    command(mail::kCmdMailWaiting, 1);
+    command(app::kCmdMailWaiting, 1);
     HWND list = application->listWindow().hwndRef;
     ASSERT_NE(nullptr, list);
     RECT rect = windowRect(list);

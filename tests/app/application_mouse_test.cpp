@@ -2,6 +2,7 @@
 // hit-testing and default handling as a person's clicks).
 #include <gtest/gtest.h>
 
+#include "app/error_texts.h"
 #include "mail/check_result.h"
 #include "tests/app/application_fixture.h"
 
@@ -52,7 +53,7 @@ TEST_F(ApplicationMouseTest, DoubleClickOnTheSquareChecksNow) {
     // Without a server the check reports the incomplete settings.
     EXPECT_TRUE(uitest::pumpUntil([&] { return !answer.seen().empty(); }, 5000));
     ASSERT_EQ(1u, answer.seen().size());
-    EXPECT_EQ(mail::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
+    EXPECT_EQ(app::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
 }
 
 }  // namespace

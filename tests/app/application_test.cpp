@@ -3,6 +3,8 @@
 #include <string>
 
 #include "app/status_texts.h"
+#include "app/command_ids.h"
+#include "app/error_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "tests/app/application_fixture.h"
@@ -128,7 +130,7 @@ TEST_F(ApplicationTest, TraySwitchHidesAndShowsTheSquareAndIsWrittenAtQuit) {
 
     // Results still reach the title while the square is hidden.
     application->mails() = {entry("a", 1)};
-    command(mail::kCmdMailWaiting, 1);
+    command(app::kCmdMailWaiting, 1);
     EXPECT_EQ(app::mailWaitingText(1), uitest::windowText(mainWindow()));
     quit();
     EXPECT_EQ("1", folder.ini("InTaskTray"));
@@ -152,7 +154,7 @@ TEST_F(ApplicationTest, EveryPointOfTheSquareIsItsCaption) {
 TEST_F(ApplicationTest, MailResultShowsTheCountAndRaisesTheListWindow) {
     start();
     application->mails() = {entry("one", 10), entry("two", 2000), entry("three", 0)};
-    command(mail::kCmdMailWaiting, 3);
+    command(app::kCmdMailWaiting, 3);
 
     EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
     EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
@@ -166,10 +168,10 @@ TEST_F(ApplicationTest, MailResultShowsTheCountAndRaisesTheListWindow) {
 TEST_F(ApplicationTest, NoMailResultClosesTheListWindow) {
     start();
     application->mails() = {entry("one", 10)};
-    command(mail::kCmdMailWaiting, 1);
+    command(app::kCmdMailWaiting, 1);
     ASSERT_TRUE(application->listWindow().isOpen());
 
-    command(mail::kCmdNoMail, 0);
+    command(app::kCmdNoMail, 0);
     EXPECT_EQ(app::Application::Look::Idle, application->look());
     EXPECT_EQ("メールなし - Quorvane", uitest::windowText(mainWindow()));
     ASSERT_TRUE(uitest::pumpUntil([&] { return !application->listWindow().isOpen(); }));
@@ -184,25 +186,25 @@ TEST_F(ApplicationTest, NoMailResultClosesTheListWindow) {
 TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
     start();
     application->mails() = {entry("one", 10)};
-    command(mail::kCmdMailWaiting, 1);
+    command(app::kCmdMailWaiting, 1);
     std::string title = uitest::windowText(mainWindow());
 
     uitest::DialogAnswerer answer(IDOK);
     for (int code = 0; code <= 13; ++code) {
-        command(mail::kCmdCheckFailed, code);
+        command(app::kCmdCheckFailed, code);
         ASSERT_EQ(static_cast<size_t>(code + 1), answer.seen().size()) << "code " << code;
         EXPECT_EQ("Quorvane", answer.seen().back().caption);
-        EXPECT_EQ(mail::errorMessage(code), answer.seen().back().text) << "code " << code;
+        EXPECT_EQ(app::errorMessage(code), answer.seen().back().text) << "code " << code;
     }
     // The untrusted certificate asks; "No" stores nothing and starts nothing.
     answer.answerWith(IDNO);
-    command(mail::kCmdCheckFailed, mail::kErrCertUntrusted);
+    command(app::kCmdCheckFailed, mail::kErrCertUntrusted);
     ASSERT_EQ(15u, answer.seen().size());
-    EXPECT_EQ(mail::untrustedCertificateQuestion(net::CertProblem::None, ""), answer.seen().back().text);
+    EXPECT_EQ(app::untrustedCertificateQuestion(net::CertProblem::None, ""), answer.seen().back().text);
     EXPECT_EQ("", application->settingsRecord().trustedCert.fingerprint);
     EXPECT_FALSE(application->isCheckRunning());
-    command(mail::kCmdCheckFailed, 15);
-    command(mail::kCmdCheckFailed, -1);
+    command(app::kCmdCheckFailed, 15);
+    command(app::kCmdCheckFailed, -1);
     EXPECT_EQ(15u, answer.seen().size()) << "codes outside 0..14 show nothing";
     EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
     EXPECT_EQ(title, uitest::windowText(mainWindow()));
@@ -223,10 +225,10 @@ TEST_F(ApplicationTest, TheMenuAndTheSettingsStayClosedWhileTheCertificateQuesti
             PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);  // a settings dialog that opened all the same
         }
     });
-    command(mail::kCmdCheckFailed, mail::kErrCertUntrusted);
+    command(app::kCmdCheckFailed, mail::kErrCertUntrusted);
     uitest::drainMessages();
     ASSERT_EQ(1u, answer.seen().size()) << "the settings dialog opened while the question was up";
-    EXPECT_EQ(mail::untrustedCertificateQuestion(net::CertProblem::None, ""), answer.seen()[0].text);
+    EXPECT_EQ(app::untrustedCertificateQuestion(net::CertProblem::None, ""), answer.seen()[0].text);
     EXPECT_EQ(0, watcher.timesOpened());
 
     answer.answerWith(IDCANCEL);
@@ -248,7 +250,7 @@ TEST_F(ApplicationTest, AnUnusableSslValueReportsUnfinishedSettings) {
     command(IDM_CHECK_NOW);
     uitest::drainMessages();
     ASSERT_EQ(1u, answer.seen().size()) << "no password question either: nothing is asked before the settings are";
-    EXPECT_EQ(mail::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
+    EXPECT_EQ(app::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
     EXPECT_FALSE(application->isCheckRunning());
     EXPECT_EQ("yes", folder.ini("SSL"));
 }
@@ -256,8 +258,8 @@ TEST_F(ApplicationTest, AnUnusableSslValueReportsUnfinishedSettings) {
 TEST_F(ApplicationTest, ListClosedWhileIdleWithoutDeletionEmptiesTheList) {
     start();
     application->mails() = {entry("one", 10)};
-    command(mail::kCmdMailWaiting, 1);
-    command(mail::kCmdListClosed, 0);
+    command(app::kCmdMailWaiting, 1);
+    command(app::kCmdListClosed, 0);
     EXPECT_EQ(app::Application::Look::Idle, application->look());
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
     EXPECT_TRUE(application->mails().empty());
@@ -269,10 +271,10 @@ TEST_F(ApplicationTest, ListClosedWhileIdleWithDeletionStartsACheckThatKeepsTheL
     application->mails() = {entry("one", 10), entry("two", 20)};
     application->mails().front().deleteMark = true;
     uitest::DialogAnswerer answer(IDOK);
-    command(mail::kCmdListClosed, 1);
+    command(app::kCmdListClosed, 1);
     uitest::drainMessages();
     ASSERT_EQ(1u, answer.seen().size());
-    EXPECT_EQ(mail::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
+    EXPECT_EQ(app::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
     EXPECT_EQ(2u, application->mails().size());
     EXPECT_TRUE(application->mails().front().deleteMark);
 }
@@ -281,9 +283,9 @@ TEST_F(ApplicationTest, CheckNowEmptiesTheListAndItsRowsUnlessItCarriesADeletion
     start();
     uitest::DialogAnswerer answer(IDOK);
     application->mails() = {entry("one", 10)};
-    command(mail::kCmdMailWaiting, 1);
+    command(app::kCmdMailWaiting, 1);
 
-    command(IDM_CHECK_NOW, mail::kKeepListMarker);
+    command(IDM_CHECK_NOW, app::kKeepListMarker);
     uitest::drainMessages();
     EXPECT_EQ(1u, application->mails().size());
     EXPECT_EQ("1", stateLine("list.rows"));
@@ -293,7 +295,7 @@ TEST_F(ApplicationTest, CheckNowEmptiesTheListAndItsRowsUnlessItCarriesADeletion
     EXPECT_TRUE(application->mails().empty());
     EXPECT_EQ("0", stateLine("list.rows")) << "rows go in the same step as the entries";
     EXPECT_EQ(2u, answer.seen().size()) << "each check reports the incomplete settings";
-    EXPECT_EQ(mail::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[1].text);
+    EXPECT_EQ(app::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[1].text);
 }
 
 TEST_F(ApplicationTest, DoubleClickOnTheSquareChecksNow) {
@@ -356,7 +358,7 @@ TEST_F(ApplicationTest, SettingsForAnotherMailboxCloseTheListAndDropItsTicks) {
         SCOPED_TRACE(c.text);
         application->mails() = {entry("one", 10), entry("two", 20)};
         application->mails().back().deleteMark = c.ticked;
-        command(mail::kCmdMailWaiting, 2);
+        command(app::kCmdMailWaiting, 2);
         uitest::DialogAnswerer answer(IDOK, [&](HWND dialog) { SetDlgItemTextA(dialog, c.control, c.text); });
         command(IDM_SETTINGS);
         uitest::drainMessages();
@@ -388,7 +390,7 @@ TEST_F(ApplicationTest, SettingsCancelledWriteNothing) {
 TEST_F(ApplicationTest, TrayPressAndActivationRaiseAHiddenListWindow) {
     start();
     application->mails() = {entry("one", 10)};
-    command(mail::kCmdMailWaiting, 1);
+    command(app::kCmdMailWaiting, 1);
     HWND list = application->listWindow().hwndRef;
     const LPARAM trayActions[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN};
     for (LPARAM action : trayActions) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/list_view.h"
+#include "app/command_ids.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "tests/app/command_recorder.h"
@@ -292,8 +293,8 @@ TEST_F(MailListWindowTest, ConfirmedDeletionMarksTheTickedEntriesAndReportsOnClo
         marks.push_back(e.deleteMark);
     }
     EXPECT_EQ((std::vector<bool>{true, false, true}), marks);
-    EXPECT_EQ(1, recorder.count(mail::kCmdListClosed));
-    EXPECT_EQ(1, recorder.lastParam(mail::kCmdListClosed));
+    EXPECT_EQ(1, recorder.count(app::kCmdListClosed));
+    EXPECT_EQ(1, recorder.lastParam(app::kCmdListClosed));
 }
 
 TEST_F(MailListWindowTest, ConfirmedDeletionWithNothingTickedOnlyCloses) {
@@ -305,7 +306,7 @@ TEST_F(MailListWindowTest, ConfirmedDeletionWithNothingTickedOnlyCloses) {
     uitest::drainMessages();
     EXPECT_FALSE(window.isOpen());
     EXPECT_FALSE(mails.front().deleteMark);
-    EXPECT_EQ(0, recorder.lastParam(mail::kCmdListClosed));
+    EXPECT_EQ(0, recorder.lastParam(app::kCmdListClosed));
 }
 
 TEST_F(MailListWindowTest, RefusedDeletionChangesNothing) {
@@ -319,7 +320,7 @@ TEST_F(MailListWindowTest, RefusedDeletionChangesNothing) {
     uitest::drainMessages();
     EXPECT_TRUE(window.isOpen());
     EXPECT_FALSE(mails.front().deleteMark);
-    EXPECT_EQ(0, recorder.count(mail::kCmdListClosed));
+    EXPECT_EQ(0, recorder.count(app::kCmdListClosed));
 }
 
 TEST_F(MailListWindowTest, DeleteCommandOnAnEmptyListAsksNothing) {
@@ -336,7 +337,7 @@ TEST_F(MailListWindowTest, ClosingReportsToTheMainWindow) {
     uitest::drainMessages();
     EXPECT_FALSE(window.isOpen());
     EXPECT_EQ(nullptr, window.listViewHandle());
-    EXPECT_EQ(0, recorder.lastParam(mail::kCmdListClosed));
+    EXPECT_EQ(0, recorder.lastParam(app::kCmdListClosed));
 }
 
 struct MenuCase {

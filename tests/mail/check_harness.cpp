@@ -1,5 +1,7 @@
 #include "tests/mail/check_harness.h"
 
+#include "settings/settings_store.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -7,8 +9,8 @@
 
 namespace checktest {
 
-void RecordingHost::setMenuItemEnabled(int menuItem, bool enabled) {
-    record("menu " + std::to_string(menuItem) + (enabled ? " on" : " off"));
+void RecordingHost::checkStarted() {
+    record("started");
 }
 
 void RecordingHost::showChecking() {
@@ -48,12 +50,20 @@ void RecordingHost::reportDeletionRefused() {
     record("deletion refused");
 }
 
-void RecordingHost::postResult(int commandId, long parameter) {
-    record("post " + std::to_string(commandId) + " " + std::to_string(parameter));
+void RecordingHost::noMail() {
+    record("no mail");
 }
 
-void RecordingHost::clearCheckRunning() {
-    record("clear check running");
+void RecordingHost::mailWaiting(int count) {
+    record("mail waiting " + std::to_string(count));
+}
+
+void RecordingHost::checkFailed(int errorCode) {
+    record("failed " + std::to_string(errorCode));
+}
+
+void RecordingHost::checkEnded() {
+    record("ended");
 }
 
 void RecordingHost::record(const std::string& call) {
@@ -82,7 +92,7 @@ std::vector<mail::MailEntryList> RecordingHost::handedOver() {
 }
 
 CheckWorker::CheckWorker(net::Pop3Session& session, Settings& settings, RecordingHost& host)
-    : check(session, settings, host, [this] { stopPoll(); }), settings(settings), host(host) {
+    : check(session, host, [this] { stopPoll(); }), settings(settings), host(host) {
 }
 
 CheckWorker::~CheckWorker() {
@@ -100,20 +110,24 @@ void CheckWorker::OnThreadEnd() {
 
 void CheckWorker::stopPoll() {
     if (++polls == stopAtPoll) {
-        framework::thread_queue::post(framework::thread_queue::currentThreadId(),
-                                      framework::ThreadMessage{framework::kThreadQuit, 0, 0});
+        worker::thread_queue::post(worker::thread_queue::currentThreadId(),
+                                      worker::ThreadMessage{worker::kThreadQuit, 0, 0});
     }
     host.record("poll");
-    framework::ThreadMessage message;
+    worker::ThreadMessage message;
     PollStop(message);
 }
 
+bool isResult(const std::string& call) {
+    return call == "no mail" || call.rfind("mail waiting ", 0) == 0 || call.rfind("failed ", 0) == 0;
+}
+
 std::vector<std::string> startCalls() {
-    return {"menu 40004 on", "menu 40003 off", "menu 40002 off", "show checking"};
+    return {"started", "show checking"};
 }
 
 std::vector<std::string> endCalls() {
-    return {"menu 40004 off", "menu 40003 on", "menu 40002 on", "clear check running"};
+    return {"ended"};
 }
 
 std::vector<std::string> failureCalls(int errorCode) {
@@ -122,7 +136,7 @@ std::vector<std::string> failureCalls(int errorCode) {
                                       "status (title)",
                                       "poll",
                                       "hand over 0",
-                                      "post 105 " + std::to_string(errorCode)};
+                                      "failed " + std::to_string(errorCode)};
     for (const auto& call : endCalls()) {
         calls.push_back(call);
     }
@@ -143,9 +157,9 @@ void runCheck(CheckWorker& worker, const mail::MailEntryList& previous) {
 
 void runCheckAsListed(CheckWorker& worker, const mail::MailEntryList& previous) {
     int endsBefore = worker.threadEnds;
-    worker.check.prepare(previous);
+    worker.check.prepare(previous, takeCheckSettings(worker.settings));
     ASSERT_TRUE(worker.Start());
-    ASSERT_TRUE(worker.Wait(framework::kInfinite));
+    ASSERT_TRUE(worker.Wait(worker::kInfinite));
     EXPECT_EQ(worker.threadEnds, endsBefore + 1) << "the end of check runs exactly once";
 }
 

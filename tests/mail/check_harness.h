@@ -24,7 +24,7 @@ namespace checktest {
 
 class RecordingHost : public mail::CheckHost {
 public:
-    void setMenuItemEnabled(int menuItem, bool enabled) override;
+    void checkStarted() override;
     void showChecking() override;
     void showIdle() override;
     void setStatusText(const char* text) override;
@@ -32,11 +32,13 @@ public:
     void handOverList(const mail::MailEntryList& list) override;
     void noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) override;
     void reportDeletionRefused() override;
-    void postResult(int commandId, long parameter) override;
-    void clearCheckRunning() override;
+    void noMail() override;
+    void mailWaiting(int count) override;
+    void checkFailed(int errorCode) override;
+    void checkEnded() override;
 
     void record(const std::string& call);
-    // Every call so far, e.g. "menu 40004 on", "status (title)", "hand over 2", "post 102 3", "poll",
+    // Every call so far, e.g. "started", "status (title)", "hand over 2", "mail waiting 3", "poll",
     // "untrusted 1 <fingerprint> 127.0.0.4:995".
     std::vector<std::string> calls();
     std::vector<std::string> callsWithoutPolls();
@@ -54,7 +56,7 @@ private:
 
 // The application's part in a check: the worker thread whose Run is the check and whose end is the
 // check's end, with its stop poll.
-class CheckWorker : public framework::WorkerThread {
+class CheckWorker : public worker::WorkerThread {
 public:
     CheckWorker(net::Pop3Session& session, Settings& settings, RecordingHost& host);
     ~CheckWorker() override;
@@ -62,7 +64,7 @@ public:
     using WorkerThread::PollStop;
 
     mail::MailCheck check;
-    const Settings& settings;
+    Settings& settings;
     // > 0: the quit message is posted to the worker's own queue right before this stop poll (1 = the first).
     int stopAtPoll = 0;
     std::atomic<int> polls{0};
@@ -77,6 +79,9 @@ private:
 
     RecordingHost& host;
 };
+
+// Whether a recorded call is a check's result: "no mail", "mail waiting <count>" or "failed <code>".
+bool isResult(const std::string& call);
 
 // The calls that start every check and those that end every check.
 std::vector<std::string> startCalls();

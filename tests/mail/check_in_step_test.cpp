@@ -77,7 +77,7 @@ TEST_F(CheckInStepTest, LinesLongerThanTheBufferAreCutAndEveryReplyStaysInStep) 
     Calls calls = check(server, host);
 
     EXPECT_EQ(server.commands(), commandsOf(script));
-    EXPECT_NE(std::find(calls.begin(), calls.end(), "post 102 2"), calls.end());
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "mail waiting 2"), calls.end());
     ASSERT_EQ(host.handedOver().size(), 1u);
     // Each line keeps its first 1023 characters.
     checktest::expectEntries(host.handedOver()[0],

@@ -80,7 +80,7 @@ Calls failedWith(int code) {
     for (const char* call : {"clear started by timer", "show idle", "status (title)", "hand over 0"}) {
         calls.push_back(call);
     }
-    calls.push_back("post 105 " + std::to_string(code));
+    calls.push_back("failed " + std::to_string(code));
     for (const std::string& call : checktest::endCalls()) {
         calls.push_back(call);
     }

@@ -70,7 +70,7 @@ TEST_F(MailCheckDovecotTest, TheSampleMailboxGivesItsSummaries) {
         checktest::CheckWorker worker(session, settings, host);
         checktest::runCheck(worker);
 
-        EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 18", "post 102 18"} + endCalls()));
+        EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 18", "mail waiting 18"} + endCalls()));
         ASSERT_EQ(host.handedOver().size(), 1u);
         checktest::expectEntries(host.handedOver()[0], expectedSamples());
         EXPECT_EQ(mailbox->messages(), sampleTexts) << "a check without marks deletes nothing";
@@ -102,7 +102,7 @@ TEST_F(MailCheckDovecotTest, TicksFromAnotherMailboxesListDeleteNothingThere) {
         checktest::CheckWorker second(session, settings, secondHost);
         checktest::runCheckAsListed(second, mailList);
         EXPECT_EQ(secondHost.callsWithoutPolls(),
-                  (startCalls() + Calls{"deletion refused", "hand over 4", "post 102 4"} + endCalls()));
+                  (startCalls() + Calls{"deletion refused", "hand over 4", "mail waiting 4"} + endCalls()));
         EXPECT_EQ(mailbox->messages(), sampleTexts);
     }
 }
@@ -136,7 +136,7 @@ TEST_F(MailCheckDovecotTest, ADeletingCheckRemovesExactlyTheMarkedMessagesThatAr
 
     // Message 5 may still be there (it is): the user hears that not every ticked mail was deleted.
     EXPECT_EQ(secondHost.callsWithoutPolls(),
-              (startCalls() + Calls{"deletion refused", "hand over 4", "post 102 4"} + endCalls()));
+              (startCalls() + Calls{"deletion refused", "hand over 4", "mail waiting 4"} + endCalls()));
     std::vector<mail::MailEntry> expected = expectedSamples();
     expected[4].size = static_cast<std::int32_t>(changed[4].size());
     checktest::expectEntries(secondHost.handedOver()[0], {expected[0], expected[2], expected[4], expected[5]});
@@ -168,7 +168,7 @@ TEST_F(MailCheckDovecotTest, BareCrsAndZeroBytesAreDataAndTheDeletionHitsTheTick
     checktest::RecordingHost firstHost;
     checktest::CheckWorker first(session, settings, firstHost);
     checktest::runCheck(first);
-    EXPECT_EQ(firstHost.callsWithoutPolls(), (startCalls() + Calls{"hand over 4", "post 102 4"} + endCalls()));
+    EXPECT_EQ(firstHost.callsWithoutPolls(), (startCalls() + Calls{"hand over 4", "mail waiting 4"} + endCalls()));
     ASSERT_EQ(firstHost.handedOver().size(), 1u);
     checktest::expectEntries(firstHost.handedOver()[0], expected);
 
@@ -178,7 +178,7 @@ TEST_F(MailCheckDovecotTest, BareCrsAndZeroBytesAreDataAndTheDeletionHitsTheTick
     checktest::CheckWorker second(session, settings, secondHost);
     checktest::runCheck(second, mailList);
 
-    EXPECT_EQ(secondHost.callsWithoutPolls(), (startCalls() + Calls{"hand over 3", "post 102 3"} + endCalls()));
+    EXPECT_EQ(secondHost.callsWithoutPolls(), (startCalls() + Calls{"hand over 3", "mail waiting 3"} + endCalls()));
     checktest::expectEntries(secondHost.handedOver()[0], {expected[0], expected[2], expected[3]});
     EXPECT_EQ(mailbox->messages(), (std::vector<std::string>{messages[0], messages[2], messages[3]}));
 }
@@ -189,7 +189,7 @@ TEST_F(MailCheckDovecotTest, AnEmptyMailboxGivesNoMail) {
     checktest::CheckWorker worker(session, settings, host);
     checktest::runCheck(worker, {entry("a", "b", "c ", 1, true)});
 
-    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"post 101 0"} + endCalls()));
+    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"no mail"} + endCalls()));
     EXPECT_TRUE(host.handedOver().empty());
 }
 
@@ -201,7 +201,7 @@ TEST_F(MailCheckDovecotTest, AWrongPasswordIsError4) {
 
     EXPECT_EQ(
         host.callsWithoutPolls(),
-        (startCalls() + Calls{"clear started by timer", "show idle", "status (title)", "hand over 0", "post 105 4"} +
+        (startCalls() + Calls{"clear started by timer", "show idle", "status (title)", "hand over 0", "failed 4"} +
          endCalls()));
     EXPECT_EQ(mailbox->messages(), sampleTexts);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "mail/check_result.h"
+#include "settings/settings_store.h"
 #include "tests/mail/check_harness.h"
 #include "tests/support/fake_pop3_server.h"
 #include "tests/support/scripted_socket_io.h"
@@ -107,7 +108,7 @@ TEST_F(MailCheckTest, ACheckReadsEveryMessageHandsOverTheListThenPostsAndQuits) 
 
     EXPECT_EQ(server.commands(), commandsOf(script));
     // Stop polls: socket, connection, USER, login, STAT, then each TOP and each of its five lines.
-    EXPECT_EQ(host.calls(), (startCalls() + polls(5 + 3 * 6) + Calls{"hand over 3", "post 102 3"} + endCalls()));
+    EXPECT_EQ(host.calls(), (startCalls() + polls(5 + 3 * 6) + Calls{"hand over 3", "mail waiting 3"} + endCalls()));
     ASSERT_EQ(host.handedOver().size(), 1u);
     checktest::expectEntries(host.handedOver()[0], {message(1), message(2), message(3)});
     EXPECT_EQ(settings.pass, "secret") << "a stored password stays";
@@ -120,7 +121,7 @@ TEST_F(MailCheckTest, AnEmptyMailboxPostsNoMailWithoutTouchingTheListAndQuits) {
     checktest::runCheck(worker, {message(1, true)});
 
     EXPECT_EQ(server.commands(), commandsOf(script));
-    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"post 101 0"} + endCalls()));
+    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"no mail"} + endCalls()));
 }
 
 TEST_F(MailCheckTest, APopLoginHasNoPollBetweenItsSteps) {
@@ -134,7 +135,7 @@ TEST_F(MailCheckTest, APopLoginHasNoPollBetweenItsSteps) {
     checktest::runCheck(worker);
 
     EXPECT_EQ(server.commands(), commandsOf(script));
-    EXPECT_EQ(host.calls(), (startCalls() + polls(4) + Calls{"post 101 0"} + endCalls()));
+    EXPECT_EQ(host.calls(), (startCalls() + polls(4) + Calls{"no mail"} + endCalls()));
 }
 
 TEST_F(MailCheckTest, TopAsksForSevenLinesMoreThanWanted) {
@@ -200,7 +201,7 @@ TEST_F(MailCheckTest, MarkedMessagesThatAreStillTheSameAreDeleted) {
     EXPECT_EQ(server.commands(), commandsOf(script));
     // The changed one may still be on the server: the user hears that not every ticked mail was deleted.
     EXPECT_EQ(host.callsWithoutPolls(),
-              (startCalls() + Calls{"deletion refused", "hand over 1", "post 102 1"} + endCalls()));
+              (startCalls() + Calls{"deletion refused", "hand over 1", "mail waiting 1"} + endCalls()));
     checktest::expectEntries(host.handedOver()[0], {message(2)});
 }
 
@@ -213,7 +214,7 @@ TEST_F(MailCheckTest, DeletingEveryMessagePostsNoMail) {
     checktest::runCheck(worker, {message(1, true), message(2, true)});
 
     EXPECT_EQ(server.commands(), commandsOf(script));
-    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 0", "post 101 0"} + endCalls()));
+    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 0", "no mail"} + endCalls()));
 }
 
 TEST_F(MailCheckTest, ARefusedDeleEndsTheWalkKeepsItsRowAndIsReported) {
@@ -225,7 +226,7 @@ TEST_F(MailCheckTest, ARefusedDeleEndsTheWalkKeepsItsRowAndIsReported) {
 
     EXPECT_EQ(server.commands(), commandsOf(script));
     EXPECT_EQ(host.callsWithoutPolls(),
-              (startCalls() + Calls{"deletion refused", "hand over 2", "post 102 2"} + endCalls()));
+              (startCalls() + Calls{"deletion refused", "hand over 2", "mail waiting 2"} + endCalls()));
     checktest::expectEntries(host.handedOver()[0], {message(2), message(3)});
 }
 
@@ -234,10 +235,10 @@ TEST_F(MailCheckTest, AMarkSetAfterTheCheckBeganNeverReachesTheServer) {
     CapaRefusingServer server(kGreeting, script);
     use(server);
     mail::MailEntryList mailList{message(1)};
-    worker.check.prepare(mailList);
+    worker.check.prepare(mailList, takeCheckSettings(settings));
     mailList.front().deleteMark = true;  // the user marks it while the check is under way
     ASSERT_TRUE(worker.Start());
-    ASSERT_TRUE(worker.Wait(framework::kInfinite));
+    ASSERT_TRUE(worker.Wait(worker::kInfinite));
 
     EXPECT_EQ(server.commands(), commandsOf(script));
 }
@@ -269,12 +270,12 @@ TEST_F(MailCheckTest, APromptedPasswordLeavesTheSettingsWhenTheCheckIsPreparedAn
     use(server);
     settings.pass = "typed";
     settings.passFromPrompt = true;
-    worker.check.prepare({});
+    worker.check.prepare({}, takeCheckSettings(settings));
     // The user-interface thread is done with it here: the worker never writes the settings' password.
     EXPECT_EQ(settings.pass, "");
     EXPECT_FALSE(settings.passFromPrompt);
     ASSERT_TRUE(worker.Start());
-    ASSERT_TRUE(worker.Wait(framework::kInfinite));
+    ASSERT_TRUE(worker.Wait(worker::kInfinite));
     EXPECT_EQ(server.commands(), commandsOf(script));
 }
 
@@ -444,14 +445,14 @@ TEST_F(MailCheckTest, AServerThatStopsAnsweringIsStoppedFromTheOwner) {
         CapaRefusingServer server(c.script.empty() ? "" : kGreeting, c.script,
                                   c.script.empty() ? After::Hang : After::Nothing);
         use(server);
-        caseWorker.check.prepare({message(1)});
+        caseWorker.check.prepare({message(1)}, takeCheckSettings(settings));
         ASSERT_TRUE(caseWorker.Start());
         server.waitUntilHanging();
 
         // What the stop command does: the quit message to the worker, then the socket closed under it.
-        EXPECT_TRUE(caseWorker.PostToThread(framework::kThreadQuit, 0, 0));
+        EXPECT_TRUE(caseWorker.PostToThread(worker::kThreadQuit, 0, 0));
         caseSession.close();
-        ASSERT_TRUE(caseWorker.Wait(framework::kInfinite));
+        ASSERT_TRUE(caseWorker.Wait(worker::kInfinite));
 
         EXPECT_EQ(caseWorker.threadEnds, 1);
         // No result and no list either way; only the failure path resets the look and the text.
@@ -489,7 +490,7 @@ TEST_F(MailCheckTest, ACheckAfterAStoppedOneReadsOnlyItsOwnConnection) {
     checktest::runCheck(worker);
 
     EXPECT_EQ(server.commands(), commandsOf(second));
-    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 1", "post 102 1"} + endCalls()));
+    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 1", "mail waiting 1"} + endCalls()));
     ASSERT_EQ(host.handedOver().size(), 1u);
     checktest::expectEntries(host.handedOver()[0], {message(1)});
 }
@@ -499,15 +500,15 @@ TEST_F(MailCheckTest, AStopDuringListStillEndsWithTheResult) {
     auto script = loginAndStat(2) + tops(2) + std::vector<Exchange>{{"LIST", "", After::Hang}};
     CapaRefusingServer server(kGreeting, script);
     use(server);
-    worker.check.prepare({});
+    worker.check.prepare({}, takeCheckSettings(settings));
     ASSERT_TRUE(worker.Start());
     server.waitUntilHanging();
-    EXPECT_TRUE(worker.PostToThread(framework::kThreadQuit, 0, 0));
+    EXPECT_TRUE(worker.PostToThread(worker::kThreadQuit, 0, 0));
     session.close();
-    ASSERT_TRUE(worker.Wait(framework::kInfinite));
+    ASSERT_TRUE(worker.Wait(worker::kInfinite));
 
     EXPECT_EQ(server.commands(), commandsOf(script));
-    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 2", "post 102 2"} + endCalls()));
+    EXPECT_EQ(host.callsWithoutPolls(), (startCalls() + Calls{"hand over 2", "mail waiting 2"} + endCalls()));
     checktest::expectEntries(host.handedOver()[0], {entry("sender 1", "subject 1", "body 1 ", 0),
                                                     entry("sender 2", "subject 2", "body 2 ", 0)});
 }

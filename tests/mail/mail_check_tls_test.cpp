@@ -119,7 +119,7 @@ TEST_F(MailCheckTlsTest, AnUntrustedCertificateIsReportedAndOnceTrustedItsServer
         checktest::RecordingHost accepted;
         Calls calls = check(accepted);
         ASSERT_GE(calls.size(), 2u);
-        EXPECT_EQ(calls[calls.size() - endCalls().size() - 1].substr(0, 8), "post 102");
+        EXPECT_EQ(calls[calls.size() - endCalls().size() - 1].substr(0, 12), "mail waiting");
 
         // Another certificate with a fault is still refused, with its own reason.
         useTls(mode, tls.expiredHost);
@@ -161,7 +161,7 @@ TEST_F(MailCheckTlsTest, APinTrustedForOneServerIsNotAcceptedForAnother) {
             Calls calls = check(host);
             if (c.accepted) {
                 ASSERT_GE(calls.size(), endCalls().size() + 1);
-                EXPECT_EQ(calls[calls.size() - endCalls().size() - 1].substr(0, 8), "post 102");
+                EXPECT_EQ(calls[calls.size() - endCalls().size() - 1].substr(0, 12), "mail waiting");
             } else {
                 EXPECT_EQ(calls, startCalls() + Calls{untrusted(1, tls.selfSignedFingerprint)} +
                                      failure(mail::kErrCertUntrusted));

@@ -124,7 +124,7 @@ TEST_P(MarkedMailTableTest, TicksReachOnlyTheirOwnMailAndEveryDoubtIsTold) {
     EXPECT_EQ(left, expectedLeft);
 }
 
-const Calls kFailedTop = {"clear started by timer", "show idle", "status (title)", "hand over 0", "post 105 6"};
+const Calls kFailedTop = {"clear started by timer", "show idle", "status (title)", "hand over 0", "failed 6"};
 
 INSTANTIATE_TEST_SUITE_P(
     Rows,
@@ -138,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
             {2},
             true,
             listing(3) + Script{kQuit},
-            {"deletion refused", "hand over 3", "post 102 3"},
+            {"deletion refused", "hand over 3", "mail waiting 3"},
             {1, 2, 3}},
         Row{"OtherMailboxByIds",
             kUidlPipelining,
@@ -147,7 +147,7 @@ INSTANTIATE_TEST_SUITE_P(
             {1, 3},
             true,
             listing(3, {"1", "2", "3"}) + Script{kQuit},
-            {"deletion refused", "hand over 3", "post 102 3"},
+            {"deletion refused", "hand over 3", "mail waiting 3"},
             {1, 2, 3}},
         Row{"OtherMailboxWithoutTicksSaysNothing",
             kNoCapa,
@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
             {},
             true,
             listing(2) + Script{kQuit},
-            {"hand over 2", "post 102 2"},
+            {"hand over 2", "mail waiting 2"},
             {1, 2}},
         // Ids the server renumbered: the ticked mail may still be there under its new id, so the user hears of it.
         Row{"RenumberedIds",
@@ -166,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
             {1},
             false,
             listing(2, {"a1", "a2"}) + Script{kQuit},
-            {"deletion refused", "hand over 2", "post 102 2"},
+            {"deletion refused", "hand over 2", "mail waiting 2"},
             {1, 2}},
         Row{"OneTickedIdGoneTheOtherDeleted",
             kUidl,
@@ -175,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
             {1, 2},
             false,
             listing(1, {"2"}) + Script{{"DELE 1", "+OK\r\n"}, kQuit},
-            {"deletion refused", "hand over 0", "post 101 0"},
+            {"deletion refused", "hand over 0", "no mail"},
             {}},
         // A DELE reply that is neither "+OK" nor "-ERR": no QUIT, so the server deletes nothing, and nothing leaves
         // the list.
@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
             {1, 3},
             false,
             listing(3) + Script{{"DELE 1", "+OK\r\n"}, {"DELE 3", "\r\n"}},
-            {"deletion refused", "hand over 3", "post 102 3"},
+            {"deletion refused", "hand over 3", "mail waiting 3"},
             {1, 2, 3}},
         Row{"GarbledDeleReplyInAWindow",
             kUidlPipelining,
@@ -196,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(
             false,
             listing(3, {"a", "b", "c"}) +
                 Script{{"DELE 1", "+OK\r\n"}, {"DELE 2", "OK\r\n"}, {"DELE 3", "+OK\r\n", After::Hang}},
-            {"deletion refused", "hand over 3", "post 102 3"},
+            {"deletion refused", "hand over 3", "mail waiting 3"},
             {1, 2, 3}},
         Row{"LowerCaseRepliesAreReplies",
             kNoCapa,
@@ -205,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
             {2},
             false,
             listing(2) + Script{{"DELE 2", "+ok\r\n"}, kQuit},
-            {"hand over 1", "post 102 1"},
+            {"hand over 1", "mail waiting 1"},
             {1}},
         Row{"GarbledTopReplyFailsTheCheck",
             kNoCapa,
@@ -227,7 +227,7 @@ INSTANTIATE_TEST_SUITE_P(
             {3},
             false,
             listing(5) + Script{{"DELE 3", "+OK\r\n"}, kQuit},
-            {"hand over 4", "post 102 4"},
+            {"hand over 4", "mail waiting 4"},
             {1, 2, 4, 5}}),
     [](const ::testing::TestParamInfo<Row>& info) { return std::string(info.param.name); });
 

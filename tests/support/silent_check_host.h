@@ -2,13 +2,20 @@
 
 #include "mail/check_host.h"
 
-// A check host without a screen: the menu, look and status calls do nothing. Hosts that only care about what
-// a check hands over and posts (benchmarks, fuzz targets) derive from it.
+// A check host without a screen: the start, end, look and status calls do nothing, and the result comes to one
+// call. Hosts that only care about what a check hands over and tells (benchmarks, fuzz targets) derive from it.
 namespace testenv {
+
+// A check's result as such hosts keep it; 0 stands for none.
+enum CheckResult : int {
+    kNoMail = 1,
+    kMailWaiting = 2,  // with the count of mails waiting
+    kFailed = 3,       // with the error code
+};
 
 class SilentCheckHost : public mail::CheckHost {
 public:
-    void setMenuItemEnabled(int, bool) override {
+    void checkStarted() override {
     }
     void showChecking() override {
     }
@@ -21,6 +28,21 @@ public:
     void noteUntrustedCertificate(const mail::UntrustedCertificate&) override {
     }
     void reportDeletionRefused() override {
+    }
+    void noMail() override {
+        result(kNoMail, 0);
+    }
+    void mailWaiting(int count) override {
+        result(kMailWaiting, count);
+    }
+    void checkFailed(int errorCode) override {
+        result(kFailed, errorCode);
+    }
+    void checkEnded() override {
+    }
+
+protected:
+    virtual void result(int, long) {
     }
 };
 

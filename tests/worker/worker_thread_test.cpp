@@ -12,9 +12,9 @@
 
 namespace {
 
-using framework::kInfinite;
-using framework::kThreadQuit;
-using framework::ThreadMessage;
+using worker::kInfinite;
+using worker::kThreadQuit;
+using worker::ThreadMessage;
 
 constexpr unsigned kSomeMessage = 0x0400;  // WM_USER
 
@@ -38,7 +38,7 @@ private:
 };
 
 // A worker whose Run is given by the test, and which records what happened on its thread.
-class TestWorker : public framework::WorkerThread {
+class TestWorker : public worker::WorkerThread {
 public:
     using Work = std::function<void(TestWorker&)>;
 
@@ -141,7 +141,7 @@ TEST(WorkerThreadTest, OwnerSeesTheWorkersIdWhileItRuns) {
     Signal running, release;
     std::atomic<std::uint32_t> idSeenByWorker{0};
     TestWorker worker([&](TestWorker&) {
-        idSeenByWorker = framework::thread_queue::currentThreadId();
+        idSeenByWorker = worker::thread_queue::currentThreadId();
         running.raise();
         release.await();
     });
@@ -149,7 +149,7 @@ TEST(WorkerThreadTest, OwnerSeesTheWorkersIdWhileItRuns) {
     running.await();
     EXPECT_NE(worker.GetThreadId(), 0u);
     EXPECT_EQ(worker.GetThreadId(), idSeenByWorker.load());
-    EXPECT_NE(worker.GetThreadId(), framework::thread_queue::currentThreadId());
+    EXPECT_NE(worker.GetThreadId(), worker::thread_queue::currentThreadId());
     release.raise();
     EXPECT_TRUE(worker.Wait(kInfinite));
 }

@@ -1,6 +1,6 @@
-#include "mail/check_result.h"
+#include "app/error_texts.h"
 
-namespace mail {
+namespace app {
 
 namespace {
 
@@ -61,4 +61,4 @@ const char* errorMessage(int code) {
     return kMessages[code];
 }
 
-}  // namespace mail
+}  // namespace app

@@ -7,15 +7,15 @@
 #include <unordered_map>
 #include <utility>
 
+#include "base/wipe.h"
 #include "mail/check_result.h"
 #include "mail/deletion_walk.h"
 #include "mail/list_sizes.h"
-#include "mime/mime_fields.h"
 #include "mail/top_reply_reader.h"
 #include "mail/unique_ids.h"
+#include "mime/mime_fields.h"
 #include "net/line_socket.h"
 #include "net/pop3_session.h"
-#include "base/wipe.h"
 
 namespace mail {
 
@@ -363,9 +363,15 @@ void MailCheck::requireTrusted(const Plan& plan, const net::TlsResult& tls) {
 
 void MailCheck::logIn(const Plan& plan) {
     if (plan.apop) {
-        int result = session.apop(plan.user, plan.pass);
-        if (result != 0) {
-            raiseStep(result);
+        switch (session.apop(plan.user, plan.pass)) {
+            case net::ApopResult::LoggedIn:
+                return;
+            case net::ApopResult::NoTimestamp:
+                raiseStep(kErrApopNoTimestamp);
+            case net::ApopResult::Refused:
+                raiseStep(kErrApopRefused);
+            case net::ApopResult::OutOfMemory:
+                raiseStep(kErrOutOfMemory);
         }
         return;
     }

@@ -1,7 +1,7 @@
 #include "net/pop3_session.h"
 
-#include "net/apop_digest.h"
 #include "base/wipe.h"
+#include "net/apop_digest.h"
 
 #include <climits>
 #include <cstdio>
@@ -168,21 +168,21 @@ std::optional<StatResult> Pop3Session::stat() {
     return StatResult{leadingNumber(count), leadingNumber(size)};
 }
 
-int Pop3Session::apop(const std::string& user, const std::string& pass) {
+ApopResult Pop3Session::apop(const std::string& user, const std::string& pass) {
     try {
         std::string timestamp = apopTimestamp(greeting);
         if (timestamp.empty()) {
-            return 8;
+            return ApopResult::NoTimestamp;
         }
         if (!isSafeCommandValue(user)) {
-            return 9;
+            return ApopResult::Refused;
         }
         std::string line = "APOP " + user + " " + apopDigest(timestamp, pass);
-        int result = command(line.c_str())[0] == '-' ? 9 : 0;
+        const ApopResult result = command(line.c_str())[0] == '-' ? ApopResult::Refused : ApopResult::LoggedIn;
         base::wipeBytes(reply, sizeof reply);
         return result;
     } catch (const std::bad_alloc&) {
-        return 10;
+        return ApopResult::OutOfMemory;
     }
 }
 

@@ -15,6 +15,14 @@ namespace net {
 // and could smuggle in commands of its own (a DELE, say).
 bool isSafeCommandValue(const std::string& value);
 
+// How an APOP login ended.
+enum class ApopResult {
+    LoggedIn,
+    NoTimestamp,  // the greeting has no <timestamp> of RFC 1939's shape (visible ASCII with an '@')
+    Refused,      // refused or failed, or the user name is unsafe to send
+    OutOfMemory,
+};
+
 struct StatResult {
     int count;
     int size;
@@ -50,10 +58,8 @@ public:
     bool sendPass(const std::string& pass);
     // The message count and total size from STAT, or nothing when the reply lacks them.
     std::optional<StatResult> stat();
-    // APOP login over the timestamp of the greeting; call it right after open. 0 logged in, 8 the
-    // greeting has no <timestamp> of RFC 1939's shape (visible ASCII with an '@'), 9 refused or failed (or
-    // the user name is unsafe to send), 10 out of memory.
-    int apop(const std::string& user, const std::string& pass);
+    // APOP login over the timestamp of the greeting; call it right after open.
+    ApopResult apop(const std::string& user, const std::string& pass);
 
     // CAPA as its lines (without "+OK" and the closing "."), or nothing when the server refused, failed or
     // ended the reply early. After an STLS upgrade this is the CAPA reply read under TLS, not asked again.

@@ -51,7 +51,7 @@ TEST_F(DovecotTest, UserAndPassLogin) {
 
 TEST_F(DovecotTest, ApopLogin) {
     EXPECT_NE(greeting.find('<'), std::string::npos) << greeting;
-    EXPECT_EQ(session.apop(peer.user, peer.pass), 0);
+    EXPECT_EQ(session.apop(peer.user, peer.pass), net::ApopResult::LoggedIn);
     EXPECT_TRUE(session.stat().has_value());
 }
 

@@ -98,12 +98,13 @@ TEST(Pop3Login, ValuesThatWouldEndTheCommandLineAreRefusedUnsent) {
         EXPECT_FALSE(net::isSafeCommandValue(value));
         EXPECT_FALSE(s.session.sendUser(value));
         EXPECT_FALSE(s.session.sendPass(value));
-        EXPECT_EQ(s.session.apop(value, "secret"), 8) << "no timestamp in this greeting comes first";
+        EXPECT_EQ(s.session.apop(value, "secret"), net::ApopResult::NoTimestamp)
+            << "no timestamp in this greeting comes first";
         EXPECT_EQ(s.io.sendCalls, 0);
     }
     ScriptedSession s{"+OK <1.2@host>\r\n", "+OK\r\n"};
     s.open();
-    EXPECT_EQ(s.session.apop("neko\r\nDELE 1", "secret"), 9);
+    EXPECT_EQ(s.session.apop("neko\r\nDELE 1", "secret"), net::ApopResult::Refused);
     EXPECT_EQ(s.io.sendCalls, 0);
 }
 
@@ -164,23 +165,26 @@ TEST(Pop3Apop, SendsTheDigestOfTheGreetingsTimestamp) {
         const char* greeting;
         const char* pass;
         const char* sent;  // "" = nothing sent
-        int result;
+        net::ApopResult result;
     } cases[] = {
         {"+OK POP3 server ready <1896.697170952@dbc.mtview.ca.us>", "tanstaaf",
-         "APOP mrose c4c9334bac560ecc979e58001b3e22fb\r\n", 0},
-        {"+OK <1896.697170952@dbc.mtview.ca.us>", "", "APOP mrose 6d7379174f7df9fb329480e5c47c1f1a\r\n", 0},
-        {"+OK <@>", "secret", "APOP mrose 1b57ee7926442b6b0a2d7a70138b2259\r\n", 0},
-        {"+OK hello <1.2@host.example> <3.4@other>", "secret", "APOP mrose 96020e6b5ee216209904988dc261a357\r\n", 0},
-        {"+OK <x!#$%&*+-/=?^_`{|}~@y>", "s", "APOP mrose 2324b9534f8795ecc40c89b3a400ad26\r\n", 0},
+         "APOP mrose c4c9334bac560ecc979e58001b3e22fb\r\n", net::ApopResult::LoggedIn},
+        {"+OK <1896.697170952@dbc.mtview.ca.us>", "", "APOP mrose 6d7379174f7df9fb329480e5c47c1f1a\r\n",
+         net::ApopResult::LoggedIn},
+        {"+OK <@>", "secret", "APOP mrose 1b57ee7926442b6b0a2d7a70138b2259\r\n", net::ApopResult::LoggedIn},
+        {"+OK hello <1.2@host.example> <3.4@other>", "secret", "APOP mrose 96020e6b5ee216209904988dc261a357\r\n",
+         net::ApopResult::LoggedIn},
+        {"+OK <x!#$%&*+-/=?^_`{|}~@y>", "s", "APOP mrose 2324b9534f8795ecc40c89b3a400ad26\r\n",
+         net::ApopResult::LoggedIn},
         // Not RFC 1939's shape: no '@', a blank, a control or non-ASCII byte, a second '<' inside.
-        {"+OK hello <a>b>", "secret", "", 8},
-        {"+OK <1.2@host name>", "secret", "", 8},
-        {"+OK <1.2@host\x01>", "secret", "", 8},
-        {"+OK <1.2@\xA4\xA2host>", "secret", "", 8},
-        {"+OK <outer <1.2@host>", "secret", "", 8},
-        {"+OK hello > then <", "secret", "", 8},
-        {"+OK hello <unended", "secret", "", 8},
-        {"+OK no timestamp", "secret", "", 8},
+        {"+OK hello <a>b>", "secret", "", net::ApopResult::NoTimestamp},
+        {"+OK <1.2@host name>", "secret", "", net::ApopResult::NoTimestamp},
+        {"+OK <1.2@host\x01>", "secret", "", net::ApopResult::NoTimestamp},
+        {"+OK <1.2@\xA4\xA2host>", "secret", "", net::ApopResult::NoTimestamp},
+        {"+OK <outer <1.2@host>", "secret", "", net::ApopResult::NoTimestamp},
+        {"+OK hello > then <", "secret", "", net::ApopResult::NoTimestamp},
+        {"+OK hello <unended", "secret", "", net::ApopResult::NoTimestamp},
+        {"+OK no timestamp", "secret", "", net::ApopResult::NoTimestamp},
     };
     for (const auto& c : cases) {
         ScriptedSession s{std::string(c.greeting) + "\r\n", "+OK maildrop has 1 message\r\n"};
@@ -190,14 +194,14 @@ TEST(Pop3Apop, SendsTheDigestOfTheGreetingsTimestamp) {
     }
 }
 
-TEST(Pop3Apop, RefusalOrFailureGivesNine) {
+TEST(Pop3Apop, RefusalOrFailureGivesRefused) {
     ScriptedSession refused{"+OK <1.2@host>\r\n", "-ERR permission denied\r\n"};
     refused.open();
-    EXPECT_EQ(refused.session.apop("mrose", "wrong"), 9);
+    EXPECT_EQ(refused.session.apop("mrose", "wrong"), net::ApopResult::Refused);
 
     ScriptedSession broken{"+OK <1.2@host>\r\n"};
     broken.open();
-    EXPECT_EQ(broken.session.apop("mrose", "tanstaaf"), 9);
+    EXPECT_EQ(broken.session.apop("mrose", "tanstaaf"), net::ApopResult::Refused);
 }
 
 }  // namespace

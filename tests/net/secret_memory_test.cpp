@@ -110,7 +110,7 @@ TEST(SecretMemory, ApopLeavesNoFreedBlockWithThePassword) {
         const std::string secret = password(length);
         ScriptedSession s{"+OK <1896.697170952@dbc.mtview.ca.us>\r\n", "+OK\r\n"};
         FreedBlockProbe probe(secret);
-        EXPECT_EQ(s.session.apop("neko", secret), 0);
+        EXPECT_EQ(s.session.apop("neko", secret), net::ApopResult::LoggedIn);
         EXPECT_EQ(probe.blocksHoldingSecret(), 0);
         EXPECT_GT(probe.blocksFreed(), 0) << "the probe watched the login";
     }

@@ -2,6 +2,7 @@
 #include "app/application.h"
 
 #include "app/password_dialog.h"
+#include "settings/settings_store.h"
 #include "app/status_texts.h"
 #include "app/command_ids.h"
 #include "mail/check_result.h"

@@ -76,8 +76,10 @@ Script operator+(Script left, const Script& right) {
 }
 
 std::vector<HostileRow> rows() {
-    // Far more lines than any bound; the server is still sending them when the check stops reading.
-    constexpr int kFlood = 200000;
+    // Far more lines than any bound, yet few enough to fit the loopback's buffers: the server's send then never
+    // blocks on a client that stopped reading (Wine does not always wake a send blocked on a reset connection).
+    // That no line beyond a bound is read is counted in the net and list tests.
+    constexpr int kFlood = 2000;
     const Script uidlFlood =
         loginAndStat(kUidlCapa, 1) + Script{{"UIDL", "+OK\r\n" + numberedLines(1, kFlood, "id-") + ".\r\n"}};
     const Script uidlOneOver =

@@ -22,7 +22,7 @@ handshake in the client's receive). The mailbox holds two messages; the scenario
               while the client is inside the new handshake (TLS 1.2 allows this)
   drip        the handshake's flights leave one byte at a time, DRIP_PAUSE apart (a minute and more in all)
   dripstls    plain text: the greeting, CAPA listing STLS, "+OK" to STLS, then the handshake dripped as above
-  dripgreeting  plain text: the greeting dripped a byte at a time (about a minute)
+  dripgreeting  plain text: the greeting dripped a byte at a time (about a minute), then the mailbox as usual
   clientcert  the server asks for a client certificate and goes on without one (a CertificateRequest, verify
               mode CERT_OPTIONAL), then serves like "plain"
 """
@@ -123,8 +123,7 @@ def read_plain_line(sock):
 def serve(conn_sock, context, scenario):
     if scenario == "dripgreeting":
         drip(conn_sock, b"+OK " + b"z" * 1200 + b"\r\n")
-        while conn_sock.recv(65536):
-            pass
+        converse(scenario, lambda: read_plain_line(conn_sock), conn_sock.sendall)
         return
     if scenario == "dripstls":
         conn_sock.sendall(b"+OK plain text first\r\n")
@@ -160,8 +159,14 @@ def serve(conn_sock, context, scenario):
     # The greeting goes out together with whatever the handshake still had to send.
     conn.tls.write(b"+OK scripted TLS peer ready\r\n")
     conn.sock.sendall(conn.outgoing.read())
+    converse(scenario, conn.read_line, send, conn, size)
+
+
+def converse(scenario, read_line, send, conn=None, size=RECORD_MAX):
+    """Answers commands from the mailbox until QUIT; conn (the TLS connection) only for the scenarios that
+    break a record."""
     while True:
-        command = conn.read_line()
+        command = read_line()
         verb = command.split(" ")[0].upper()
         if verb in ("USER",):
             send(b"+OK\r\n")

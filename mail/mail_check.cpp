@@ -194,7 +194,8 @@ MailCheck::UniqueIds MailCheck::readUniqueIds(int count) {
         raiseStep(kErrStat);
     }
     // A line more than STAT announced ends the reading: a list that long is wrong however it goes on.
-    std::optional<std::vector<std::string>> lines = session.readMultiLine(static_cast<std::size_t>(count));
+    std::optional<std::vector<std::string>> lines =
+        session.readMultiLine(count > 0 ? static_cast<std::size_t>(count) : 0);
     if (!lines) {
         raiseStep(kErrStat);
     }

@@ -29,6 +29,7 @@ struct HostileRow {
     std::size_t listSize;  // entries in the list handed over with the result
     // Settings of the check beyond the fake server's address and the login below (none when empty).
     std::function<void(Settings&)> configure;
+    After afterGreeting = After::Nothing;  // what the server does once it has greeted
 };
 
 const char kGreeting[] = "+OK hostile <3.3@fake>\r\n";
@@ -93,6 +94,8 @@ std::vector<HostileRow> rows() {
                                                                   {"TOP 2 9", kTop},
                                                                   {"LIST", "+OK\r\n1 10\r\n.\r\n"},
                                                                   {"QUIT", "+OK\r\n", After::Close}};
+    const Script uidlNegative =
+        loginAndStat(kUidlCapa, -1) + Script{{"UIDL", "+OK\r\n" + numberedLines(1, kFlood, "id-") + ".\r\n"}};
     const Script capaFlood = {{"CAPA", capaOf(kFlood)}};
     const Script capaAtBound =
         loginAndStat(capaOf(net::kMaxCapabilityLines - 1, "UIDL\r\n"), 1) + Script{{"UIDL", "+OK\r\n1 only\r\n.\r\n"},
@@ -114,6 +117,8 @@ std::vector<HostileRow> rows() {
         {"CAPA flood", kGreeting, capaFlood, commandsOf(capaFlood), mail::kCmdCheckFailed, mail::kErrUser, 0, nullptr},
         {"CAPA flood with APOP", kGreeting, capaFlood, commandsOf(capaFlood), mail::kCmdCheckFailed,
          mail::kErrApopRefused, 0, [](Settings& settings) { settings.apop = true; }},
+        {"UIDL after a negative STAT count", kGreeting, uidlNegative, commandsOf(uidlNegative), mail::kCmdCheckFailed,
+         mail::kErrStat, 0, nullptr},
         {"CAPA exactly at its bound is read whole", kGreeting, capaAtBound, commandsOf(capaAtBound),
          mail::kCmdMailWaiting, 1, 1, nullptr},
     };
@@ -122,7 +127,7 @@ std::vector<HostileRow> rows() {
 TEST(HostilePeerTable, EachServerGetsTheExpectedCommandsAndTheCheckEndsAsExpected) {
     for (const HostileRow& row : rows()) {
         SCOPED_TRACE(row.name);
-        testenv::FakePop3Server server(row.greeting, row.script);
+        testenv::FakePop3Server server(row.greeting, row.script, row.afterGreeting);
         Settings settings;
         settings.server = "127.0.0.1";
         settings.pop3Port = server.port();

@@ -1,5 +1,5 @@
 // The lines of a LIST reply: sizes go to the entries in order, and the whole reply up to "." is read so that the
-// next reply is read in step.
+// next reply is read in step, unless it holds more lines than there are entries: then reading stops there.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     mail::MailEntryList entries(entryCount);
     std::size_t next = 0;
-    mail::readListSizes(entries, [&](std::string& line) {
+    const bool inBounds = mail::readListSizes(entries, [&](std::string& line) {
         if (next == lines.size()) {
             return false;
         }
@@ -36,12 +36,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return true;
     });
 
-    // Read up to and including the first ".", or everything when there is none.
+    // Read up to and including the first ".", or everything when there is none, but never past the first line
+    // beyond the entries, which makes the reply too long.
     std::size_t dot = 0;
     while (dot < lines.size() && lines[dot] != ".") {
         ++dot;
     }
-    FUZZ_EXPECT(next == (dot < lines.size() ? dot + 1 : lines.size()));
+    const bool tooLong = dot > entryCount && lines.size() > entryCount;
+    FUZZ_EXPECT(inBounds == !tooLong);
+    FUZZ_EXPECT(next == (tooLong ? entryCount + 1 : dot < lines.size() ? dot + 1 : lines.size()));
 
     // The n-th line sizes the n-th entry, until ".", a line without a blank, or the end of the lines.
     static const std::regex usual(R"([0-9]+ ([0-9]{1,9}))");

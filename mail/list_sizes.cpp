@@ -43,25 +43,24 @@ std::optional<std::int32_t> listLineSize(const std::string& line) {
     return leadingInteger(line, blank + 1);
 }
 
-void readListSizes(MailEntryList& entries, const LineSource& readLine) {
+bool readListSizes(MailEntryList& entries, const LineSource& readLine) {
     std::string line;
-    for (MailEntry& entry : entries) {
-        if (!readLine(line)) {
-            return;
+    auto next = entries.begin();  // the entry of the next line; end() once the lines outnumber the entries
+    bool sizing = true;
+    for (;;) {
+        if (!readLine(line) || line == ".") {
+            return true;
         }
-        if (line == ".") {
-            return;
+        if (next == entries.end()) {
+            return false;
         }
-        std::optional<std::int32_t> size = listLineSize(line);
-        if (!size) {
-            break;
+        std::optional<std::int32_t> size = sizing ? listLineSize(line) : std::nullopt;
+        // A line without a blank ends the sizes; the lines after it are only counted.
+        sizing = size.has_value();
+        if (sizing) {
+            next->size = *size;
         }
-        entry.size = *size;
-    }
-    while (readLine(line)) {
-        if (line == ".") {
-            return;
-        }
+        ++next;
     }
 }
 

@@ -20,7 +20,8 @@ std::optional<std::int32_t> listLineSize(const std::string& line);
 
 // Reads the lines of a LIST reply whose first line was positive: the n-th line gives the size of the n-th
 // entry, whatever message number it names. Stops at ".", at a line without a blank, or when a read fails;
-// then reads and drops the rest of the reply up to "." so that the next reply is read in step.
-void readListSizes(MailEntryList& entries, const LineSource& readLine);
+// then reads and drops the rest of the reply up to "." so that the next reply is read in step. False when the
+// reply holds more lines than there are entries: reading stops at the first line too many.
+bool readListSizes(MailEntryList& entries, const LineSource& readLine);
 
 }  // namespace mail

@@ -231,7 +231,9 @@ MailCheck::UniqueIds MailCheck::readUniqueIds(int count) {
     if (notOk(session.command("UIDL"))) {
         raiseStep(kErrStat);
     }
-    std::optional<std::vector<std::string>> lines = session.readMultiLine();
+    // A line more than STAT announced ends the reading: a list that long is wrong however it goes on.
+    std::optional<std::vector<std::string>> lines =
+        session.readMultiLine(count > 0 ? static_cast<std::size_t>(count) : 0);
     if (!lines) {
         raiseStep(kErrStat);
     }
@@ -417,11 +419,14 @@ TopReplyReader MailCheck::readTopReply(const char* reply, int headCount) {
 }
 
 void MailCheck::readSizes(MailEntryList& fresh) {
-    // Without a positive reply every size stays 0.
+    // Without a positive reply every size stays 0. A reply with more lines than STAT announced (one per entry)
+    // is not read on and fails the check, like an id list of that kind.
     if (session.command("LIST")[0] != '+') {
         return;
     }
-    readListSizes(fresh, [this](std::string& line) { return session.readLine(line); });
+    if (!readListSizes(fresh, [this](std::string& line) { return session.readLine(line); })) {
+        raise(kErrStat);
+    }
 }
 
 bool MailCheck::deleteMarked(const MailEntryList& previous, MailEntryList& fresh) {

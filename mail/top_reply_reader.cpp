@@ -1,5 +1,6 @@
 #include "mail/top_reply_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "mime/body_preview.h"
@@ -26,7 +27,17 @@ bool isContinuation(const std::string& line) {
 
 }  // namespace
 
-TopReplyReader::TopReplyReader(int headCount) : headCount(headCount) {
+namespace {
+
+// Body lines kept beyond the most that a TOP of the check asks for (headCount + 7, then kMorePreviewLines more).
+constexpr std::size_t kSpareBodyLines = 16;
+
+}  // namespace
+
+TopReplyReader::TopReplyReader(int headCount)
+    : headCount(headCount),
+      maxBodyLines(static_cast<std::size_t>(headCount > 0 ? headCount : 0) +
+                   static_cast<std::size_t>(kMorePreviewLines) + kSpareBodyLines) {
 }
 
 bool TopReplyReader::feed(const std::string& received) {
@@ -43,12 +54,15 @@ bool TopReplyReader::feed(const std::string& received) {
     // The server doubles a leading dot so that no line of the message can end the reply early.
     const std::string line = !received.empty() && received[0] == '.' ? received.substr(1) : received;
     if (inBody) {
-        bodyLines.push_back(line);
+        if (bodyLines.size() < maxBodyLines) {
+            bodyLines.push_back(line);
+        }
         return true;
     }
     if (field != Field::None) {
         if (isContinuation(line)) {
-            fieldValue += line;  // unfolding drops only the line break
+            // Unfolding drops only the line break.
+            fieldValue.append(line, 0, kMaxFieldChars - std::min(fieldValue.size(), kMaxFieldChars));
             return true;
         }
         finishField();

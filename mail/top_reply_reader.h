@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,8 @@ namespace mail {
 
 // The body lines added to a second TOP for a multipart mail whose text had not begun within the usual count.
 constexpr long long kMorePreviewLines = 500;
+// The most characters kept of one unfolded header field.
+constexpr std::size_t kMaxFieldChars = 64 * 1024;
 
 // Builds one message's summary from the lines of its TOP reply (each without its line end), fed one at a
 // time up to the closing ".".
@@ -19,10 +22,11 @@ constexpr long long kMorePreviewLines = 500;
 // stripped of that name before those tests. Content-Type and Content-Transfer-Encoding (any letter case) are
 // kept, unfolded, for the body. Other header lines are ignored.
 //
-// Body: every line after the header is kept; when the entry is taken, the first readable text part gives
-// the first `headCount` non-empty lines of decoded text, each followed by one blank (see body_preview.h). A
+// Body: the lines after the header are kept, as many as any TOP of the check asks for and a few more (a server
+// that sends more than it was asked for costs no memory); when the entry is taken, the first readable text part
+// gives the first `headCount` non-empty lines of decoded text, each followed by one blank (see body_preview.h). A
 // line that begins with a dot has its first dot removed (the server's byte-stuffing), so the line "..x" of
-// the reply is the message's line ".x".
+// the reply is the message's line ".x". An unfolded header field keeps at most kMaxFieldChars characters.
 class TopReplyReader {
 public:
     explicit TopReplyReader(int headCount);
@@ -49,6 +53,7 @@ private:
     bool ended = false;
     bool inBody = false;
     int headCount;
+    std::size_t maxBodyLines;
 
     Field field = Field::None;  // the field whose continuation lines may follow
     std::string fieldValue;     // its raw value so far

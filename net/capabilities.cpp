@@ -59,7 +59,7 @@ std::vector<std::string> Capabilities::arguments(const std::string& name) const 
 }
 
 std::optional<Capabilities> readCapabilities(const std::function<bool(std::string&)>& readLine) {
-    std::optional<std::vector<std::string>> lines = readMultiLineReply(readLine);
+    std::optional<std::vector<std::string>> lines = readMultiLineReply(readLine, kMaxCapabilityLines);
     if (!lines) {
         return std::nullopt;
     }

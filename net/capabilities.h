@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,8 +23,12 @@ private:
     std::vector<std::vector<std::string>> lines;  // each listed line split at its blanks
 };
 
+// The most lines a CAPA reply may have; servers list a dozen or two. A longer reply is not read on.
+constexpr std::size_t kMaxCapabilityLines = 256;
+
 // Reads the lines of a multi-line reply after its positive first line, up to the terminating ".", undoing
-// the dot-stuffing. `readLine` gives the next line or false when none can be read; then the result is nothing.
+// the dot-stuffing. `readLine` gives the next line or false when none can be read; then the result is nothing,
+// as it is for a reply of more than kMaxCapabilityLines lines (read up to the first line too many).
 std::optional<Capabilities> readCapabilities(const std::function<bool(std::string&)>& readLine);
 
 }  // namespace net

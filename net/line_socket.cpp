@@ -205,6 +205,15 @@ bool LineSocket::timedOut() const {
     return lastFailureTimedOut.load();
 }
 
+LineSocket::TotalLimit::TotalLimit(LineSocket& socket) : socket(socket) {
+    socket.deadlineSet = socket.timeoutMs > 0;
+    socket.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(socket.timeoutMs);
+}
+
+LineSocket::TotalLimit::~TotalLimit() {
+    socket.deadlineSet = false;
+}
+
 int LineSocket::receive(char* buffer, int size, int flags) {
     if (!encrypted) {
         return rawReceive(buffer, size, flags);
@@ -225,7 +234,18 @@ int LineSocket::rawReceive(char* buffer, int size, int flags) {
     if (hold.handle == kInvalidSocket) {
         return -1;
     }
-    switch (io.waitReadable(hold.handle, timeoutMs)) {
+    int waitMs = timeoutMs;
+    if (deadlineSet) {
+        // Under the total limit a wait gets only what is left of it (never 0, which would mean no limit at all).
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+        if (left < 1) {
+            lastFailureTimedOut.store(true);
+            return -1;
+        }
+        waitMs = left < waitMs ? static_cast<int>(left) : waitMs;
+    }
+    switch (io.waitReadable(hold.handle, waitMs)) {
         case WaitResult::Ready:
             break;
         case WaitResult::TimedOut:

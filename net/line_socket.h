@@ -4,6 +4,7 @@
 #include "net/tls_channel.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -46,6 +47,20 @@ public:
     // create and connect.
     bool timedOut() const;
 
+    // While one lives, the time-out is also a total limit: every wait for data ends by the time-out counted from
+    // its start. For the steps that open a session (the greeting, the TLS handshake), which a server sending a
+    // byte now and then could otherwise stretch without end. Without a time-out it changes nothing.
+    class TotalLimit {
+    public:
+        explicit TotalLimit(LineSocket& socket);
+        ~TotalLimit();
+        TotalLimit(const TotalLimit&) = delete;
+        TotalLimit& operator=(const TotalLimit&) = delete;
+
+    private:
+        LineSocket& socket;
+    };
+
     // Lines: only LF ends a line, and a CR right before it belongs to the line end; any other CR is
     // data. A zero byte is data and comes out as a blank, so that a line stays one zero-ended text.
     // A line longer than the reader keeps is still read to its LF: its start is kept, the rest dropped.
@@ -63,8 +78,8 @@ public:
     // connect, receive or send blocked there fail.
     int close();
 
-    // Waits for data within the time-out, then receives: the count, 0 at the end of the stream, -1 on
-    // failure or time-out (timedOut tells which).
+    // Waits for data within the time-out (and the total limit), then receives: the count, 0 at the end of the
+    // stream, -1 on failure or time-out (timedOut tells which).
     // Once TLS runs, they carry decrypted bytes (the socket's own bytes pass through the channel, which
     // waits with the same time-out before each raw receive).
     int receive(char* buffer, int size, int flags);
@@ -103,6 +118,9 @@ private:
     // follows, even in the next chunk) or is data.
     bool pendingCR = false;
     int timeoutMs = kNoTimeLimit;
+    // The end of the running TotalLimit, if any (worker thread only, like every read).
+    bool deadlineSet = false;
+    std::chrono::steady_clock::time_point deadline;
     std::atomic<bool> lastFailureTimedOut{false};
     // The handle is only read and changed under handleMutex, which is never held during a blocking call.
     // A connect, receive or send holds the socket while it runs; a close from another thread then

@@ -26,16 +26,22 @@ std::optional<std::vector<std::string>> Pop3Session::capabilityLines() {
     std::optional<std::vector<std::string>> lines;
     if (command("CAPA")[0] == '+') {
         try {
-            lines = readMultiLine();
+            lines = readMultiLine(kMaxCapabilityLines);
         } catch (const std::bad_alloc&) {
             lines.reset();
+            close();  // the rest of the reply is unread
         }
     }
     return lines;
 }
 
-std::optional<std::vector<std::string>> Pop3Session::readMultiLine() {
-    return readMultiLineReply([this](std::string& line) { return readLine(line); });
+std::optional<std::vector<std::string>> Pop3Session::readMultiLine(std::size_t maxLines) {
+    std::optional<std::vector<std::string>> lines =
+        readMultiLineReply([this](std::string& line) { return readLine(line); }, maxLines);
+    if (!lines) {
+        close();
+    }
+    return lines;
 }
 
 bool Pop3Session::sendCommands(const std::string& text) {

@@ -79,7 +79,10 @@ const char* Pop3Session::open(const char* server, int port) {
         return nullptr;
     }
     // The greeting is not judged here: even a failed read leaves an open session whose next command fails.
-    readLine(reply, kMaxLine);
+    {
+        TotalLimit limit(*this);
+        readLine(reply, kMaxLine);
+    }
     keepGreeting();
     return reply;
 }
@@ -89,22 +92,31 @@ const char* Pop3Session::openTls(const char* server, int port, const std::string
         return nullptr;
     }
     reply[0] = '\0';
-    tls = startTls(server, trustedFingerprint);
-    if (tls.status == TlsStatus::Ok) {
-        readLine(reply, kMaxLine);
+    {
+        // The handshake and the greeting together.
+        TotalLimit limit(*this);
+        tls = startTls(server, trustedFingerprint);
+        if (tls.status == TlsStatus::Ok) {
+            readLine(reply, kMaxLine);
+        }
     }
     keepGreeting();
     return reply;
 }
 
 TlsResult Pop3Session::upgradeWithStls(const char* server, const std::string& trustedFingerprint, bool& offered) {
-    std::optional<Capabilities> before = capabilities();
-    offered = before && before->has("STLS") && command("STLS")[0] == '+';
-    if (!offered) {
-        close();
-        return TlsResult{};
+    TlsResult tls;
+    {
+        // CAPA, STLS and the handshake together.
+        TotalLimit limit(*this);
+        std::optional<Capabilities> before = capabilities();
+        offered = before && before->has("STLS") && command("STLS")[0] == '+';
+        if (!offered) {
+            close();
+            return tls;
+        }
+        tls = startTls(server, trustedFingerprint);
     }
-    TlsResult tls = startTls(server, trustedFingerprint);
     if (tls.status == TlsStatus::Ok) {
         // What the server offers under TLS is what counts from here on; the check asks for it next.
         capabilitiesUnderTls = capabilityLines();
@@ -117,7 +129,11 @@ std::optional<Capabilities> Pop3Session::capabilities() {
     if (command("CAPA")[0] != '+') {
         return std::nullopt;
     }
-    return readCapabilities([this](std::string& line) { return readLine(line); });
+    std::optional<Capabilities> listed = readCapabilities([this](std::string& line) { return readLine(line); });
+    if (!listed) {
+        close();  // a reply cut short by its length has lines left unread
+    }
+    return listed;
 }
 
 const char* Pop3Session::command(const char* text) {

@@ -3,6 +3,7 @@
 #include "net/capabilities.h"
 #include "net/line_socket.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -35,18 +36,22 @@ public:
     ~Pop3Session() override;
 
     // Connects to the server (the socket must already be created) and reads the greeting. The result
-    // is a view of the greeting, whatever it says, or nullptr when the connection failed.
+    // is a view of the greeting, whatever it says, or nullptr when the connection failed. The greeting has the
+    // time-out in total (see TotalLimit).
     const char* open(const char* server, int port);
     // Implicit TLS (a POP3S port): connects, runs the TLS handshake and then reads the greeting over it.
     // nullptr when the connection failed; otherwise `tls` tells how the handshake went, and unless it is Ok
     // the connection is closed again without a byte sent in clear (the result is then the empty text).
+    // The handshake and the greeting have the time-out in total.
     const char* openTls(const char* server, int port, const std::string& trustedFingerprint, TlsResult& tls);
     // STLS on a session opened in clear: CAPA must list STLS and the server must accept the STLS command;
     // then the handshake runs and CAPA is asked again, as the server's capabilities may change under TLS.
     // `offered` is false when CAPA failed, did not list STLS or STLS was refused. Whenever the result is not
-    // Ok, the connection is closed: nothing but CAPA and STLS has gone out in clear.
+    // Ok, the connection is closed: nothing but CAPA and STLS has gone out in clear. CAPA, STLS and the
+    // handshake have the time-out in total.
     TlsResult upgradeWithStls(const char* server, const std::string& trustedFingerprint, bool& offered);
-    // CAPA and its list; nothing when the server refused it or the reply could not be read.
+    // CAPA and its list; nothing when the server refused it or the reply could not be read (then the connection
+    // is closed, as it is for a reply of more than kMaxCapabilityLines lines).
     std::optional<Capabilities> capabilities();
 
     // Sends one command line and reads the reply line: a view of it, or "-" when either step failed.
@@ -61,12 +66,14 @@ public:
     // APOP login over the timestamp of the greeting; call it right after open.
     ApopResult apop(const std::string& user, const std::string& pass);
 
-    // CAPA as its lines (without "+OK" and the closing "."), or nothing when the server refused, failed or
-    // ended the reply early. After an STLS upgrade this is the CAPA reply read under TLS, not asked again.
+    // CAPA as its lines (without "+OK" and the closing "."), or nothing when the server refused, failed,
+    // ended the reply early or sent more than kMaxCapabilityLines lines. After an STLS upgrade this is the CAPA
+    // reply read under TLS, not asked again.
     std::optional<std::vector<std::string>> capabilityLines();
     // The lines of a multi-line reply up to the closing "." (not included), leading doubled dots undone;
-    // nothing when a line could not be read.
-    std::optional<std::vector<std::string>> readMultiLine();
+    // nothing when a line could not be read or the reply holds more than maxLines lines. Either way the
+    // connection is closed: the rest of the reply was not read, so no later reply could be read in step.
+    std::optional<std::vector<std::string>> readMultiLine(std::size_t maxLines);
     // Sends text that holds one or more whole commands, each already ended by CR LF (PIPELINING); a failed
     // send closes the socket.
     bool sendCommands(const std::string& text);

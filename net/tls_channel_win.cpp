@@ -271,6 +271,7 @@ private:
         // Renegotiating, the client speaks first (its new hello answers the server's request), so the context is
         // asked before anything more is read.
         bool needMore = !renegotiating;
+        DWORD requested = kContextFlags;
         for (;;) {
             if (needMore) {
                 int count = transport.rawReceive(raw.data(), static_cast<int>(raw.size()));
@@ -285,7 +286,7 @@ private:
             SecBufferDesc inDescription = {SECBUFFER_VERSION, 2, in};
             SecBuffer out = {0, SECBUFFER_TOKEN, nullptr};
             SecBufferDesc outDescription = {SECBUFFER_VERSION, 1, &out};
-            status = InitializeSecurityContextA(&credentials, &context, name, kContextFlags, 0, 0, &inDescription, 0,
+            status = InitializeSecurityContextA(&credentials, &context, name, requested, 0, 0, &inDescription, 0,
                                                 nullptr, &outDescription, &outFlags, nullptr);
             if (status == SEC_E_INCOMPLETE_MESSAGE) {
                 if (!sendToken(out)) {
@@ -300,12 +301,22 @@ private:
             if (FAILED(status)) {
                 return false;
             }
+            if (status == SEC_I_INCOMPLETE_CREDENTIALS) {
+                // The server asked for a client certificate, which this program never has. The same input is
+                // handed in again, now asking to go on with the credentials as they are: the handshake then
+                // answers with no certificate, and a server for which one is optional carries on.
+                if ((requested & ISC_REQ_USE_SUPPLIED_CREDS) != 0) {
+                    return false;
+                }
+                requested |= ISC_REQ_USE_SUPPLIED_CREDS;
+                needMore = false;
+                continue;
+            }
             keepExtra(in[1]);
             if (status == SEC_E_OK) {
                 return true;
             }
-            // SEC_I_CONTINUE_NEEDED or SEC_I_INCOMPLETE_CREDENTIALS (no client certificate is offered): go on,
-            // with the bytes left over if there are any.
+            // SEC_I_CONTINUE_NEEDED: go on, with the bytes left over if there are any.
             needMore = incoming.empty();
         }
     }

@@ -72,56 +72,77 @@ std::vector<std::int32_t> sizes(const MailEntryList& list) {
     return result;
 }
 
-TEST(ReadListSizesTest, TheNthLineGoesToTheNthEntry) {
-    MailEntryList list = entries(3);
-    ScriptedLines script{{"1 100", "7 200", "3 300", "."}};
-    mail::readListSizes(list, script.source());
-    EXPECT_EQ(sizes(list), (std::vector<std::int32_t>{100, 200, 300}));
-    EXPECT_TRUE(script.lines.empty()) << "the closing dot is read";
-}
-
-TEST(ReadListSizesTest, FewerLinesThanEntriesLeaveTheRestAtZero) {
-    MailEntryList list = entries(3);
-    ScriptedLines script{{"1 100", ".", "NEXT REPLY"}};
-    mail::readListSizes(list, script.source());
-    EXPECT_EQ(sizes(list), (std::vector<std::int32_t>{100, 0, 0}));
-    EXPECT_EQ(script.lines, std::deque<std::string>{"NEXT REPLY"}) << "nothing after the dot is read";
-}
-
-TEST(ReadListSizesTest, MoreLinesThanEntriesAreDrainedUpToTheDot) {
-    MailEntryList list = entries(1);
-    ScriptedLines script{{"1 100", "2 200", "3 300", ".", "NEXT REPLY"}};
-    mail::readListSizes(list, script.source());
-    EXPECT_EQ(sizes(list), (std::vector<std::int32_t>{100}));
-    EXPECT_EQ(script.lines, std::deque<std::string>{"NEXT REPLY"});
-}
-
-TEST(ReadListSizesTest, ALineWithoutABlankEndsTheSizesAndTheRestIsDrained) {
-    MailEntryList list = entries(3);
-    ScriptedLines script{{"1 100", "2", "3 300", ".", "NEXT REPLY"}};
-    mail::readListSizes(list, script.source());
-    EXPECT_EQ(sizes(list), (std::vector<std::int32_t>{100, 0, 0}));
-    EXPECT_EQ(script.lines, std::deque<std::string>{"NEXT REPLY"});
+// Each row: the entries, the lines the server sends, the sizes read, whether the reply was in bounds, and the
+// lines left unread afterwards.
+TEST(ReadListSizesTest, SizesGoToTheEntriesInOrderAndNoLineBeyondTheEntriesIsRead) {
+    const struct {
+        const char* name;
+        int entries;
+        std::deque<std::string> lines;
+        std::vector<std::int32_t> sizes;
+        bool inBounds;
+        std::deque<std::string> unread;
+    } rows[] = {
+        {"one line per entry",
+         3,
+         {"1 100", "7 200", "3 300", ".", "NEXT REPLY"},
+         {100, 200, 300},
+         true,
+         {"NEXT REPLY"}},
+        {"fewer lines than entries", 3, {"1 100", ".", "NEXT REPLY"}, {100, 0, 0}, true, {"NEXT REPLY"}},
+        {"a line without a blank ends the sizes, the rest is read to the dot",
+         3,
+         {"1 100", "2", "3 300", ".", "NEXT REPLY"},
+         {100, 0, 0},
+         true,
+         {"NEXT REPLY"}},
+        {"a line more than entries",
+         1,
+         {"1 100", "2 200", "3 300", ".", "NEXT REPLY"},
+         {100},
+         false,
+         {"3 300", ".", "NEXT REPLY"}},
+        {"a line more after a line without a blank", 2, {"1", "2 200", "3 300", "."}, {0, 0}, false, {"."}},
+        {"no entries and a line", 0, {"1 100", ".", "NEXT REPLY"}, {}, false, {".", "NEXT REPLY"}},
+        {"no entries and an empty reply", 0, {".", "NEXT REPLY"}, {}, true, {"NEXT REPLY"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        MailEntryList list = entries(row.entries);
+        ScriptedLines script{row.lines};
+        EXPECT_EQ(mail::readListSizes(list, script.source()), row.inBounds);
+        EXPECT_EQ(sizes(list), row.sizes);
+        EXPECT_EQ(script.lines, row.unread);
+    }
 }
 
 TEST(ReadListSizesTest, AFailedReadEndsEverything) {
     MailEntryList list = entries(3);
     ScriptedLines script{{"1 100"}};
-    mail::readListSizes(list, script.source());
+    EXPECT_TRUE(mail::readListSizes(list, script.source()));
     EXPECT_EQ(sizes(list), (std::vector<std::int32_t>{100, 0, 0}));
     EXPECT_EQ(script.reads, 2) << "no read after the failed one";
 
-    MailEntryList one = entries(1);
-    ScriptedLines drainFails{{"1 100", "2 200"}};
-    mail::readListSizes(one, drainFails.source());
+    MailEntryList one = entries(3);
+    ScriptedLines drainFails{{"1 100", "2"}};
+    EXPECT_TRUE(mail::readListSizes(one, drainFails.source()));
     EXPECT_EQ(drainFails.reads, 3);
 }
 
-TEST(ReadListSizesTest, NoEntriesStillReadsTheWholeReply) {
-    MailEntryList list;
-    ScriptedLines script{{"1 100", ".", "NEXT REPLY"}};
-    mail::readListSizes(list, script.source());
-    EXPECT_EQ(script.lines, std::deque<std::string>{"NEXT REPLY"});
+// However long the server goes on, the reads stop one line after the entries run out.
+TEST(ReadListSizesTest, AReplyWithoutEndIsReadOneLinePastTheEntries) {
+    for (int count : {0, 1, 5, 1000}) {
+        SCOPED_TRACE(count);
+        MailEntryList list = entries(count);
+        int reads = 0;
+        const bool inBounds = mail::readListSizes(list, [&reads](std::string& line) {
+            line = std::to_string(++reads) + " 42";
+            return true;
+        });
+        EXPECT_FALSE(inBounds);
+        EXPECT_EQ(reads, count + 1);
+        EXPECT_EQ(sizes(list), std::vector<std::int32_t>(static_cast<std::size_t>(count), 42));
+    }
 }
 
 }  // namespace

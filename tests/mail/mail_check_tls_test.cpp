@@ -185,6 +185,36 @@ TEST_F(MailCheckTlsTest, AServerSilentAfterTheHandshakeEndsInTheTimeOut) {
     EXPECT_EQ(check(host), startCalls() + failure(mail::kErrTimeout));
 }
 
+// A server that sends its handshake (or greeting) a byte at a time, each well within the time-out, would keep the
+// check for a minute and more; the opening has the time-out in total, and the check ends as timed out.
+TEST_F(MailCheckTlsTest, AServerDrippingTheOpeningEndsInTheTimeOut) {
+    const struct {
+        const char* scenario;
+        int mode;
+    } cases[] = {
+        {"drip", mail::kSslImplicit},
+        {"dripstls", mail::kSslStls},
+        {"dripgreeting", mail::kSslNone},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        settings.sslMode = c.mode;
+        settings.server = "127.0.0.1";
+        settings.pop3Port = tls.scriptedPort(c.scenario);
+        settings.timeoutSec = 2;
+        checktest::RecordingHost host;
+        EXPECT_EQ(check(host), startCalls() + failure(mail::kErrTimeout));
+    }
+}
+
+TEST_F(MailCheckTlsTest, AServerAskingForAnOptionalClientCertificateIsChecked) {
+    settings.sslMode = mail::kSslImplicit;
+    settings.server = "127.0.0.1";
+    settings.pop3Port = tls.scriptedPort("clientcert");
+    checktest::RecordingHost host;
+    EXPECT_EQ(check(host), (startCalls() + Calls{"hand over 2", "post 102 2"} + endCalls()));
+}
+
 TEST_F(MailCheckTlsTest, DovecotWithoutStlsGetsNoLogin) {
     settings.sslMode = mail::kSslStls;  // the plain Dovecot does not offer STLS
     checktest::RecordingHost host;

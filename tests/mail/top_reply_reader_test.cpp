@@ -151,6 +151,44 @@ TEST(TopReplyReaderTest, LinesAfterTheEndAreIgnored) {
     EXPECT_EQ(reader.entry().firstLines, "");
 }
 
+// A server may send more body lines than TOP asked for; those beyond what any TOP of a check asks for (the head
+// count, 7 more, then kMorePreviewLines more) and a few spare are not kept, so text that far down is not seen.
+TEST(TopReplyReaderTest, BodyLinesBeyondTheMostAnyTopAsksForAreNotKept) {
+    const int headCount = 2;
+    const int kept = headCount + static_cast<int>(mail::kMorePreviewLines) + 16;
+    const struct {
+        int emptyLinesBefore;
+        const char* firstLines;
+    } rows[] = {{0, "text "}, {kept - 1, "text "}, {kept, ""}, {kept * 100, ""}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.emptyLinesBefore);
+        TopReplyReader reader(headCount);
+        reader.feed("Subject: long");
+        reader.feed("");
+        for (int k = 0; k < row.emptyLinesBefore; ++k) {
+            reader.feed("");
+        }
+        reader.feed("text");
+        EXPECT_FALSE(reader.feed("."));
+        EXPECT_EQ(reader.entry().firstLines, row.firstLines);
+    }
+}
+
+TEST(TopReplyReaderTest, AnUnfoldedFieldKeepsItsStartUpToTheBound) {
+    TopReplyReader reader(2);
+    reader.feed("Subject: start");
+    const std::string continuation = " " + std::string(1000, 'x');
+    for (int k = 0; k < 1000; ++k) {
+        reader.feed(continuation);
+    }
+    reader.feed("From: after");
+    reader.feed(".");
+    const MailEntry entry = reader.entry();
+    EXPECT_EQ(entry.subject.size(), mail::kMaxFieldChars);
+    EXPECT_EQ(entry.subject.substr(0, 7), "start x");
+    EXPECT_EQ(entry.from, "after") << "the fields after it are read as before";
+}
+
 TEST(TopReplyReaderTest, AFieldStillOpenCountsWhenTheReplyIsCutShort) {
     TopReplyReader reader(2);
     reader.feed("Subject: Hello");

@@ -234,17 +234,85 @@ TEST_F(TlsSessionTest, CloseNotifyInsideAMultiLineReplyEndsItWithoutItsDot) {
     EXPECT_FALSE(session.isConnected());
 }
 
-TEST_F(TlsSessionTest, AStopEndsTheWaitForAServerThatSendsNothingAfterTheHandshake) {
-    net::TlsResult result;
-    const char* greeting = nullptr;
-    std::thread worker([&] { greeting = session.openTls("127.0.0.1", tls.scriptedPort("hang"), "", result); });
-    // Wherever the worker is (connecting, in the handshake or waiting for the greeting), the close ends it.
-    session.close();
-    worker.join();
-    EXPECT_FALSE(session.isConnected());
-    if (greeting != nullptr && result.status == TlsStatus::Ok) {
-        EXPECT_STREQ(greeting, "") << "no greeting can have arrived";
+// Without a time-out only the close can end these: "drip" would take over a minute to finish its handshake.
+TEST_F(TlsSessionTest, AStopEndsTheWaitForAServerThatSendsNothingOrDripsTheHandshake) {
+    for (const char* scenario : {"hang", "drip"}) {
+        SCOPED_TRACE(scenario);
+        net::TlsResult result;
+        const char* greeting = nullptr;
+        std::thread worker([&] { greeting = session.openTls("127.0.0.1", tls.scriptedPort(scenario), "", result); });
+        // Wherever the worker is (connecting, in the handshake or waiting for the greeting), the close ends it.
+        session.close();
+        worker.join();
+        EXPECT_FALSE(session.isConnected());
+        EXPECT_FALSE(session.timedOut());
+        if (greeting != nullptr && result.status == TlsStatus::Ok) {
+            EXPECT_STREQ(greeting, "") << "no greeting can have arrived";
+        }
+        ASSERT_TRUE(session.create(net::kSockStream, 0));
     }
+}
+
+// Each byte of these arrives well within the time-out, but all of them would take a minute and more: the greeting
+// and the handshake (with STLS: CAPA, STLS and the handshake) end at the time-out counted from their start.
+TEST_F(TlsSessionTest, AServerDrippingTheHandshakeOrTheGreetingTimesOutWithinOneTimeOut) {
+    constexpr int kTimeoutMs = 1500;
+    {
+        SCOPED_TRACE("implicit TLS, handshake dripped");
+        session.setTimeout(kTimeoutMs);
+        net::TlsResult result;
+        ASSERT_NE(session.openTls("127.0.0.1", tls.scriptedPort("drip"), "", result), nullptr);
+        EXPECT_EQ(result.status, TlsStatus::HandshakeFailed);
+        EXPECT_TRUE(session.timedOut());
+        EXPECT_FALSE(session.isConnected());
+    }
+    {
+        SCOPED_TRACE("STLS, handshake dripped");
+        ASSERT_TRUE(session.create(net::kSockStream, 0));
+        session.setTimeout(kTimeoutMs);
+        ASSERT_NE(session.open("127.0.0.1", tls.scriptedPort("dripstls")), nullptr);
+        bool offered = false;
+        net::TlsResult result = session.upgradeWithStls("127.0.0.1", "", offered);
+        EXPECT_TRUE(offered);
+        EXPECT_EQ(result.status, TlsStatus::HandshakeFailed);
+        EXPECT_TRUE(session.timedOut());
+        EXPECT_FALSE(session.isConnected());
+    }
+    {
+        SCOPED_TRACE("plain text, greeting dripped");
+        ASSERT_TRUE(session.create(net::kSockStream, 0));
+        session.setTimeout(kTimeoutMs);
+        const char* greeting = session.open("127.0.0.1", tls.scriptedPort("dripgreeting"));
+        ASSERT_NE(greeting, nullptr);
+        EXPECT_TRUE(session.timedOut());
+        EXPECT_FALSE(session.isConnected());
+        EXPECT_STREQ(session.command("STAT"), "-");
+    }
+    {
+        SCOPED_TRACE("the limit covers the opening only");
+        ASSERT_TRUE(session.create(net::kSockStream, 0));
+        session.setTimeout(kTimeoutMs);
+        net::TlsResult result;
+        ASSERT_NE(session.openTls("127.0.0.1", tls.scriptedPort("plain"), "", result), nullptr);
+        ASSERT_EQ(result.status, TlsStatus::Ok);
+        EXPECT_TRUE(session.sendUser("neko") && session.sendPass("pass"));
+        EXPECT_STREQ(session.command("QUIT"), "+OK bye");
+    }
+}
+
+// Schannel reports such a request as incomplete credentials; the handshake must go on without a certificate.
+TEST_F(TlsSessionTest, AServerAskingForAnOptionalClientCertificateGetsNoneAndTheSessionGoesOn) {
+    net::TlsResult result;
+    const char* greeting = session.openTls("127.0.0.1", tls.scriptedPort("clientcert"), "", result);
+    ASSERT_NE(greeting, nullptr);
+    EXPECT_EQ(result.status, TlsStatus::Ok);
+    EXPECT_STREQ(greeting, "+OK scripted TLS peer ready");
+    EXPECT_TRUE(session.sendUser("neko"));
+    EXPECT_TRUE(session.sendPass("pass"));
+    auto stat = session.stat();
+    ASSERT_TRUE(stat.has_value());
+    EXPECT_EQ(stat->count, 2);
+    EXPECT_STREQ(session.command("QUIT"), "+OK bye");
 }
 
 // The socket layer's time-out holds during the handshake, while waiting for the first record, and inside a record.

@@ -28,7 +28,8 @@ struct TlsPeers {
     std::string goodHost, otherNameHost, expiredHost, selfSignedHost;
     std::string goodFingerprint, otherNameFingerprint, expiredFingerprint, selfSignedFingerprint;
     // The scripted TLS peer (tests/support/tls/tls_peer.py): "plain", "split", "huge", "closemid",
-    // "closenotify", "hang", "hangmid", "renegotiate".
+    // "closenotify", "hang", "hangmid", "renegotiate", "renegotiatemid", "drip", "dripstls", "dripgreeting",
+    // "clientcert".
     int scriptedPort(const char* scenario) const;
 };
 

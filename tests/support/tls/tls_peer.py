@@ -20,6 +20,11 @@ handshake in the client's receive). The mailbox holds two messages; the scenario
               (HelloRequest), and once the new handshake is done "2 200", "."; NOOP then gets "+OK", QUIT "+OK bye"
   renegotiatemid  the same, but "2 200", "." leave right behind the HelloRequest, so application data arrives
               while the client is inside the new handshake (TLS 1.2 allows this)
+  drip        the handshake's flights leave one byte at a time, DRIP_PAUSE apart (a minute and more in all)
+  dripstls    plain text: the greeting, CAPA listing STLS, "+OK" to STLS, then the handshake dripped as above
+  dripgreeting  plain text: the greeting dripped a byte at a time (about a minute), then the mailbox as usual
+  clientcert  the server asks for a client certificate and goes on without one (a CertificateRequest, verify
+              mode CERT_OPTIONAL), then serves like "plain"
 """
 import os
 import select
@@ -28,22 +33,33 @@ import subprocess
 import ssl
 import sys
 import threading
+import time
 
 MESSAGES = [
     b"From: tama@example.jp\r\nSubject: first\r\n\r\nHello over TLS\r\nsecond line\r\n",
     b"From: mike@example.jp\r\nSubject: second\r\n\r\nAnother body\r\n",
 ]
-SCENARIOS = ["plain", "split", "huge", "closemid", "closenotify", "hang", "hangmid", "renegotiate", "renegotiatemid"]
+SCENARIOS = ["plain", "split", "huge", "closemid", "closenotify", "hang", "hangmid", "renegotiate", "renegotiatemid",
+             "drip", "dripstls", "dripgreeting", "clientcert"]
 RECORD_MAX = 16384
+DRIP_PAUSE = 0.05
 CERT_AND_KEY = []
+CLIENT_CERT_CONTEXT = []
+
+
+def drip(sock, data):
+    for i in range(len(data)):
+        sock.sendall(data[i:i + 1])
+        time.sleep(DRIP_PAUSE)
 
 
 class Conn:
-    def __init__(self, sock, context):
+    def __init__(self, sock, context, dripping=False):
         self.sock = sock
         self.incoming = ssl.MemoryBIO()
         self.outgoing = ssl.MemoryBIO()
         self.tls = context.wrap_bio(self.incoming, self.outgoing, server_side=True)
+        self.dripping = dripping
 
     def pump_in(self):
         data = self.sock.recv(65536)
@@ -58,7 +74,9 @@ class Conn:
                 return
             except ssl.SSLWantReadError:
                 out = self.outgoing.read()
-                if out:
+                if out and self.dripping:
+                    drip(self.sock, out)
+                elif out:
                     self.sock.sendall(out)
                 self.pump_in()
 
@@ -92,8 +110,33 @@ def top_reply(n, huge):
     return b"+OK\r\n" + body + b".\r\n"
 
 
+def read_plain_line(sock):
+    line = b""
+    while not line.endswith(b"\r\n"):
+        data = sock.recv(1)
+        if not data:
+            raise EOFError
+        line += data
+    return line[:-2].decode("latin-1")
+
+
 def serve(conn_sock, context, scenario):
-    conn = Conn(conn_sock, context)
+    if scenario == "dripgreeting":
+        drip(conn_sock, b"+OK " + b"z" * 1200 + b"\r\n")
+        converse(scenario, lambda: read_plain_line(conn_sock), conn_sock.sendall)
+        return
+    if scenario == "dripstls":
+        conn_sock.sendall(b"+OK plain text first\r\n")
+        while True:
+            verb = read_plain_line(conn_sock).split(" ")[0].upper()
+            if verb == "CAPA":
+                conn_sock.sendall(b"+OK\r\nSTLS\r\nUSER\r\n.\r\n")
+            elif verb == "STLS":
+                conn_sock.sendall(b"+OK begin TLS\r\n")
+                break
+            else:
+                conn_sock.sendall(b"-ERR TLS first\r\n")
+    conn = Conn(conn_sock, context, dripping=scenario.startswith("drip"))
     conn.handshake()
     if scenario == "hang":
         rest = conn.outgoing.read()
@@ -116,8 +159,14 @@ def serve(conn_sock, context, scenario):
     # The greeting goes out together with whatever the handshake still had to send.
     conn.tls.write(b"+OK scripted TLS peer ready\r\n")
     conn.sock.sendall(conn.outgoing.read())
+    converse(scenario, conn.read_line, send, conn, size)
+
+
+def converse(scenario, read_line, send, conn=None, size=RECORD_MAX):
+    """Answers commands from the mailbox until QUIT; conn (the TLS connection) only for the scenarios that
+    break a record."""
     while True:
-        command = conn.read_line()
+        command = read_line()
         verb = command.split(" ")[0].upper()
         if verb in ("USER",):
             send(b"+OK\r\n")
@@ -146,6 +195,9 @@ def serve(conn_sock, context, scenario):
                 conn.sock.sendall(conn.outgoing.read())
                 return
             send(reply)
+        elif verb == "UIDL":
+            lines = b"".join(b"%d id-%d\r\n" % (i + 1, i + 1) for i in range(len(MESSAGES)))
+            send(b"+OK\r\n" + lines + b".\r\n")
         elif verb == "LIST":
             lines = b"".join(b"%d %d\r\n" % (i + 1, len(m)) for i, m in enumerate(MESSAGES))
             send(b"+OK\r\n" + lines + b".\r\n")
@@ -265,7 +317,9 @@ def listen_forever(listener, context, scenario):
 
         def run(client=client):
             try:
-                if scenario.startswith("renegotiate"):
+                if scenario == "clientcert":
+                    serve(client, CLIENT_CERT_CONTEXT[0], scenario)
+                elif scenario.startswith("renegotiate"):
                     serve_renegotiate(client, *CERT_AND_KEY, scenario == "renegotiatemid")
                 else:
                     serve(client, context, scenario)
@@ -283,6 +337,14 @@ def main():
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.minimum_version = ssl.TLSVersion.TLSv1_2
     context.load_cert_chain(cert, key)
+    # TLS 1.2, where a client without a certificate answers the request with an empty Certificate message.
+    asking = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+    asking.minimum_version = ssl.TLSVersion.TLSv1_2
+    asking.maximum_version = ssl.TLSVersion.TLSv1_2
+    asking.load_cert_chain(cert, key)
+    asking.load_verify_locations(os.path.join(os.path.dirname(cert), "ca.pem"))
+    asking.verify_mode = ssl.CERT_OPTIONAL
+    CLIENT_CERT_CONTEXT[:] = [asking]
     lines = []
     threads = []
     for scenario in SCENARIOS:

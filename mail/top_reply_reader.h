@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "mail/mail_entry.h"
@@ -10,6 +12,10 @@ namespace mail {
 // The body lines added to a second TOP for a multipart mail whose text had not begun within the usual count.
 constexpr long long kMorePreviewLines = 500;
 
+// The most bytes of one header field's raw value that are kept, far more than the list can show: the lines of a
+// longer value are still read, but the rest of it is dropped.
+constexpr std::size_t kMaxHeaderValueBytes = 4096;
+
 // Builds one message's summary from the lines of its TOP reply (each without its line end), fed one at a
 // time up to the closing ".".
 //
@@ -17,7 +23,8 @@ constexpr long long kMorePreviewLines = 500;
 // give the sender and the subject, unfolded over the continuation lines that follow them (lines beginning
 // with a blank or a tab) and then decoded; a later field replaces an earlier one. A "Content-Type: " line is
 // stripped of that name before those tests. Content-Type and Content-Transfer-Encoding (any letter case) are
-// kept, unfolded, for the body. Other header lines are ignored.
+// kept, unfolded, for the body. Other header lines are ignored. Of each field at most kMaxHeaderValueBytes are
+// kept; a longer From or Subject is decoded from its start, cut where no character or encoded word is parted.
 //
 // Body: every line after the header is kept; when the entry is taken, the first readable text part gives
 // the first `headCount` non-empty lines of decoded text, each followed by one blank (see body_preview.h). A
@@ -44,6 +51,9 @@ private:
     enum class Field { None, From, Subject, ContentType, TransferEncoding };
 
     void takeHeaderLine(const std::string& line);
+    void keepOfField(std::string_view text);
+    // The raw value to decode or use: all of it, or the part kept of a value that was cut.
+    std::string_view valueKept() const;
     void finishField();
 
     bool ended = false;
@@ -51,7 +61,8 @@ private:
     int headCount;
 
     Field field = Field::None;  // the field whose continuation lines may follow
-    std::string fieldValue;     // its raw value so far
+    std::string fieldValue;     // its raw value so far, at most kMaxHeaderValueBytes
+    bool fieldCut = false;      // more of it came than was kept
     std::string from;
     std::string subject;
     std::string contentType;

@@ -1,8 +1,11 @@
 // The body preview on arbitrary bodies and header values, and on multipart messages built from the input whose
 // text part (UTF-8, in Base64 or quoted-printable with line breaks anywhere, after attachments and nested parts)
-// must come out as the conversion of that text.
+// must come out as the conversion of that text. Inputs beginning with 'L' are repeated to a body of hundreds of
+// kilobytes, whose preview must take time in proportion to its size.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -134,6 +137,52 @@ void checkBuiltMessage(FuzzedDataProvider& input, int headCount) {
     FUZZ_EXPECT(preview == firstLines(text::toShiftJis(text::Charset::Utf8, clean), headCount));
 }
 
+// The shortest of three runs of the preview, in seconds.
+double previewSeconds(const std::string& contentType, const std::vector<std::string>& lines, int headCount) {
+    double best = 1e9;
+    std::string preview;
+    for (int run = 0; run < 3; ++run) {
+        const auto start = std::chrono::steady_clock::now();
+        mail::previewBody(contentType, "", lines, headCount, preview);
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+// The input's text repeated to at least `bytes`, in lines as a server sends them (at most 1023 characters).
+std::vector<std::string> repeatedLines(const std::string& unit, std::size_t bytes) {
+    std::string body;
+    while (body.size() < bytes) {
+        body += unit;
+    }
+    std::vector<std::string> lines;
+    for (std::string& line : splitLines(body)) {
+        for (std::size_t at = 0; at < line.size() || at == 0; at += 1023) {
+            lines.push_back(line.substr(at, 1023));
+        }
+    }
+    return lines;
+}
+
+// Work per byte read stays bounded: four times the body takes at most eight times as long (and 2 ms of slack
+// for the clock and the scheduler). A scan that starts again from every position takes sixteen times as long.
+void checkLinear(FuzzedDataProvider& input, int headCount) {
+    constexpr std::size_t kSmallBody = 128 * 1024;
+    input.ConsumeBytes<char>(1);  // the 'L'
+    const std::string contentType = input.ConsumeRandomLengthString(80);
+    const std::string unit = input.ConsumeRemainingBytesAsString();
+    if (unit.empty()) {
+        return;
+    }
+    const double small = previewSeconds(contentType, repeatedLines(unit, kSmallBody), headCount);
+    const double large = previewSeconds(contentType, repeatedLines(unit, 4 * kSmallBody), headCount);
+    if (large > 8 * small + 0.002) {
+        std::fprintf(stderr, "%zu-byte unit: %.6f s for %zu bytes, %.6f s for four times as many\n", unit.size(), small,
+                     kSmallBody, large);
+    }
+    FUZZ_EXPECT(large <= 8 * small + 0.002);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -141,6 +190,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int headCount = input.ConsumeIntegralInRange<int>(1, 12);
     if (size > 0 && data[0] == 'M') {
         checkBuiltMessage(input, headCount);
+    } else if (size > 0 && data[0] == 'L') {
+        checkLinear(input, headCount);
     } else {
         checkArbitrary(input, headCount);
     }

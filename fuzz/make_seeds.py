@@ -66,6 +66,12 @@ put("body_preview", "html-base64", b"text/html; charset=UTF-8\\;base64\\;"
     + base64.encodebytes("<html><style>x</style><p>猫&amp;犬&#x1F431;</p></html>".encode()) + b"\x03")
 put("body_preview", "multipart", b"multipart/alternative; boundary=b\\;\\;"
     + b"--b\nContent-Type: text/plain; charset=ISO-2022-JP\n\n" + jis("こんにちは") + b"\n--b--\n\x02")
+# Repeated by the target to hundreds of kilobytes: shapes that a scan starting again at each position reads slowly.
+put("body_preview", "linear-ampersands", b"Ltext/html\\;&&#x&amp\x02")
+put("body_preview", "linear-tags", b"Ltext/html\\;<<!--<a '</\x02")
+put("body_preview", "linear-script", b"Ltext/html\\;<script></scrip\n\x02")
+put("body_preview", "linear-multipart", b"Lmultipart/mixed; boundary=b\\;--bx\n--b\nContent-Type: multipart/mixed; "
+    b"boundary=b\n\n\x02")
 
 put("line_reader", "crlf", b"\x01\x10\x00+OK ready\r\nline\r\n\r\n.\r\n")
 put("line_reader", "mixed-ends", b"\x00\x40\x01a\rb\nc\r\r\nd\n\re\x00f")

@@ -1,9 +1,12 @@
 // The body preview on arbitrary bodies and header values, and on multipart messages built from the input whose
 // text part (UTF-8, in Base64 or quoted-printable with line breaks anywhere, after attachments and nested parts)
-// must come out as the conversion of that text.
+// must come out as the conversion of that text. Inputs beginning with 'L' are repeated to a body of 32 KiB and more,
+// whose preview must take time in proportion to its size.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -134,6 +137,80 @@ void checkBuiltMessage(FuzzedDataProvider& input, int headCount) {
     FUZZ_EXPECT(preview == firstLines(text::toShiftJis(text::Charset::Utf8, clean), headCount));
 }
 
+struct PreviewTimes {
+    double small = 1e9;
+    double large = 1e9;
+};
+
+// The shortest of `runs` runs of the preview of each body, in seconds of this thread's processor time (which
+// other work on a busy machine does not lengthen, as it lengthens the time on the wall clock), run in turn.
+PreviewTimes previewTimes(const std::string& contentType,
+                          const std::vector<std::string>& small,
+                          const std::vector<std::string>& large,
+                          int headCount,
+                          int runs) {
+    PreviewTimes times;
+    std::string preview;
+    const auto now = [] {
+        timespec time{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
+        return static_cast<double>(time.tv_sec) + 1e-9 * static_cast<double>(time.tv_nsec);
+    };
+    const auto seconds = [&](const std::vector<std::string>& lines) {
+        const double start = now();
+        mail::previewBody(contentType, "", lines, headCount, preview);
+        return now() - start;
+    };
+    for (int run = 0; run < runs; ++run) {
+        times.small = std::min(times.small, seconds(small));
+        times.large = std::min(times.large, seconds(large));
+    }
+    return times;
+}
+
+// `copies` of the input's text, in lines as a server sends them (at most 1023 characters).
+std::vector<std::string> repeatedLines(const std::string& unit, std::size_t copies) {
+    std::string body;
+    body.reserve(copies * unit.size());
+    for (std::size_t i = 0; i < copies; ++i) {
+        body += unit;
+    }
+    std::vector<std::string> lines;
+    for (std::string& line : splitLines(body)) {
+        for (std::size_t at = 0; at < line.size() || at == 0; at += 1023) {
+            lines.push_back(line.substr(at, 1023));
+        }
+    }
+    return lines;
+}
+
+// Work per byte read stays bounded: four times the body takes at most six times as long (and 3 ms of slack for
+// the clock). A scan that starts again from every position takes up to sixteen times as long.
+void checkLinear(FuzzedDataProvider& input, int headCount) {
+    constexpr std::size_t kSmallBody = 32 * 1024;
+    input.ConsumeBytes<char>(1);  // the 'L'
+    const std::string contentType = input.ConsumeRandomLengthString(80);
+    const std::string unit = input.ConsumeRemainingBytesAsString();
+    if (unit.empty()) {
+        return;
+    }
+    const std::size_t copies = (kSmallBody + unit.size() - 1) / unit.size();
+    const std::vector<std::string> small = repeatedLines(unit, copies);
+    const std::vector<std::string> large = repeatedLines(unit, 4 * copies);
+    // Caches and interrupts still vary: a ratio that one run shows is checked with the shortest of three runs, five
+    // times, and only one that all of them show counts.
+    bool proportional = false;
+    for (int round = 0; round < 6 && !proportional; ++round) {
+        const PreviewTimes times = previewTimes(contentType, small, large, headCount, round == 0 ? 1 : 3);
+        proportional = times.large <= 6 * times.small + 0.003;
+        if (!proportional && round > 0) {
+            std::fprintf(stderr, "%zu-byte unit: %.6f s for %zu copies, %.6f s for four times as many\n", unit.size(),
+                         times.small, copies, times.large);
+        }
+    }
+    FUZZ_EXPECT(proportional);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -141,6 +218,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int headCount = input.ConsumeIntegralInRange<int>(1, 12);
     if (size > 0 && data[0] == 'M') {
         checkBuiltMessage(input, headCount);
+    } else if (size > 0 && data[0] == 'L') {
+        checkLinear(input, headCount);
     } else {
         checkArbitrary(input, headCount);
     }

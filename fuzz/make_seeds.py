@@ -66,6 +66,13 @@ put("body_preview", "html-base64", b"text/html; charset=UTF-8\\;base64\\;"
     + base64.encodebytes("<html><style>x</style><p>猫&amp;犬&#x1F431;</p></html>".encode()) + b"\x03")
 put("body_preview", "multipart", b"multipart/alternative; boundary=b\\;\\;"
     + b"--b\nContent-Type: text/plain; charset=ISO-2022-JP\n\n" + jis("こんにちは") + b"\n--b--\n\x02")
+# Repeated by the target to 32 KiB and to four times that: shapes that a scan starting again at each position
+# reads slowly.
+put("body_preview", "linear-ampersands", b"Ltext/html\\;&&#x&amp\x02")
+put("body_preview", "linear-tags", b"Ltext/html\\;<<!--<a '</\x02")
+put("body_preview", "linear-script", b"Ltext/html\\;<script></scrip\n\x02")
+put("body_preview", "linear-multipart", b"Lmultipart/mixed; boundary=b\\;--bx\n--b\nContent-Type: multipart/mixed; "
+    b"boundary=b\n\n\x02")
 
 put("line_reader", "crlf", b"\x01\x10\x00+OK ready\r\nline\r\n\r\n.\r\n")
 put("line_reader", "mixed-ends", b"\x00\x40\x01a\rb\nc\r\r\nd\n\re\x00f")
@@ -86,6 +93,9 @@ put("top_reply", "plain", message(b"Hello", b"Taro", b"Dear Taro,\r\n\r\nSee you
 put("top_reply", "japanese", message(subject, sender, body).replace(b"\r\n", b"\n") + b"\x03")
 put("top_reply", "multipart", message(b"Parts", b"Hanako", b"first\r\nsecond", True).replace(b"\r\n", b"\n") + b"\x02")
 put("top_reply", "folded", b"Subject: =?ISO-2022-JP?B?GyRCJEobKEI=?=\n =?ISO-2022-JP?B?GyRCJHMbKEI=?=\nFrom: x\n\nbody\n.\n\x01")
+# Folded past the part of a field that is kept, raw Shift_JIS and encoded words across the limit.
+put("top_reply", "folded-long", b"Subject: a" + b"\n \x89\xef\x83\x5c =?UTF-8?B?5Lya6K2w?=" * 200
+    + b"\nFrom: b" + b"\n\t=?utf-8?q?=E7=8C=AB?= x" * 250 + b"\n\nbody\n.\n\x01")
 
 
 def conversation(messages, sizes):

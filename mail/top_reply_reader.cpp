@@ -12,12 +12,11 @@ namespace mail {
 namespace {
 
 // Removes `prefix` from the start of `text` when it is there.
-bool consumePrefix(std::string& text, const char* prefix) {
-    std::size_t length = std::strlen(prefix);
-    if (text.compare(0, length, prefix) != 0) {
+bool consumePrefix(std::string_view& text, std::string_view prefix) {
+    if (text.compare(0, prefix.size(), prefix) != 0) {
         return false;
     }
-    text.erase(0, length);
+    text.remove_prefix(prefix.size());
     return true;
 }
 
@@ -61,8 +60,7 @@ bool TopReplyReader::feed(const std::string& received) {
     }
     if (field != Field::None) {
         if (isContinuation(line)) {
-            // Unfolding drops only the line break.
-            fieldValue.append(line, 0, kMaxFieldChars - std::min(fieldValue.size(), kMaxFieldChars));
+            keepOfField(line);  // unfolding drops only the line break
             return true;
         }
         finishField();
@@ -78,43 +76,61 @@ bool TopReplyReader::feed(const std::string& received) {
 
 void TopReplyReader::takeHeaderLine(const std::string& line) {
     // The From and Subject tests see the line without a leading "Content-Type: ".
-    std::string rest = line;
+    std::string_view rest = line;
     const bool contentTypeLine = startsWithNoCase(line, "Content-Type:");
     consumePrefix(rest, "Content-Type: ");
     if (consumePrefix(rest, "From: ")) {
         field = Field::From;
-        fieldValue = rest;
     } else if (consumePrefix(rest, "Subject: ")) {
         field = Field::Subject;
-        fieldValue = rest;
     } else if (contentTypeLine) {
         field = Field::ContentType;
-        fieldValue = line.substr(std::strlen("Content-Type:"));
+        rest = std::string_view(line).substr(std::strlen("Content-Type:"));
     } else if (startsWithNoCase(line, "Content-Transfer-Encoding:")) {
         field = Field::TransferEncoding;
-        fieldValue = line.substr(std::strlen("Content-Transfer-Encoding:"));
+        rest = std::string_view(line).substr(std::strlen("Content-Transfer-Encoding:"));
+    } else {
+        return;
     }
+    fieldValue.clear();
+    fieldCut = false;
+    keepOfField(rest);
+}
+
+void TopReplyReader::keepOfField(std::string_view text) {
+    const std::size_t room = kMaxHeaderValueBytes - fieldValue.size();
+    if (text.size() > room) {
+        text = text.substr(0, room);
+        fieldCut = true;
+    }
+    fieldValue.append(text.data(), text.size());
+}
+
+std::string_view TopReplyReader::valueKept() const {
+    const std::string_view value = fieldValue;
+    return fieldCut ? value.substr(0, keptLengthOfCutValue(value)) : value;
 }
 
 void TopReplyReader::finishField() {
     switch (field) {
         case Field::From:
-            decodeHeaderText(fieldValue, from);
+            decodeHeaderText(valueKept(), from);
             break;
         case Field::Subject:
-            decodeHeaderText(fieldValue, subject);
+            decodeHeaderText(valueKept(), subject);
             break;
         case Field::ContentType:
-            contentType = fieldValue;
+            contentType = valueKept();
             break;
         case Field::TransferEncoding:
-            transferEncoding = fieldValue;
+            transferEncoding = valueKept();
             break;
         case Field::None:
             break;
     }
     field = Field::None;
     fieldValue.clear();
+    fieldCut = false;
 }
 
 MailEntry TopReplyReader::entry() const {
@@ -125,13 +141,13 @@ MailEntry TopReplyReader::entry() const {
     std::string encoding = transferEncoding;
     // A field still open (the reply ended right after it) counts as it stands.
     if (field == Field::From) {
-        decodeHeaderText(fieldValue, entry.from);
+        decodeHeaderText(valueKept(), entry.from);
     } else if (field == Field::Subject) {
-        decodeHeaderText(fieldValue, entry.subject);
+        decodeHeaderText(valueKept(), entry.subject);
     } else if (field == Field::ContentType) {
-        type = fieldValue;
+        type = valueKept();
     } else if (field == Field::TransferEncoding) {
-        encoding = fieldValue;
+        encoding = valueKept();
     }
     previewBody(type, encoding, bodyLines, headCount, entry.firstLines);
     entry.size = 0;

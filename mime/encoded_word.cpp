@@ -166,7 +166,50 @@ std::size_t findOpenMark(std::string_view text, std::size_t from) {
     return std::string_view::npos;
 }
 
+bool isWordEncoding(char c) {
+    return c == 'B' || c == 'b' || c == 'Q' || c == 'q';
+}
+
 }  // namespace
+
+std::size_t startOfCutWord(std::string_view text) {
+    // A final '=' that closes no word ("?=") may be the first half of a word's "=?".
+    if (!text.empty() && text.back() == '=' && (text.size() < 2 || text[text.size() - 2] != '?')) {
+        text.remove_suffix(1);
+    }
+    const std::size_t n = text.size();
+    // A word's charset and text hold no '?', so the last "=?" is where the last word, whole or cut, begins.
+    const std::size_t open = text.rfind("=?");
+    if (open == std::string_view::npos) {
+        return n;
+    }
+    std::size_t i = open + 2;
+    while (i < n && isTokenChar(text[i])) {
+        ++i;
+    }
+    // Each part of the lead, "=?charset", "?", "B", "?", must be there up to where the text ends.
+    if (i == n) {
+        return open;
+    }
+    if (i == open + 2 || text[i] != '?') {
+        return n;
+    }
+    if (++i == n) {
+        return open;
+    }
+    if (!isWordEncoding(text[i])) {
+        return n;
+    }
+    if (++i == n) {
+        return open;
+    }
+    if (text[i] != '?') {
+        return n;
+    }
+    i = endOfWordText(text, i + 1);
+    // The encoded text runs to the end, or up to a '?' that the cut parted from its '='.
+    return i == n || (i + 1 == n && text[i] == '?') ? open : n;
+}
 
 bool decodeNextEncodedWord(std::string_view text, std::size_t from, EncodedWord& word, char*& out) {
     const auto* begin = reinterpret_cast<const unsigned char*>(text.data());

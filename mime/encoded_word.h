@@ -26,4 +26,9 @@ struct EncodedWord {
 // the length of the text from `from` on plus 16 bytes.
 bool decodeNextEncodedWord(std::string_view text, std::size_t from, EncodedWord& word, char*& out);
 
+// Where the encoded word that `text` ends inside of begins: text cut short in the middle of a word (say
+// "=?UTF-8?B?5Lya" or "=?UTF-8?B?5Lya6K2w?", or a final "=" that may have begun one). text.size() when the text
+// ends inside no word.
+std::size_t startOfCutWord(std::string_view text);
+
 }  // namespace mail

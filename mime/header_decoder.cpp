@@ -61,6 +61,28 @@ bool sameCharset(text::Charset a, std::string_view nameA, text::Charset b, std::
 
 }  // namespace
 
+std::size_t keptLengthOfCutValue(std::string_view start) {
+    const std::string_view text = start.substr(0, startOfCutWord(start));
+    // Of the cuts of at most three bytes more, the longest that ends on a character in the charset guessed for
+    // what it keeps, trying the guesses in this order: a UTF-8 or EUC-JP text cut inside a character may pass
+    // for Shift_JIS, which therefore comes last.
+    const auto rank = [](text::Charset charset) {
+        return charset == text::Charset::Utf8                                           ? 0
+               : charset == text::Charset::EucJp || charset == text::Charset::Iso2022Jp ? 1
+                                                                                        : 2;
+    };
+    for (int wanted = 0; wanted <= 2; ++wanted) {
+        for (std::size_t cut = 0; cut <= 3 && cut <= text.size(); ++cut) {
+            const std::string_view kept = text.substr(0, text.size() - cut);
+            const text::Charset charset = text::guessCharset(kept);
+            if (rank(charset) == wanted && text::endsOnCharacter(charset, kept)) {
+                return kept.size();
+            }
+        }
+    }
+    return text.size();
+}
+
 // Each stretch of plain text, and each run of adjacent encoded words of one charset, is converted on its
 // own, stateful charsets starting afresh. So a word that leaves ISO-2022-JP in kanji mode cannot garble the
 // ASCII after it (the address after a name, say), while a run that a sender split in the middle of a

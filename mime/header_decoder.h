@@ -15,6 +15,12 @@ namespace mail {
 // reused, so a caller that decodes many values into one string does not allocate for each.
 void decodeHeaderText(std::string_view text, std::string& out);
 
+// How much of `start`, the start of a longer header value, to keep so that decodeHeaderText reads no part of a
+// character or of an encoded word: an encoded word cut short is dropped whole, and the raw text ends on a
+// character of the charset that the decoder will guess for it (UTF-8 first, then EUC-JP or ISO-2022-JP, then
+// Shift_JIS; at most three bytes go).
+std::size_t keptLengthOfCutValue(std::string_view start);
+
 inline std::string decodeHeaderText(std::string_view text) {
     std::string out;
     decodeHeaderText(text, out);

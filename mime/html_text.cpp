@@ -1,5 +1,6 @@
 #include "mime/html_text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -15,7 +16,7 @@ struct NamedEntity {
     char32_t codePoint;
 };
 
-const NamedEntity kEntities[] = {
+constexpr NamedEntity kEntities[] = {
     {"amp", '&'},      {"lt", '<'},       {"gt", '>'},       {"quot", '"'},      {"apos", '\''},    {"nbsp", ' '},
     {"copy", 0xA9},    {"reg", 0xAE},     {"trade", 0x2122}, {"hellip", 0x2026}, {"mdash", 0x2014}, {"ndash", 0x2013},
     {"laquo", 0xAB},   {"raquo", 0xBB},   {"yen", 0xA5},     {"euro", 0x20AC},   {"middot", 0xB7},  {"bull", 0x2022},
@@ -23,6 +24,26 @@ const NamedEntity kEntities[] = {
     {"deg", 0xB0},     {"plusmn", 0xB1},  {"sect", 0xA7},    {"para", 0xB6},     {"larr", 0x2190},  {"rarr", 0x2192},
     {"uarr", 0x2191},  {"darr", 0x2193},  {"zwnj", 0x200C},  {"zwj", 0x200D},    {"shy", 0xAD},
 };
+
+constexpr std::size_t lengthOf(const char* text) {
+    std::size_t length = 0;
+    while (text[length] != 0) {
+        ++length;
+    }
+    return length;
+}
+
+constexpr std::size_t longestEntityName() {
+    std::size_t longest = 0;
+    for (const NamedEntity& entity : kEntities) {
+        longest = std::max(longest, lengthOf(entity.name));
+    }
+    return longest;
+}
+
+// The most characters between a reference's '&' and its ';': the longest name known, or a numeric reference
+// as long as "#x10FFFF" (the decimal "#1114111" is as long).
+constexpr std::size_t kLongestReference = std::max(longestEntityName(), lengthOf("#x10FFFF"));
 
 // Elements whose content is no text to read.
 const char* const kSkippedContent[] = {"style", "script", "title"};
@@ -103,11 +124,14 @@ private:
 
 // Decodes the reference at html[at] ('&'). Returns the position after it, or `at` when it is none.
 std::size_t takeReference(std::string_view html, std::size_t at, TextCollector& out) {
-    const std::size_t semicolon = html.find(';', at + 1);
-    if (semicolon == std::string_view::npos || semicolon - at > 12) {
+    // The ';' is looked for only as far as a reference can reach: a search through the rest of the document
+    // for every '&' would make a text full of them take time growing with the square of its length.
+    const std::size_t length = html.substr(at + 1, kLongestReference + 1).find(';');
+    if (length == std::string_view::npos) {
         return at;
     }
-    const std::string_view body = html.substr(at + 1, semicolon - at - 1);
+    const std::size_t semicolon = at + 1 + length;
+    const std::string_view body = html.substr(at + 1, length);
     if (!body.empty() && body[0] == '#') {
         const bool hex = body.size() > 1 && (body[1] == 'x' || body[1] == 'X');
         std::uint32_t value = 0;

@@ -85,7 +85,47 @@ char* writeUndeclared(std::string_view bytes, char* out) {
     return out + bytes.size();
 }
 
+// How many bytes the unit at p[0] takes: an escape sequence (ESC, its intermediate bytes, the final byte), or a
+// character of the charset. `twoByte` follows ISO-2022-JP's shifts.
+std::size_t unitLength(Charset charset, const unsigned char* p, const unsigned char* end, bool& twoByte) {
+    const unsigned char b = *p;
+    if (b == 0x1B) {
+        std::size_t length = 1;
+        while (p + length < end && p[length] >= 0x20 && p[length] <= 0x2F) {
+            ++length;
+        }
+        twoByte = length > 1 && p[1] == '$';
+        return length + 1;
+    }
+    switch (charset) {
+        case Charset::Utf8:
+            return b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        case Charset::EucJp:
+            return b == 0x8F ? 3 : (b == 0x8E || b >= 0xA1) ? 2 : 1;
+        case Charset::Iso2022Jp:
+            return twoByte && b >= 0x21 && b <= 0x7E ? 2 : 1;
+        case Charset::ShiftJis:
+            return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC) ? 2 : 1;
+        default:
+            return 1;
+    }
+}
+
 }  // namespace
+
+bool endsOnCharacter(Charset charset, std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    bool twoByte = false;
+    while (end - p > 0) {
+        const std::size_t length = unitLength(charset, p, end, twoByte);
+        if (length > static_cast<std::size_t>(end - p)) {
+            return false;
+        }
+        p += length;
+    }
+    return true;
+}
 
 Charset guessCharset(std::string_view bytes) {
     const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());

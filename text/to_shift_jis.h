@@ -22,4 +22,9 @@ char* writeShiftJis(Charset charset, std::string_view bytes, char* out);
 // (which also covers plain ASCII).
 Charset guessCharset(std::string_view bytes);
 
+// True when the bytes, read in the charset, end on a whole character: no lead byte waiting for its trail bytes and
+// no escape sequence cut short. UTF-8, EUC-JP, ISO-2022-JP and Shift_JIS are walked from the start; an escape
+// sequence counts as one unit in each. Other charsets always end on a character.
+bool endsOnCharacter(Charset charset, std::string_view bytes);
+
 }  // namespace text

@@ -32,9 +32,14 @@ for name in "${targets[@]}"; do
     corpus=$dir/corpus/$name
     mkdir -p "$corpus"
     log=$dir/$name.log
+    # A target's own libFuzzer flags, one a line, in fuzz/<name>.options (a larger -max_len, say).
+    options=()
+    if [ -f "$QV_ROOT/fuzz/$name.options" ]; then
+        mapfile -t options < <(grep -Ev '^[[:space:]]*(#|$)' "$QV_ROOT/fuzz/$name.options")
+    fi
     # New inputs go to the build's corpus; the repository's seeds are only read.
     "$dir/fuzz/${name}_fuzz" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=1024 \
-        -artifact_prefix="$dir/crashes/$name-" "$corpus" "$QV_ROOT/fuzz/corpus/$name" >"$log" 2>&1
+        "${options[@]}" -artifact_prefix="$dir/crashes/$name-" "$corpus" "$QV_ROOT/fuzz/corpus/$name" >"$log" 2>&1
     rc=$?
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
     if [ $rc -eq 0 ]; then

@@ -184,7 +184,7 @@ TEST(TopReplyReaderTest, AnUnfoldedFieldKeepsItsStartUpToTheBound) {
     reader.feed("From: after");
     reader.feed(".");
     const MailEntry entry = reader.entry();
-    EXPECT_EQ(entry.subject.size(), mail::kMaxFieldChars);
+    EXPECT_EQ(entry.subject.size(), mail::kMaxHeaderValueBytes);
     EXPECT_EQ(entry.subject.substr(0, 7), "start x");
     EXPECT_EQ(entry.from, "after") << "the fields after it are read as before";
 }

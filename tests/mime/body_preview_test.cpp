@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -58,6 +60,139 @@ TEST(PreviewBody, KeepsTheFirstNonEmptyLines) {
         {"Base64 across lines", "text/plain; charset=utf-8", "base64", {"5Lya6K2w", "CmFi", "Yw=="}, 5, "会議 abc "},
     };
     expectPreviews(std::begin(cases), std::end(cases));
+}
+
+// Lines of about a thousand characters (a server's lines are shorter than 1024), each holding whole copies of
+// `piece`: `count` lines in all.
+std::vector<std::string> linesOf(const std::string& piece, std::size_t count) {
+    std::string line;
+    while (line.size() + piece.size() <= 1000) {
+        line += piece;
+    }
+    return std::vector<std::string>(count, line);
+}
+
+std::size_t bytesOf(const std::vector<std::string>& lines) {
+    std::size_t bytes = 0;
+    for (const std::string& line : lines) {
+        bytes += line.size() + 1;
+    }
+    return bytes;
+}
+
+// What the preview makes of lines of HTML that hold no line-breaking element: one line, blanks for line ends.
+std::string oneLineOf(const std::vector<std::string>& texts) {
+    std::string out;
+    for (const std::string& text : texts) {
+        out += text + " ";
+    }
+    return out;
+}
+
+template <class Work>
+double secondsTaken(Work work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct HostileCase {
+    const char* name;
+    std::string contentType;
+    std::vector<std::string> lines;
+    int headCount;
+    std::string expected;
+};
+
+// Each body comes out right, and reading it costs about what an ordinary HTML body of its size costs: the
+// guard against work that grows with the square of the size sits far above that (30 times, and two seconds at
+// least), where a slow machine never reaches it.
+void expectReadInLinearTime(const HostileCase& c) {
+    std::string preview;
+    const double took = secondsTaken([&] { mail::previewBody(c.contentType, "", c.lines, c.headCount, preview); });
+    EXPECT_EQ(c.expected, preview) << c.name;
+    const std::vector<std::string> ordinary = linesOf("<p>Dear reader, &amp; welcome</p> ", bytesOf(c.lines) / 1000);
+    const double usual = secondsTaken([&] { mail::previewBody("text/html", "", ordinary, c.headCount); });
+    EXPECT_LT(took, std::max(2.0, 30 * usual)) << c.name << ": " << took << " s against " << usual << " s";
+}
+
+std::vector<std::string> operator+(std::vector<std::string> lines, const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
+std::vector<std::string>& operator+=(std::vector<std::string>& lines, const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+    return lines;
+}
+
+// Two megabytes of HTML in the shapes that make a scan start again from every position.
+TEST(PreviewBody, ReadsHostileHtmlInTimeGrowingWithItsSize) {
+    const std::size_t n = 2000;
+    const std::string html = "text/html";
+    std::vector<std::string> amps = linesOf("&amp", n);
+    amps.back() += ";";
+    // The last reference, the only one closed, shows as '&'.
+    std::vector<std::string> ampsShown = linesOf("&amp", n);
+    ampsShown.back().replace(ampsShown.back().size() - 4, 4, "&");
+    const HostileCase cases[] = {
+        {"ampersands", html, linesOf("&", n), 2, oneLineOf(linesOf("&", n))},
+        {"numeric reference openings", html, linesOf("&#x", n), 2, oneLineOf(linesOf("&#x", n))},
+        {"references without a semicolon but the last", html, amps, 2, oneLineOf(ampsShown)},
+        {"less-than signs", html, linesOf("<", n), 2, oneLineOf(linesOf("<", n))},
+        {"comments never closed", html, std::vector<std::string>{"seen"} + linesOf("<!--", n), 2, "seen "},
+        {"closed comments", html, linesOf("<!-- c -->", n) + std::vector<std::string>{"end"}, 2, "end "},
+        {"scripts closed once at the end", html, linesOf("<script>", n) + std::vector<std::string>{"</script>after"}, 2,
+         "after "},
+        {"closing tags never closed", html, std::vector<std::string>{"seen"} + linesOf("</", n), 2, "seen "},
+        {"a quote never closed in a tag", html, std::vector<std::string>{"seen"} + linesOf("<b x='>", n), 2, "seen "},
+    };
+    for (const HostileCase& c : cases) {
+        expectReadInLinearTime(c);
+    }
+}
+
+// A hundred thousand lines, each its own paragraph, all of them wanted.
+TEST(PreviewBody, KeepsAHundredThousandHtmlLines) {
+    std::string expected;
+    for (int i = 0; i < 100000; ++i) {
+        expected += "< ";
+    }
+    expectReadInLinearTime(
+        {"paragraphs", "text/html", std::vector<std::string>(100000, "<p>&lt;</p>"), 100000, expected});
+}
+
+// Multipart bodies nested as deep as the preview goes, each level opening with lines that almost are its
+// delimiter, and a flat one with many parts before its text.
+TEST(PreviewBody, FindsPartsInTimeGrowingWithTheBody) {
+    const std::string tail(60, 'q');
+    std::vector<std::string> nested;
+    const int depth = 7;
+    for (int level = 1; level <= depth; ++level) {
+        const std::string boundary = "b" + std::to_string(level) + tail;
+        nested += linesOf("--" + boundary.substr(0, boundary.size() - 1) + "x ", 500);
+        nested.push_back("--" + boundary);
+        nested.push_back(level < depth
+                             ? "Content-Type: multipart/mixed; boundary=\"b" + std::to_string(level + 1) + tail + "\""
+                             : "Content-Type: text/plain");
+        nested.push_back("");
+    }
+    nested.push_back("deep text");
+    for (int level = depth; level >= 1; --level) {
+        nested.push_back("--b" + std::to_string(level) + tail + "--");
+    }
+    std::vector<std::string> flat;
+    for (int i = 0; i < 50000; ++i) {
+        flat += std::vector<std::string>{"--b", "Content-Type: image/png", "", "AAAA"};
+    }
+    flat += std::vector<std::string>{"--b", "Content-Type: text/plain", "", "found", "--b--"};
+    const HostileCase cases[] = {
+        {"nested", "multipart/mixed; boundary=\"b1" + tail + "\"", nested, 2, "deep text "},
+        {"many parts", "multipart/mixed; boundary=b", flat, 2, "found "},
+    };
+    for (const HostileCase& c : cases) {
+        expectReadInLinearTime(c);
+    }
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #define QV_TARGET_SSSE3
 #endif
 
-namespace text {
+namespace base {
 
 inline bool processorHasSsse3() {
 #if QV_HAVE_X86_VECTORS
@@ -21,4 +21,4 @@ inline bool processorHasSsse3() {
 #endif
 }
 
-}  // namespace text
+}  // namespace base

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace mail {
+namespace base {
 
 // A hex digit's value as the high and as the low half of a byte; 0x100 for what is no hex digit, so that the
 // two halves of an escape, or-ed, show a bad digit in one test.
@@ -48,4 +48,4 @@ void decodeHexEscapes(const unsigned char*& p, const unsigned char* end, char*& 
     }
 }
 
-}  // namespace mail
+}  // namespace base

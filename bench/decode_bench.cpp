@@ -110,11 +110,11 @@ private:
 std::size_t ours(const Record& record) {
     thread_local std::string decoded;
     if (record.header) {
-        mail::decodeHeaderText(record.fields[0], decoded);
+        mime::decodeHeaderText(record.fields[0], decoded);
         return decoded.size();
     }
     // Every line of the body wanted: the whole part is decoded.
-    mail::previewBody(record.fields[0], record.fields[1], record.lines, 1000, decoded);
+    mime::previewBody(record.fields[0], record.fields[1], record.lines, 1000, decoded);
     return decoded.size();
 }
 

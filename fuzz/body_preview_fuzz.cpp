@@ -83,14 +83,14 @@ void checkArbitrary(FuzzedDataProvider& input, int headCount) {
     const std::string encoding = input.ConsumeRandomLengthString(20);
     const std::string body = input.ConsumeRemainingBytesAsString();
     const std::vector<std::string> lines = splitLines(body);
-    const std::string preview = mail::previewBody(contentType, encoding, lines, headCount);
+    const std::string preview = mime::previewBody(contentType, encoding, lines, headCount);
     FUZZ_EXPECT(preview.empty() || preview.back() == ' ');
     FUZZ_EXPECT(preview.size() <= 2 * body.size() + static_cast<std::size_t>(headCount));
     static std::string reused;  // still holding the last input's preview
-    mail::previewBody(contentType, encoding, lines, headCount, reused);
+    mime::previewBody(contentType, encoding, lines, headCount, reused);
     FUZZ_EXPECT(reused == preview);
     // More wanted lines only add to the end.
-    const std::string more = mail::previewBody(contentType, encoding, lines, headCount + 1);
+    const std::string more = mime::previewBody(contentType, encoding, lines, headCount + 1);
     FUZZ_EXPECT(more.compare(0, preview.size(), preview) == 0);
 }
 
@@ -133,7 +133,7 @@ void checkBuiltMessage(FuzzedDataProvider& input, int headCount) {
     message += nested ? "--inner\nContent-Type: text/html\n\n<p>html</p>\n--inner--\n--outer--\n" : "--outer--\n";
 
     const std::string preview =
-        mail::previewBody("multipart/mixed; boundary=outer", "", splitLines(message), headCount);
+        mime::previewBody("multipart/mixed; boundary=outer", "", splitLines(message), headCount);
     FUZZ_EXPECT(preview == firstLines(text::toShiftJis(text::Charset::Utf8, clean), headCount));
 }
 
@@ -158,7 +158,7 @@ PreviewTimes previewTimes(const std::string& contentType,
     };
     const auto seconds = [&](const std::vector<std::string>& lines) {
         const double start = now();
-        mail::previewBody(contentType, "", lines, headCount, preview);
+        mime::previewBody(contentType, "", lines, headCount, preview);
         return now() - start;
     };
     for (int run = 0; run < runs; ++run) {

@@ -38,11 +38,11 @@ std::string iconvSjis(unsigned char j1, unsigned char j2) {
 // Arbitrary text: the decoder never fails, at most doubles the text ("〓" for a byte), and leaves alone what
 // it must leave alone.
 void checkArbitrary(const std::string& text) {
-    const std::string decoded = mail::decodeHeaderText(text);
+    const std::string decoded = mime::decodeHeaderText(text);
     FUZZ_EXPECT(decoded.size() <= 2 * text.size());
     // Decoded into a string that still holds the last input's result, as a reader reuses its fields.
     static std::string reused;
-    mail::decodeHeaderText(text, reused);
+    mime::decodeHeaderText(text, reused);
     FUZZ_EXPECT(reused == decoded);
     const std::size_t open = text.find("=?");
     const std::size_t close = text.rfind("?=");
@@ -107,7 +107,7 @@ void checkSplitUtf8(FuzzedDataProvider& input) {
         at += piece;
     }
     const std::string expected = text::toShiftJis(text::Charset::Utf8, utf8);
-    FUZZ_EXPECT(mail::decodeHeaderText(text) == expected);
+    FUZZ_EXPECT(mime::decodeHeaderText(text) == expected);
 }
 
 // A name made of JIS X 0208 characters, sent as one or more adjacent B-encoded ISO-2022-JP words (split at
@@ -142,7 +142,7 @@ void checkEncodedName(FuzzedDataProvider& input) {
         at += piece;
     }
     text += suffix;
-    const std::string decoded = mail::decodeHeaderText(text);
+    const std::string decoded = mime::decodeHeaderText(text);
     if (decoded != prefix + expected + suffix) {
         std::fprintf(stderr, "input:    %s\n", text.c_str());
     }

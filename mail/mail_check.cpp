@@ -101,7 +101,7 @@ void refuseUnsafeLogin(const std::string& user, const std::string& pass, bool ap
 // The fingerprint the TLS channel may accept despite its faults: the pin's, when it was trusted for exactly this
 // server (host names in any case) and port; none otherwise.
 std::string pinnedFingerprint(const TrustedCertificate& pin, const std::string& server, int port) {
-    const bool sameServer = pin.server.size() == server.size() && startsWithNoCase(server, pin.server);
+    const bool sameServer = pin.server.size() == server.size() && mime::startsWithNoCase(server, pin.server);
     return sameServer && pin.port == port ? pin.fingerprint : std::string();
 }
 

@@ -77,7 +77,7 @@ bool TopReplyReader::feed(const std::string& received) {
 void TopReplyReader::takeHeaderLine(const std::string& line) {
     // The From and Subject tests see the line without a leading "Content-Type: ".
     std::string_view rest = line;
-    const bool contentTypeLine = startsWithNoCase(line, "Content-Type:");
+    const bool contentTypeLine = mime::startsWithNoCase(line, "Content-Type:");
     consumePrefix(rest, "Content-Type: ");
     if (consumePrefix(rest, "From: ")) {
         field = Field::From;
@@ -86,7 +86,7 @@ void TopReplyReader::takeHeaderLine(const std::string& line) {
     } else if (contentTypeLine) {
         field = Field::ContentType;
         rest = std::string_view(line).substr(std::strlen("Content-Type:"));
-    } else if (startsWithNoCase(line, "Content-Transfer-Encoding:")) {
+    } else if (mime::startsWithNoCase(line, "Content-Transfer-Encoding:")) {
         field = Field::TransferEncoding;
         rest = std::string_view(line).substr(std::strlen("Content-Transfer-Encoding:"));
     } else {
@@ -108,16 +108,16 @@ void TopReplyReader::keepOfField(std::string_view text) {
 
 std::string_view TopReplyReader::valueKept() const {
     const std::string_view value = fieldValue;
-    return fieldCut ? value.substr(0, keptLengthOfCutValue(value)) : value;
+    return fieldCut ? value.substr(0, mime::keptLengthOfCutValue(value)) : value;
 }
 
 void TopReplyReader::finishField() {
     switch (field) {
         case Field::From:
-            decodeHeaderText(valueKept(), from);
+            mime::decodeHeaderText(valueKept(), from);
             break;
         case Field::Subject:
-            decodeHeaderText(valueKept(), subject);
+            mime::decodeHeaderText(valueKept(), subject);
             break;
         case Field::ContentType:
             contentType = valueKept();
@@ -141,22 +141,22 @@ MailEntry TopReplyReader::entry() const {
     std::string encoding = transferEncoding;
     // A field still open (the reply ended right after it) counts as it stands.
     if (field == Field::From) {
-        decodeHeaderText(valueKept(), entry.from);
+        mime::decodeHeaderText(valueKept(), entry.from);
     } else if (field == Field::Subject) {
-        decodeHeaderText(valueKept(), entry.subject);
+        mime::decodeHeaderText(valueKept(), entry.subject);
     } else if (field == Field::ContentType) {
         type = valueKept();
     } else if (field == Field::TransferEncoding) {
         encoding = valueKept();
     }
-    previewBody(type, encoding, bodyLines, headCount, entry.firstLines);
+    mime::previewBody(type, encoding, bodyLines, headCount, entry.firstLines);
     entry.size = 0;
     entry.deleteMark = false;
     return entry;
 }
 
 bool TopReplyReader::wantsMoreLines(long long linesAsked) const {
-    return isMultipart(contentType) && static_cast<long long>(bodyLines.size()) >= linesAsked &&
+    return mime::isMultipart(contentType) && static_cast<long long>(bodyLines.size()) >= linesAsked &&
            entry().firstLines.empty();
 }
 

@@ -6,7 +6,7 @@
 #include <tmmintrin.h>
 #endif
 
-namespace mail {
+namespace mime {
 
 #if QV_HAVE_X86_VECTORS
 
@@ -53,4 +53,4 @@ const unsigned char* decodeBase64Blocks(const unsigned char* p, const unsigned c
 
 #endif
 
-}  // namespace mail
+}  // namespace mime

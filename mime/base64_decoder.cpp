@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "mime/base64_blocks.h"
 #include "base/cpu_features.h"
+#include "mime/base64_blocks.h"
 
-namespace mail {
+namespace mime {
 
 namespace {
 
@@ -40,7 +40,7 @@ char* putGroup(char* out, const unsigned char slot[4], int count) {
 }  // namespace
 
 const unsigned char* decodeBase64Groups(const unsigned char* p, const unsigned char* end, char*& out) {
-    if (text::processorHasSsse3()) {
+    if (base::processorHasSsse3()) {
         p = decodeBase64Blocks(p, end, out);
     }
     char* pos = out;
@@ -105,7 +105,7 @@ char* Base64BodyDecoder::feed(std::string_view text, char* pos) {
     while (p < end) {
         // Whole groups of four alphabet characters, the common case, in one step.
         if (filled_ == 0) {
-            if (text::processorHasSsse3()) {
+            if (base::processorHasSsse3()) {
                 p = decodeBase64Blocks(p, end, pos);
             }
             while (end - p >= 4) {
@@ -165,4 +165,4 @@ const char* Base64Decoder::decode(const char* text) {
     return buffer_.data();
 }
 
-}  // namespace mail
+}  // namespace mime

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mail {
+namespace mime {
 
 // Lenient Base64 (RFC 2045 alphabet) for the encoded words of mail headers. It never fails:
 // a character outside the alphabet counts as the value 63 and keeps its place in its group, and
@@ -56,4 +56,4 @@ private:
     int filled_ = 0;
 };
 
-}  // namespace mail
+}  // namespace mime

@@ -11,7 +11,7 @@
 #include "mime/transfer_decoding.h"
 #include "text/to_shift_jis.h"
 
-namespace mail {
+namespace mime {
 
 namespace {
 
@@ -239,4 +239,4 @@ void previewBody(std::string_view contentType,
     keepFirstLines(out, headCount);
 }
 
-}  // namespace mail
+}  // namespace mime

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mail {
+namespace mime {
 
 // The opening text of a message for the list: its first readable text part, decoded to Shift_JIS.
 //
@@ -30,4 +30,4 @@ inline std::string previewBody(std::string_view contentType,
     return out;
 }
 
-}  // namespace mail
+}  // namespace mime

@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <cstring>
 
-#include "mime/base64_decoder.h"
+#include "base/cpu_features.h"
 #include "base/hex_digits.h"
+#include "mime/base64_decoder.h"
 #include "mime/quoted_printable_blocks.h"
 #include "text/ascii_run.h"
-#include "base/cpu_features.h"
 
-namespace mail {
+namespace mime {
 
 namespace {
 
@@ -134,14 +134,14 @@ bool parseLead(std::string_view text, std::size_t begin, EncodedWord& word, std:
 // where the word's text ends, at '?' or a byte that is no printable ASCII, and returns that position.
 const unsigned char* decodeQText(const unsigned char* p, const unsigned char* end, char*& pos) {
     for (;;) {
-        if (end - p >= 16 && text::processorHasSsse3()) {
+        if (end - p >= 16 && base::processorHasSsse3()) {
             p = decodeQEncodedBlocks(p, end, pos);
         }
         if (p == end || !isPrintable(static_cast<char>(*p)) || *p == '?') {
             return p;
         }
         if (*p == '=' && end - p >= 3) {
-            const unsigned value = kHexDigits.pair(p[1], p[2]);
+            const unsigned value = base::kHexDigits.pair(p[1], p[2]);
             if (value < 0x100) {
                 *pos++ = static_cast<char>(value);
                 p += 3;
@@ -244,4 +244,4 @@ bool decodeNextEncodedWord(std::string_view text, std::size_t from, EncodedWord&
     return false;
 }
 
-}  // namespace mail
+}  // namespace mime

@@ -5,7 +5,7 @@
 
 #include "text/charset_names.h"
 
-namespace mail {
+namespace mime {
 
 // One complete MIME encoded word, =?charset?B?text?= or =?charset?Q?text?=, inside a piece of text. Its views
 // point into that text.
@@ -31,4 +31,4 @@ bool decodeNextEncodedWord(std::string_view text, std::size_t from, EncodedWord&
 // ends inside no word.
 std::size_t startOfCutWord(std::string_view text);
 
-}  // namespace mail
+}  // namespace mime

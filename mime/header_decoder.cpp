@@ -7,7 +7,7 @@
 #include "mime/encoded_word.h"
 #include "text/to_shift_jis.h"
 
-namespace mail {
+namespace mime {
 
 namespace {
 
@@ -143,4 +143,4 @@ void decodeHeaderText(std::string_view text, std::string& out) {
     out.assign(result, static_cast<std::size_t>(end - result));
 }
 
-}  // namespace mail
+}  // namespace mime

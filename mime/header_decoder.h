@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace mail {
+namespace mime {
 
 // Turns one header value (a From or Subject value) into Shift_JIS for display. Every MIME encoded word
 // (=?charset?B?...?= or =?charset?Q?...?=) is decoded and converted from its charset; the bytes of adjacent
@@ -27,4 +27,4 @@ inline std::string decodeHeaderText(std::string_view text) {
     return out;
 }
 
-}  // namespace mail
+}  // namespace mime

@@ -7,7 +7,7 @@
 #include "mime/mime_fields.h"
 #include "text/shift_jis_writer.h"
 
-namespace mail {
+namespace mime {
 
 namespace {
 
@@ -258,4 +258,4 @@ std::string htmlToText(std::string_view html) {
     return out.finish();
 }
 
-}  // namespace mail
+}  // namespace mime

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace mail {
+namespace mime {
 
 // The readable text of an HTML document already in Shift_JIS: tags and comments dropped, the content of
 // <style>, <script> and <title> dropped, the common named entities and numeric references decoded (to
@@ -12,4 +12,4 @@ namespace mail {
 // line followed by "\n".
 std::string htmlToText(std::string_view html);
 
-}  // namespace mail
+}  // namespace mime

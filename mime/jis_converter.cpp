@@ -5,7 +5,7 @@
 
 #include "text/jis_to_sjis.h"
 
-namespace mail {
+namespace mime {
 
 JisConverter::JisConverter(std::istream& in, std::ostream& out) : in_(in), out_(out) {
 }
@@ -25,4 +25,4 @@ void jisToSjis(unsigned char& first, unsigned char& second) {
     text::jisPairToSjis(first, second);
 }
 
-}  // namespace mail
+}  // namespace mime

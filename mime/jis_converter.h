@@ -3,7 +3,7 @@
 #include <istream>
 #include <ostream>
 
-namespace mail {
+namespace mime {
 
 // Converts 7-bit JIS (ISO-2022-JP) to Shift_JIS, byte stream to byte stream, by the span conversion of
 // text/jis_to_sjis.h: escape sequences switch between ASCII, JIS X 0208 pairs and JIS X 0201 katakana.
@@ -29,4 +29,4 @@ private:
 // Turns one JIS X 0208 pair (both bytes in 0x21-0x7E) into its Shift_JIS pair, in place.
 void jisToSjis(unsigned char& first, unsigned char& second);
 
-}  // namespace mail
+}  // namespace mime

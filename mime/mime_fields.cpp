@@ -1,6 +1,6 @@
 #include "mime/mime_fields.h"
 
-namespace mail {
+namespace mime {
 
 namespace {
 
@@ -102,4 +102,4 @@ std::string parameterOf(std::string_view fieldValue, std::string_view name) {
     return {};
 }
 
-}  // namespace mail
+}  // namespace mime

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace mail {
+namespace mime {
 
 // True when `text` begins with `prefix`, ASCII letter case ignored (MIME field names and values).
 bool startsWithNoCase(std::string_view text, std::string_view prefix);
@@ -19,4 +19,4 @@ bool isMultipart(std::string_view contentType);
 // matched without regard to letter case. Empty when the parameter is missing.
 std::string parameterOf(std::string_view fieldValue, std::string_view name);
 
-}  // namespace mail
+}  // namespace mime

@@ -6,7 +6,7 @@
 #include <tmmintrin.h>
 #endif
 
-namespace mail {
+namespace mime {
 
 #if QV_HAVE_X86_VECTORS
 
@@ -113,4 +113,4 @@ const unsigned char* decodeQEncodedBlocks(const unsigned char* p, const unsigned
 
 #endif
 
-}  // namespace mail
+}  // namespace mime

@@ -1,11 +1,11 @@
 #pragma once
 
-namespace mail {
+namespace mime {
 
 // Decodes quoted-printable sixteen bytes at a time while at least sixteen are left before `end`: a stretch
 // without '=' is copied whole, and up to five "=XY" escapes in a row are decoded in one step. Every byte it
 // reads is decoded by the plain rule (an '=' without two hex digits after it stays as it is); what is left,
-// fewer than sixteen bytes, is for the caller's loop. Needs SSSE3 (see text::processorHasSsse3). Stores sixteen
+// fewer than sixteen bytes, is for the caller's loop. Needs SSSE3 (see base::processorHasSsse3). Stores sixteen
 // bytes at a time at `out`, never past where the input read so far ends, so decoding in place or into room the
 // size of the input is safe. Returns how far it read; `out` is moved past what it wrote.
 const unsigned char* decodeQuotedPrintableBlocks(const unsigned char* p, const unsigned char* end, char*& out);
@@ -14,4 +14,4 @@ const unsigned char* decodeQuotedPrintableBlocks(const unsigned char* p, const u
 // that is no printable ASCII, where the word's text ends.
 const unsigned char* decodeQEncodedBlocks(const unsigned char* p, const unsigned char* end, char*& out);
 
-}  // namespace mail
+}  // namespace mime

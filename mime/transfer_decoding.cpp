@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <cstring>
 
-#include "mime/base64_decoder.h"
+#include "base/cpu_features.h"
 #include "base/hex_digits.h"
+#include "mime/base64_decoder.h"
 #include "mime/mime_fields.h"
 #include "mime/quoted_printable_blocks.h"
-#include "base/cpu_features.h"
 
-namespace mail {
+namespace mime {
 
 namespace {
 
@@ -22,10 +22,10 @@ char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
     }
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     const auto* end = p + line.size();
-    if (text::processorHasSsse3()) {
+    if (base::processorHasSsse3()) {
         p = decodeQuotedPrintableBlocks(p, end, pos);
     }
-    decodeHexEscapes(p, end, pos, [](unsigned char c) { return static_cast<char>(c); });
+    base::decodeHexEscapes(p, end, pos, [](unsigned char c) { return static_cast<char>(c); });
     bool soft = false;
     for (; p < end; ++p) {
         if (*p == '=' && p + 1 == end) {
@@ -88,4 +88,4 @@ void decodeTransfer(std::string_view encoding,
     }
 }
 
-}  // namespace mail
+}  // namespace mime

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mail {
+namespace mime {
 
 // The bytes a stretch of body lines (lines[begin, end), without their line ends) stands for under its
 // Content-Transfer-Encoding: Base64 and quoted-printable decoded, anything else kept; lines are joined with
@@ -15,4 +15,4 @@ void decodeTransfer(std::string_view encoding,
                     std::size_t end,
                     std::string& out);
 
-}  // namespace mail
+}  // namespace mime

@@ -28,7 +28,7 @@ bool sameName(const std::string& a, const std::string& b) {
         return false;
     }
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (isShiftJisLeadByte(a[i]) && i + 1 < a.size()) {
+        if (base::isShiftJisLeadByte(a[i]) && i + 1 < a.size()) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1]) {
                 return false;
             }

@@ -6,8 +6,8 @@
 #include <iterator>
 #include <optional>
 
-#include "settings/ini_document.h"
 #include "base/shift_jis.h"
+#include "settings/ini_document.h"
 
 namespace profile_file {
 namespace {
@@ -41,7 +41,7 @@ std::string valueOf(const std::string& path, const std::string& section, const s
 std::string cutAtCharacter(const std::string& text, std::size_t limit) {
     std::size_t end = 0;
     while (end < text.size()) {
-        std::size_t width = isShiftJisLeadByte(text[end]) && end + 1 < text.size() ? 2 : 1;
+        std::size_t width = base::isShiftJisLeadByte(text[end]) && end + 1 < text.size() ? 2 : 1;
         if (end + width > limit) {
             break;
         }

@@ -118,7 +118,7 @@ char* iso2022JpToSjis(std::string_view in, char* out) {
         }
         if (mode == JisMode::Kanji) {
             // The run of pairs between two escapes, the bulk of Japanese text, in a loop of its own.
-            if (processorHasSsse3()) {
+            if (base::processorHasSsse3()) {
                 p = jisPairBlocksToSjis(p, end, out);
             }
             while (end - p >= 2 && isJisByte(p[0]) && isJisByte(p[1])) {

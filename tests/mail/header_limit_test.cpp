@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "mime/header_decoder.h"
 #include "mail/top_reply_reader.h"
+#include "mime/header_decoder.h"
 #include "text/to_shift_jis.h"
 
 namespace {
@@ -52,7 +52,7 @@ TEST(KeptLengthOfCutValue, PartsNoCharacterAndNoEncodedWord) {
         {"Shift_JIS right before a cut word", "\x89\xEF=?UTF-8?B?5L", 2},
     };
     for (const CutCase& c : cases) {
-        EXPECT_EQ(c.kept, mail::keptLengthOfCutValue(c.start)) << c.name;
+        EXPECT_EQ(c.kept, mime::keptLengthOfCutValue(c.start)) << c.name;
     }
 }
 
@@ -161,7 +161,7 @@ TEST(TopReplyReader, AValueLongerThanKeptIsDecodedFromItsWholeStart) {
         reader.feed(".");
         const mail::MailEntry entry = reader.entry();
         const std::string& decoded = subject ? entry.subject : entry.from;
-        EXPECT_EQ(mail::decodeHeaderText(value.kept), decoded) << "round " << round;
+        EXPECT_EQ(mime::decodeHeaderText(value.kept), decoded) << "round " << round;
         EXPECT_TRUE(text::endsOnCharacter(text::Charset::ShiftJis, decoded)) << "round " << round;
         EXPECT_LE(decoded.size(), 2 * kMaxHeaderValueBytes) << "round " << round;
         EXPECT_EQ(round % 3 != 0 ? "body " : "", entry.firstLines) << "round " << round;

@@ -15,7 +15,7 @@ struct Base64Case {
 };
 
 // What decode yielded, as the full run of bytes its length announces.
-std::string decodedBytes(mail::Base64Decoder& decoder, const char* input) {
+std::string decodedBytes(mime::Base64Decoder& decoder, const char* input) {
     const char* result = decoder.decode(input);
     return std::string(result, static_cast<std::size_t>(decoder.length()));
 }
@@ -52,14 +52,14 @@ TEST(Base64Decoder, DecodesGroupsAndPadding) {
         {"short last group of two", "TQ", std::string("M\0\0", 3)},
         {"short last group of one", "TWFuT", std::string("ManL\0\0", 6)},
     };
-    mail::Base64Decoder decoder;
+    mime::Base64Decoder decoder;
     for (const auto& c : cases) {
         EXPECT_EQ(c.bytes, decodedBytes(decoder, c.input)) << c.name;
     }
 }
 
 TEST(Base64Decoder, DecodedTextEndsAtItsFirstZeroByte) {
-    mail::Base64Decoder decoder;
+    mime::Base64Decoder decoder;
     // "QQBC" decodes to 'A', 0, 'B'.
     const char* text = decoder.decode("QQBC");
     EXPECT_EQ(3, decoder.length());
@@ -72,7 +72,7 @@ TEST(Base64Decoder, DecodedTextEndsAtItsFirstZeroByte) {
 }
 
 TEST(Base64Decoder, EachDecodeReplacesThePreviousResult) {
-    mail::Base64Decoder decoder;
+    mime::Base64Decoder decoder;
     EXPECT_STREQ("ManMan", decoder.decode("TWFuTWFu"));
     EXPECT_STREQ("M", decoder.decode("TQ=="));
     EXPECT_EQ(1, decoder.length());
@@ -82,7 +82,7 @@ TEST(Base64Decoder, EachDecodeReplacesThePreviousResult) {
 
 TEST(Base64Decoder, LongInputFitsItsBuffer) {
     // Any length, padded or not, must stay inside the buffer (the sanitizer build checks the writes).
-    mail::Base64Decoder decoder;
+    mime::Base64Decoder decoder;
     for (std::size_t n = 0; n < 40; ++n) {
         const std::string input(n, 'Q');
         decoder.decode(input.c_str());
@@ -108,19 +108,19 @@ TEST(Base64Decoder, WholeTextsDecodeAsTheirPiecesDo) {
         }
         std::string pieces;
         for (std::size_t at = 0; at < text.size(); at += 4) {
-            mail::appendBase64Word(std::string_view(text).substr(at, 4), pieces);
+            mime::appendBase64Word(std::string_view(text).substr(at, 4), pieces);
         }
         std::string whole;
-        mail::appendBase64Word(text, whole);
+        mime::appendBase64Word(text, whole);
         ASSERT_EQ(pieces, whole) << "word: " << text;
 
-        mail::Base64BodyDecoder byCharacter;
+        mime::Base64BodyDecoder byCharacter;
         std::string expected;
         for (const char c : text) {
             byCharacter.feed(std::string_view(&c, 1), expected);
         }
         byCharacter.finish(expected);
-        mail::Base64BodyDecoder byLine;
+        mime::Base64BodyDecoder byLine;
         std::string actual;
         byLine.feed(text, actual);
         byLine.finish(actual);

@@ -20,7 +20,7 @@ struct PreviewCase {
 
 void expectPreviews(const PreviewCase* begin, const PreviewCase* end) {
     for (const PreviewCase* c = begin; c != end; ++c) {
-        EXPECT_EQ(c->expected, mail::previewBody(c->contentType, c->encoding, c->lines, c->headCount)) << c->name;
+        EXPECT_EQ(c->expected, mime::previewBody(c->contentType, c->encoding, c->lines, c->headCount)) << c->name;
     }
 }
 
@@ -109,10 +109,10 @@ struct HostileCase {
 // least), where a slow machine never reaches it.
 void expectReadInLinearTime(const HostileCase& c) {
     std::string preview;
-    const double took = secondsTaken([&] { mail::previewBody(c.contentType, "", c.lines, c.headCount, preview); });
+    const double took = secondsTaken([&] { mime::previewBody(c.contentType, "", c.lines, c.headCount, preview); });
     EXPECT_EQ(c.expected, preview) << c.name;
     const std::vector<std::string> ordinary = linesOf("<p>Dear reader, &amp; welcome</p> ", bytesOf(c.lines) / 1000);
-    const double usual = secondsTaken([&] { mail::previewBody("text/html", "", ordinary, c.headCount); });
+    const double usual = secondsTaken([&] { mime::previewBody("text/html", "", ordinary, c.headCount); });
     EXPECT_LT(took, std::max(2.0, 30 * usual)) << c.name << ": " << took << " s against " << usual << " s";
 }
 

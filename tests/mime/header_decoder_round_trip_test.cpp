@@ -221,8 +221,8 @@ TEST(DecodeHeaderTextRoundTrip, RandomJapaneseTextsInEncodedWords) {
                 words = wordsCutAnywhere(maker, text);
                 break;
         }
-        ASSERT_EQ(expected, mail::decodeHeaderText(words)) << "round " << round << ": " << words;
-        ASSERT_EQ("Re: " + expected + " <a@b>", mail::decodeHeaderText("Re: " + words + " <a@b>")) << "round " << round;
+        ASSERT_EQ(expected, mime::decodeHeaderText(words)) << "round " << round << ": " << words;
+        ASSERT_EQ("Re: " + expected + " <a@b>", mime::decodeHeaderText("Re: " + words + " <a@b>")) << "round " << round;
     }
 }
 
@@ -253,10 +253,10 @@ TEST(DecodeHeaderTextRoundTrip, AnyBytesInQWordsWrittenAnyWay) {
         }
         const std::string word = "=?x-raw?Q?" + encoded + "?=";
         if (length == 0) {
-            ASSERT_EQ(word, mail::decodeHeaderText(word));  // no text: no word
+            ASSERT_EQ(word, mime::decodeHeaderText(word));  // no text: no word
             continue;
         }
-        ASSERT_EQ(bytes + " end", mail::decodeHeaderText(word + " end")) << word;
+        ASSERT_EQ(bytes + " end", mime::decodeHeaderText(word + " end")) << word;
     }
 }
 
@@ -268,7 +268,7 @@ TEST(DecodeHeaderTextRoundTrip, RandomRawJisTexts) {
         if (jis.find("=?") != std::string::npos) {
             continue;  // would read as the start of an encoded word
         }
-        ASSERT_EQ(toShiftJis(text), mail::decodeHeaderText(jis)) << "round " << round;
+        ASSERT_EQ(toShiftJis(text), mime::decodeHeaderText(jis)) << "round " << round;
     }
 }
 
@@ -280,7 +280,7 @@ TEST(DecodeHeaderTextRoundTrip, EveryPairOfTheCodeSpace) {
         }
         text.push_back({'\n', 0, 0});
     }
-    EXPECT_EQ(toShiftJis(text), mail::decodeHeaderText(toIso2022Jp(text)));
+    EXPECT_EQ(toShiftJis(text), mime::decodeHeaderText(toIso2022Jp(text)));
 }
 
 }  // namespace

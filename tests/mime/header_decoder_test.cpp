@@ -14,7 +14,7 @@ struct DecodeCase {
 
 void expectDecodes(const DecodeCase* begin, const DecodeCase* end) {
     for (const DecodeCase* c = begin; c != end; ++c) {
-        EXPECT_EQ(c->expected, mail::decodeHeaderText(c->input)) << c->name;
+        EXPECT_EQ(c->expected, mime::decodeHeaderText(c->input)) << c->name;
     }
 }
 
@@ -111,11 +111,11 @@ TEST(DecodeHeaderText, EndsAWordAtItsFirstForeignByteWhereverItIs) {
             filler += i % 3 == 2 ? '_' : 'a';
             blanks += i % 3 == 2 ? ' ' : 'a';
         }
-        EXPECT_EQ(blanks + "zb", mail::decodeHeaderText("=?UTF-8?Q?" + filler + "zb?="));
+        EXPECT_EQ(blanks + "zb", mime::decodeHeaderText("=?UTF-8?Q?" + filler + "zb?="));
         for (const char* foreign : {" ", "\t", "\x7F", "?", "\x01", "\xE3"}) {
             for (const char* lead : {"=?UTF-8?Q?", "=?UTF-8?B?"}) {
                 const std::string text = lead + std::string(static_cast<std::size_t>(at), 'a') + foreign + "b?=";
-                EXPECT_EQ(text, mail::decodeHeaderText(text)) << at << " " << int(foreign[0]);
+                EXPECT_EQ(text, mime::decodeHeaderText(text)) << at << " " << int(foreign[0]);
             }
         }
     }

@@ -30,7 +30,7 @@ TEST(HtmlToText, ReadsReferencesUpToTheLongestThereIs) {
         {"a semicolon far behind many ampersands", std::string(50, '&') + ";", std::string(50, '&') + ";\n"},
     };
     for (const HtmlCase& c : cases) {
-        EXPECT_EQ(c.expected, mail::htmlToText(c.html)) << c.name;
+        EXPECT_EQ(c.expected, mime::htmlToText(c.html)) << c.name;
     }
 }
 

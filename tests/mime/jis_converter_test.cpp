@@ -10,7 +10,7 @@ namespace {
 std::string convert(const std::string& input) {
     std::istringstream in(input);
     std::ostringstream out;
-    mail::JisConverter(in, out).run();
+    mime::JisConverter(in, out).run();
     return out.str();
 }
 
@@ -77,7 +77,7 @@ TEST(JisConverter, HandlesBytesThatFormNoPair) {
 TEST(JisConverter, EveryRunStartsInAsciiMode) {
     std::istringstream in("\x1b$B");
     std::ostringstream out;
-    mail::JisConverter converter(in, out);
+    mime::JisConverter converter(in, out);
     converter.run();
     in.clear();
     in.str("$\"");
@@ -89,7 +89,7 @@ TEST(JisConverter, FailedInputGivesNothing) {
     std::istringstream in("abc");
     in.setstate(std::ios::failbit);
     std::ostringstream out;
-    mail::JisConverter(in, out).run();
+    mime::JisConverter(in, out).run();
     EXPECT_EQ("", out.str());
 }
 
@@ -112,7 +112,7 @@ TEST(JisToSjis, ConvertsPairs) {
     for (const auto& c : cases) {
         unsigned char first = c.j1;
         unsigned char second = c.j2;
-        mail::jisToSjis(first, second);
+        mime::jisToSjis(first, second);
         EXPECT_EQ(c.s1, first) << std::hex << int(c.j1) << ' ' << int(c.j2);
         EXPECT_EQ(c.s2, second) << std::hex << int(c.j1) << ' ' << int(c.j2);
     }

@@ -18,7 +18,7 @@ TEST(MimeFields, MultipartIsToldAsTheMediaTypeSaysIt) {
         for (unsigned n = random() % 5; n > 0; --n) {
             value += pieces[random() % std::size(pieces)];
         }
-        EXPECT_EQ(mail::mediaTypeOf(value).compare(0, 10, "multipart/") == 0, mail::isMultipart(value)) << value;
+        EXPECT_EQ(mime::mediaTypeOf(value).compare(0, 10, "multipart/") == 0, mime::isMultipart(value)) << value;
     }
 }
 

@@ -101,7 +101,7 @@ TEST(DecodeTransfer, QuotedPrintableLinesDecodeByTheRule) {
             }
         }
         std::string decoded;
-        mail::decodeTransfer("quoted-printable", lines, 0, lines.size(), decoded);
+        mime::decodeTransfer("quoted-printable", lines, 0, lines.size(), decoded);
         std::string shown;
         for (const std::string& line : lines) {
             shown += line + "|";

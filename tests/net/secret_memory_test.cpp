@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
 
+#include "base/wipe.h"
 #include "net/apop_digest.h"
 #include "net/pop3_session.h"
-#include "base/wipe.h"
 #include "tests/support/freed_block_probe.h"
 #include "tests/support/scripted_socket_io.h"
 
@@ -24,16 +23,6 @@ std::string password(std::size_t length) {
         text += static_cast<char>('k' + (i * 7 + length) % 13);
     }
     return text;
-}
-
-// The whole capacity of a text, read through its buffer.
-bool allZero(const std::string& text) {
-    for (std::size_t i = 0; i < text.capacity(); ++i) {
-        if (text.data()[i] != '\0') {
-            return false;
-        }
-    }
-    return true;
 }
 
 struct ScriptedSession {
@@ -59,34 +48,6 @@ TEST(FreedBlockProbe, FindsAPasswordLeftInAFreedBlock) {
     }
     EXPECT_EQ(probe.blocksFreed(), 2);
     EXPECT_EQ(probe.blocksHoldingSecret(), 1);
-}
-
-// A shorter value written over a longer one leaves the longer one's tail behind its end: all of it goes.
-TEST(WipeString, ZeroesTheWholeCapacity) {
-    for (std::size_t length : kLengths) {
-        SCOPED_TRACE(length);
-        std::string text = password(length);
-        text = "ab";
-        const std::size_t capacity = text.capacity();
-        ASSERT_GE(capacity, length);
-        base::wipeString(text);
-        EXPECT_TRUE(text.empty());
-        EXPECT_EQ(text.capacity(), capacity) << "the same block, wiped, not a new one";
-        EXPECT_TRUE(allZero(text));
-    }
-}
-
-TEST(WipeOnExit, WipesWhenTheScopeIsLeftByAnException) {
-    std::string secret = password(37);
-    secret.reserve(100);
-    try {
-        base::WipeOnExit wipe(secret);
-        throw std::runtime_error("stop");
-    } catch (const std::runtime_error&) {
-    }
-    EXPECT_TRUE(secret.empty());
-    EXPECT_GE(secret.capacity(), 100u);
-    EXPECT_TRUE(allZero(secret));
 }
 
 TEST(SecretMemory, UserAndPassLeaveNoFreedBlockWithThePassword) {

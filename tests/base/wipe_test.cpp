@@ -5,18 +5,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "tests/support/throwaway_secret.h"
+
 namespace {
 
-// Lengths around the points where a text leaves its inline buffer or grows.
-const std::size_t kLengths[] = {9, 15, 16, 24, 30, 37, 64, 100, 1018};
+const auto& kLengths = testenv::kSecretLengths;
 
-// A throwaway password of the length.
 std::string password(std::size_t length) {
-    std::string text;
-    for (std::size_t i = 0; i < length; ++i) {
-        text += static_cast<char>('k' + (i * 7 + length) % 13);
-    }
-    return text;
+    return testenv::throwawaySecret(length);
 }
 
 // The whole capacity of a text, read through its buffer.

@@ -7,6 +7,7 @@
 #include "net/pop3_session.h"
 #include "tests/support/freed_block_probe.h"
 #include "tests/support/scripted_socket_io.h"
+#include "tests/support/throwaway_secret.h"
 
 // What a login leaves in the memory it gives back: no block let go may still hold the password. Lengths around
 // the points where a text leaves its inline buffer or grows (15, 16, 24 and 37 characters among them).
@@ -14,15 +15,10 @@ namespace {
 
 using testenv::FreedBlockProbe;
 
-const std::size_t kLengths[] = {9, 15, 16, 24, 30, 37, 64, 100, 1018};
+const auto& kLengths = testenv::kSecretLengths;
 
-// A throwaway password of the length, from a seed, that no other text of the test contains.
 std::string password(std::size_t length) {
-    std::string text;
-    for (std::size_t i = 0; i < length; ++i) {
-        text += static_cast<char>('k' + (i * 7 + length) % 13);
-    }
-    return text;
+    return testenv::throwawaySecret(length);
 }
 
 struct ScriptedSession {

@@ -19,8 +19,9 @@ struct ConversionCase {
     std::string expected;
 };
 
-TEST(Iso2022Jp, SwitchesKanjiModeWithTheKnownEscapes) {
+TEST(Iso2022Jp, ConvertsEscapesPairsAndStrayBytes) {
     const ConversionCase cases[] = {
+        // The known escapes switch kanji mode.
         {"empty", "", ""},
         {"ascii", "Subject line 123", "Subject line 123"},
         {"ESC $ B and ESC ( B", "a\x1b$B$\"\x1b(Bb",
@@ -32,14 +33,7 @@ TEST(Iso2022Jp, SwitchesKanjiModeWithTheKnownEscapes) {
         {"ESC K and ESC H", "\x1bK$\"0!\x1bH$\"", "\x82\xA0\x88\x9F$\""},
         {"ESC K then ESC ( B", "\x1bK$\"\x1b(B$\"", "\x82\xA0$\""},
         {"kanji written as words", "\x1b$B2q5D\x1b(B", "会議"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, convert(c.input)) << c.name;
-    }
-}
-
-TEST(Iso2022Jp, PassesUnknownAndCutOffSequencesThrough) {
-    const ConversionCase cases[] = {
+        // Unknown and cut-off sequences pass through.
         {"ESC ( I: JIS X 0201 katakana", "\x1b(I1", "\xB1"},
         {"ESC ( I ends kanji mode", "\x1b$B\x1b(I$\"", "\xA4\xA2"},
         {"JIS X 0212, which CP932 lacks", "\x1b$(Dab", "〓"},
@@ -50,14 +44,7 @@ TEST(Iso2022Jp, PassesUnknownAndCutOffSequencesThrough) {
         {"ESC $ at the end", "ab\x1b$", "ab\x1b$"},
         {"ESC ( at the end", "ab\x1b(", "ab\x1b("},
         {"ESC ( at the end in kanji mode", "\x1b$B$\"\x1b(", "\x82\xA0\x1b("},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, convert(c.input)) << c.name;
-    }
-}
-
-TEST(Iso2022Jp, HandlesBytesThatFormNoPair) {
-    const ConversionCase cases[] = {
+        // Bytes that form no pair.
         {"blank and line ends keep kanji mode", "\x1b$B$\" $\"\r\n$\"\x1b(B", "\x82\xA0 \x82\xA0\r\n\x82\xA0"},
         {"tab in kanji mode", "\x1b$B\t0!", "\t\x88\x9F"},
         {"lone lead byte at the end", "\x1b$B$\"$", "\x82\xA0$"},

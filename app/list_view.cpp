@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "base/shift_jis.h"
+
 namespace app::list_view {
 
 namespace {
@@ -108,20 +110,8 @@ void addExtendedStyle(HWND listView, DWORD style) {
 }
 
 std::string cellFit(const std::string& text) {
-    size_t limit = kCellBuffer - 1;
-    if (text.size() <= limit) {
-        return text;
-    }
-    // Walk whole characters so that a double-byte character is never cut in half.
-    size_t end = 0;
-    while (end < text.size()) {
-        size_t width = IsDBCSLeadByte(static_cast<BYTE>(text[end])) ? 2 : 1;
-        if (end + width > limit) {
-            break;
-        }
-        end += width;
-    }
-    return text.substr(0, end);
+    // Whole characters only: a double-byte character is never cut in half.
+    return std::string(base::cutAtCharacter(text, kCellBuffer - 1));
 }
 
 }  // namespace app::list_view

@@ -3,10 +3,11 @@
 #include <climits>
 #include <cstdio>
 
+#include "app/start_with_windows.h"
+#include "base/ascii.h"
 #include "base/wipe.h"
 #include "res/resource_ids.h"
 #include "settings/settings_field_limits.h"
-#include "app/start_with_windows.h"
 
 namespace settings {
 
@@ -176,8 +177,8 @@ void SettingsDialog::onCommand(Record* record) {
 void SettingsDialog::onOk(Record*) {
     std::string typedUser = itemText(IDC_USER);
     std::string typedPass = itemText(IDC_PASS);
-    bool userBreaks = settings_limits::breaksCommandLine(typedUser);
-    if (userBreaks || settings_limits::breaksCommandLine(typedPass)) {
+    bool userBreaks = !base::fitsOneLine(typedUser);
+    if (userBreaks || !base::fitsOneLine(typedPass)) {
         base::wipeString(typedPass);
         refuse(userBreaks ? IDC_USER : IDC_PASS, kLineBreakRefused);
         return;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace base {
 
@@ -26,6 +28,20 @@ struct HexDigits {
 };
 
 inline constexpr HexDigits kHexDigits{};
+
+// A hex digit's value (either letter case), or 0x100 for any other byte.
+inline unsigned hexDigitValue(char c) {
+    return kHexDigits.low[static_cast<unsigned char>(c)];
+}
+
+// Appends the bytes as lower-case hex, two digits a byte, the high half first.
+inline void appendHex(std::string& out, const unsigned char* bytes, std::size_t size) {
+    constexpr char kDigits[] = "0123456789abcdef";
+    for (std::size_t i = 0; i < size; ++i) {
+        out += kDigits[bytes[i] >> 4];
+        out += kDigits[bytes[i] & 0x0F];
+    }
+}
 
 // Decodes the "=XY" escapes of quoted-printable text from `p` up to the last two bytes (where an '=' could not
 // have two digits after it), writing at `pos`; every other byte, an '=' without two hex digits after it

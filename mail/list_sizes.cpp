@@ -1,5 +1,7 @@
 #include "mail/list_sizes.h"
 
+#include "base/decimal.h"
+
 namespace mail {
 
 namespace {
@@ -17,15 +19,7 @@ std::int32_t leadingInteger(const std::string& text, std::size_t position) {
         negative = text[position] == '-';
         ++position;
     }
-    std::uint32_t value = 0;
-    for (; position < text.size() && text[position] >= '0' && text[position] <= '9'; ++position) {
-        std::uint32_t digit = static_cast<std::uint32_t>(text[position] - '0');
-        if (value > (0xFFFFFFFFu - digit) / 10) {
-            value = 0xFFFFFFFFu;  // saturates instead of overflowing
-        } else {
-            value = value * 10 + digit;
-        }
-    }
+    std::uint32_t value = base::readDecimal(std::string_view(text).substr(position)).value;
     if (negative) {
         value = 0u - value;
     }

@@ -7,13 +7,13 @@
 #include <unordered_map>
 #include <utility>
 
+#include "base/ascii.h"
 #include "base/wipe.h"
 #include "mail/check_result.h"
 #include "mail/deletion_walk.h"
 #include "mail/list_sizes.h"
 #include "mail/top_reply_reader.h"
 #include "mail/unique_ids.h"
-#include "mime/mime_fields.h"
 #include "net/line_socket.h"
 #include "net/pop3_session.h"
 
@@ -35,15 +35,7 @@ struct CheckFailure {
 enum class Status { Ok, Refused, Broken };
 
 Status statusOf(const char* reply) {
-    const auto is = [reply](const char* word) {
-        for (std::size_t i = 0; word[i] != '\0'; ++i) {
-            const char c = reply[i];
-            if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != word[i]) {
-                return false;
-            }
-        }
-        return true;
-    };
+    const auto is = [reply](std::string_view word) { return base::startsWithNoCase(reply, word); };
     return is("+OK") ? Status::Ok : is("-ERR") ? Status::Refused : Status::Broken;
 }
 
@@ -87,13 +79,13 @@ int timeoutMilliseconds(int seconds) {
 // A user name or password that would end its command line early is never sent: the login it belongs
 // to counts as refused before the server is even contacted.
 void refuseUnsafeLogin(const std::string& user, const std::string& pass, bool apop) {
-    if (apop && !(net::isSafeCommandValue(user) && net::isSafeCommandValue(pass))) {
+    if (apop && !(base::fitsOneLine(user) && base::fitsOneLine(pass))) {
         raise(kErrApopRefused);
     }
-    if (!net::isSafeCommandValue(user)) {
+    if (!base::fitsOneLine(user)) {
         raise(kErrUser);
     }
-    if (!net::isSafeCommandValue(pass)) {
+    if (!base::fitsOneLine(pass)) {
         raise(kErrPass);
     }
 }
@@ -101,8 +93,7 @@ void refuseUnsafeLogin(const std::string& user, const std::string& pass, bool ap
 // The fingerprint the TLS channel may accept despite its faults: the pin's, when it was trusted for exactly this
 // server (host names in any case) and port; none otherwise.
 std::string pinnedFingerprint(const TrustedCertificate& pin, const std::string& server, int port) {
-    const bool sameServer = pin.server.size() == server.size() && mime::startsWithNoCase(server, pin.server);
-    return sameServer && pin.port == port ? pin.fingerprint : std::string();
+    return base::equalsNoCase(server, pin.server) && pin.port == port ? pin.fingerprint : std::string();
 }
 
 }  // namespace
@@ -218,11 +209,16 @@ void MailCheck::converse(Plan& plan) {
     session.command("QUIT");
 }
 
-ServerExtensions MailCheck::askExtensions() {
+MailCheck::ServerExtensions MailCheck::askExtensions() {
     // A refusal, a closed connection or an unreadable reply all mean: no extensions. What follows is then the
     // plain conversation (a closed connection fails at its first command, as it would have without CAPA).
-    std::optional<std::vector<std::string>> lines = session.capabilityLines();
-    return lines ? parseCapabilities(*lines) : ServerExtensions{};
+    const std::optional<net::Capabilities> listed = session.capabilities();
+    ServerExtensions extensions;
+    if (listed) {
+        extensions.uidl = listed->has("UIDL");
+        extensions.pipelining = listed->has("PIPELINING");
+    }
+    return extensions;
 }
 
 MailCheck::UniqueIds MailCheck::readUniqueIds(int count) {

@@ -11,7 +11,6 @@
 #include "mail/known_mail.h"
 #include "mail/mail_entry.h"
 #include "mail/pipeline_window.h"
-#include "mail/server_extensions.h"
 #include "mail/top_reply_reader.h"
 #include "net/tls_channel.h"
 
@@ -61,6 +60,12 @@ private:
     };
 
     using UniqueIds = std::optional<std::vector<std::string>>;
+
+    // The POP3 extensions a check uses, as the server's CAPA reply lists them.
+    struct ServerExtensions {
+        bool uidl = false;        // UIDL: a unique id per message that stays the same across sessions
+        bool pipelining = false;  // PIPELINING: commands may be sent without waiting for each reply
+    };
 
     Plan takePlan();
     void converse(Plan& plan);

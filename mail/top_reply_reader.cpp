@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ascii.h"
 #include "mime/body_preview.h"
 #include "mime/header_decoder.h"
 #include "mime/mime_fields.h"
@@ -77,7 +78,7 @@ bool TopReplyReader::feed(const std::string& received) {
 void TopReplyReader::takeHeaderLine(const std::string& line) {
     // The From and Subject tests see the line without a leading "Content-Type: ".
     std::string_view rest = line;
-    const bool contentTypeLine = mime::startsWithNoCase(line, "Content-Type:");
+    const bool contentTypeLine = base::startsWithNoCase(line, "Content-Type:");
     consumePrefix(rest, "Content-Type: ");
     if (consumePrefix(rest, "From: ")) {
         field = Field::From;
@@ -86,7 +87,7 @@ void TopReplyReader::takeHeaderLine(const std::string& line) {
     } else if (contentTypeLine) {
         field = Field::ContentType;
         rest = std::string_view(line).substr(std::strlen("Content-Type:"));
-    } else if (mime::startsWithNoCase(line, "Content-Transfer-Encoding:")) {
+    } else if (base::startsWithNoCase(line, "Content-Transfer-Encoding:")) {
         field = Field::TransferEncoding;
         rest = std::string_view(line).substr(std::strlen("Content-Transfer-Encoding:"));
     } else {

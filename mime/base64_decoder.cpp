@@ -79,26 +79,6 @@ char* decodeBase64Tail(std::string_view rest, char* pos) {
     return pos;
 }
 
-char* decodeBase64Word(std::string_view text, char* pos) {
-    const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* rest = decodeBase64Groups(begin, begin + text.size(), pos);
-    return decodeBase64Tail(text.substr(static_cast<std::size_t>(rest - begin)), pos);
-}
-
-void appendBase64Word(std::string_view text, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + 3 * (text.size() / 4) + 3);
-    char* begin = &out[0] + start;
-    out.resize(start + static_cast<std::size_t>(decodeBase64Word(text, begin) - begin));
-}
-
-void Base64BodyDecoder::feed(std::string_view text, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + 3 * (text.size() / 4) + 3);
-    char* begin = &out[0] + start;
-    out.resize(start + static_cast<std::size_t>(feed(text, begin) - begin));
-}
-
 char* Base64BodyDecoder::feed(std::string_view text, char* pos) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const auto* end = p + text.size();
@@ -142,11 +122,6 @@ char* Base64BodyDecoder::feed(std::string_view text, char* pos) {
     return pos;
 }
 
-void Base64BodyDecoder::finish(std::string& out) {
-    char bytes[3];
-    out.append(bytes, static_cast<std::size_t>(finish(bytes) - bytes));
-}
-
 char* Base64BodyDecoder::finish(char* out) {
     if (filled_ > 1) {
         out = putGroup(out, slot_, filled_ - 1);  // cut off: only the fully determined bytes
@@ -154,15 +129,6 @@ char* Base64BodyDecoder::finish(char* out) {
     filled_ = 0;
     slot_[0] = slot_[1] = slot_[2] = slot_[3] = 0;
     return out;
-}
-
-const char* Base64Decoder::decode(const char* text) {
-    std::string bytes;
-    appendBase64Word(std::string_view(text, std::strlen(text)), bytes);
-    buffer_.assign(bytes.begin(), bytes.end());
-    buffer_.push_back('\0');
-    length_ = static_cast<std::int32_t>(bytes.size());
-    return buffer_.data();
 }
 
 }  // namespace mime

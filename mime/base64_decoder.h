@@ -1,36 +1,12 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace mime {
 
-// Lenient Base64 (RFC 2045 alphabet) for the encoded words of mail headers. It never fails:
-// a character outside the alphabet counts as the value 63 and keeps its place in its group, and
-// each '=' lowers the number of bytes its group yields.
-class Base64Decoder {
-public:
-    // Decodes the zero-ended text. The result is zero-ended and owned by the decoder, valid until the
-    // next decode or the decoder's end; as text it ends at its first zero byte.
-    const char* decode(const char* text);
-
-    // The number of bytes the last decode produced, zero bytes inside included.
-    std::int32_t length() const {
-        return length_;
-    }
-
-private:
-    std::vector<char> buffer_;
-    std::int32_t length_ = 0;
-};
-
-// The decoder's rule over a span: appends the bytes the text stands for to `out`.
-void appendBase64Word(std::string_view text, std::string& out);
-// The same, written at `out`, which has room for 3 * (text.size() / 4) + 3 bytes; returns the end.
-char* decodeBase64Word(std::string_view text, char* out);
-// The rule in two steps, for a caller that finds where a word's text ends as it decodes: first the whole groups
+// Lenient Base64 (RFC 2045 alphabet) for the encoded words of mail headers. It never fails: a character outside
+// the alphabet counts as the value 63 and keeps its place in its group, and each '=' lowers the number of bytes its
+// group yields. In two steps, for a caller that finds where a word's text ends as it decodes: first the whole groups
 // of four alphabet characters from `p`, written at `out` (with room for 3 * ((end - p) / 4) + 3 bytes) up to the
 // first group that holds another character or that `end` cuts, returning where they stop and moving `out`...
 const unsigned char* decodeBase64Groups(const unsigned char* p, const unsigned char* end, char*& out);
@@ -42,13 +18,10 @@ char* decodeBase64Tail(std::string_view rest, char* out);
 // characters fully determine.
 class Base64BodyDecoder {
 public:
-    // Appends the bytes of the groups the text completes.
-    void feed(std::string_view text, std::string& out);
-    // Appends what an unfinished last group determines.
-    void finish(std::string& out);
-
-    // The same, written at `out`, which has room for 3 * (text.size() / 4) + 3 bytes; they return the end.
+    // Writes the bytes of the groups the text completes at `out`, which has room for 3 * (text.size() / 4) + 3
+    // bytes; returns the end.
     char* feed(std::string_view text, char* out);
+    // Writes what an unfinished last group determines (at most three bytes); returns the end.
     char* finish(char* out);
 
 private:

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <utility>
 
+#include "base/ascii.h"
 #include "mime/html_text.h"
 #include "mime/mime_fields.h"
 #include "mime/transfer_decoding.h"
@@ -37,7 +38,7 @@ bool isContinuation(const std::string& line) {
 
 // True when the header line names `field` ("Content-Type"); `value` is then what follows the colon.
 bool valueOf(const std::string& line, std::string_view field, std::string_view& value) {
-    if (line.size() > field.size() && line[field.size()] == ':' && startsWithNoCase(line, field)) {
+    if (line.size() > field.size() && line[field.size()] == ':' && base::startsWithNoCase(line, field)) {
         value = std::string_view(line).substr(field.size() + 1);
         return true;
     }
@@ -106,7 +107,7 @@ void consider(const std::vector<std::string>& lines, Part& part, int depth, Choi
         }
         return;
     }
-    if (startsWithNoCase(part.disposition, "attachment")) {
+    if (base::startsWithNoCase(part.disposition, "attachment")) {
         return;
     }
     const std::string type = mediaTypeOf(part.contentType);

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "base/ascii.h"
 #include "mime/encoded_word.h"
 #include "text/to_shift_jis.h"
 
@@ -41,22 +42,9 @@ std::size_t findLastCloseMark(std::string_view text) {
     return std::string_view::npos;
 }
 
-bool sameCharsetName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Words join when they name one charset; unknown names join only when spelled alike.
 bool sameCharset(text::Charset a, std::string_view nameA, text::Charset b, std::string_view nameB) {
-    return a == b && (a != text::Charset::Unknown || sameCharsetName(nameA, nameB));
+    return a == b && (a != text::Charset::Unknown || base::equalsNoCase(nameA, nameB));
 }
 
 }  // namespace

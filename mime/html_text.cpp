@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "mime/mime_fields.h"
+#include "base/ascii.h"
+#include "base/decimal.h"
+#include "base/hex_digits.h"
 #include "text/shift_jis_writer.h"
 
 namespace mime {
@@ -62,7 +64,7 @@ bool isNameChar(char c) {
 }
 
 bool nameIs(std::string_view name, const char* known) {
-    return name.size() == std::strlen(known) && startsWithNoCase(name, known);
+    return base::equalsNoCase(name, known);
 }
 
 template <std::size_t N>
@@ -134,24 +136,21 @@ std::size_t takeReference(std::string_view html, std::size_t at, TextCollector& 
     const std::string_view body = html.substr(at + 1, length);
     if (!body.empty() && body[0] == '#') {
         const bool hex = body.size() > 1 && (body[1] == 'x' || body[1] == 'X');
+        const std::string_view number = body.substr(hex ? 2 : 1);
+        // Past the last code point the value stays there: the reference then stands for U+FFFD.
+        constexpr std::uint32_t kBeyond = 0x110000;
         std::uint32_t value = 0;
         std::size_t digits = 0;
-        for (std::size_t i = hex ? 2 : 1; i < body.size(); ++i, ++digits) {
-            const char c = body[i];
-            int d = -1;
-            if (c >= '0' && c <= '9') {
-                d = c - '0';
-            } else if (hex && c >= 'a' && c <= 'f') {
-                d = c - 'a' + 10;
-            } else if (hex && c >= 'A' && c <= 'F') {
-                d = c - 'A' + 10;
+        if (hex) {
+            for (; digits < number.size() && base::hexDigitValue(number[digits]) < 16; ++digits) {
+                value = std::min(kBeyond, value * 16 + base::hexDigitValue(number[digits]));
             }
-            if (d < 0 || value > 0x10FFFF) {
-                return at;
-            }
-            value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(d);
+        } else {
+            const base::Decimal decimal = base::readDecimal(number, kBeyond);
+            value = decimal.value;
+            digits = decimal.digits;
         }
-        if (digits == 0) {
+        if (digits == 0 || digits != number.size()) {
             return at;
         }
         out.codePoint(value == 0 || value > 0x10FFFF ? 0xFFFD : value);
@@ -187,7 +186,7 @@ std::size_t tagEnd(std::string_view html, std::size_t at) {
 std::size_t afterClosingTag(std::string_view html, std::size_t from, std::string_view name) {
     for (std::size_t at = html.find("</", from); at != std::string_view::npos; at = html.find("</", at + 2)) {
         const std::string_view rest = html.substr(at + 2);
-        if (startsWithNoCase(rest, name) && (rest.size() == name.size() || !isNameChar(rest[name.size()]))) {
+        if (base::startsWithNoCase(rest, name) && (rest.size() == name.size() || !isNameChar(rest[name.size()]))) {
             return tagEnd(html, at);
         }
     }

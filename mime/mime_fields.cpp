@@ -1,48 +1,24 @@
 #include "mime/mime_fields.h"
 
+#include "base/ascii.h"
+
 namespace mime {
 
 namespace {
-
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 }  // namespace
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (lower(text[i]) != lower(prefix[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::string mediaTypeOf(std::string_view contentType) {
-    const std::string_view type = trimmed(contentType.substr(0, contentType.find(';')));
+    const std::string_view type = base::trim(contentType.substr(0, contentType.find(';')));
     std::string out;
     out.reserve(type.size());
     for (const char c : type) {
         if (!isBlank(c)) {
-            out += lower(c);
+            out += base::toLower(c);
         }
     }
     return out;
@@ -58,7 +34,7 @@ bool isMultipart(std::string_view contentType) {
         if (isBlank(c)) {
             continue;
         }
-        if (lower(c) != kMultipart[matched]) {
+        if (base::toLower(c) != kMultipart[matched]) {
             return false;
         }
         if (++matched == kMultipart.size()) {
@@ -76,7 +52,7 @@ std::string parameterOf(std::string_view fieldValue, std::string_view name) {
         if (equals == std::string_view::npos) {
             break;
         }
-        const std::string_view key = trimmed(rest.substr(0, equals));
+        const std::string_view key = base::trim(rest.substr(0, equals));
         std::size_t i = equals + 1;
         while (i < rest.size() && isBlank(rest[i])) {
             ++i;
@@ -92,10 +68,10 @@ std::string parameterOf(std::string_view fieldValue, std::string_view name) {
             semicolon = rest.find(';', i);
         } else {
             semicolon = rest.find(';', i);
-            value =
-                std::string(trimmed(rest.substr(i, semicolon == std::string_view::npos ? semicolon : semicolon - i)));
+            value = std::string(
+                base::trim(rest.substr(i, semicolon == std::string_view::npos ? semicolon : semicolon - i)));
         }
-        if (key.size() == name.size() && startsWithNoCase(key, name)) {
+        if (base::equalsNoCase(key, name)) {
             return value;
         }
     }

@@ -5,9 +5,6 @@
 
 namespace mime {
 
-// True when `text` begins with `prefix`, ASCII letter case ignored (MIME field names and values).
-bool startsWithNoCase(std::string_view text, std::string_view prefix);
-
 // The media type of a Content-Type value, lower case without blanks: "multipart/alternative".
 std::string mediaTypeOf(std::string_view contentType);
 

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/ascii.h"
 #include "base/cpu_features.h"
 #include "base/hex_digits.h"
 #include "mime/base64_decoder.h"
-#include "mime/mime_fields.h"
 #include "mime/quoted_printable_blocks.h"
 
 namespace mime {
@@ -40,11 +40,6 @@ char* decodeQuotedPrintableLine(std::string_view line, char* pos) {
     return pos;
 }
 
-std::string_view withoutLeadingBlanks(std::string_view encoding) {
-    const std::size_t first = encoding.find_first_not_of(" \t");
-    return first == std::string_view::npos ? std::string_view() : encoding.substr(first);
-}
-
 }  // namespace
 
 void decodeTransfer(std::string_view encoding,
@@ -58,8 +53,8 @@ void decodeTransfer(std::string_view encoding,
         total += lines[i].size() + 1;
     }
     out.reserve(total);
-    const std::string_view kind = withoutLeadingBlanks(encoding);
-    if (startsWithNoCase(kind, "base64")) {
+    const std::string_view kind = base::trim(encoding, " \t");
+    if (base::startsWithNoCase(kind, "base64")) {
         // Four characters become at most three bytes, with room for the last group's slack.
         out.resize(total + 3);
         char* pos = &out[0];
@@ -69,7 +64,7 @@ void decodeTransfer(std::string_view encoding,
         }
         pos = decoder.finish(pos);
         out.resize(static_cast<std::size_t>(pos - out.data()));
-    } else if (startsWithNoCase(kind, "quoted-printable")) {
+    } else if (base::startsWithNoCase(kind, "quoted-printable")) {
         // Decoding never lengthens a line: one buffer, written straight through.
         out.resize(total);
         char* pos = &out[0];

@@ -1,7 +1,8 @@
 #include "net/apop_digest.h"
 
-#include "net/md5.h"
+#include "base/hex_digits.h"
 #include "base/wipe.h"
+#include "net/md5.h"
 
 namespace net {
 
@@ -19,12 +20,8 @@ std::string apopDigest(const std::string& timestamp, const std::string& password
     context.update(input.data(), input.size());
     context.final(digest);
 
-    static const char kHexDigits[] = "0123456789abcdef";
     std::string text;
-    for (unsigned char byte : digest) {
-        text += kHexDigits[byte >> 4];
-        text += kHexDigits[byte & 0x0F];
-    }
+    base::appendHex(text, digest, sizeof digest);
     return text;
 }
 

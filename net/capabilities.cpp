@@ -1,28 +1,14 @@
 #include "net/capabilities.h"
 
+#include "base/ascii.h"
 #include "net/multi_line_reply.h"
-
-#include <cctype>
 
 namespace net {
 
-namespace {
-
-bool sameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-}  // namespace
-
 void Capabilities::add(const std::string& line) {
+    if (!line.empty() && (line[0] == ' ' || line[0] == '\t')) {
+        return;
+    }
     std::vector<std::string> words;
     std::size_t start = 0;
     while (start < line.size()) {
@@ -42,7 +28,7 @@ void Capabilities::add(const std::string& line) {
 
 bool Capabilities::has(const std::string& name) const {
     for (const std::vector<std::string>& words : lines) {
-        if (sameName(words.front(), name)) {
+        if (base::equalsNoCase(words.front(), name)) {
             return true;
         }
     }
@@ -51,7 +37,7 @@ bool Capabilities::has(const std::string& name) const {
 
 std::vector<std::string> Capabilities::arguments(const std::string& name) const {
     for (const std::vector<std::string>& words : lines) {
-        if (sameName(words.front(), name)) {
+        if (base::equalsNoCase(words.front(), name)) {
             return std::vector<std::string>(words.begin() + 1, words.end());
         }
     }

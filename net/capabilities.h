@@ -7,12 +7,14 @@
 #include <vector>
 
 // The server's capabilities as the reply to CAPA lists them (RFC 2449): one capability per line, its name
-// first, then its arguments, separated by blanks.
+// first, then its arguments, separated by blanks. The one reader of CAPA: STLS, UIDL, PIPELINING and the SASL
+// mechanisms are all looked up here.
 namespace net {
 
 class Capabilities {
 public:
-    // Adds one line of the CAPA reply (without its line end, already unstuffed).
+    // Adds one line of the CAPA reply (without its line end, already unstuffed). A line that begins with a blank
+    // names nothing.
     void add(const std::string& line);
     // Whether a capability of that name was listed (names compare without regard to letter case).
     bool has(const std::string& name) const;

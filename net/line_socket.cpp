@@ -1,5 +1,6 @@
 #include "net/line_socket.h"
 
+#include "base/ascii.h"
 #include "base/wipe.h"
 
 #include <cstring>
@@ -338,7 +339,7 @@ bool LineSocket::readLine(std::string& line) {
 }
 
 bool LineSocket::sendLine(const char* text) {
-    if (std::strpbrk(text, "\r\n") != nullptr) {
+    if (!base::fitsOneLine(text)) {
         return false;
     }
     // Reserved at its final size: growing it would give back a block that still holds the line (a password).

@@ -17,22 +17,29 @@ const char kFailed[] = "-";
 
 }  // namespace
 
-std::optional<std::vector<std::string>> Pop3Session::capabilityLines() {
+std::optional<Capabilities> Pop3Session::capabilities() {
     if (capabilitiesUnderTlsKnown) {
         // Asked right after the STLS handshake already: one CAPA under TLS is enough.
         capabilitiesUnderTlsKnown = false;
         return std::exchange(capabilitiesUnderTls, std::nullopt);
     }
-    std::optional<std::vector<std::string>> lines;
-    if (command("CAPA")[0] == '+') {
-        try {
-            lines = readMultiLine(kMaxCapabilityLines);
-        } catch (const std::bad_alloc&) {
-            lines.reset();
-            close();  // the rest of the reply is unread
-        }
+    return askCapabilities();
+}
+
+std::optional<Capabilities> Pop3Session::askCapabilities() {
+    if (command("CAPA")[0] != '+') {
+        return std::nullopt;
     }
-    return lines;
+    std::optional<Capabilities> listed;
+    try {
+        listed = readCapabilities([this](std::string& line) { return readLine(line); });
+    } catch (const std::bad_alloc&) {
+        listed.reset();
+    }
+    if (!listed) {
+        close();  // a reply cut short, too long or too large for memory has lines left unread
+    }
+    return listed;
 }
 
 std::optional<std::vector<std::string>> Pop3Session::readMultiLine(std::size_t maxLines) {

@@ -1,5 +1,7 @@
 #include "net/pop3_session.h"
 
+#include "base/ascii.h"
+#include "base/decimal.h"
 #include "base/wipe.h"
 #include "net/apop_digest.h"
 
@@ -22,13 +24,7 @@ int leadingNumber(const char* field) {
     if (*field == '-' || *field == '+') {
         ++field;
     }
-    long long value = 0;
-    for (; *field >= '0' && *field <= '9'; ++field) {
-        value = value * 10 + (*field - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            value = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
+    const long long value = base::readDecimal(field, static_cast<std::uint32_t>(INT_MAX) + 1).value;
     if (negative) {
         return static_cast<int>(-value);
     }
@@ -54,10 +50,6 @@ std::string apopTimestamp(const char* greeting) {
 }
 
 }  // namespace
-
-bool isSafeCommandValue(const std::string& value) {
-    return value.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
-}
 
 Pop3Session::Pop3Session(int family) : LineSocket(family) {
 }
@@ -109,7 +101,7 @@ TlsResult Pop3Session::upgradeWithStls(const char* server, const std::string& tr
     {
         // CAPA, STLS and the handshake together.
         TotalLimit limit(*this);
-        std::optional<Capabilities> before = capabilities();
+        std::optional<Capabilities> before = askCapabilities();
         offered = before && before->has("STLS") && command("STLS")[0] == '+';
         if (!offered) {
             close();
@@ -119,21 +111,10 @@ TlsResult Pop3Session::upgradeWithStls(const char* server, const std::string& tr
     }
     if (tls.status == TlsStatus::Ok) {
         // What the server offers under TLS is what counts from here on; the check asks for it next.
-        capabilitiesUnderTls = capabilityLines();
+        capabilitiesUnderTls = askCapabilities();
         capabilitiesUnderTlsKnown = true;
     }
     return tls;
-}
-
-std::optional<Capabilities> Pop3Session::capabilities() {
-    if (command("CAPA")[0] != '+') {
-        return std::nullopt;
-    }
-    std::optional<Capabilities> listed = readCapabilities([this](std::string& line) { return readLine(line); });
-    if (!listed) {
-        close();  // a reply cut short by its length has lines left unread
-    }
-    return listed;
 }
 
 const char* Pop3Session::command(const char* text) {
@@ -147,7 +128,7 @@ bool Pop3Session::sendFormatted(const char* keyword, const std::string& value) {
     // The command is formatted in the reply buffer; a value that does not fit, or that would end the line
     // and smuggle in commands of its own, is refused unsent.
     std::size_t keywordLength = std::strlen(keyword);
-    if (keywordLength + 1 + value.size() > static_cast<std::size_t>(kMaxLine) || !isSafeCommandValue(value)) {
+    if (keywordLength + 1 + value.size() > static_cast<std::size_t>(kMaxLine) || !base::fitsOneLine(value)) {
         return false;
     }
     std::snprintf(reply, sizeof reply, "%s %s", keyword, value.c_str());
@@ -190,7 +171,7 @@ ApopResult Pop3Session::apop(const std::string& user, const std::string& pass) {
         if (timestamp.empty()) {
             return ApopResult::NoTimestamp;
         }
-        if (!isSafeCommandValue(user)) {
+        if (!base::fitsOneLine(user)) {
             return ApopResult::Refused;
         }
         std::string line = "APOP " + user + " " + apopDigest(timestamp, pass);

@@ -12,10 +12,6 @@
 // a time, the USER/PASS and APOP logins, and STAT.
 namespace net {
 
-// False when the value holds a CR, LF or zero byte: sent as part of a command it would end the line early
-// and could smuggle in commands of its own (a DELE, say).
-bool isSafeCommandValue(const std::string& value);
-
 // How an APOP login ended.
 enum class ApopResult {
     LoggedIn,
@@ -50,15 +46,16 @@ public:
     // Ok, the connection is closed: nothing but CAPA and STLS has gone out in clear. CAPA, STLS and the
     // handshake have the time-out in total.
     TlsResult upgradeWithStls(const char* server, const std::string& trustedFingerprint, bool& offered);
-    // CAPA and its list; nothing when the server refused it or the reply could not be read (then the connection
-    // is closed, as it is for a reply of more than kMaxCapabilityLines lines).
+    // CAPA and its list; nothing when the server refused or failed, ended the reply early or sent more than
+    // kMaxCapabilityLines lines (then the connection is closed: the rest of the reply is unread). After an STLS
+    // upgrade this is the list read under TLS, not asked again.
     std::optional<Capabilities> capabilities();
 
     // Sends one command line and reads the reply line: a view of it, or "-" when either step failed.
     const char* command(const char* text);
 
     // True when the reply to "USER name" / "PASS password" does not begin with '-'; false unsent for a
-    // value that isSafeCommandValue refuses. The reply buffer is wiped after PASS (and after APOP).
+    // value that base::fitsOneLine refuses. The reply buffer is wiped after PASS (and after APOP).
     bool sendUser(const std::string& user);
     bool sendPass(const std::string& pass);
     // The message count and total size from STAT, or nothing when the reply lacks them.
@@ -66,10 +63,6 @@ public:
     // APOP login over the timestamp of the greeting; call it right after open.
     ApopResult apop(const std::string& user, const std::string& pass);
 
-    // CAPA as its lines (without "+OK" and the closing "."), or nothing when the server refused, failed,
-    // ended the reply early or sent more than kMaxCapabilityLines lines. After an STLS upgrade this is the CAPA
-    // reply read under TLS, not asked again.
-    std::optional<std::vector<std::string>> capabilityLines();
     // The lines of a multi-line reply up to the closing "." (not included), leading doubled dots undone;
     // nothing when a line could not be read or the reply holds more than maxLines lines. Either way the
     // connection is closed: the rest of the reply was not read, so no later reply could be read in step.
@@ -83,13 +76,14 @@ public:
 private:
     bool sendFormatted(const char* keyword, const std::string& value);
     void keepGreeting();
+    std::optional<Capabilities> askCapabilities();
 
     // The last line from the server: the greeting, then the latest reply.
     char reply[1024] = {};
     // The greeting of this connection, for APOP's timestamp.
     char greeting[1024] = {};
-    // The CAPA reply read right after an STLS handshake, handed to the next capabilityLines call.
-    std::optional<std::vector<std::string>> capabilitiesUnderTls;
+    // The CAPA reply read right after an STLS handshake, handed to the next capabilities call.
+    std::optional<Capabilities> capabilitiesUnderTls;
     bool capabilitiesUnderTlsKnown = false;
 };
 

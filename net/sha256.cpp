@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "base/hex_digits.h"
+
 namespace net {
 
 namespace {
@@ -82,13 +84,12 @@ std::string sha256Hex(const void* data, std::size_t length) {
     if (tailLength == 128) {
         compress(state, tail + 64);
     }
-    static const char kHex[] = "0123456789abcdef";
-    std::string hex;
-    for (std::uint32_t word : state) {
-        for (int shift = 28; shift >= 0; shift -= 4) {
-            hex += kHex[(word >> shift) & 0xF];
-        }
+    unsigned char digest[32];
+    for (int i = 0; i < 32; ++i) {
+        digest[i] = static_cast<unsigned char>(state[i / 4] >> (24 - 8 * (i % 4)));
     }
+    std::string hex;
+    base::appendHex(hex, digest, sizeof digest);
     return hex;
 }
 

@@ -1,6 +1,6 @@
 #include "net/tls_channel.h"
 
-#include <cctype>
+#include "base/ascii.h"
 
 namespace net {
 
@@ -8,16 +8,7 @@ bool certificateAccepted(CertProblem problem, const std::string& fingerprint, co
     if (problem == CertProblem::None) {
         return true;
     }
-    if (fingerprint.empty() || trustedFingerprint.size() != fingerprint.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < fingerprint.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(trustedFingerprint[i])) !=
-            std::tolower(static_cast<unsigned char>(fingerprint[i]))) {
-            return false;
-        }
-    }
-    return true;
+    return !fingerprint.empty() && base::equalsNoCase(trustedFingerprint, fingerprint);
 }
 
 bool isAddressLiteral(const std::string& name) {

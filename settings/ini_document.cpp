@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/ascii.h"
 #include "base/shift_jis.h"
 
 namespace {
@@ -11,15 +12,7 @@ constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr char kBlanks[] = " \t\v\f\x1A";  // 0x1A: the old end-of-file mark counts as a blank as well
 
 std::string trimmed(const std::string& text) {
-    std::size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return std::string(base::trim(text, kBlanks));
 }
 
 // Names match without regard to ASCII case; a two-byte character matches only itself.
@@ -33,7 +26,7 @@ bool sameName(const std::string& a, const std::string& b) {
                 return false;
             }
             ++i;
-        } else if (asciiLower(a[i]) != asciiLower(b[i])) {
+        } else if (base::toLower(a[i]) != base::toLower(b[i])) {
             return false;
         }
     }

@@ -37,19 +37,6 @@ std::string valueOf(const std::string& path, const std::string& section, const s
     return value.substr(0, value.find('\0'));
 }
 
-// The first `limit` bytes of `text`, one byte fewer when the cut would split a two-byte character.
-std::string cutAtCharacter(const std::string& text, std::size_t limit) {
-    std::size_t end = 0;
-    while (end < text.size()) {
-        std::size_t width = base::isShiftJisLeadByte(text[end]) && end + 1 < text.size() ? 2 : 1;
-        if (end + width > limit) {
-            break;
-        }
-        end += width;
-    }
-    return text.substr(0, end);
-}
-
 unsigned digitValue(char c) {
     if (c >= '0' && c <= '9') {
         return static_cast<unsigned>(c - '0');
@@ -102,7 +89,7 @@ int readInt(const std::string& path, const std::string& section, const std::stri
 }
 
 std::string readString(const std::string& path, const std::string& section, const std::string& key) {
-    return cutAtCharacter(valueOf(path, section, key), kMaxStringBytes);
+    return std::string(base::cutAtCharacter(valueOf(path, section, key), kMaxStringBytes));
 }
 
 void writeString(const std::string& path,

@@ -58,7 +58,4 @@ constexpr unsigned timerPeriodMs(int timerMin) {
     return static_cast<unsigned>(settle(kTimerMinRange, timerMin)) * static_cast<unsigned>(kMillisecondsPerMinute);
 }
 
-// A user name or password that could end a POP3 command line early and smuggle in another command.
-bool breaksCommandLine(const std::string& text);
-
 }  // namespace settings_limits

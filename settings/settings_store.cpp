@@ -1,5 +1,6 @@
 #include "settings/settings_store.h"
 
+#include "base/decimal.h"
 #include "base/wipe.h"
 #include "settings/password_scramble.h"
 
@@ -50,7 +51,7 @@ TrustedCertificate readTrustedCert(ProfileValue& profile, const std::string& ser
     if (digits.empty() || digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) {
         return {};
     }
-    const int boundPort = std::stoi(digits);
+    const int boundPort = static_cast<int>(base::readDecimal(digits).value);
     if (!settings_limits::inRange(settings_limits::kPop3PortRange, boundPort)) {
         return {};
     }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "base/ascii.h"
+
 namespace text {
 
 namespace {
@@ -145,8 +147,7 @@ Charset charsetByName(std::string_view name) {
     }
     char lower[kLongestName];
     for (std::size_t i = 0; i < name.size(); ++i) {
-        const char c = name[i];
-        lower[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        lower[i] = base::toLower(name[i]);
     }
     const std::string_view wanted(lower, name.size());
     Charset charset = Charset::Unknown;

@@ -66,12 +66,6 @@ char* putJisPair(char* out, unsigned first, unsigned second) {
 
 }  // namespace
 
-void jisPairToSjis(unsigned char& first, unsigned char& second) {
-    const unsigned j1 = first;
-    second = sjisTrailOf(j1, second);
-    first = sjisLeadOf(j1);
-}
-
 char* iso2022JpToSjis(std::string_view in, char* out) {
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const auto* end = p + in.size();

@@ -4,10 +4,6 @@
 
 namespace text {
 
-// Turns one JIS X 0208 pair (both bytes in 0x21-0x7E) into its Shift_JIS pair, in place. The arithmetic
-// covers the rows CP932 adds as well: NEC row 13 and the NEC-selected IBM extensions.
-void jisPairToSjis(unsigned char& first, unsigned char& second);
-
 // ISO-2022-JP to Shift_JIS. Writes at most twice as many bytes as it reads, at `out`; returns the end.
 // ESC $ @, ESC $ B (and ESC K) switch to JIS X 0208; ESC ( B, ESC ( J (and ESC H) back to ASCII;
 // ESC ( I to JIS X 0201 katakana. JIS X 0212 pairs, which CP932 lacks, become "〓". Unknown escape

@@ -6,31 +6,10 @@
 
 #include "mail/known_mail.h"
 #include "mail/pipeline_window.h"
-#include "mail/server_extensions.h"
 #include "mail/unique_ids.h"
 
-// The pure parts behind CAPA, UIDL and PIPELINING.
+// The pure parts behind UIDL and PIPELINING.
 namespace {
-
-TEST(ServerExtensions, OnlyTheFirstWordOfALineNamesACapability) {
-    const struct {
-        std::vector<std::string> lines;
-        bool uidl, pipelining;
-    } cases[] = {
-        {{"TOP", "UIDL", "PIPELINING"}, true, true},
-        {{"uidl", "Pipelining"}, true, true},
-        {{"UIDL extra args", "PIPELINING\targ"}, true, true},
-        {{"TOP", "USER", "SASL PLAIN UIDL"}, false, false},
-        {{"UIDLX", "XPIPELINING", " UIDL"}, false, false},
-        {{}, false, false},
-        {{"UID", "PIPELININ"}, false, false},
-    };
-    for (const auto& c : cases) {
-        const mail::ServerExtensions got = mail::parseCapabilities(c.lines);
-        EXPECT_EQ(got.uidl, c.uidl) << ::testing::PrintToString(c.lines);
-        EXPECT_EQ(got.pipelining, c.pipelining) << ::testing::PrintToString(c.lines);
-    }
-}
 
 TEST(UniqueIds, ValidIdsAreOneToSeventyPrintableCharacters) {
     for (int c = 0; c < 256; ++c) {

@@ -33,6 +33,29 @@ TEST(Capabilities, NamesAreFoundWhateverTheirCase) {
     EXPECT_TRUE(found->arguments("STLS").empty());
 }
 
+TEST(Capabilities, OnlyTheFirstWordOfALineNamesACapability) {
+    const struct {
+        std::vector<std::string> lines;
+        bool uidl, pipelining;
+    } cases[] = {
+        {{"TOP", "UIDL", "PIPELINING"}, true, true},
+        {{"uidl", "Pipelining"}, true, true},
+        {{"UIDL extra args", "PIPELINING\targ"}, true, true},
+        {{"TOP", "USER", "SASL PLAIN UIDL"}, false, false},
+        {{"UIDLX", "XPIPELINING", " UIDL", "\tPIPELINING"}, false, false},
+        {{}, false, false},
+        {{"UID", "PIPELININ"}, false, false},
+    };
+    for (const auto& c : cases) {
+        net::Capabilities listed;
+        for (const std::string& line : c.lines) {
+            listed.add(line);
+        }
+        EXPECT_EQ(listed.has("UIDL"), c.uidl) << ::testing::PrintToString(c.lines);
+        EXPECT_EQ(listed.has("PIPELINING"), c.pipelining) << ::testing::PrintToString(c.lines);
+    }
+}
+
 TEST(Capabilities, AListThatDoesNotEndWithADotGivesNothing) {
     EXPECT_FALSE(readFrom({"TOP", "STLS"}).has_value());
     EXPECT_FALSE(readFrom({}).has_value());

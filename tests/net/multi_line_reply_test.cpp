@@ -85,16 +85,16 @@ std::vector<std::string> capaReply(std::size_t count) {
 
 TEST(Pop3MultiLine, ACapaReplyUpToItsBoundIsReadAndTheNextReplyIsInStep) {
     LinesSession s(capaReply(net::kMaxCapabilityLines));
-    const auto lines = s.session.capabilityLines();
-    ASSERT_TRUE(lines.has_value());
-    EXPECT_EQ(lines->size(), net::kMaxCapabilityLines);
-    EXPECT_EQ(lines->back(), "X-CAPABILITY-" + std::to_string(net::kMaxCapabilityLines));
+    const auto listed = s.session.capabilities();
+    ASSERT_TRUE(listed.has_value());
+    EXPECT_TRUE(listed->has("X-CAPABILITY-1"));
+    EXPECT_TRUE(listed->has("X-CAPABILITY-" + std::to_string(net::kMaxCapabilityLines)));
     EXPECT_STREQ(s.session.command("NOOP"), "+OK after");
 }
 
 TEST(Pop3MultiLine, ACapaReplyPastItsBoundEndsTheSessionUnreadOnFromThere) {
     LinesSession s(capaReply(net::kMaxCapabilityLines + 1000));
-    EXPECT_FALSE(s.session.capabilityLines().has_value());
+    EXPECT_FALSE(s.session.capabilities().has_value());
     EXPECT_FALSE(s.session.isConnected());
     // The first line over the bound was the last one read.
     EXPECT_EQ(s.io.chunks.size(), 1000u - 1 + 2);

@@ -95,7 +95,6 @@ TEST(Pop3Login, ValuesThatWouldEndTheCommandLineAreRefusedUnsent) {
          {std::string("secret\r\nDELE 1\r\nQUIT"), std::string("a\nb"), std::string("a\rb"), "a" + zero + "DELE 1"}) {
         ScriptedSession s{"+OK ready\r\n", "+OK\r\n", "+OK\r\n"};
         s.open();
-        EXPECT_FALSE(net::isSafeCommandValue(value));
         EXPECT_FALSE(s.session.sendUser(value));
         EXPECT_FALSE(s.session.sendPass(value));
         EXPECT_EQ(s.session.apop(value, "secret"), net::ApopResult::NoTimestamp)

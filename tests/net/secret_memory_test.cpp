@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
 
+#include "base/wipe.h"
 #include "net/apop_digest.h"
 #include "net/pop3_session.h"
-#include "base/wipe.h"
 #include "tests/support/freed_block_probe.h"
 #include "tests/support/scripted_socket_io.h"
+#include "tests/support/throwaway_secret.h"
 
 // What a login leaves in the memory it gives back: no block let go may still hold the password. Lengths around
 // the points where a text leaves its inline buffer or grows (15, 16, 24 and 37 characters among them).
@@ -15,25 +15,10 @@ namespace {
 
 using testenv::FreedBlockProbe;
 
-const std::size_t kLengths[] = {9, 15, 16, 24, 30, 37, 64, 100, 1018};
+const auto& kLengths = testenv::kSecretLengths;
 
-// A throwaway password of the length, from a seed, that no other text of the test contains.
 std::string password(std::size_t length) {
-    std::string text;
-    for (std::size_t i = 0; i < length; ++i) {
-        text += static_cast<char>('k' + (i * 7 + length) % 13);
-    }
-    return text;
-}
-
-// The whole capacity of a text, read through its buffer.
-bool allZero(const std::string& text) {
-    for (std::size_t i = 0; i < text.capacity(); ++i) {
-        if (text.data()[i] != '\0') {
-            return false;
-        }
-    }
-    return true;
+    return testenv::throwawaySecret(length);
 }
 
 struct ScriptedSession {
@@ -59,34 +44,6 @@ TEST(FreedBlockProbe, FindsAPasswordLeftInAFreedBlock) {
     }
     EXPECT_EQ(probe.blocksFreed(), 2);
     EXPECT_EQ(probe.blocksHoldingSecret(), 1);
-}
-
-// A shorter value written over a longer one leaves the longer one's tail behind its end: all of it goes.
-TEST(WipeString, ZeroesTheWholeCapacity) {
-    for (std::size_t length : kLengths) {
-        SCOPED_TRACE(length);
-        std::string text = password(length);
-        text = "ab";
-        const std::size_t capacity = text.capacity();
-        ASSERT_GE(capacity, length);
-        base::wipeString(text);
-        EXPECT_TRUE(text.empty());
-        EXPECT_EQ(text.capacity(), capacity) << "the same block, wiped, not a new one";
-        EXPECT_TRUE(allZero(text));
-    }
-}
-
-TEST(WipeOnExit, WipesWhenTheScopeIsLeftByAnException) {
-    std::string secret = password(37);
-    secret.reserve(100);
-    try {
-        base::WipeOnExit wipe(secret);
-        throw std::runtime_error("stop");
-    } catch (const std::runtime_error&) {
-    }
-    EXPECT_TRUE(secret.empty());
-    EXPECT_GE(secret.capacity(), 100u);
-    EXPECT_TRUE(allZero(secret));
 }
 
 TEST(SecretMemory, UserAndPassLeaveNoFreedBlockWithThePassword) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tests/text/jis_pair_rule.h"
 #include "text/charset_names.h"
 #include "text/jis_to_sjis.h"
 #include "text/to_shift_jis.h"
@@ -211,9 +212,9 @@ TEST(ToShiftJis, ConvertsEveryJisPairInARunAsThePairRuleDoes) {
     std::string expected;
     for (unsigned first = 0x21; first <= 0x7E; ++first) {
         for (unsigned second = 0x21; second <= 0x7E; ++second) {
-            auto lead = static_cast<unsigned char>(first);
-            auto trail = static_cast<unsigned char>(second);
-            text::jisPairToSjis(lead, trail);
+            unsigned char lead = 0;
+            unsigned char trail = 0;
+            testjis::pairToSjis(first, second, lead, trail);
             run += {static_cast<char>(first), static_cast<char>(second)};
             expected += {static_cast<char>(lead), static_cast<char>(trail)};
         }

@@ -1,17 +1,16 @@
-#include "mime/jis_converter.h"
-
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
+
+#include "tests/text/jis_pair_rule.h"
+#include "text/to_shift_jis.h"
+
+// ISO-2022-JP as the program converts it: through toShiftJis, as the header decoder and the body preview call it.
 
 namespace {
 
 std::string convert(const std::string& input) {
-    std::istringstream in(input);
-    std::ostringstream out;
-    mime::JisConverter(in, out).run();
-    return out.str();
+    return text::toShiftJis(text::Charset::Iso2022Jp, input);
 }
 
 struct ConversionCase {
@@ -20,8 +19,9 @@ struct ConversionCase {
     std::string expected;
 };
 
-TEST(JisConverter, SwitchesKanjiModeWithTheKnownEscapes) {
+TEST(Iso2022Jp, ConvertsEscapesPairsAndStrayBytes) {
     const ConversionCase cases[] = {
+        // The known escapes switch kanji mode.
         {"empty", "", ""},
         {"ascii", "Subject line 123", "Subject line 123"},
         {"ESC $ B and ESC ( B", "a\x1b$B$\"\x1b(Bb",
@@ -33,14 +33,7 @@ TEST(JisConverter, SwitchesKanjiModeWithTheKnownEscapes) {
         {"ESC K and ESC H", "\x1bK$\"0!\x1bH$\"", "\x82\xA0\x88\x9F$\""},
         {"ESC K then ESC ( B", "\x1bK$\"\x1b(B$\"", "\x82\xA0$\""},
         {"kanji written as words", "\x1b$B2q5D\x1b(B", "会議"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, convert(c.input)) << c.name;
-    }
-}
-
-TEST(JisConverter, PassesUnknownAndCutOffSequencesThrough) {
-    const ConversionCase cases[] = {
+        // Unknown and cut-off sequences pass through.
         {"ESC ( I: JIS X 0201 katakana", "\x1b(I1", "\xB1"},
         {"ESC ( I ends kanji mode", "\x1b$B\x1b(I$\"", "\xA4\xA2"},
         {"JIS X 0212, which CP932 lacks", "\x1b$(Dab", "〓"},
@@ -51,14 +44,7 @@ TEST(JisConverter, PassesUnknownAndCutOffSequencesThrough) {
         {"ESC $ at the end", "ab\x1b$", "ab\x1b$"},
         {"ESC ( at the end", "ab\x1b(", "ab\x1b("},
         {"ESC ( at the end in kanji mode", "\x1b$B$\"\x1b(", "\x82\xA0\x1b("},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, convert(c.input)) << c.name;
-    }
-}
-
-TEST(JisConverter, HandlesBytesThatFormNoPair) {
-    const ConversionCase cases[] = {
+        // Bytes that form no pair.
         {"blank and line ends keep kanji mode", "\x1b$B$\" $\"\r\n$\"\x1b(B", "\x82\xA0 \x82\xA0\r\n\x82\xA0"},
         {"tab in kanji mode", "\x1b$B\t0!", "\t\x88\x9F"},
         {"lone lead byte at the end", "\x1b$B$\"$", "\x82\xA0$"},
@@ -74,26 +60,12 @@ TEST(JisConverter, HandlesBytesThatFormNoPair) {
     }
 }
 
-TEST(JisConverter, EveryRunStartsInAsciiMode) {
-    std::istringstream in("\x1b$B");
-    std::ostringstream out;
-    mime::JisConverter converter(in, out);
-    converter.run();
-    in.clear();
-    in.str("$\"");
-    converter.run();
-    EXPECT_EQ("$\"", out.str());
+TEST(Iso2022Jp, EveryTextStartsInAsciiMode) {
+    EXPECT_EQ("", convert("\x1b$B"));
+    EXPECT_EQ("$\"", convert("$\""));
 }
 
-TEST(JisConverter, FailedInputGivesNothing) {
-    std::istringstream in("abc");
-    in.setstate(std::ios::failbit);
-    std::ostringstream out;
-    mime::JisConverter(in, out).run();
-    EXPECT_EQ("", out.str());
-}
-
-TEST(JisToSjis, ConvertsPairs) {
+TEST(Iso2022Jp, ConvertsPairs) {
     struct PairCase {
         unsigned char j1, j2, s1, s2;
     };
@@ -110,11 +82,14 @@ TEST(JisToSjis, ConvertsPairs) {
         {0x4F, 0x53, 0x98, 0x72}, {0x74, 0x26, 0xEA, 0xA4},
     };
     for (const auto& c : cases) {
-        unsigned char first = c.j1;
-        unsigned char second = c.j2;
-        mime::jisToSjis(first, second);
-        EXPECT_EQ(c.s1, first) << std::hex << int(c.j1) << ' ' << int(c.j2);
-        EXPECT_EQ(c.s2, second) << std::hex << int(c.j1) << ' ' << int(c.j2);
+        const std::string pair{static_cast<char>(c.j1), static_cast<char>(c.j2)};
+        const std::string expected{static_cast<char>(c.s1), static_cast<char>(c.s2)};
+        EXPECT_EQ(expected, convert("\x1b$B" + pair + "\x1b(B")) << std::hex << int(c.j1) << ' ' << int(c.j2);
+        unsigned char lead = 0;
+        unsigned char trail = 0;
+        testjis::pairToSjis(c.j1, c.j2, lead, trail);
+        EXPECT_EQ(c.s1, lead) << "the tests' own rule";
+        EXPECT_EQ(c.s2, trail) << "the tests' own rule";
     }
 }
 

@@ -212,7 +212,7 @@ TEST_F(MailCheckTlsTest, AServerAskingForAnOptionalClientCertificateIsChecked) {
     settings.server = "127.0.0.1";
     settings.pop3Port = tls.scriptedPort("clientcert");
     checktest::RecordingHost host;
-    EXPECT_EQ(check(host), (startCalls() + Calls{"hand over 2", "post 102 2"} + endCalls()));
+    EXPECT_EQ(check(host), (startCalls() + Calls{"hand over 2", "mail waiting 2"} + endCalls()));
 }
 
 TEST_F(MailCheckTlsTest, DovecotWithoutStlsGetsNoLogin) {

@@ -1,6 +1,6 @@
 #include "app/start_with_windows.h"
 
-namespace settings {
+namespace app {
 
 namespace {
 
@@ -61,4 +61,4 @@ bool isStartupSwitch(const std::string& arguments) {
     return sameIgnoringAsciiCase(trimmed(arguments), std::string(kStartupSwitch));
 }
 
-}  // namespace settings
+}  // namespace app

@@ -3,6 +3,8 @@
 #include "settings/profile_value.h"
 #include "settings/settings.h"
 
+namespace settings {
+
 // The settings file beside the program (resolved against the current directory at each access) and its section.
 inline constexpr char kSettingsFilePath[] = "./Quorvane.ini";
 inline constexpr char kSettingsSection[] = "SETTING";
@@ -42,3 +44,5 @@ struct WindowPosition {
 
 // The main window's saved position, (100, 100) where the file has none.
 WindowPosition readWindowPosition(ProfileValue& profile);
+
+}  // namespace settings

@@ -185,8 +185,8 @@ void Application::askToTrustCertificate() {
     if (answer != IDYES || certificate.fingerprint.empty()) {
         return;
     }
-    settings::saveTrustedCert(profile, settings,
-                    settings::TrustedCertificate{certificate.fingerprint, certificate.server, certificate.port});
+    settings::saveTrustedCert(
+        profile, settings, settings::TrustedCertificate{certificate.fingerprint, certificate.server, certificate.port});
     // The failed check is ending on its own (it no longer waits for anything); the new one starts after it.
     if (checkRunning.load()) {
         Wait(worker::kInfinite);

@@ -110,7 +110,8 @@ struct Row {
     Calls calls;            // what the check tells its host between its start and its end, stop polls left out
     std::vector<int> left;  // the messages ("subject <k>") still listed afterwards
     Ticked ticked = {};     // the list the check works from
-    std::function<void(settings::Settings&)> configure = nullptr;  // settings beyond the server, the login and two lines
+    std::function<void(settings::Settings&)> configure =
+        nullptr;  // settings beyond the server, the login and two lines
 };
 
 std::ostream& operator<<(std::ostream& out, const Row& row) {

@@ -90,9 +90,12 @@ TEST(SettingsKeysTest, EveryKeyReadsAbsentValidAndOddValuesAndWritesBackByteForB
         if (row->odd != nullptr) {
             EXPECT_EQ(row->oddRead, load(row->odd));
         }
-        all += std::string(key.name) + '=' + row->valid + "\r\n";
-        if (settings::editedInDialog(key)) {
-            saved += std::string(key.name) + '=' + row->valid + "\r\n";
+    }
+    // The rows are in the order the program has always written the keys.
+    for (const Row& row : kRows) {
+        all += std::string(row.key) + '=' + row.valid + "\r\n";
+        if (settings::editedInDialog(settings::keyNamed(row.key))) {
+            saved += std::string(row.key) + '=' + row.valid + "\r\n";
         }
     }
 

@@ -24,7 +24,7 @@ Application::Application()
     : messageHandlers(this, &Application::onDefault),
       commandHandlers(this),
       trayHandlers(this),
-      profile(kSettingsFilePath),
+      profile(settings::kSettingsFilePath),
       session(net::kAfInet),
       mailCheck(session, *this, [this] {
           worker::ThreadMessage message;
@@ -67,7 +67,7 @@ Application::Application()
     trayHandlers.Set(WM_RBUTTONDOWN, &Application::onTrayRightDown);
     trayHandlers.Set(WM_RBUTTONUP, &Application::onTrayRightUp);
 
-    loadSettings(profile, settings);
+    settings::loadSettings(profile, settings);
 }
 
 Application::~Application() {
@@ -102,7 +102,7 @@ void Application::onCreate(Record*) {
     // The square's size and icons at the DPI of the screen it starts on (at 96 DPI: 32 pixels, as drawn).
     dpi = windowDpi(hwnd);
     loadIcons();
-    WindowPosition saved = readWindowPosition(profile);
+    settings::WindowPosition saved = settings::readWindowPosition(profile);
     RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     moveSquareInto(saved.x, saved.y, screen, SWP_NOZORDER | SWP_NOREDRAW | SWP_NOOWNERZORDER);
 
@@ -195,7 +195,7 @@ void Application::shutDown() {
 
     RECT rect{};
     GetWindowRect(hwnd, &rect);
-    saveWindowState(profile, rect.left, rect.top, settings.inTaskTray);
+    settings::saveWindowState(profile, rect.left, rect.top, settings.inTaskTray);
     leaveTray();
 
     // The worker never waits for this thread (its screen updates are posted), so this wait ends as soon

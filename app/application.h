@@ -46,7 +46,7 @@ public:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     // Read access for the program's own tests.
-    Settings& settingsRecord() {
+    settings::Settings& settingsRecord() {
         return settings;
     }
     mail::MailEntryList& mails() {
@@ -204,8 +204,8 @@ private:
     bool listClosedByNoMail = false;
     NOTIFYICONDATAA trayData{};
 
-    ProfileValue profile;
-    Settings settings;
+    settings::ProfileValue profile;
+    settings::Settings settings;
     net::Pop3Session session;
     // The check that Run carries out; prepared here with a copy of the list each time a check starts.
     mail::MailCheck mailCheck;

@@ -14,7 +14,7 @@ namespace app {
 void Application::startCheck() {
     // An SSL value the program cannot use counts as unfinished settings: no guess at plain text.
     if (settings.server.empty() || settings.user.empty() ||
-        !settings_limits::inRange(settings_limits::kSslModeRange, settings.sslMode)) {
+        !settings::limits::inRange(settings::limits::kSslModeRange, settings.sslMode)) {
         PostMessageA(hwnd, WM_COMMAND, kCmdCheckFailed, mail::kErrSettingsIncomplete);
         return;
     }
@@ -36,7 +36,7 @@ void Application::startCheck() {
     }
     setStatus(checkingText(!mailList.empty()).c_str());
     // The check works on a copy taken now: marks set from here on cannot reach the server through it.
-    mailCheck.prepare(mailList, takeCheckSettings(settings));
+    mailCheck.prepare(mailList, settings::takeCheckSettings(settings));
     if (!Start()) {
         checkRunning.store(false);
     }

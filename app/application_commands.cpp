@@ -22,7 +22,7 @@ constexpr char kMarksDroppedForNewMailbox[] =
     "メールサーバかユーザーIDが変わったので、一覧を閉じたにゃ\n"
     "チェックしたメールは削除していないにゃ（前のサーバに残っています）";
 
-mail::MailboxId mailboxOf(const Settings& settings) {
+mail::MailboxId mailboxOf(const settings::Settings& settings) {
     return mail::MailboxId{settings.server, settings.pop3Port, settings.user};
 }
 
@@ -90,13 +90,13 @@ void Application::onSettings(Record*) {
     settingsOpen = true;
     stopTimer();
     {
-        settings::SettingsDialog dialog;
+        SettingsDialog dialog;
         dialog.fill(settings, idleIcon, idleIconSmall);
         dialog.Open(true, IDD_SETTINGS, hwnd, nullptr);
         if (dialog.accepted) {
             const mail::MailboxId before = mailboxOf(settings);
-            Settings edited = dialog.edited();
-            saveSettings(profile, settings, edited);
+            settings::Settings edited = dialog.edited();
+            settings::saveSettings(profile, settings, edited);
             base::wipeString(edited.pass);
             EnableMenuItem(popup, IDM_START_MAILER, MF_BYCOMMAND | (settings.exeMail.empty() ? MF_GRAYED : MF_ENABLED));
             if (!before.sameAs(mailboxOf(settings))) {

@@ -79,7 +79,7 @@ void Application::startTimer() {
     if (closed || paused || settings.server.empty() || settings.user.empty()) {
         return;
     }
-    timerPeriodMs = settings_limits::timerPeriodMs(settings.timerMin);
+    timerPeriodMs = settings::limits::timerPeriodMs(settings.timerMin);
     SetTimer(hwnd, kCheckTimerId, timerPeriodMs, nullptr);
     timerRunning = true;
 }
@@ -185,8 +185,8 @@ void Application::askToTrustCertificate() {
     if (answer != IDYES || certificate.fingerprint.empty()) {
         return;
     }
-    saveTrustedCert(profile, settings,
-                    TrustedCertificate{certificate.fingerprint, certificate.server, certificate.port});
+    settings::saveTrustedCert(
+        profile, settings, settings::TrustedCertificate{certificate.fingerprint, certificate.server, certificate.port});
     // The failed check is ending on its own (it no longer waits for anything); the new one starts after it.
     if (checkRunning.load()) {
         Wait(worker::kInfinite);

@@ -8,7 +8,7 @@
 
 #include "app/settings_dialog.h"
 
-namespace settings {
+namespace app {
 
 namespace {
 
@@ -67,4 +67,4 @@ std::string browseForFile(HWND owner, const char* title, const char* filter, con
     return file;
 }
 
-}  // namespace settings
+}  // namespace app

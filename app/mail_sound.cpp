@@ -4,7 +4,7 @@
 
 namespace app {
 
-bool playsMailSound(const Settings& settings, const mail::MailEntryList& mailList) {
+bool playsMailSound(const settings::Settings& settings, const mail::MailEntryList& mailList) {
     if (settings.playSound.empty()) {
         return false;
     }

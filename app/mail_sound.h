@@ -7,6 +7,6 @@ namespace app {
 
 // Whether a check that found mail plays the settings' sound: a sound file is set, and unless NewMailSoundOnly
 // asks for new mail only, always; with it, only when an entry is new since the previous check.
-bool playsMailSound(const Settings& settings, const mail::MailEntryList& mailList);
+bool playsMailSound(const settings::Settings& settings, const mail::MailEntryList& mailList);
 
 }  // namespace app

@@ -6,8 +6,8 @@
 #include "app/start_with_windows.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
-    if (arguments != nullptr && settings::isStartupSwitch(arguments)) {
-        settings::enterExeFolder();
+    if (arguments != nullptr && app::isStartupSwitch(arguments)) {
+        app::enterExeFolder();
     }
     return app::runProgram(instance);
 }

@@ -8,8 +8,9 @@
 #include "base/wipe.h"
 #include "res/resource_ids.h"
 #include "settings/settings_field_limits.h"
+#include "settings/settings_keys.h"
 
-namespace settings {
+namespace app {
 
 namespace {
 
@@ -31,28 +32,39 @@ constexpr char kLineBreakRefused[] =
     "ユーザーIDとパスワードには、改行やゼロの文字は使えないにゃ\nメールサーバに変なコマンドが届いちゃうにゃ";
 constexpr char kNumberRefusedFormat[] = "%sは %d から %d までの数にしてほしいにゃ";
 
-constexpr std::size_t digitsOf(int number) {
-    return number < 10 ? 1 : 1 + digitsOf(number / 10);
+// The controls of the keys the dialog edits, in the order OK judges them. The SSL key has its box of its own.
+struct Control {
+    int id;
+    const settings::Key& key;
+    const char* name;  // numbers: the field's name in the refusal
+    bool oneLine;      // texts sent in a POP3 command: no line breaks
+};
+
+constexpr Control kControls[] = {
+    {IDC_SERVER, settings::keyNamed("SERVER"), nullptr, false},
+    {IDC_USER, settings::keyNamed("USER"), nullptr, true},
+    {IDC_PASS, settings::keyNamed("PASS"), nullptr, true},
+    {IDC_SOUND, settings::keyNamed("PlaySound"), nullptr, false},
+    {IDC_MAILER, settings::keyNamed("ExeMail"), nullptr, false},
+    {IDC_TIMER_MIN, settings::keyNamed("TimerMin"), "チェック周期（分）", false},
+    {IDC_PORT, settings::keyNamed("POP3_PORT"), "POP3ポート", false},
+    {IDC_HEAD_COUNT, settings::keyNamed("HeadCount"), "取り込む先頭行数", false},
+    {IDC_TIMEOUT_SEC, settings::keyNamed("TimeoutSec"), "応答待ち（秒）", false},
+    {IDC_APOP, settings::keyNamed("APOP"), nullptr, false},
+    {IDC_NEW_MAIL_SOUND_ONLY, settings::keyNamed("NewMailSoundOnly"), nullptr, false},
+};
+
+bool isText(const settings::Key& key) {
+    return key.form == settings::Form::kText || key.form == settings::Form::kPassword;
 }
 
-// How much each edit takes: what comes back unchanged from the settings file, and no more digits than the
-// largest number allowed.
-struct FieldLimit {
-    int id;
-    std::size_t limit;
-};
-
-const FieldLimit kFieldLimits[] = {
-    {IDC_SERVER, kFieldLimit},
-    {IDC_USER, kFieldLimit},
-    {IDC_PASS, kPasswordLimit},
-    {IDC_SOUND, kFieldLimit},
-    {IDC_MAILER, kFieldLimit},
-    {IDC_PORT, digitsOf(settings_limits::kPop3PortRange.highest)},
-    {IDC_HEAD_COUNT, digitsOf(settings_limits::kHeadCountRange.highest)},
-    {IDC_TIMER_MIN, digitsOf(settings_limits::kTimerMinRange.highest)},
-    {IDC_TIMEOUT_SEC, digitsOf(settings_limits::kTimeoutSecRange.highest)},
-};
+void wipeTexts(settings::Settings& record) {
+    for (const Control& control : kControls) {
+        if (isText(control.key)) {
+            base::wipeString(settings::fieldOf<std::string>(record, control.key));
+        }
+    }
+}
 
 // The entries of IDC_SSL_MODE, in the order of the SSL key's values.
 const char* const kSslModeNames[] = {"なし", "STLS", "SSL/TLS"};
@@ -96,41 +108,19 @@ SettingsDialog::SettingsDialog() : messageHandlers(this), commandHandlers(this) 
 }
 
 SettingsDialog::~SettingsDialog() {
-    base::wipeString(pass);
+    wipeTexts(values);
 }
 
-void SettingsDialog::fill(const Settings& settings, HICON big, HICON small) {
-    server = settings.server;
-    user = settings.user;
-    pass = settings.pass;
-    pop3Port = settings.pop3Port;
-    timerMin = settings.timerMin;
-    headCount = settings.headCount;
-    playSound = settings.playSound;
-    exeMail = settings.exeMail;
-    apop = settings.apop;
-    timeoutSec = settings.timeoutSec;
-    sslMode = settings.sslMode;
-    newMailSoundOnly = settings.newMailSoundOnly;
+void SettingsDialog::fill(const settings::Settings& settings, HICON big, HICON small) {
+    settings::copyEditedValues(settings, values);
     bigIcon = big;
     smallIcon = small;
 }
 
-Settings SettingsDialog::edited() const {
-    Settings values;
-    values.server = server;
-    values.user = user;
-    values.pass = pass;
-    values.pop3Port = pop3Port;
-    values.timerMin = timerMin;
-    values.headCount = headCount;
-    values.playSound = playSound;
-    values.exeMail = exeMail;
-    values.apop = apop;
-    values.timeoutSec = timeoutSec;
-    values.sslMode = sslMode;
-    values.newMailSoundOnly = newMailSoundOnly;
-    return values;
+settings::Settings SettingsDialog::edited() const {
+    settings::Settings edited;
+    settings::copyEditedValues(values, edited);
+    return edited;
 }
 
 LRESULT SettingsDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -142,31 +132,26 @@ LRESULT SettingsDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 void SettingsDialog::onInitDialog(Record* record) {
     SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
-    SetDlgItemTextA(hwnd, IDC_SERVER, server.c_str());
-    SetDlgItemTextA(hwnd, IDC_USER, user.c_str());
-    SetDlgItemTextA(hwnd, IDC_PASS, pass.c_str());
-    SetDlgItemTextA(hwnd, IDC_SOUND, playSound.c_str());
-    SetDlgItemTextA(hwnd, IDC_MAILER, exeMail.c_str());
-    SetDlgItemInt(hwnd, IDC_TIMER_MIN, static_cast<UINT>(timerMin), FALSE);
-    SetDlgItemInt(hwnd, IDC_PORT, static_cast<UINT>(pop3Port), FALSE);
-    SetDlgItemInt(hwnd, IDC_HEAD_COUNT, static_cast<UINT>(headCount), FALSE);
-    SetDlgItemInt(hwnd, IDC_TIMEOUT_SEC, static_cast<UINT>(timeoutSec), FALSE);
-    for (const FieldLimit& field : kFieldLimits) {
-        SendDlgItemMessageA(hwnd, field.id, EM_LIMITTEXT, field.limit, 0);
-    }
-    if (apop) {
-        SendDlgItemMessageA(hwnd, IDC_APOP, BM_SETCHECK, BST_CHECKED, 0);
+    for (const Control& control : kControls) {
+        const settings::Key& key = control.key;
+        if (isText(key)) {
+            SetDlgItemTextA(hwnd, control.id, settings::fieldOf<std::string>(values, key).c_str());
+        } else if (key.form == settings::Form::kDecimal) {
+            SetDlgItemInt(hwnd, control.id, static_cast<UINT>(settings::fieldOf<int>(values, key)), FALSE);
+        } else if (settings::fieldOf<bool>(values, key)) {
+            SendDlgItemMessageA(hwnd, control.id, BM_SETCHECK, BST_CHECKED, 0);
+        }
+        if (std::size_t length = settings::fieldLength(key)) {
+            SendDlgItemMessageA(hwnd, control.id, EM_LIMITTEXT, length, 0);
+        }
     }
     for (const char* name : kSslModeNames) {
         SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     }
     // An unusable mode from the file shows no choice at all, so that the user picks one.
-    const bool usable = settings_limits::inRange(settings_limits::kSslModeRange, sslMode);
-    SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_SETCURSEL, usable ? static_cast<WPARAM>(sslMode) : WPARAM(-1), 0);
+    const bool usable = settings::limits::inRange(settings::limits::kSslModeRange, values.sslMode);
+    SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_SETCURSEL, usable ? static_cast<WPARAM>(values.sslMode) : WPARAM(-1), 0);
     CheckDlgButton(hwnd, IDC_START_WITH_WINDOWS, startsWithWindows() ? BST_CHECKED : BST_UNCHECKED);
-    if (newMailSoundOnly) {
-        SendDlgItemMessageA(hwnd, IDC_NEW_MAIL_SOUND_ONLY, BM_SETCHECK, BST_CHECKED, 0);
-    }
     record->result = 1;  // the dialog manager sets the default focus
 }
 
@@ -175,45 +160,42 @@ void SettingsDialog::onCommand(Record* record) {
 }
 
 void SettingsDialog::onOk(Record*) {
-    std::string typedUser = itemText(IDC_USER);
-    std::string typedPass = itemText(IDC_PASS);
-    bool userBreaks = !base::fitsOneLine(typedUser);
-    if (userBreaks || !base::fitsOneLine(typedPass)) {
-        base::wipeString(typedPass);
-        refuse(userBreaks ? IDC_USER : IDC_PASS, kLineBreakRefused);
-        return;
-    }
-    int typedTimer = timerMin, typedPort = pop3Port, typedHead = headCount, typedTimeout = timeoutSec;
-    if (!readNumber(IDC_TIMER_MIN, "チェック周期（分）", settings_limits::kTimerMinRange, typedTimer) ||
-        !readNumber(IDC_PORT, "POP3ポート", settings_limits::kPop3PortRange, typedPort) ||
-        !readNumber(IDC_HEAD_COUNT, "取り込む先頭行数", settings_limits::kHeadCountRange, typedHead) ||
-        !readNumber(IDC_TIMEOUT_SEC, "応答待ち（秒）", settings_limits::kTimeoutSecRange, typedTimeout)) {
-        base::wipeString(typedPass);
-        return;
+    // Everything is judged before anything is taken.
+    settings::Settings typed;
+    for (const Control& control : kControls) {
+        const settings::Key& key = control.key;
+        if (isText(key)) {
+            std::string& text = settings::fieldOf<std::string>(typed, key);
+            text = itemText(control.id);
+            if (control.oneLine && !base::fitsOneLine(text)) {
+                wipeTexts(typed);
+                refuse(control.id, kLineBreakRefused);
+                return;
+            }
+        } else if (key.form == settings::Form::kDecimal) {
+            int& number = settings::fieldOf<int>(typed, key);
+            number = settings::fieldOf<int>(values, key);
+            if (!readNumber(control.id, control.name, key.range, number)) {
+                wipeTexts(typed);
+                return;
+            }
+        } else {
+            // A template without the box keeps the value as it was.
+            HWND box = GetDlgItem(hwnd, control.id);
+            settings::fieldOf<bool>(typed, key) =
+                box != nullptr ? (SendMessageA(box, BM_GETCHECK, 0, 0) & 1) != 0 : settings::fieldOf<bool>(values, key);
+        }
     }
     accepted = true;
-    if (HWND box = GetDlgItem(hwnd, IDC_APOP)) {
-        apop = (SendMessageA(box, BM_GETCHECK, 0, 0) & 1) != 0;
-    }
-    if (HWND box = GetDlgItem(hwnd, IDC_NEW_MAIL_SOUND_ONLY)) {
-        newMailSoundOnly = (SendMessageA(box, BM_GETCHECK, 0, 0) & 1) != 0;
-    }
-    server = itemText(IDC_SERVER);
-    user = typedUser;
-    base::wipeString(pass);
-    pass.swap(typedPass);
-    playSound = itemText(IDC_SOUND);
-    exeMail = itemText(IDC_MAILER);
-    timerMin = typedTimer;
-    pop3Port = typedPort;
-    headCount = typedHead;
-    timeoutSec = typedTimeout;
     // Nothing chosen (the file's value was not one the program can use): the mode stays as it was, unusable,
     // rather than turning into plain text by itself.
+    typed.sslMode = values.sslMode;
     LRESULT mode = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0);
-    if (settings_limits::inRange(settings_limits::kSslModeRange, static_cast<int>(mode))) {
-        sslMode = static_cast<int>(mode);
+    if (settings::limits::inRange(settings::limits::kSslModeRange, static_cast<int>(mode))) {
+        typed.sslMode = static_cast<int>(mode);
     }
+    settings::copyEditedValues(typed, values);
+    wipeTexts(typed);
     applyStartWithWindows(hwnd);
     // The edit control's own copy goes before the dialog does.
     SetDlgItemTextA(hwnd, IDC_PASS, "");
@@ -250,7 +232,7 @@ void SettingsDialog::onSslModeChanged(Record* record) {
 }
 
 std::string SettingsDialog::itemText(int id) const {
-    char text[kFieldLimit + 1];
+    char text[settings::kFieldLimit + 1];
     GetDlgItemTextA(hwnd, id, text, sizeof(text));
     std::string taken = text;
     base::wipeBytes(text, sizeof(text));  // it may have held the password
@@ -259,7 +241,7 @@ std::string SettingsDialog::itemText(int id) const {
 
 bool SettingsDialog::readNumber(int id,
                                 const char* name,
-                                const settings_limits::NumberRange& range,
+                                const settings::limits::NumberRange& range,
                                 int& number) const {
     if (GetDlgItem(hwnd, id) == nullptr) {
         return true;  // a template without this field keeps the value as it was
@@ -271,7 +253,7 @@ bool SettingsDialog::readNumber(int id,
         number = range.fallback;
         return true;
     }
-    if (!settings_limits::inRange(range, static_cast<int>(value))) {
+    if (!settings::limits::inRange(range, static_cast<int>(value))) {
         char text[256];
         std::snprintf(text, sizeof text, kNumberRefusedFormat, name, range.lowest, range.highest);
         refuse(id, text);
@@ -288,4 +270,4 @@ void SettingsDialog::refuse(int id, const std::string& text) const {
     SendMessageA(field, EM_SETSEL, 0, -1);
 }
 
-}  // namespace settings
+}  // namespace app

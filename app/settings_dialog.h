@@ -8,7 +8,7 @@
 #include "framework/ok_cancel_dialog.h"
 #include "settings/settings.h"
 
-namespace settings {
+namespace app {
 
 // The modal dialog (template 106) in which the user edits the mail settings. It works on its own copy of
 // the values; the caller copies them back only when `accepted` is true after the dialog has ended:
@@ -18,38 +18,29 @@ namespace settings {
 //     SettingsDialog dialog;
 //     dialog.fill(settings, bigIcon, smallIcon);
 //     dialog.Open(true, IDD_SETTINGS, mainWindow, nullptr);
-//     if (dialog.accepted) saveSettings(profile, settings, dialog.edited());
+//     if (dialog.accepted) settings::saveSettings(profile, settings, dialog.edited());
 class SettingsDialog : public framework::OkCancelDialog {
 public:
     SettingsDialog();
 
     ~SettingsDialog() override;
 
-    // Takes the ten edited values from the record and the title bar icons (not owned).
-    void fill(const Settings& settings, HICON big, HICON small);
-    // The ten edited values in a record; the fields the dialog does not edit keep their defaults.
-    Settings edited() const;
+    // Takes the values the dialog edits (the keys of settings_keys.h that saveSettings takes from it) from the
+    // record, and the title bar icons (not owned).
+    void fill(const settings::Settings& settings, HICON big, HICON small);
+    // The edited values in a record; the fields the dialog does not edit keep their defaults.
+    settings::Settings edited() const;
 
     // Dispatches through the dialog's own tables only: its command handlers end the dialog.
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-    std::string exeMail;
-    std::string playSound;
-    int headCount = settings_limits::kDefaultHeadCount;
-    bool apop = false;
-    bool newMailSoundOnly = false;
-    int sslMode = settings_limits::kDefaultSslMode;  // combobox IDC_SSL_MODE: 0 plain text, 1 STLS, 2 SSL/TLS
-    int pop3Port = settings_limits::kDefaultPop3Port;
-    int timerMin = settings_limits::kDefaultTimerMin;
-    int timeoutSec = settings_limits::kDefaultTimeoutSec;
-    std::string pass;
-    std::string user;
-    std::string server;
     bool accepted = false;  // the dialog was closed with OK
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
 
 private:
+    settings::Settings values;  // only the fields the dialog edits are used
+
     using Record = framework::MessageRecord;
 
     void onInitDialog(Record* record);
@@ -63,7 +54,7 @@ private:
     std::string itemText(int id) const;
     // The number in a field: its fallback when the text is no number; nothing (the user was told and the field
     // has the focus) when it is a number outside the range.
-    bool readNumber(int id, const char* name, const settings_limits::NumberRange& range, int& number) const;
+    bool readNumber(int id, const char* name, const settings::limits::NumberRange& range, int& number) const;
     void refuse(int id, const std::string& text) const;
 
     framework::MessageTable<SettingsDialog> messageHandlers;
@@ -75,4 +66,4 @@ private:
 // directory is the same afterwards as before, whatever the picker did with it.
 std::string browseForFile(HWND owner, const char* title, const char* filter, const char* defaultExtension);
 
-}  // namespace settings
+}  // namespace app

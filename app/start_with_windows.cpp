@@ -2,7 +2,7 @@
 
 #include "base/ascii.h"
 
-namespace settings {
+namespace app {
 
 std::wstring runCommand(const std::wstring& exePath) {
     std::wstring command = L"\"" + exePath + L"\" ";
@@ -20,4 +20,4 @@ bool isStartupSwitch(const std::string& arguments) {
     return base::equalsNoCase(base::trim(arguments), kStartupSwitch);
 }
 
-}  // namespace settings
+}  // namespace app

@@ -8,7 +8,7 @@
 // some other folder as its current one; on that switch the program first moves to the exe's own folder, so
 // that it reads the settings file beside the exe. Started any other way it stays where it was started, as
 // always. None of this is kept in the settings file: the Run key alone says whether the program starts.
-namespace settings {
+namespace app {
 
 // The name of the value in the Run key.
 constexpr wchar_t kRunValueName[] = L"Quorvane";
@@ -35,4 +35,4 @@ bool setStartWithWindows(bool on);
 bool enterExeFolder();
 #endif
 
-}  // namespace settings
+}  // namespace app

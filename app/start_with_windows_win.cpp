@@ -6,7 +6,7 @@
 
 #include "app/start_with_windows.h"
 
-namespace settings {
+namespace app {
 
 namespace {
 
@@ -83,4 +83,4 @@ bool enterExeFolder() {
     return SetCurrentDirectoryW(folder.c_str()) != FALSE;
 }
 
-}  // namespace settings
+}  // namespace app

@@ -28,7 +28,7 @@ long peakKilobytes() {
     return usage.ru_maxrss;
 }
 
-int scale(const Settings& settings) {
+int scale(const settings::Settings& settings) {
     bench::CheckRunner runner(settings);
     const char* names[] = {"first check", "re-check of the unchanged mailbox"};
     for (const char* name : names) {
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: check_bench <poplib_check.py> [rounds] [first|recheck] | check_bench --scale\n");
         return 2;
     }
-    Settings settings;
+    settings::Settings settings;
     if (!bench::peerSettings(settings)) {
         std::fprintf(stderr, "QV_POP3_* not set: run under scripts/with-test-env\n");
         return 2;

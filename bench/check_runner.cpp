@@ -6,7 +6,7 @@
 
 namespace bench {
 
-CheckRunner::CheckRunner(Settings settings)
+CheckRunner::CheckRunner(settings::Settings settings)
     : settings(std::move(settings)), check(session, host, [this] {
           worker::ThreadMessage message;
           PollStop(message);
@@ -20,7 +20,7 @@ CheckRunner::~CheckRunner() {
 std::pair<int, long> CheckRunner::runOnce() {
     host.last = {0, 0};
     host.listed = 0;
-    check.prepare({}, takeCheckSettings(settings));
+    check.prepare({}, settings::takeCheckSettings(settings));
     if (Start()) {
         Wait(worker::kInfinite);
     }
@@ -35,7 +35,7 @@ void CheckRunner::OnThreadEnd() {
     check.finish();
 }
 
-bool peerSettings(Settings& settings) {
+bool peerSettings(settings::Settings& settings) {
     const char* host = std::getenv("QV_POP3_HOST");
     const char* port = std::getenv("QV_POP3_PORT");
     const char* user = std::getenv("QV_POP3_USER");

@@ -29,7 +29,7 @@ public:
 
 class CheckRunner : public worker::WorkerThread {
 public:
-    explicit CheckRunner(Settings settings);
+    explicit CheckRunner(settings::Settings settings);
     ~CheckRunner() override;
 
     // One check, from start to end of check; the result it told (testenv::CheckResult) and its value.
@@ -43,13 +43,13 @@ protected:
     void OnThreadEnd() override;
 
 private:
-    Settings settings;
+    settings::Settings settings;
     ResultHost host;
     net::Pop3Session session{net::kAfInet};
     mail::MailCheck check;
 };
 
 // The POP3 test peer from QV_POP3_HOST, QV_POP3_PORT, QV_POP3_USER and QV_POP3_PASS; false when one is missing.
-bool peerSettings(Settings& settings);
+bool peerSettings(settings::Settings& settings);
 
 }  // namespace bench

@@ -44,7 +44,7 @@ int openDescriptors() {
 int main(int argc, char** argv) {
     const long checks = argc > 1 ? std::atol(argv[1]) : 5000;
     const long every = argc > 2 ? std::atol(argv[2]) : 500;
-    Settings settings;
+    settings::Settings settings;
     if (!bench::peerSettings(settings)) {
         std::fprintf(stderr, "QV_POP3_* not set: run under scripts/with-test-env\n");
         return 2;

@@ -32,14 +32,14 @@ int main(int argc, char** argv) {
     }
     const std::string script = argv[1];
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 7;
-    Settings plain;
+    settings::Settings plain;
     const char* tlsHost = std::getenv("QV_TLS_HOST_GOOD");
     const char* tlsPort = std::getenv("QV_POP3S_PORT");
     if (!bench::peerSettings(plain) || tlsHost == nullptr || tlsPort == nullptr) {
         std::fprintf(stderr, "QV_POP3_* / QV_TLS_* not set: run under the test environment\n");
         return 2;
     }
-    Settings secure = plain;
+    settings::Settings secure = plain;
     secure.server = tlsHost;
     secure.pop3Port = std::atoi(tlsPort);
     secure.sslMode = mail::kSslImplicit;

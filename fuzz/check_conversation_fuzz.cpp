@@ -92,13 +92,13 @@ void runCheck(const std::vector<std::string>& chunks,
     testenv::ScriptedSocketIo io;
     io.chunks.assign(chunks.begin(), chunks.end());
     net::Pop3Session session(net::kAfInet, io);
-    Settings settings;
+    settings::Settings settings;
     settings.server = "pop.example.jp";
     settings.user = "neko";
     settings.pass = "secret";
     settings.headCount = headCount;
     mail::MailCheck check(session, outcome.host, [] {});
-    check.prepare(previous, takeCheckSettings(settings));
+    check.prepare(previous, settings::takeCheckSettings(settings));
     check.run();
     check.finish();
 

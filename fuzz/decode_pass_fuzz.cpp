@@ -8,11 +8,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
 
-    const std::string decoded = decodePass(text);
+    const std::string decoded = settings::decodePass(text);
     FUZZ_EXPECT(decoded.size() == (text.size() + 1) / 2);
 
     // Any password survives being stored and read back.
-    FUZZ_EXPECT(decodePass(encodePass(text)) == text);
+    FUZZ_EXPECT(settings::decodePass(settings::encodePass(text)) == text);
 
     // A stored form as the program writes it (pairs of 'A'..'P' then 'G'..'V') is read back to itself.
     bool wellFormed = text.size() % 2 == 0;
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         wellFormed = text[i] >= low && text[i] <= low + 15;
     }
     if (wellFormed) {
-        FUZZ_EXPECT(encodePass(decoded) == text);
+        FUZZ_EXPECT(settings::encodePass(decoded) == text);
     }
     return 0;
 }

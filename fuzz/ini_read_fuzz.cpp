@@ -41,17 +41,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Reading: never more than 255 bytes, never a line end or zero byte inside a value.
     writeFile(text);
     for (const char* key : kKeys) {
-        const std::string value = profile_file::readString(filePath(), section, key);
-        FUZZ_EXPECT(value.size() <= profile_file::kMaxStringBytes);
+        const std::string value = settings::profile_file::readString(filePath(), section, key);
+        FUZZ_EXPECT(value.size() <= settings::profile_file::kMaxStringBytes);
         FUZZ_EXPECT(value.find_first_of(std::string("\r\n\0", 3)) == std::string::npos);
-        const int number = profile_file::readInt(filePath(), section, key, -12345);
+        const int number = settings::profile_file::readInt(filePath(), section, key, -12345);
         if (value.empty()) {
             FUZZ_EXPECT(number == -12345);
         }
     }
 
     // A document written back unchanged is the file byte for byte.
-    FUZZ_EXPECT(IniDocument(text).text() == text);
+    FUZZ_EXPECT(settings::IniDocument(text).text() == text);
 
     // Setting one key to a value that one line can hold (the settings dialog's single-line fields give no line
     // ends; like the Windows functions, a line end inside a value would start a line of its own): every other
@@ -67,10 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         section.find_first_not_of(" \t") != 0 || section.find_last_not_of(" \t") + 1 != section.size()) {
         return 0;
     }
-    IniDocument before(text);
-    IniDocument after(text);
+    settings::IniDocument before(text);
+    settings::IniDocument after(text);
     after.set(section, "PASS", newValue);
-    const IniDocument reread(after.text());
+    const settings::IniDocument reread(after.text());
     if (storable) {
         FUZZ_EXPECT(reread.value(section, "PASS") == newValue);
     }
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // The same through the file functions.
-    profile_file::writeString(filePath(), section, "PASS", newValue);
+    settings::profile_file::writeString(filePath(), section, "PASS", newValue);
     FUZZ_EXPECT(readFile() == after.text());
     return 0;
 }

@@ -6,6 +6,8 @@
 #include "base/ascii.h"
 #include "base/shift_jis.h"
 
+namespace settings {
+
 namespace {
 
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
@@ -169,3 +171,5 @@ void IniDocument::insertLine(std::size_t index, std::string content) {
     }
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), Line{std::move(content), newLineEnd_});
 }
+
+}  // namespace settings

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace settings {
+
 // The text of an INI file as the Windows private-profile functions read it: a "[name]" line opens a section
 // (text after its last ']' is ignored), every other non-blank line is an entry "key=value" or a bare key. Names
 // are compared without blanks around them and without regard to ASCII case; of several sections or keys with
@@ -38,3 +40,5 @@ private:
     std::vector<Line> lines_;
     std::string newLineEnd_;  // for added lines: the file's first line end, CRLF in a file that has none
 };
+
+}  // namespace settings

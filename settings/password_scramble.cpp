@@ -1,5 +1,7 @@
 #include "settings/password_scramble.h"
 
+namespace settings {
+
 namespace {
 
 constexpr unsigned kLowKey = kPassScrambleKey & 0x0F;
@@ -29,3 +31,5 @@ std::string decodePass(const std::string& scrambled) {
     }
     return pass;
 }
+
+}  // namespace settings

@@ -6,7 +6,7 @@
 // The one seam between the settings and the platform's INI ("private profile") file access. On Windows these
 // are the GetPrivateProfile*/WritePrivateProfileStringA functions; elsewhere our own reader and writer that
 // behave the same way. Section and key names match without regard to ASCII case. Nothing here reports failure.
-namespace profile_file {
+namespace settings::profile_file {
 
 // The longest value readString returns. Everything the program writes fits with room to spare: the settings
 // dialog takes at most 259 bytes per field, and the scrambled password is twice as long as the password.
@@ -23,4 +23,4 @@ std::string readString(const std::string& path, const std::string& section, cons
 // Sets `key` to `value`, creating the file, the section and the key as needed and keeping everything else.
 void writeString(const std::string& path, const std::string& section, const std::string& key, const std::string& value);
 
-}  // namespace profile_file
+}  // namespace settings::profile_file

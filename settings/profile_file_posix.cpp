@@ -9,7 +9,7 @@
 #include "base/shift_jis.h"
 #include "settings/ini_document.h"
 
-namespace profile_file {
+namespace settings::profile_file {
 namespace {
 
 // The whole file; an empty text when it does not exist, nothing when it exists but cannot be read.
@@ -107,4 +107,4 @@ void writeString(const std::string& path,
     out << document.text();
 }
 
-}  // namespace profile_file
+}  // namespace settings::profile_file

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace profile_file {
+namespace settings::profile_file {
 
 int readInt(const std::string& path, const std::string& section, const std::string& key, int defaultValue) {
     return static_cast<int>(GetPrivateProfileIntA(section.c_str(), key.c_str(), defaultValue, path.c_str()));
@@ -23,4 +23,4 @@ void writeString(const std::string& path,
     WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path.c_str());
 }
 
-}  // namespace profile_file
+}  // namespace settings::profile_file

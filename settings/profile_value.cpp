@@ -4,6 +4,8 @@
 
 #include "settings/profile_file.h"
 
+namespace settings {
+
 ProfileValue::ProfileValue(std::string path) : path(std::move(path)) {
 }
 
@@ -28,3 +30,5 @@ std::string ProfileValue::readString() {
 void ProfileValue::writeString(const std::string& text) const {
     profile_file::writeString(path, section, key, text);
 }
+
+}  // namespace settings

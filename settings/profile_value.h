@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace settings {
+
 // The accessor through which every read and write of the settings file goes: one file, one section, the key
 // chosen last. Calls chain: profile.setKey("TimerMin").readInt(60). Failures are not reported; a missing file,
 // section or key reads as the default.
@@ -24,3 +26,5 @@ public:
     std::string key = "key";
     std::string value;  // text of the last readString
 };
+
+}  // namespace settings

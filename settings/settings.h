@@ -5,12 +5,14 @@
 #include "mail/check_settings.h"
 #include "settings/settings_limits.h"
 
+namespace settings {
+
 // The one server certificate the user chose to trust despite its faults, and the server it was trusted for: it
 // counts only for a check of that host name and port.
 using TrustedCertificate = mail::TrustedCertificate;
 
 // Everything the program remembers between runs. The user-interface thread owns it; a check works on its own copy
-// of the mail fields (takeCheckSettings).
+// of the mail fields (takeCheckSettings). Each field that is kept in the file has its key in settings_keys.h.
 struct Settings {
     bool inTaskTray = false;      // the main window lives as a task-tray icon instead of the small square
     bool apop = false;            // log in with APOP instead of USER/PASS
@@ -21,14 +23,14 @@ struct Settings {
     std::string playSound;        // wave file played when mail is waiting; empty = silent
     std::string exeMail;          // mail program to launch; empty disables that command
     // Numbers: their defaults live with their limits in settings_limits.h.
-    // clang-format off
-    int headCount = settings_limits::kDefaultHeadCount;  // body lines wanted from each message
-    int timerMin = settings_limits::kDefaultTimerMin;    // minutes between automatic checks
-    int pop3Port = settings_limits::kDefaultPop3Port;    // TCP port of the POP3 server
-    int timeoutSec = 60;          // seconds that connecting or one wait for data may take
-    // clang-format on
+    int headCount = limits::kDefaultHeadCount;    // body lines wanted from each message (0: the default)
+    int timerMin = limits::kDefaultTimerMin;      // minutes between automatic checks
+    int pop3Port = limits::kDefaultPop3Port;      // TCP port of the POP3 server
+    int timeoutSec = limits::kDefaultTimeoutSec;  // seconds that connecting or one wait for data may take
     bool newMailSoundOnly = false;  // play the sound only when a check found mail that the last one did not see
     // 0 plain text, 1 STLS, 2 TLS from the start (implicit TLS); kInvalidSslMode: the file says something else
-    int sslMode = settings_limits::kDefaultSslMode;
+    int sslMode = limits::kDefaultSslMode;
     TrustedCertificate trustedCert;
 };
+
+}  // namespace settings

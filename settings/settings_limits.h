@@ -4,7 +4,7 @@
 
 // The numbers of the settings: their defaults and the values the program can use. The loader and the settings
 // dialog both judge a number here, so that the file and the dialog can never disagree about what is allowed.
-namespace settings_limits {
+namespace settings::limits {
 
 constexpr int kDefaultHeadCount = 2;
 constexpr int kDefaultTimerMin = 60;
@@ -24,7 +24,8 @@ struct NumberRange {
     bool clamp;    // out of range: the nearest end (true) or the fallback (false, a port cannot be "nearly" right)
 };
 
-// Body lines per message: the check asks for headCount + 7 lines, which must stay far from overflowing.
+// Body lines per message: the check asks for headCount + 7 lines, which must stay far from overflowing. The file
+// and the dialog take 0, which a check reads as the default (headCountForCheck).
 constexpr NumberRange kHeadCountRange{0, 9999, kDefaultHeadCount, true};
 // At least a minute between checks (a shorter one hammers the server), at most what the timer holds.
 constexpr NumberRange kTimerMinRange{1, static_cast<int>(kLongestTimerMs / kMillisecondsPerMinute), kDefaultTimerMin,
@@ -53,9 +54,17 @@ constexpr int settle(const NumberRange& range, int value) {
     return value < range.lowest ? range.lowest : range.highest;
 }
 
+// The body lines a check asks for: a head count below 1 (0 from the file or the dialog) means the default.
+constexpr int headCountForCheck(int headCount) {
+    return headCount < 1 ? kHeadCountRange.fallback : headCount;
+}
+static_assert(headCountForCheck(kHeadCountRange.lowest) >= 1 &&
+                  headCountForCheck(kHeadCountRange.lowest) <= kHeadCountRange.highest,
+              "every head count the range allows gives the check a usable one");
+
 // The check timer's period for an interval already settled by kTimerMinRange.
 constexpr unsigned timerPeriodMs(int timerMin) {
     return static_cast<unsigned>(settle(kTimerMinRange, timerMin)) * static_cast<unsigned>(kMillisecondsPerMinute);
 }
 
-}  // namespace settings_limits
+}  // namespace settings::limits

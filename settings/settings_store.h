@@ -3,33 +3,35 @@
 #include "settings/profile_value.h"
 #include "settings/settings.h"
 
+namespace settings {
+
 // The settings file beside the program (resolved against the current directory at each access) and its section.
 inline constexpr char kSettingsFilePath[] = "./Quorvane.ini";
 inline constexpr char kSettingsSection[] = "SETTING";
 
-// Reads every key of the record from the file; missing keys keep the record's defaults, and the booleans
-// InTaskTray and APOP count as true only when they are exactly 1. The password is descrambled. Numbers outside
-// what the program can use are settled by settings_limits (a port to its default, the others to the nearest end);
-// an SSL value other than 0, 1 or 2 (absent or empty is 0) reads as kInvalidSslMode. TrustedCert is
+// Reads every key of settings_keys.h from the file, each in its form; missing keys read as their defaults, and
+// the switches count as true only when they are exactly 1. The password is descrambled. Numbers outside what the
+// program can use are settled by their key's range (a port to its default, the others to the nearest end); an
+// SSL value other than 0, 1 or 2 (absent or empty is 0) reads as kInvalidSslMode. TrustedCert is
 // "<fingerprint>@<server>:<port>"; a bare fingerprint, as older versions stored it, is bound to the file's
 // SERVER and POP3_PORT, and a value whose port cannot be read is no pin.
 void loadSettings(ProfileValue& profile, Settings& settings);
 
-// Takes the eleven values the settings dialog edits (server, user, pass, pop3Port, timerMin, headCount, playSound,
-// exeMail, apop, timeoutSec, sslMode) from `edited` into `record`, writing each key as it goes (the password
-// scrambled, APOP as 1 or 0; SSL only when it is 0, 1 or 2, so that a value the program cannot use stays as it
-// was). When the server or the port changed, the trusted certificate is forgotten (TrustedCert emptied);
-// otherwise the record's trusted certificate stays and TrustedCert is not written.
-// inTaskTray and passFromPrompt stay as they are; InTaskTray, X and Y are not written.
+// Takes the values the settings dialog edits (editedInDialog) from `edited` into `record` and writes their keys
+// in the table's order (the password scrambled, switches as 1 or 0; SSL only when it is 0, 1 or 2, so that a
+// value the program cannot use stays as it was; NewMailSoundOnly only once it was ever on). When the server or
+// the port changed, the trusted certificate is forgotten (TrustedCert emptied); otherwise the record's trusted
+// certificate stays and TrustedCert is not written. inTaskTray and passFromPrompt stay as they are; InTaskTray,
+// X and Y are not written.
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited);
 
 // The certificate the user chose to trust, with the server and port it was trusted for, into the record and the
 // file.
 void saveTrustedCert(ProfileValue& profile, Settings& settings, const TrustedCertificate& pin);
 
-// What the check that starts now works with: the mail fields of the record. A head count below 1 becomes 2 in the
-// record itself, and a password typed for this check alone (passFromPrompt) leaves the record: only the check's
-// copy holds it from here on.
+// What the check that starts now works with: the fields of the record that the keys give a check. A head count
+// below 1 becomes the default in the record itself (limits::headCountForCheck), and a password typed for this check
+// alone (passFromPrompt) leaves the record: only the check's copy holds it from here on.
 mail::CheckSettings takeCheckSettings(Settings& record);
 
 // Writes the main window's position and the tray switch, at shutdown.
@@ -42,3 +44,5 @@ struct WindowPosition {
 
 // The main window's saved position, (100, 100) where the file has none.
 WindowPosition readWindowPosition(ProfileValue& profile);
+
+}  // namespace settings

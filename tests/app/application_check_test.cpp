@@ -54,7 +54,7 @@ protected:
         folder.setIni("SERVER", "127.0.0.1");
         folder.setIni("POP3_PORT", std::to_string(server.port()));
         folder.setIni("USER", "neko");
-        folder.setIni("PASS", encodePass("secret"));
+        folder.setIni("PASS", settings::encodePass("secret"));
     }
 
     std::vector<std::string> subjects() {
@@ -173,7 +173,7 @@ TEST_F(ApplicationCheckTest, EmptyMailboxShowsNoMailAndClosesTheListWindow) {
 TEST_F(ApplicationCheckTest, WrongPasswordShowsTheCodeFourMessage) {
     useMessages({"01-plain-ascii"});
     useRealServer();
-    folder.setIni("PASS", encodePass("not the password"));
+    folder.setIni("PASS", settings::encodePass("not the password"));
     start();
     uitest::DialogAnswerer answer(IDOK);
     command(IDM_CHECK_NOW);

@@ -48,7 +48,7 @@ void ApplicationTest::useRealServer() {
     folder.setIni("SERVER", peer.host);
     folder.setIni("POP3_PORT", std::to_string(peer.port));
     folder.setIni("USER", peer.user);
-    folder.setIni("PASS", encodePass(peer.pass));
+    folder.setIni("PASS", settings::encodePass(peer.pass));
 }
 
 bool ApplicationTest::waitForCheckEnd(DWORD timeoutMs) {

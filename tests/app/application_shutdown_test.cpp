@@ -107,7 +107,7 @@ TEST(ApplicationShutdown, EndsPromptlyAndWritesTheWindowStateWhileTheCheckIsBloc
         folder.setIni("SERVER", "127.0.0.1");
         folder.setIni("POP3_PORT", std::to_string(server.port()));
         folder.setIni("USER", "neko");
-        folder.setIni("PASS", encodePass("secret"));
+        folder.setIni("PASS", settings::encodePass("secret"));
         folder.setIni("X", "321");
         folder.setIni("Y", "123");
 

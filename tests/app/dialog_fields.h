@@ -7,7 +7,7 @@
 namespace settings_test {
 
 // Compares the ten values that the settings dialog edits and saveSettings writes.
-inline void expectSameDialogFields(const Settings& expected, const Settings& actual) {
+inline void expectSameDialogFields(const settings::Settings& expected, const settings::Settings& actual) {
     EXPECT_EQ(expected.server, actual.server);
     EXPECT_EQ(expected.user, actual.user);
     EXPECT_EQ(expected.pass, actual.pass);

@@ -22,7 +22,7 @@ TEST(MailSound, NewMailSoundOnlyWaitsForANewEntry) {
         {"", true, {true}, false},
     };
     for (const auto& c : cases) {
-        Settings settings;
+        settings::Settings settings;
         settings.playSound = c.sound;
         settings.newMailSoundOnly = c.onlyNew;
         mail::MailEntryList list;

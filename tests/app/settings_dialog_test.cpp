@@ -14,14 +14,14 @@
 
 namespace {
 
-using settings::SettingsDialog;
+using app::SettingsDialog;
 using testwin::itemText;
 
 const char kSoundPickerTitle[] = "メール到着時、鳴らす音の選択";
 const char kMailerPickerTitle[] = "登録するメールソフト";
 
-Settings sampleSettings() {
-    Settings s;
+settings::Settings sampleSettings() {
+    settings::Settings s;
     s.server = "pop.example.jp";
     s.user = "tama";
     s.pass = "neko-pass";
@@ -54,7 +54,7 @@ std::string currentDirectory() {
 }
 
 TEST(SettingsDialogTest, ShowsTheValuesAndCancelKeepsThem) {
-    const Settings original = sampleSettings();
+    const settings::Settings original = sampleSettings();
     HICON big = LoadIconA(nullptr, IDI_APPLICATION);
     HICON small = LoadIconA(nullptr, IDI_INFORMATION);
     SettingsDialog dialog;
@@ -112,7 +112,7 @@ TEST(SettingsDialogTest, CloseBoxIsCancel) {
                         }),
               0);
     EXPECT_FALSE(dialog.accepted);
-    EXPECT_EQ(dialog.user, "tama");
+    EXPECT_EQ(dialog.edited().user, "tama");
 }
 
 TEST(SettingsDialogTest, OkTakesEveryField) {
@@ -135,7 +135,7 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
                         }),
               0);
     EXPECT_TRUE(dialog.accepted);
-    Settings expected;
+    settings::Settings expected;
     expected.server = "127.0.0.1";
     expected.user = "";
     expected.pass = "ねこ";
@@ -177,9 +177,9 @@ TEST(SettingsDialogTest, NumbersThatCannotBeReadTakeTheirFallbacks) {
             testwin::postCommand(hwnd, IDOK);
         });
         EXPECT_TRUE(dialog.accepted) << c.timer;
-        EXPECT_EQ(dialog.timerMin, c.timerMin) << c.timer;
-        EXPECT_EQ(dialog.pop3Port, c.pop3Port) << c.port;
-        EXPECT_EQ(dialog.headCount, c.headCount) << c.lines;
+        EXPECT_EQ(dialog.edited().timerMin, c.timerMin) << c.timer;
+        EXPECT_EQ(dialog.edited().pop3Port, c.pop3Port) << c.port;
+        EXPECT_EQ(dialog.edited().headCount, c.headCount) << c.lines;
     }
 }
 
@@ -208,7 +208,7 @@ TEST(SettingsDialogTest, TheEncryptionBoxShowsTheModeAndOffersTheMatchingPort) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.storedMode) + " -> " + std::to_string(c.chosenMode) + " at " + c.port);
-        Settings stored = sampleSettings();
+        settings::Settings stored = sampleSettings();
         stored.sslMode = c.storedMode;
         SettingsDialog dialog;
         dialog.fill(stored, nullptr, nullptr);
@@ -225,8 +225,8 @@ TEST(SettingsDialogTest, TheEncryptionBoxShowsTheModeAndOffersTheMatchingPort) {
         EXPECT_EQ(shown, c.storedMode);
         EXPECT_EQ(entries, 3);
         EXPECT_EQ(offeredPort, std::to_string(c.expectedPort));
-        EXPECT_EQ(dialog.sslMode, c.chosenMode);
-        EXPECT_EQ(dialog.pop3Port, c.expectedPort);
+        EXPECT_EQ(dialog.edited().sslMode, c.chosenMode);
+        EXPECT_EQ(dialog.edited().pop3Port, c.expectedPort);
         EXPECT_EQ(dialog.edited().sslMode, c.chosenMode);
     }
 }
@@ -234,8 +234,8 @@ TEST(SettingsDialogTest, TheEncryptionBoxShowsTheModeAndOffersTheMatchingPort) {
 // A file's unusable SSL value shows no choice, and OK without one keeps it unusable: it never turns into plain
 // text by itself.
 TEST(SettingsDialogTest, AnUnusableModeStaysUnusableUntilOneIsPicked) {
-    Settings stored = sampleSettings();
-    stored.sslMode = settings_limits::kInvalidSslMode;
+    settings::Settings stored = sampleSettings();
+    stored.sslMode = settings::limits::kInvalidSslMode;
     SettingsDialog dialog;
     dialog.fill(stored, nullptr, nullptr);
     LRESULT shown = 0;
@@ -245,7 +245,7 @@ TEST(SettingsDialogTest, AnUnusableModeStaysUnusableUntilOneIsPicked) {
     });
     EXPECT_EQ(shown, CB_ERR);
     EXPECT_TRUE(dialog.accepted);
-    EXPECT_EQ(dialog.edited().sslMode, settings_limits::kInvalidSslMode);
+    EXPECT_EQ(dialog.edited().sslMode, settings::limits::kInvalidSslMode);
 }
 
 TEST(SettingsDialogTest, TextsAreCutTo259Bytes) {
@@ -259,11 +259,11 @@ TEST(SettingsDialogTest, TextsAreCutTo259Bytes) {
         testwin::postCommand(hwnd, IDOK);
     });
     const std::string cut = longText.substr(0, 259);
-    EXPECT_EQ(dialog.server, cut);
-    EXPECT_EQ(dialog.user, cut);
-    EXPECT_EQ(dialog.pass, cut);
-    EXPECT_EQ(dialog.playSound, cut);
-    EXPECT_EQ(dialog.exeMail, cut);
+    EXPECT_EQ(dialog.edited().server, cut);
+    EXPECT_EQ(dialog.edited().user, cut);
+    EXPECT_EQ(dialog.edited().pass, cut);
+    EXPECT_EQ(dialog.edited().playSound, cut);
+    EXPECT_EQ(dialog.edited().exeMail, cut);
 }
 
 // A number out of its range, or a user name or password that would break a command line: the dialog says so,
@@ -323,7 +323,7 @@ TEST(SettingsDialogTest, FieldsTakeOnlyWhatTheFileGivesBack) {
     });
     const LRESULT field = settings::kFieldLimit, password = settings::kPasswordLimit;
     EXPECT_EQ((std::vector<LRESULT>{field, field, password, field, field}), limits);
-    EXPECT_LE(2 * settings::kPasswordLimit, profile_file::kMaxStringBytes);
+    EXPECT_LE(2 * settings::kPasswordLimit, settings::profile_file::kMaxStringBytes);
 }
 
 TEST(SettingsDialogTest, EveryCommandAnswersOneOtherMessagesZero) {
@@ -389,8 +389,8 @@ TEST_F(FilePickerTest, ChosenSoundFillsItsFieldAndTheDirectoryStays) {
     pick(dialog, IDC_BROWSE_SOUND, kSoundPickerTitle, wave);
     EXPECT_TRUE(pickerSeen);
     EXPECT_TRUE(dialog.accepted);
-    EXPECT_EQ(dialog.playSound, wave);
-    EXPECT_EQ(dialog.exeMail, sampleSettings().exeMail);
+    EXPECT_EQ(dialog.edited().playSound, wave);
+    EXPECT_EQ(dialog.edited().exeMail, sampleSettings().exeMail);
     EXPECT_EQ(currentDirectory(), before);
 }
 
@@ -404,8 +404,8 @@ TEST_F(FilePickerTest, ChosenMailerFillsItsField) {
     dialog.fill(sampleSettings(), nullptr, nullptr);
     pick(dialog, IDC_BROWSE_MAILER, kMailerPickerTitle, mailer);
     EXPECT_TRUE(pickerSeen);
-    EXPECT_EQ(dialog.exeMail, mailer);
-    EXPECT_EQ(dialog.playSound, sampleSettings().playSound);
+    EXPECT_EQ(dialog.edited().exeMail, mailer);
+    EXPECT_EQ(dialog.edited().playSound, sampleSettings().playSound);
     EXPECT_EQ(currentDirectory(), before);
 }
 
@@ -418,7 +418,7 @@ TEST_F(FilePickerTest, CancelledPickerChangesNothing) {
     pick(dialog, IDC_BROWSE_SOUND, kSoundPickerTitle, "");
     EXPECT_TRUE(pickerSeen);
     EXPECT_TRUE(dialog.accepted);
-    EXPECT_EQ(dialog.playSound, sampleSettings().playSound);
+    EXPECT_EQ(dialog.edited().playSound, sampleSettings().playSound);
     EXPECT_EQ(currentDirectory(), before);
 }
 

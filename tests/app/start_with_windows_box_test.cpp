@@ -11,7 +11,7 @@
 
 namespace {
 
-using settings::SettingsDialog;
+using app::SettingsDialog;
 
 const std::wstring& thisExeCommand() {
     static const std::wstring command = L"\"" + settings_test::thisExePath() + L"\" /startup";
@@ -21,7 +21,7 @@ const std::wstring& thisExeCommand() {
 // Opens the dialog, reads the box's state when it is shown, sets it to `tick` and ends with `button`.
 UINT runBox(bool tick, int button) {
     SettingsDialog dialog;
-    dialog.fill(Settings{}, nullptr, nullptr);
+    dialog.fill(settings::Settings{}, nullptr, nullptr);
     UINT shown = 99;
     testwin::DialogInitHook hook([&](HWND hwnd) {
         if (hwnd == dialog.hwndRef) {

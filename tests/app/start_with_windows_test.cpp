@@ -10,9 +10,9 @@
 
 namespace {
 
-using settings::isStartupSwitch;
-using settings::runCommand;
-using settings::runCommandStarts;
+using app::isStartupSwitch;
+using app::runCommand;
+using app::runCommandStarts;
 
 TEST(StartWithWindows, RunCommandQuotesThePathAndAddsTheSwitch) {
     EXPECT_EQ(L"\"C:\\Program Files\\Quorvane\\Quorvane.exe\" /startup",
@@ -62,34 +62,34 @@ TEST(StartWithWindows, OnlyTheStartupSwitchCounts) {
 #ifdef _WIN32
 TEST(StartWithWindowsRegistry, AddsReadsBackAndRemovesTheRunValue) {
     settings_test::RunValueGuard guard;
-    EXPECT_FALSE(settings::startsWithWindows());
+    EXPECT_FALSE(app::startsWithWindows());
 
-    ASSERT_TRUE(settings::setStartWithWindows(true));
+    ASSERT_TRUE(app::setStartWithWindows(true));
     ASSERT_TRUE(settings_test::readRunValue().has_value());
     EXPECT_EQ(L"\"" + settings_test::thisExePath() + L"\" /startup", *settings_test::readRunValue());
-    EXPECT_TRUE(settings::startsWithWindows());
-    ASSERT_TRUE(settings::setStartWithWindows(true)) << "adding twice is fine";
-    EXPECT_TRUE(settings::startsWithWindows());
+    EXPECT_TRUE(app::startsWithWindows());
+    ASSERT_TRUE(app::setStartWithWindows(true)) << "adding twice is fine";
+    EXPECT_TRUE(app::startsWithWindows());
 
-    ASSERT_TRUE(settings::setStartWithWindows(false));
+    ASSERT_TRUE(app::setStartWithWindows(false));
     EXPECT_FALSE(settings_test::readRunValue().has_value());
-    EXPECT_FALSE(settings::startsWithWindows());
-    EXPECT_TRUE(settings::setStartWithWindows(false)) << "removing what is not there is fine";
+    EXPECT_FALSE(app::startsWithWindows());
+    EXPECT_TRUE(app::setStartWithWindows(false)) << "removing what is not there is fine";
 }
 
 TEST(StartWithWindowsRegistry, ValueOfAnotherCopyDoesNotCount) {
     settings_test::RunValueGuard guard;
     settings_test::writeRunValue(L"\"C:\\elsewhere\\Quorvane.exe\" /startup");
-    EXPECT_FALSE(settings::startsWithWindows());
+    EXPECT_FALSE(app::startsWithWindows());
     settings_test::writeRunValue(L"\"" + settings_test::thisExePath() + L"\"");
-    EXPECT_FALSE(settings::startsWithWindows()) << "without the switch it would read the wrong folder's settings";
+    EXPECT_FALSE(app::startsWithWindows()) << "without the switch it would read the wrong folder's settings";
 }
 
 TEST(StartWithWindowsRegistry, ExeFolderBecomesTheCurrentOne) {
     wchar_t before[MAX_PATH] = L"";
     GetCurrentDirectoryW(MAX_PATH, before);
     SetCurrentDirectoryW(L"C:\\");
-    ASSERT_TRUE(settings::enterExeFolder());
+    ASSERT_TRUE(app::enterExeFolder());
     wchar_t now[MAX_PATH] = L"";
     GetCurrentDirectoryW(MAX_PATH, now);
     const std::wstring exe = settings_test::thisExePath();

@@ -269,7 +269,7 @@ protected:
         return list;
     }
 
-    Settings settings;
+    settings::Settings settings;
     checktest::RecordingHost host;
 };
 

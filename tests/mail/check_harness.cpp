@@ -91,7 +91,7 @@ std::vector<mail::MailEntryList> RecordingHost::handedOver() {
     return lists;
 }
 
-CheckWorker::CheckWorker(net::Pop3Session& session, Settings& settings, RecordingHost& host)
+CheckWorker::CheckWorker(net::Pop3Session& session, settings::Settings& settings, RecordingHost& host)
     : check(session, host, [this] { stopPoll(); }), settings(settings), host(host) {
 }
 
@@ -157,7 +157,7 @@ void runCheck(CheckWorker& worker, const mail::MailEntryList& previous) {
 
 void runCheckAsListed(CheckWorker& worker, const mail::MailEntryList& previous) {
     int endsBefore = worker.threadEnds;
-    worker.check.prepare(previous, takeCheckSettings(worker.settings));
+    worker.check.prepare(previous, settings::takeCheckSettings(worker.settings));
     ASSERT_TRUE(worker.Start());
     ASSERT_TRUE(worker.Wait(worker::kInfinite));
     EXPECT_EQ(worker.threadEnds, endsBefore + 1) << "the end of check runs exactly once";

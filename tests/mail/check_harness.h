@@ -58,13 +58,13 @@ private:
 // check's end, with its stop poll.
 class CheckWorker : public worker::WorkerThread {
 public:
-    CheckWorker(net::Pop3Session& session, Settings& settings, RecordingHost& host);
+    CheckWorker(net::Pop3Session& session, settings::Settings& settings, RecordingHost& host);
     ~CheckWorker() override;
 
     using WorkerThread::PollStop;
 
     mail::MailCheck check;
-    Settings& settings;
+    settings::Settings& settings;
     // > 0: the quit message is posted to the worker's own queue right before this stop poll (1 = the first).
     int stopAtPoll = 0;
     std::atomic<int> polls{0};
@@ -128,7 +128,7 @@ protected:
 
     testenv::Pop3Peer peer;
     std::unique_ptr<testenv::Mailbox> mailbox;
-    Settings settings;
+    settings::Settings settings;
 };
 
 }  // namespace checktest

@@ -56,7 +56,7 @@ protected:
         return host.calls();
     }
 
-    Settings settings;
+    settings::Settings settings;
 };
 
 TEST_F(CheckInStepTest, LinesLongerThanTheBufferAreCutAndEveryReplyStaysInStep) {

@@ -59,7 +59,7 @@ TEST(CheckSecretMemory, NoBlockGivenBackHoldsThePasswordHoweverTheCheckEnds) {
             }
             io.sent.reserve(4096);  // the script's record of what was sent is the test's copy
             net::Pop3Session session(net::kAfInet, io);
-            Settings settings;
+            settings::Settings settings;
             settings.server = "mail.example";
             settings.user = "neko";
             settings.apop = c.apop;

@@ -134,7 +134,7 @@ protected:
         return check(worker, host, ::session(capa, box, true, {}, true));
     }
 
-    Settings settings;
+    settings::Settings settings;
     net::Pop3Session session{net::kAfInet};
 };
 

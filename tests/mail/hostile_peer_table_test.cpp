@@ -110,7 +110,8 @@ struct Row {
     Calls calls;            // what the check tells its host between its start and its end, stop polls left out
     std::vector<int> left;  // the messages ("subject <k>") still listed afterwards
     Ticked ticked = {};     // the list the check works from
-    std::function<void(Settings&)> configure = nullptr;  // settings beyond the server, the login and two lines
+    std::function<void(settings::Settings&)> configure =
+        nullptr;  // settings beyond the server, the login and two lines
 };
 
 std::ostream& operator<<(std::ostream& out, const Row& row) {
@@ -161,7 +162,7 @@ std::vector<Row> rows() {
          failedWith(mail::kErrApopRefused),
          {},
          {},
-         [](Settings& settings) { settings.apop = true; }},
+         [](settings::Settings& settings) { settings.apop = true; }},
         {"CapaAtItsBoundIsReadWhole",
          loginAndStat(capaOf(net::kMaxCapabilityLines - 1, "UIDL\r\n"), 1) +
              Script{{"UIDL", "+OK\r\n1 only\r\n.\r\n"}, {"TOP 1 9", top1}, {"LIST", "+OK\r\n1 10\r\n.\r\n"}, kQuit},
@@ -226,7 +227,7 @@ class HostilePeerTableTest : public ::testing::TestWithParam<Row> {};
 TEST_P(HostilePeerTableTest, EachServerGetsTheExpectedCommandsAndTheCheckEndsAsExpected) {
     const Row& row = GetParam();
     FakePop3Server server("+OK hostile <3.3@fake>\r\n", row.script);
-    Settings settings;
+    settings::Settings settings;
     settings.server = "127.0.0.1";
     settings.pop3Port = server.port();
     settings.user = "neko";

@@ -94,7 +94,7 @@ protected:
         settings.pop3Port = server.port();
     }
 
-    Settings settings;
+    settings::Settings settings;
     checktest::RecordingHost host;
     net::Pop3Session session{net::kAfInet};
     checktest::CheckWorker worker{session, settings, host};
@@ -235,7 +235,7 @@ TEST_F(MailCheckTest, AMarkSetAfterTheCheckBeganNeverReachesTheServer) {
     CapaRefusingServer server(kGreeting, script);
     use(server);
     mail::MailEntryList mailList{message(1)};
-    worker.check.prepare(mailList, takeCheckSettings(settings));
+    worker.check.prepare(mailList, settings::takeCheckSettings(settings));
     mailList.front().deleteMark = true;  // the user marks it while the check is under way
     ASSERT_TRUE(worker.Start());
     ASSERT_TRUE(worker.Wait(worker::kInfinite));
@@ -270,7 +270,7 @@ TEST_F(MailCheckTest, APromptedPasswordLeavesTheSettingsWhenTheCheckIsPreparedAn
     use(server);
     settings.pass = "typed";
     settings.passFromPrompt = true;
-    worker.check.prepare({}, takeCheckSettings(settings));
+    worker.check.prepare({}, settings::takeCheckSettings(settings));
     // The user-interface thread is done with it here: the worker never writes the settings' password.
     EXPECT_EQ(settings.pass, "");
     EXPECT_FALSE(settings.passFromPrompt);
@@ -359,7 +359,7 @@ TEST_F(MailCheckTest, SocketAndConnectionFailures) {
 // An SSL value the settings could not read is never taken for plain text: the check fails as unfinished
 // settings before a socket is even made, whatever the server or the login.
 TEST_F(MailCheckTest, AnUnusableSslModeFailsBeforeAnySocketIsMade) {
-    for (int mode : {settings_limits::kInvalidSslMode, 3, -2, 255}) {
+    for (int mode : {settings::limits::kInvalidSslMode, 3, -2, 255}) {
         for (bool apop : {false, true}) {
             SCOPED_TRACE(std::to_string(mode) + (apop ? " APOP" : " USER/PASS"));
             testenv::ScriptedSocketIo io;
@@ -445,7 +445,7 @@ TEST_F(MailCheckTest, AServerThatStopsAnsweringIsStoppedFromTheOwner) {
         CapaRefusingServer server(c.script.empty() ? "" : kGreeting, c.script,
                                   c.script.empty() ? After::Hang : After::Nothing);
         use(server);
-        caseWorker.check.prepare({message(1)}, takeCheckSettings(settings));
+        caseWorker.check.prepare({message(1)}, settings::takeCheckSettings(settings));
         ASSERT_TRUE(caseWorker.Start());
         server.waitUntilHanging();
 
@@ -500,7 +500,7 @@ TEST_F(MailCheckTest, AStopDuringListStillEndsWithTheResult) {
     auto script = loginAndStat(2) + tops(2) + std::vector<Exchange>{{"LIST", "", After::Hang}};
     CapaRefusingServer server(kGreeting, script);
     use(server);
-    worker.check.prepare({}, takeCheckSettings(settings));
+    worker.check.prepare({}, settings::takeCheckSettings(settings));
     ASSERT_TRUE(worker.Start());
     server.waitUntilHanging();
     EXPECT_TRUE(worker.PostToThread(worker::kThreadQuit, 0, 0));

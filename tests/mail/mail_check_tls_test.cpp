@@ -109,13 +109,13 @@ TEST_F(MailCheckTlsTest, AnUntrustedCertificateIsReportedAndOnceTrustedItsServer
     for (int mode : {mail::kSslImplicit, mail::kSslStls}) {
         SCOPED_TRACE(mode == mail::kSslImplicit ? "implicit TLS" : "STLS");
         useTls(mode, tls.selfSignedHost);
-        settings.trustedCert = TrustedCertificate{};
+        settings.trustedCert = mail::TrustedCertificate{};
         checktest::RecordingHost refused;
         EXPECT_EQ(check(refused),
                   startCalls() + Calls{untrusted(1, tls.selfSignedFingerprint)} + failure(mail::kErrCertUntrusted));
 
         // What the user's "Yes" stores: from then on this certificate is accepted for this server.
-        settings.trustedCert = TrustedCertificate{tls.selfSignedFingerprint, settings.server, settings.pop3Port};
+        settings.trustedCert = mail::TrustedCertificate{tls.selfSignedFingerprint, settings.server, settings.pop3Port};
         checktest::RecordingHost accepted;
         Calls calls = check(accepted);
         ASSERT_GE(calls.size(), 2u);
@@ -143,7 +143,7 @@ TEST_F(MailCheckTlsTest, APinTrustedForOneServerIsNotAcceptedForAnother) {
         const int otherPort = mode == mail::kSslImplicit ? tls.stlsPort : tls.implicitPort;
         const struct {
             const char* name;
-            TrustedCertificate pin;
+            mail::TrustedCertificate pin;
             bool accepted;
         } cases[] = {
             {"its own server", {tls.selfSignedFingerprint, tls.selfSignedHost, port}, true},

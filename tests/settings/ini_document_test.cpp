@@ -35,20 +35,20 @@ TEST(IniDocument, SettingAKeyChangesOnlyItsOwnLine) {
          "[SETTING] ; main\r\n[Other\r\nK=v\r\n"},
     };
     for (const Case& c : cases) {
-        IniDocument document(c.before);
+        settings::IniDocument document(c.before);
         document.set(c.section, c.key, "v");
         EXPECT_EQ(c.after, document.text()) << c.name;
-        EXPECT_EQ("v", IniDocument(document.text()).value(c.section, c.key)) << c.name;
+        EXPECT_EQ("v", settings::IniDocument(document.text()).value(c.section, c.key)) << c.name;
     }
 }
 
 TEST(IniDocument, UnchangedTextIsReproducedExactly) {
     const std::string text = "\xEF\xBB\xBF; hand made\n[A]\r\n x = 1 \r\r\n\n[B]\ry=2";
-    EXPECT_EQ(text, IniDocument(text).text());
+    EXPECT_EQ(text, settings::IniDocument(text).text());
 }
 
 TEST(IniDocument, ByteOrderMarkIsNotPartOfTheFirstHeader) {
-    EXPECT_EQ("1", IniDocument("\xEF\xBB\xBF[SETTING]\r\nA=1\r\n").value("SETTING", "A"));
+    EXPECT_EQ("1", settings::IniDocument("\xEF\xBB\xBF[SETTING]\r\nA=1\r\n").value("SETTING", "A"));
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ protected:
 
     TempDir dir;
     std::string path = dir.file("Quorvane.ini");
-    ProfileValue profile{path};
+    settings::ProfileValue profile{path};
 };
 
 TEST_F(IniFileTest, MissingFileReadsAsDefaultsAndIsNotCreated) {
@@ -58,7 +58,7 @@ TEST_F(IniFileTest, MissingSectionOrKeyReadsAsDefault) {
 }
 
 TEST_F(IniFileTest, ReadStringReturnsAtMostTheLongestValue) {
-    const std::size_t most = profile_file::kMaxStringBytes;
+    const std::size_t most = settings::profile_file::kMaxStringBytes;
     std::string soOver, soFit, soFitAfterA;  // ソ is 83 5C in Shift_JIS
     for (std::size_t i = 0; i < most / 2 + 13; ++i) {
         soOver += "ソ";
@@ -185,7 +185,7 @@ TEST_F(IniFileTest, LinesMayEndInCrLfLfOrCr) {
     const std::vector<std::string> ends = {"\r\n", "\n", "\r"};
     for (std::size_t i = 0; i < ends.size(); ++i) {
         const std::string& e = ends[i];
-        ProfileValue lines(dir.file("ends" + std::to_string(i) + ".ini"));
+        settings::ProfileValue lines(dir.file("ends" + std::to_string(i) + ".ini"));
         writeBytes(lines.path, "[SETTING]" + e + "SERVER=host" + e + "[Other]" + e + "USER=other" + e + "[SETTING]");
         SCOPED_TRACE(lines.path);
         EXPECT_EQ("host", lines.setKey("SERVER").readString());
@@ -259,7 +259,7 @@ TEST_F(IniFileTest, ReadsBackWhatWasWritten) {
 TEST_F(IniFileTest, RelativePathResolvesAgainstTheCurrentDirectory) {
     TempDir other;
     const std::filesystem::path start = std::filesystem::current_path();
-    ProfileValue relative("./Quorvane.ini");
+    settings::ProfileValue relative("./Quorvane.ini");
     {
         CurrentDirectory here(dir.path());
         relative.setKey("SERVER").writeString("here");
@@ -279,7 +279,7 @@ TEST_F(IniFileTest, RelativePathResolvesAgainstTheCurrentDirectory) {
 }
 
 TEST_F(IniFileTest, UnwritableLocationIsIgnoredSilently) {
-    ProfileValue nowhere(dir.file("missing-folder") + "/Quorvane.ini");
+    settings::ProfileValue nowhere(dir.file("missing-folder") + "/Quorvane.ini");
     nowhere.setKey("SERVER").writeString("lost");
     EXPECT_EQ("", nowhere.readString());
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "missing-folder"));

@@ -18,8 +18,8 @@ using settings_test::readBytes;
 using settings_test::TempDir;
 using settings_test::writeBytes;
 
-Settings editedSettings() {
-    Settings edited;
+settings::Settings editedSettings() {
+    settings::Settings edited;
     edited.server = "pop.example.jp";
     edited.user = "neko";
     edited.pass = "neko";
@@ -38,13 +38,13 @@ class SettingsStoreTest : public ::testing::Test {
 protected:
     TempDir dir;
     std::string path = dir.file("Quorvane.ini");
-    ProfileValue profile{path};
+    settings::ProfileValue profile{path};
 };
 
 TEST_F(SettingsStoreTest, WithoutAFileEverythingHasItsDefault) {
-    Settings settings;
+    settings::Settings settings;
     settings.passFromPrompt = true;
-    loadSettings(profile, settings);
+    settings::loadSettings(profile, settings);
     EXPECT_EQ("", settings.server);
     EXPECT_EQ("", settings.user);
     EXPECT_EQ("", settings.pass);
@@ -60,7 +60,7 @@ TEST_F(SettingsStoreTest, WithoutAFileEverythingHasItsDefault) {
     EXPECT_EQ(0, settings.sslMode);
     EXPECT_EQ("", settings.trustedCert.fingerprint);
     EXPECT_FALSE(settings.newMailSoundOnly);
-    WindowPosition position = readWindowPosition(profile);
+    settings::WindowPosition position = settings::readWindowPosition(profile);
     EXPECT_EQ(100, position.x);
     EXPECT_EQ(100, position.y);
 }
@@ -72,8 +72,8 @@ TEST_F(SettingsStoreTest, LoadsAHandWrittenFile) {
                "[SETTING]\r\nSERVER=pop.example.jp\r\nUSER=neko\r\nPASS=NSGSISMS\r\nPOP3_PORT=1110\r\nTimerMin=5\r\n"
                "HeadCount=0\r\nPlaySound=C:\\nyaa.wav\r\nInTaskTray=2\r\nExeMail=C:\\mail.exe\r\nAPOP=yes\r\n"
                "X=300\r\nY=-20\r\n");
-    Settings settings;
-    loadSettings(profile, settings);
+    settings::Settings settings;
+    settings::loadSettings(profile, settings);
     EXPECT_EQ("SETTING", profile.section);
     EXPECT_EQ("pop.example.jp", settings.server);
     EXPECT_EQ("neko", settings.user);
@@ -86,7 +86,7 @@ TEST_F(SettingsStoreTest, LoadsAHandWrittenFile) {
     EXPECT_EQ("C:\\mail.exe", settings.exeMail);
     EXPECT_FALSE(settings.apop);  // "yes" is not 1
     profile.section = "Other";
-    WindowPosition position = readWindowPosition(profile);
+    settings::WindowPosition position = settings::readWindowPosition(profile);
     EXPECT_EQ(300, position.x);
     EXPECT_EQ(-20, position.y);
 }
@@ -100,11 +100,11 @@ TEST_F(SettingsStoreTest, SwitchesAreTrueOnlyForExactlyOne) {
                                      {"-1", false}, {"yes", false}, {"", false}};
     for (std::size_t i = 0; i < cases.size(); ++i) {
         // One file per case: the platform may keep a file it has read in memory while its time stamp is unchanged.
-        ProfileValue caseProfile(dir.file("flags" + std::to_string(i) + ".ini"));
+        settings::ProfileValue caseProfile(dir.file("flags" + std::to_string(i) + ".ini"));
         writeBytes(caseProfile.path, std::string("[SETTING]\r\nInTaskTray=") + cases[i].stored + "\r\nAPOP=" +
                                          cases[i].stored + "\r\nNewMailSoundOnly=" + cases[i].stored + "\r\n");
-        Settings settings;
-        loadSettings(caseProfile, settings);
+        settings::Settings settings;
+        settings::loadSettings(caseProfile, settings);
         EXPECT_EQ(cases[i].expected, settings.inTaskTray) << '"' << cases[i].stored << '"';
         EXPECT_EQ(cases[i].expected, settings.apop) << '"' << cases[i].stored << '"';
         EXPECT_EQ(cases[i].expected, settings.newMailSoundOnly) << '"' << cases[i].stored << '"';
@@ -112,16 +112,16 @@ TEST_F(SettingsStoreTest, SwitchesAreTrueOnlyForExactlyOne) {
 }
 
 TEST_F(SettingsStoreTest, TheNewMailSwitchIsWrittenOnceItWasEverOn) {
-    Settings record;
-    Settings edited = editedSettings();
+    settings::Settings record;
+    settings::Settings edited = editedSettings();
     const std::string keys =
         "[SETTING]\r\nSERVER=pop.example.jp\r\nUSER=neko\r\nPASS=NSGSISMS\r\nPOP3_PORT=995\r\nTimerMin=5\r\n"
         "HeadCount=0\r\nPlaySound=C:\\ソ.wav\r\nExeMail=\r\nAPOP=1\r\nTimeoutSec=30\r\nSSL=2\r\n";
     for (bool on : {false, true, false}) {
         edited.newMailSoundOnly = on;
-        saveSettings(profile, record, edited);
-        Settings loaded;
-        loadSettings(profile, loaded);
+        settings::saveSettings(profile, record, edited);
+        settings::Settings loaded;
+        settings::loadSettings(profile, loaded);
         EXPECT_EQ(loaded.newMailSoundOnly, on);
     }
     EXPECT_EQ(readBytes(path), keys + "NewMailSoundOnly=0\r\n");
@@ -129,15 +129,15 @@ TEST_F(SettingsStoreTest, TheNewMailSwitchIsWrittenOnceItWasEverOn) {
 
 TEST_F(SettingsStoreTest, SaveWritesExactlyTheElevenDialogKeys) {
     writeBytes(path, "[SETTING]\r\nX=5\r\nY=6\r\nInTaskTray=1\r\nUnknown=keep\r\n[Other]\r\nSERVER=other\r\n");
-    Settings record;
+    settings::Settings record;
     record.inTaskTray = true;
     record.passFromPrompt = true;
     record.pass = "typed";
-    Settings edited = editedSettings();
+    settings::Settings edited = editedSettings();
     edited.inTaskTray = false;
     edited.passFromPrompt = false;
 
-    saveSettings(profile, record, edited);
+    settings::saveSettings(profile, record, edited);
     expectSameDialogFields(edited, record);
     EXPECT_TRUE(record.inTaskTray);
     EXPECT_TRUE(record.passFromPrompt);
@@ -149,14 +149,14 @@ TEST_F(SettingsStoreTest, SaveWritesExactlyTheElevenDialogKeys) {
     EXPECT_EQ(expected, readBytes(path));
 
     // Saving again without a change rewrites the same keys in place.
-    saveSettings(profile, record, edited);
+    settings::saveSettings(profile, record, edited);
     EXPECT_EQ(expected, readBytes(path));
 }
 
 // Absent (or empty, as the platform reads an empty number) is plain text, as in files from before the key; any
 // other value than 0, 1 or 2 must not connect at all, so it reads as invalid rather than as plain text.
 TEST_F(SettingsStoreTest, TheSslModeIsZeroOneOrTwoAndAnythingElseIsInvalid) {
-    const int invalid = settings_limits::kInvalidSslMode;
+    const int invalid = settings::limits::kInvalidSslMode;
     const struct {
         const char* stored;  // null: no key
         int expected;
@@ -166,31 +166,31 @@ TEST_F(SettingsStoreTest, TheSslModeIsZeroOneOrTwoAndAnythingElseIsInvalid) {
     int i = 0;
     for (const auto& c : cases) {
         const std::string shown = c.stored ? std::string("\"") + c.stored + '"' : "absent";
-        ProfileValue caseProfile(dir.file("ssl" + std::to_string(i++) + ".ini"));
+        settings::ProfileValue caseProfile(dir.file("ssl" + std::to_string(i++) + ".ini"));
         std::string text = "[SETTING]\r\nSERVER=pop.example.jp\r\n";
         if (c.stored != nullptr) {
             text += std::string("SSL=") + c.stored + "\r\n";
         }
         writeBytes(caseProfile.path, text);
-        Settings settings;
-        loadSettings(caseProfile, settings);
+        settings::Settings settings;
+        settings::loadSettings(caseProfile, settings);
         EXPECT_EQ(c.expected, settings.sslMode) << shown;
 
         // Saving without a mode picked keeps the file's value as it was; a picked mode replaces it.
-        Settings record = settings;
-        Settings edited = editedSettings();
+        settings::Settings record = settings;
+        settings::Settings edited = editedSettings();
         edited.server = settings.server;
         edited.sslMode = settings.sslMode;
-        saveSettings(caseProfile, record, edited);
+        settings::saveSettings(caseProfile, record, edited);
         const std::string saved = readBytes(caseProfile.path);
         if (c.expected == invalid) {
             EXPECT_NE(std::string::npos, saved.find(std::string("\r\nSSL=") + c.stored + "\r\n")) << shown;
             EXPECT_EQ(invalid, record.sslMode);
-            Settings reloaded;
-            loadSettings(caseProfile, reloaded);
+            settings::Settings reloaded;
+            settings::loadSettings(caseProfile, reloaded);
             EXPECT_EQ(invalid, reloaded.sslMode) << shown;
             edited.sslMode = 1;
-            saveSettings(caseProfile, record, edited);
+            settings::saveSettings(caseProfile, record, edited);
             EXPECT_NE(std::string::npos, readBytes(caseProfile.path).find("\r\nSSL=1\r\n")) << shown;
         } else {
             EXPECT_NE(std::string::npos, saved.find("\r\nSSL=" + std::to_string(c.expected) + "\r\n")) << shown;
@@ -204,7 +204,7 @@ TEST_F(SettingsStoreTest, TheTrustedCertificateIsReadWithTheServerItWasTrustedFo
     const std::string fp(64, 'a');
     const struct {
         std::string stored;
-        TrustedCertificate expected;
+        settings::TrustedCertificate expected;
     } cases[] = {
         {fp + "@pop.example.jp:995", {fp, "pop.example.jp", 995}},
         {fp + "@other.example.jp:110", {fp, "other.example.jp", 110}},
@@ -226,11 +226,11 @@ TEST_F(SettingsStoreTest, TheTrustedCertificateIsReadWithTheServerItWasTrustedFo
     };
     int i = 0;
     for (const auto& c : cases) {
-        ProfileValue caseProfile(dir.file("pin" + std::to_string(i++) + ".ini"));
+        settings::ProfileValue caseProfile(dir.file("pin" + std::to_string(i++) + ".ini"));
         writeBytes(caseProfile.path,
                    "[SETTING]\r\nSERVER=pop.example.jp\r\nPOP3_PORT=1995\r\nTrustedCert=" + c.stored + "\r\n");
-        Settings settings;
-        loadSettings(caseProfile, settings);
+        settings::Settings settings;
+        settings::loadSettings(caseProfile, settings);
         EXPECT_EQ(c.expected.fingerprint, settings.trustedCert.fingerprint) << c.stored;
         if (!c.expected.fingerprint.empty()) {
             EXPECT_EQ(c.expected.server, settings.trustedCert.server) << c.stored;
@@ -241,57 +241,57 @@ TEST_F(SettingsStoreTest, TheTrustedCertificateIsReadWithTheServerItWasTrustedFo
 
 TEST_F(SettingsStoreTest, TheTrustedCertificateIsStoredWithItsServerAndForgottenWhenServerOrPortChange) {
     const std::string fingerprint(64, 'c');
-    const TrustedCertificate pin{fingerprint, "pop.example.jp", 995};
-    Settings record = editedSettings();
-    saveSettings(profile, record, editedSettings());
-    saveTrustedCert(profile, record, pin);
+    const settings::TrustedCertificate pin{fingerprint, "pop.example.jp", 995};
+    settings::Settings record = editedSettings();
+    settings::saveSettings(profile, record, editedSettings());
+    settings::saveTrustedCert(profile, record, pin);
     EXPECT_EQ(fingerprint, record.trustedCert.fingerprint);
     EXPECT_NE(std::string::npos, readBytes(path).find("\r\nTrustedCert=" + fingerprint + "@pop.example.jp:995\r\n"));
-    Settings loaded;
-    loadSettings(profile, loaded);
+    settings::Settings loaded;
+    settings::loadSettings(profile, loaded);
     EXPECT_EQ(fingerprint, loaded.trustedCert.fingerprint);
     EXPECT_EQ("pop.example.jp", loaded.trustedCert.server);
     EXPECT_EQ(995, loaded.trustedCert.port);
 
     // Stored for the server the check used, even when the settings name another by now.
-    saveTrustedCert(profile, record, TrustedCertificate{fingerprint, "fe80::1", 110});
-    loadSettings(profile, loaded);
+    settings::saveTrustedCert(profile, record, settings::TrustedCertificate{fingerprint, "fe80::1", 110});
+    settings::loadSettings(profile, loaded);
     EXPECT_EQ("fe80::1", loaded.trustedCert.server);
     EXPECT_EQ(110, loaded.trustedCert.port);
-    saveTrustedCert(profile, record, pin);
+    settings::saveTrustedCert(profile, record, pin);
 
     // The same server and port: the trust stays, whatever else changed.
-    Settings edited = editedSettings();
+    settings::Settings edited = editedSettings();
     edited.user = "tora";
     edited.sslMode = 1;
-    saveSettings(profile, record, edited);
+    settings::saveSettings(profile, record, edited);
     EXPECT_EQ(fingerprint, record.trustedCert.fingerprint);
 
     for (int change = 0; change < 2; ++change) {
-        saveTrustedCert(profile, record, pin);
-        Settings moved = edited;
+        settings::saveTrustedCert(profile, record, pin);
+        settings::Settings moved = edited;
         if (change == 0) {
             moved.server = "pop.example.org";
         } else {
             moved.pop3Port = 1995;
         }
-        saveSettings(profile, record, moved);
+        settings::saveSettings(profile, record, moved);
         EXPECT_EQ("", record.trustedCert.fingerprint) << change;
-        loadSettings(profile, loaded);
+        settings::loadSettings(profile, loaded);
         EXPECT_EQ("", loaded.trustedCert.fingerprint) << change;
         EXPECT_NE(std::string::npos, readBytes(path).find("\r\nTrustedCert=\r\n")) << change;
-        saveSettings(profile, record, edited);
+        settings::saveSettings(profile, record, edited);
     }
 }
 
 TEST_F(SettingsStoreTest, SavedSettingsLoadBack) {
-    Settings record;
-    Settings edited = editedSettings();
+    settings::Settings record;
+    settings::Settings edited = editedSettings();
     edited.pass = "p@ss w=rd;\"'\x81\x40\xFF";
     edited.apop = false;
-    saveSettings(profile, record, edited);
-    Settings loaded;
-    loadSettings(profile, loaded);
+    settings::saveSettings(profile, record, edited);
+    settings::Settings loaded;
+    settings::loadSettings(profile, loaded);
     expectSameDialogFields(edited, loaded);
 }
 
@@ -301,16 +301,16 @@ TEST_F(SettingsStoreTest, LongestDialogValuesLoadBack) {
     while (so.size() + 2 <= settings::kFieldLimit) {
         so += "ソ";
     }
-    Settings record;
-    Settings edited = editedSettings();
+    settings::Settings record;
+    settings::Settings edited = editedSettings();
     edited.server = std::string(settings::kFieldLimit, 's');
     edited.user = std::string(settings::kFieldLimit, 'u');
     edited.pass = std::string(settings::kPasswordLimit, '\xFF');
     edited.playSound = "C:\\" + so;
     edited.exeMail = std::string(settings::kFieldLimit - 4, 'm') + ".exe";
-    saveSettings(profile, record, edited);
-    Settings loaded;
-    loadSettings(profile, loaded);
+    settings::saveSettings(profile, record, edited);
+    settings::Settings loaded;
+    settings::loadSettings(profile, loaded);
     expectSameDialogFields(edited, loaded);
 }
 
@@ -329,10 +329,10 @@ TEST_F(SettingsStoreTest, NumbersOutsideWhatTheProgramCanUseAreSettled) {
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const Case& c = cases[i];
-        ProfileValue caseProfile(dir.file("numbers" + std::to_string(i) + ".ini"));
+        settings::ProfileValue caseProfile(dir.file("numbers" + std::to_string(i) + ".ini"));
         writeBytes(caseProfile.path, std::string("[SETTING]\r\n") + c.key + "=" + c.stored + "\r\n");
-        Settings settings;
-        loadSettings(caseProfile, settings);
+        settings::Settings settings;
+        settings::loadSettings(caseProfile, settings);
         const std::string key = c.key;
         int actual = key == "TimerMin"    ? settings.timerMin
                      : key == "POP3_PORT" ? settings.pop3Port
@@ -341,43 +341,43 @@ TEST_F(SettingsStoreTest, NumbersOutsideWhatTheProgramCanUseAreSettled) {
         EXPECT_EQ(c.expected, actual) << c.key << "=" << c.stored;
     }
     // The longest interval still fits the timer's period.
-    EXPECT_LE(settings_limits::timerPeriodMs(35791), settings_limits::kLongestTimerMs);
-    EXPECT_EQ(60000u, settings_limits::timerPeriodMs(0));
+    EXPECT_LE(settings::limits::timerPeriodMs(35791), settings::limits::kLongestTimerMs);
+    EXPECT_EQ(60000u, settings::limits::timerPeriodMs(0));
 }
 
 TEST_F(SettingsStoreTest, EmptyPasswordIsStoredAsEmptyPass) {
-    Settings record;
-    Settings edited = editedSettings();
+    settings::Settings record;
+    settings::Settings edited = editedSettings();
     edited.pass = "";
-    saveSettings(profile, record, edited);
+    settings::saveSettings(profile, record, edited);
     EXPECT_NE(std::string::npos, readBytes(path).find("\r\nPASS=\r\n"));
-    Settings loaded;
+    settings::Settings loaded;
     loaded.pass = "left over";
-    loadSettings(profile, loaded);
+    settings::loadSettings(profile, loaded);
     EXPECT_EQ("", loaded.pass);
 }
 
 TEST_F(SettingsStoreTest, WindowStateIsWrittenAndReadBack) {
-    saveWindowState(profile, 991, -5, true);
+    settings::saveWindowState(profile, 991, -5, true);
     EXPECT_EQ("[SETTING]\r\nX=991\r\nY=-5\r\nInTaskTray=1\r\n", readBytes(path));
-    saveWindowState(profile, 0, 40, false);
+    settings::saveWindowState(profile, 0, 40, false);
     EXPECT_EQ("[SETTING]\r\nX=0\r\nY=40\r\nInTaskTray=0\r\n", readBytes(path));
-    WindowPosition position = readWindowPosition(profile);
+    settings::WindowPosition position = settings::readWindowPosition(profile);
     EXPECT_EQ(0, position.x);
     EXPECT_EQ(40, position.y);
-    Settings settings;
+    settings::Settings settings;
     settings.inTaskTray = true;
-    loadSettings(profile, settings);
+    settings::loadSettings(profile, settings);
     EXPECT_FALSE(settings.inTaskTray);
 }
 
 TEST_F(SettingsStoreTest, TheProgramsFileLivesInTheCurrentDirectory) {
     CurrentDirectory here(dir.path());
-    ProfileValue programs(kSettingsFilePath);
-    Settings record;
-    saveSettings(programs, record, editedSettings());
-    Settings loaded;
-    loadSettings(programs, loaded);
+    settings::ProfileValue programs(settings::kSettingsFilePath);
+    settings::Settings record;
+    settings::saveSettings(programs, record, editedSettings());
+    settings::Settings loaded;
+    settings::loadSettings(programs, loaded);
     expectSameDialogFields(editedSettings(), loaded);
     EXPECT_NE(std::string::npos, readBytes(path).find("SERVER=pop.example.jp\r\n"));
 }

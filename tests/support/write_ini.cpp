@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: write_ini <path> KEY=VALUE...\n");
         return 2;
     }
-    ProfileValue profile(argv[1]);
+    settings::ProfileValue profile(argv[1]);
     for (int i = 2; i < argc; ++i) {
         std::string pair = argv[i];
         auto equals = pair.find('=');
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
         }
         std::string key = pair.substr(0, equals);
         std::string value = pair.substr(equals + 1);
-        profile.setKey(key).writeString(key == "PASS" ? encodePass(value) : value);
+        profile.setKey(key).writeString(key == "PASS" ? settings::encodePass(value) : value);
     }
     return 0;
 }

@@ -1,12 +1,11 @@
 #include "app/settings_dialog.h"
 
 #include <climits>
-#include <cstdio>
 
+#include "app/start_with_windows.h"
 #include "base/wipe.h"
 #include "res/resource_ids.h"
 #include "settings/settings_field_limits.h"
-#include "app/start_with_windows.h"
 
 namespace settings {
 
@@ -28,7 +27,11 @@ const FileChoice kMailerChoice{IDC_MAILER, "登録するメールソフト",
 
 constexpr char kLineBreakRefused[] =
     "ユーザーIDとパスワードには、改行やゼロの文字は使えないにゃ\nメールサーバに変なコマンドが届いちゃうにゃ";
-constexpr char kNumberRefusedFormat[] = "%sは %d から %d までの数にしてほしいにゃ";
+// "<name>は <lowest> から <highest> までの数にしてほしいにゃ"
+std::string numberRefusedText(const char* name, const settings_limits::NumberRange& range) {
+    return std::string(name) + "は " + std::to_string(range.lowest) + " から " + std::to_string(range.highest) +
+           " までの数にしてほしいにゃ";
+}
 
 constexpr std::size_t digitsOf(int number) {
     return number < 10 ? 1 : 1 + digitsOf(number / 10);
@@ -271,9 +274,7 @@ bool SettingsDialog::readNumber(int id,
         return true;
     }
     if (!settings_limits::inRange(range, static_cast<int>(value))) {
-        char text[256];
-        std::snprintf(text, sizeof text, kNumberRefusedFormat, name, range.lowest, range.highest);
-        refuse(id, text);
+        refuse(id, numberRefusedText(name, range));
         return false;
     }
     number = static_cast<int>(value);

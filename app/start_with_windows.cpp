@@ -4,34 +4,25 @@ namespace settings {
 
 namespace {
 
-std::string trimmed(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) {
-        return "";
+template <typename Char>
+std::basic_string_view<Char> trimmed(std::basic_string_view<Char> text) {
+    const auto blank = [](Char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
     }
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-std::wstring trimmed(const std::wstring& text) {
-    const wchar_t* blanks = L" \t\r\n";
-    size_t first = text.find_first_not_of(blanks);
-    if (first == std::wstring::npos) {
-        return L"";
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
     }
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+    return text;
 }
 
-wchar_t asciiLower(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+template <typename Char>
+Char asciiLower(Char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c - 'A' + 'a') : c;
 }
 
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-template <typename Text>
-bool sameIgnoringAsciiCase(const Text& a, const Text& b) {
+template <typename Char>
+bool sameIgnoringAsciiCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -45,20 +36,30 @@ bool sameIgnoringAsciiCase(const Text& a, const Text& b) {
 
 }  // namespace
 
-std::wstring runCommand(const std::wstring& exePath) {
-    std::wstring command = L"\"" + exePath + L"\" ";
+std::vector<wchar_t> runCommand(std::wstring_view exePath) {
+    std::vector<wchar_t> command;
+    command.reserve(exePath.size() + sizeof kStartupSwitch + 3);
+    command.push_back(L'"');
+    command.insert(command.end(), exePath.begin(), exePath.end());
+    command.push_back(L'"');
+    command.push_back(L' ');
     for (const char* c = kStartupSwitch; *c != '\0'; ++c) {
-        command += static_cast<wchar_t>(*c);
+        command.push_back(static_cast<wchar_t>(*c));
     }
+    command.push_back(L'\0');
     return command;
 }
 
-bool runCommandStarts(const std::wstring& stored, const std::wstring& exePath) {
-    return !exePath.empty() && sameIgnoringAsciiCase(trimmed(stored), runCommand(exePath));
+bool runCommandStarts(std::wstring_view stored, std::wstring_view exePath) {
+    if (exePath.empty()) {
+        return false;
+    }
+    const std::vector<wchar_t> command = runCommand(exePath);
+    return sameIgnoringAsciiCase(trimmed(stored), std::wstring_view(command.data(), command.size() - 1));
 }
 
 bool isStartupSwitch(const std::string& arguments) {
-    return sameIgnoringAsciiCase(trimmed(arguments), std::string(kStartupSwitch));
+    return sameIgnoringAsciiCase(trimmed(std::string_view(arguments)), std::string_view(kStartupSwitch));
 }
 
 }  // namespace settings

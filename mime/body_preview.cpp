@@ -154,7 +154,7 @@ void readableText(const std::vector<std::string>& lines,
                   std::size_t end,
                   bool html,
                   std::string& out) {
-    thread_local std::string bytes;  // its room is kept from call to call
+    std::string bytes;
     decodeTransfer(transferEncoding, lines, begin, end, bytes);
     const std::string charsetName = parameterOf(contentType, "charset");
     const text::Charset charset = charsetName.empty() ? text::Charset::Ascii : text::charsetByName(charsetName);

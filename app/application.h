@@ -5,13 +5,12 @@
 #include <shellapi.h>
 
 #include <atomic>
-#include <mutex>
 #include <string>
 
 #include "app/mail_list_window.h"
+#include "base/lock.h"
 #include "framework/handler_table.h"
 #include "framework/window_base.h"
-#include "worker/worker_thread.h"
 #include "mail/check_host.h"
 #include "mail/list_hand_over.h"
 #include "mail/mail_check.h"
@@ -19,6 +18,7 @@
 #include "net/pop3_session.h"
 #include "settings/profile_value.h"
 #include "settings/settings.h"
+#include "worker/worker_thread.h"
 
 namespace app {
 
@@ -217,7 +217,7 @@ private:
 
     // The check's list on its way from the worker; applied when its result command is handled.
     mail::ListHandOver handOver;
-    std::mutex workerTextMutex;
+    base::Lock workerTextMutex;
     std::string workerText;
     // The certificate behind the latest kErrCertUntrusted, from the worker (under workerTextMutex).
     mail::UntrustedCertificate untrustedCertificate;

@@ -1,13 +1,13 @@
 // Starting a check, the check on the worker thread, and what the check asks of the main window.
 #include "app/application.h"
 
-#include "app/password_dialog.h"
-#include "settings/settings_store.h"
-#include "app/status_texts.h"
 #include "app/command_ids.h"
-#include "mail/check_result.h"
+#include "app/password_dialog.h"
+#include "app/status_texts.h"
 #include "base/wipe.h"
+#include "mail/check_result.h"
 #include "res/resource_ids.h"
+#include "settings/settings_store.h"
 
 namespace app {
 
@@ -91,7 +91,7 @@ void Application::setStatusText(const char* text) {
         return;
     }
     {
-        std::lock_guard<std::mutex> lock(workerTextMutex);
+        base::Locked lock(workerTextMutex);
         workerText = text;
     }
     PostMessageA(hwnd, kMsgWorkerStatusText, 0, 1);
@@ -106,7 +106,7 @@ void Application::handOverList(const mail::MailEntryList& list) {
 }
 
 void Application::noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) {
-    std::lock_guard<std::mutex> lock(workerTextMutex);
+    base::Locked lock(workerTextMutex);
     untrustedCertificate = certificate;
 }
 
@@ -144,7 +144,7 @@ void Application::onWorkerStatusText(Record* record) {
     }
     std::string text;
     {
-        std::lock_guard<std::mutex> lock(workerTextMutex);
+        base::Locked lock(workerTextMutex);
         text = workerText;
     }
     setStatus(text.c_str());

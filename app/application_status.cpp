@@ -4,9 +4,9 @@
 #include <mmsystem.h>
 
 #include "app/dpi_scale.h"
+#include "app/error_texts.h"
 #include "app/mail_sound.h"
 #include "app/status_texts.h"
-#include "app/error_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "settings/settings_store.h"
@@ -169,7 +169,7 @@ void Application::showResultBox(const char* text) {
 void Application::askToTrustCertificate() {
     mail::UntrustedCertificate certificate;
     {
-        std::lock_guard<std::mutex> lock(workerTextMutex);
+        base::Locked lock(workerTextMutex);
         certificate = untrustedCertificate;
     }
     // Like every result box, one at a time: a question already open answers for this server.

@@ -1,15 +1,23 @@
 #include "app/list_texts.h"
 
-#include <cstdio>
-
 namespace app {
 
 namespace {
 
-std::string format(const char* pattern, double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, pattern, value);
-    return text;
+// `text` right-aligned in `width` columns (a longer text is kept whole).
+std::string padded(std::string text, std::size_t width) {
+    return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
+}
+
+// size / unit to one decimal, a tie to the even tenth (as printf's "%6.1f" rounds), then the unit's letter.
+std::string tenths(std::uint32_t size, std::uint32_t unit, char letter) {
+    const std::uint64_t scaled = std::uint64_t{size} * 10;
+    std::uint64_t rounded = scaled / unit;
+    const std::uint64_t rest = scaled % unit;
+    if (2 * rest > unit || (2 * rest == unit && rounded % 2 == 1)) {
+        ++rounded;
+    }
+    return padded(std::to_string(rounded / 10) + '.' + static_cast<char>('0' + rounded % 10), 6) + letter;
 }
 
 int compareTexts(const std::string& a, const std::string& b) {
@@ -31,18 +39,15 @@ std::string sizeText(std::uint32_t size) {
         return "不明";
     }
     if (size < 1024u) {
-        char text[16];
-        std::snprintf(text, sizeof text, "%4d", static_cast<int>(size));
-        return text;
+        return padded(std::to_string(size), 4);
     }
-    // Powers of two: the divisions are exact in double precision.
     if (size < 1048576u) {
-        return format("%6.1fK", size / 1024.0);
+        return tenths(size, 1024u, 'K');
     }
     if (size < 1073741824u) {
-        return format("%6.1fM", size / 1048576.0);
+        return tenths(size, 1048576u, 'M');
     }
-    return format("%6.1fG", size / 1073741824.0);
+    return tenths(size, 1073741824u, 'G');
 }
 
 int compareEntries(const mail::MailEntry& a, const mail::MailEntry& b, int column) {

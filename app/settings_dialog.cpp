@@ -1,7 +1,6 @@
 #include "app/settings_dialog.h"
 
 #include <climits>
-#include <cstdio>
 
 #include "app/start_with_windows.h"
 #include "base/ascii.h"
@@ -30,7 +29,11 @@ const FileChoice kMailerChoice{IDC_MAILER, "登録するメールソフト",
 
 constexpr char kLineBreakRefused[] =
     "ユーザーIDとパスワードには、改行やゼロの文字は使えないにゃ\nメールサーバに変なコマンドが届いちゃうにゃ";
-constexpr char kNumberRefusedFormat[] = "%sは %d から %d までの数にしてほしいにゃ";
+// "<name>は <lowest> から <highest> までの数にしてほしいにゃ"
+std::string numberRefusedText(const char* name, const settings::limits::NumberRange& range) {
+    return std::string(name) + "は " + std::to_string(range.lowest) + " から " + std::to_string(range.highest) +
+           " までの数にしてほしいにゃ";
+}
 
 // The controls of the keys the dialog edits, in the order OK judges them. The SSL key has its box of its own.
 struct Control {
@@ -254,9 +257,7 @@ bool SettingsDialog::readNumber(int id,
         return true;
     }
     if (!settings::limits::inRange(range, static_cast<int>(value))) {
-        char text[256];
-        std::snprintf(text, sizeof text, kNumberRefusedFormat, name, range.lowest, range.highest);
-        refuse(id, text);
+        refuse(id, numberRefusedText(name, range));
         return false;
     }
     number = static_cast<int>(value);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 // Starting the program when the user signs in to Windows: a value "Quorvane" in the user's Run key
 // (HKEY_CURRENT_USER\Software\Microsoft\Windows\CurrentVersion\Run) holding the quoted exe path and the switch
@@ -15,12 +17,13 @@ constexpr wchar_t kRunValueName[] = L"Quorvane";
 // The switch that the Run key's command line carries.
 constexpr char kStartupSwitch[] = "/startup";
 
-// The command line stored in the Run key for the exe at `exePath`: "\"<exePath>\" /startup".
-std::wstring runCommand(const std::wstring& exePath);
+// The command line stored in the Run key for the exe at `exePath`: "\"<exePath>\" /startup", with the
+// terminating zero that the registry stores too.
+std::vector<wchar_t> runCommand(std::wstring_view exePath);
 
 // Whether a stored Run command starts the exe at `exePath` this way (paths compared without regard to the
 // case of ASCII letters, as Windows compares them; blanks around the command ignored).
-bool runCommandStarts(const std::wstring& stored, const std::wstring& exePath);
+bool runCommandStarts(std::wstring_view stored, std::wstring_view exePath);
 
 // Whether the program's command line (what follows the exe's name) is the start-up switch.
 bool isStartupSwitch(const std::string& arguments);

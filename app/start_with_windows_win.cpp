@@ -2,6 +2,7 @@
 // has characters outside code page 932.
 #include <windows.h>
 
+#include <string_view>
 #include <vector>
 
 #include "app/start_with_windows.h"
@@ -12,18 +13,24 @@ namespace {
 
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-std::wstring exePath() {
+// The exe's full path with its terminating zero; empty when Windows cannot tell it.
+std::vector<wchar_t> exePath() {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
         DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
-            return L"";
+            return {};
         }
         if (length < path.size()) {
-            return std::wstring(path.data(), length);
+            path.resize(length + 1);
+            return path;
         }
         path.resize(path.size() * 2);  // cut short: try again with more room
     }
+}
+
+std::wstring_view textOf(const std::vector<wchar_t>& path) {
+    return path.empty() ? std::wstring_view() : std::wstring_view(path.data(), path.size() - 1);
 }
 
 }  // namespace
@@ -35,17 +42,17 @@ bool startsWithWindows() {
     }
     DWORD type = 0;
     DWORD bytes = 0;
-    std::wstring stored;
+    std::vector<wchar_t> stored;
     if (RegQueryValueExW(key, kRunValueName, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_EXPAND_SZ) && bytes > 0) {
         std::vector<wchar_t> value(bytes / sizeof(wchar_t) + 1, L'\0');
         if (RegQueryValueExW(key, kRunValueName, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &bytes) ==
             ERROR_SUCCESS) {
-            stored = value.data();
+            stored.swap(value);
         }
     }
     RegCloseKey(key);
-    return runCommandStarts(stored, exePath());
+    return runCommandStarts(stored.empty() ? std::wstring_view() : std::wstring_view(stored.data()), textOf(exePath()));
 }
 
 bool setStartWithWindows(bool on) {
@@ -56,12 +63,12 @@ bool setStartWithWindows(bool on) {
     }
     LONG result = ERROR_SUCCESS;
     if (on) {
-        const std::wstring path = exePath();
-        const std::wstring command = runCommand(path);
+        const std::vector<wchar_t> path = exePath();
+        const std::vector<wchar_t> command = runCommand(textOf(path));
         result = path.empty()
                      ? ERROR_FILE_NOT_FOUND
-                     : RegSetValueExW(key, kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                                      static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+                     : RegSetValueExW(key, kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.data()),
+                                      static_cast<DWORD>(command.size() * sizeof(wchar_t)));
     } else {
         result = RegDeleteValueW(key, kRunValueName);
         if (result == ERROR_FILE_NOT_FOUND) {
@@ -73,14 +80,14 @@ bool setStartWithWindows(bool on) {
 }
 
 bool enterExeFolder() {
-    std::wstring path = exePath();
-    size_t slash = path.find_last_of(L"\\/");
-    if (slash == std::wstring::npos) {
+    std::vector<wchar_t> path = exePath();
+    const size_t slash = textOf(path).find_last_of(L"\\/");
+    if (slash == std::wstring_view::npos) {
         return false;
     }
     // A drive's root keeps its backslash ("C:\"); "C:" alone would mean that drive's current folder.
-    std::wstring folder = path.substr(0, slash == 2 && path[1] == L':' ? 3 : slash);
-    return SetCurrentDirectoryW(folder.c_str()) != FALSE;
+    path[slash == 2 && path[1] == L':' ? 3 : slash] = L'\0';
+    return SetCurrentDirectoryW(path.data()) != FALSE;
 }
 
 }  // namespace app

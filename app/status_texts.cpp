@@ -1,6 +1,6 @@
 #include "app/status_texts.h"
 
-#include <cstdio>
+#include <string>
 
 namespace app {
 
@@ -13,9 +13,7 @@ std::string noMailText() {
 }
 
 std::string mailWaitingText(int count) {
-    char text[80];
-    std::snprintf(text, sizeof text, "%d通のメールが来ました - %s", count, kProgramTitle);
-    return text;
+    return std::to_string(count) + "通のメールが来ました - " + kProgramTitle;
 }
 
 }  // namespace app

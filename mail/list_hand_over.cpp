@@ -4,14 +4,14 @@ namespace mail {
 
 void ListHandOver::put(const MailEntryList& list) {
     MailEntryList copy = list;  // copied outside the lock
-    std::lock_guard<std::mutex> lock(mutex);
+    base::Locked lock(mutex);
     waiting = std::move(copy);
 }
 
 bool ListHandOver::applyTo(MailEntryList& mailList) {
     std::optional<MailEntryList> taken;
     {
-        std::lock_guard<std::mutex> lock(mutex);
+        base::Locked lock(mutex);
         taken.swap(waiting);
     }
     if (!taken) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <mutex>
 #include <optional>
 
+#include "base/lock.h"
 #include "mail/mail_entry.h"
 
 namespace mail {
@@ -19,7 +19,7 @@ public:
     bool applyTo(MailEntryList& mailList);
 
 private:
-    std::mutex mutex;
+    base::Lock mutex;
     std::optional<MailEntryList> waiting;
 };
 

@@ -108,13 +108,13 @@ void MailCheck::prepare(const MailEntryList& mailList, CheckSettings settings) {
     base::WipeOnExit wipeNext(next.pass);
     static_cast<CheckSettings&>(next) = std::move(settings);
     next.previous = mailList;
-    std::lock_guard<std::mutex> lock(planMutex);
+    base::Locked lock(planMutex);
     base::wipeString(plan.pass);
     plan = std::move(next);
 }
 
 MailCheck::Plan MailCheck::takePlan() {
-    std::lock_guard<std::mutex> lock(planMutex);
+    base::Locked lock(planMutex);
     // Taken, not left: a later run that was not prepared must not act on these marks again.
     // Moved, not copied: no second copy of the password to wipe, and nothing that can fail half-way.
     Plan taken = std::move(plan);

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/lock.h"
 #include "mail/check_host.h"
 #include "mail/check_settings.h"
 #include "mail/known_mail.h"
@@ -100,7 +100,7 @@ private:
     CheckHost& host;
     std::function<void()> stopPoll;
 
-    std::mutex planMutex;  // prepare runs on the user-interface thread, takePlan on the worker
+    base::Lock planMutex;  // prepare runs on the user-interface thread, takePlan on the worker
     Plan plan;
 
     KnownMail known;  // worker only: what the last check of this mailbox saw

@@ -147,7 +147,8 @@ void choose(const std::vector<std::string>& lines,
     }
 }
 
-// The part's text in Shift_JIS, HTML reduced, written over `out`.
+// The part's text in Shift_JIS, HTML reduced, written over `out`. All of it happens in `out`'s room: the transfer
+// encoding is decoded there, the charset converted behind those bytes and moved to the front.
 void readableText(const std::vector<std::string>& lines,
                   std::string_view contentType,
                   std::string_view transferEncoding,
@@ -155,12 +156,19 @@ void readableText(const std::vector<std::string>& lines,
                   std::size_t end,
                   bool html,
                   std::string& out) {
-    thread_local std::string bytes;  // its room is kept from call to call
-    decodeTransfer(transferEncoding, lines, begin, end, bytes);
+    decodeTransfer(transferEncoding, lines, begin, end, out);
     const std::string charsetName = parameterOf(contentType, "charset");
     const text::Charset charset = charsetName.empty() ? text::Charset::Ascii : text::charsetByName(charsetName);
-    out.clear();
-    text::appendShiftJis(charset, bytes, out);
+    if (charset != text::Charset::Unknown && charset != text::Charset::ShiftJis) {  // else the bytes stay as they are
+        const std::size_t size = out.size();
+        out.resize(3 * size);  // every converter writes at most two bytes per byte read
+        char* const bytes = &out[0];
+        char* const converted = bytes + size;
+        const char* const convertedEnd = text::writeShiftJis(charset, std::string_view(bytes, size), converted);
+        const auto length = static_cast<std::size_t>(convertedEnd - converted);
+        std::memmove(bytes, converted, length);
+        out.resize(length);
+    }
     if (html) {
         out = htmlToText(out);
     }

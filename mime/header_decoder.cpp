@@ -1,7 +1,6 @@
 #include "mime/header_decoder.h"
 
 #include <cstring>
-#include <memory>
 #include <string_view>
 
 #include "base/ascii.h"
@@ -11,17 +10,6 @@
 namespace mime {
 
 namespace {
-
-// Room that grows as needed and is kept from call to call: header values are decoded without allocating.
-char* scratch(std::size_t size) {
-    thread_local std::unique_ptr<char[]> buffer;
-    thread_local std::size_t capacity = 0;
-    if (size > capacity) {
-        capacity = size < 256 ? 256 : 2 * size;
-        buffer.reset(new char[capacity]);
-    }
-    return buffer.get();
-}
 
 bool isBlankOrLineEnd(std::string_view gap) {
     for (const char c : gap) {
@@ -78,9 +66,10 @@ std::size_t keptLengthOfCutValue(std::string_view start) {
 void decodeHeaderText(std::string_view text, std::string& out) {
     // Every byte read yields at most two bytes of the result; a run of decoded words is never longer than the
     // words themselves, and a word being decoded may use room as long as the rest of the text and 16 bytes more.
-    // The run goes after the result's room.
+    // The run goes after the result's room. All of it is `out`'s own room, kept by a caller that reuses `out`.
     const std::size_t resultRoom = 2 * text.size() + 8;
-    char* const result = scratch(resultRoom + text.size() + 16);
+    out.resize(resultRoom + text.size() + 16);
+    char* const result = &out[0];
     char* const run = result + resultRoom;
     char* end = result;
     char* runEnd = run;
@@ -128,7 +117,7 @@ void decodeHeaderText(std::string_view text, std::string& out) {
     if (pos < text.size()) {
         end = text::writeShiftJis(text::Charset::Ascii, text.substr(pos), end);
     }
-    out.assign(result, static_cast<std::size_t>(end - result));
+    out.resize(static_cast<std::size_t>(end - result));
 }
 
 }  // namespace mime

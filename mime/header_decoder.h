@@ -12,7 +12,8 @@ namespace mime {
 // charset: ISO-2022-JP escapes are decoded, well-formed UTF-8 is read as UTF-8, bytes that only EUC-JP
 // explains as EUC-JP, anything else is taken as Shift_JIS. A word in an unknown charset keeps its bytes.
 // Text with "=?" but no "?=" after it is returned unchanged. The result replaces what `out` held; its room is
-// reused, so a caller that decodes many values into one string does not allocate for each.
+// reused (it is the decoder's working room too), so a caller that decodes many values into one string does not
+// allocate for each. `text` must not lie inside `out`.
 void decodeHeaderText(std::string_view text, std::string& out);
 
 // How much of `start`, the start of a longer header value, to keep so that decodeHeaderText reads no part of a

@@ -27,12 +27,12 @@ LineSocket::LineSocket(int family) : LineSocket(family, platformSocketIo()) {
 class LineSocket::SocketHold {
 public:
     explicit SocketHold(LineSocket& owner) : owner(owner) {
-        std::lock_guard<std::mutex> lock(owner.handleMutex);
+        base::Locked lock(owner.handleMutex);
         handle = owner.socketHandle;
         ++owner.holders;
     }
     ~SocketHold() {
-        std::lock_guard<std::mutex> lock(owner.handleMutex);
+        base::Locked lock(owner.handleMutex);
         if (--owner.holders == 0 && owner.releaseWhenFree != kInvalidSocket) {
             owner.io.close(owner.releaseWhenFree);
             owner.releaseWhenFree = kInvalidSocket;
@@ -76,7 +76,7 @@ LineSocket::~LineSocket() {
 }
 
 bool LineSocket::create(int type, int protocol) {
-    std::lock_guard<std::mutex> lock(handleMutex);
+    base::Locked lock(handleMutex);
     lastFailureTimedOut.store(false);
     if (!io.ready() || socketHandle != kInvalidSocket) {
         return false;
@@ -99,7 +99,7 @@ bool LineSocket::connectHost(const char* name, int port) {
     }
     unsigned closesBefore;
     {
-        std::lock_guard<std::mutex> lock(handleMutex);
+        base::Locked lock(handleMutex);
         if (socketHandle == kInvalidSocket) {
             return false;
         }
@@ -110,7 +110,7 @@ bool LineSocket::connectHost(const char* name, int port) {
         peer.port = port;
         if (!first || peer.family != family) {
             // A socket that failed to connect is not reused; the next address may need another family.
-            std::lock_guard<std::mutex> lock(handleMutex);
+            base::Locked lock(handleMutex);
             if (closeCount != closesBefore || holders > 0) {
                 return false;
             }
@@ -183,7 +183,7 @@ bool LineSocket::isEncrypted() const {
 
 int LineSocket::close() {
     connected.store(false);
-    std::lock_guard<std::mutex> lock(handleMutex);
+    base::Locked lock(handleMutex);
     ++closeCount;
     SocketHandle handle = socketHandle;
     socketHandle = kInvalidSocket;

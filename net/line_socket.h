@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/lock.h"
 #include "net/socket_io.h"
 #include "net/tls_channel.h"
 
@@ -7,7 +8,6 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 // A blocking TCP client socket that turns the byte stream from the server into text lines and sends
@@ -126,7 +126,7 @@ private:
     // A connect, receive or send holds the socket while it runs; a close from another thread then
     // interrupts the call, and the last holder releases the handle (releaseWhenFree), so a handle is
     // never released while a call may still use it.
-    std::mutex handleMutex;
+    base::Lock handleMutex;
     SocketHandle socketHandle = kInvalidSocket;
     int holders = 0;
     unsigned closeCount = 0;  // closes so far, so that connectHost notices a stop between its tries

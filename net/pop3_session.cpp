@@ -6,7 +6,6 @@
 #include "net/apop_digest.h"
 
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -131,7 +130,10 @@ bool Pop3Session::sendFormatted(const char* keyword, const std::string& value) {
     if (keywordLength + 1 + value.size() > static_cast<std::size_t>(kMaxLine) || !base::fitsOneLine(value)) {
         return false;
     }
-    std::snprintf(reply, sizeof reply, "%s %s", keyword, value.c_str());
+    std::memcpy(reply, keyword, keywordLength);
+    reply[keywordLength] = ' ';
+    std::memcpy(reply + keywordLength + 1, value.data(), value.size());
+    reply[keywordLength + 1 + value.size()] = '\0';
     return command(reply)[0] != '-';
 }
 

@@ -3,14 +3,14 @@
 namespace net {
 
 void SocketIo::acquire() {
-    std::lock_guard<std::mutex> lock(usersMutex);
+    base::Locked lock(usersMutex);
     if (++users == 1) {
         started = startup();
     }
 }
 
 void SocketIo::release() {
-    std::lock_guard<std::mutex> lock(usersMutex);
+    base::Locked lock(usersMutex);
     if (--users == 0 && started) {
         cleanup();
         started = false;
@@ -28,7 +28,7 @@ std::vector<PeerAddress> SocketIo::lookupAddresses(const char* name) {
 }
 
 bool SocketIo::ready() const {
-    std::lock_guard<std::mutex> lock(usersMutex);
+    base::Locked lock(usersMutex);
     return started;
 }
 

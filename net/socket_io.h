@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 #include <vector>
+
+#include "base/lock.h"
 
 // The one seam between the line socket and the platform's socket library (Windows Sockets 1.1 on
 // Windows, POSIX sockets elsewhere). Tests substitute their own SocketIo to script what a receive
@@ -74,7 +75,7 @@ public:
     virtual std::vector<PeerAddress> lookupAddresses(const char* name);
 
 private:
-    mutable std::mutex usersMutex;
+    mutable base::Lock usersMutex;
     int users = 0;
     bool started = false;
 };

@@ -27,14 +27,13 @@ constexpr DWORD kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT 
                                 ISC_REQ_EXTENDED_ERROR | ISC_REQ_ALLOCATE_MEMORY | ISC_REQ_STREAM |
                                 ISC_REQ_MANUAL_CRED_VALIDATION;
 
-std::wstring wide(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) {
-        return std::wstring();
+// The text in UTF-16 with its terminating zero (just the zero when it cannot be converted).
+std::vector<wchar_t> wide(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::vector<wchar_t> result(length > 0 ? static_cast<std::size_t>(length) : 1, L'\0');
+    if (length > 0) {
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, result.data(), length);
     }
-    std::wstring result(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &result[0], length);
-    result.resize(static_cast<std::size_t>(length - 1));
     return result;
 }
 
@@ -69,12 +68,12 @@ CertProblem checkCertificate(PCCERT_CONTEXT certificate, const std::string& serv
                                  &chain)) {
         return CertProblem::Invalid;
     }
-    std::wstring name = wide(serverName);
+    std::vector<wchar_t> name = wide(serverName);
     HTTPSPolicyCallbackData https;
     std::memset(&https, 0, sizeof https);
     https.cbStruct = sizeof https;
     https.dwAuthType = AUTHTYPE_SERVER;
-    https.pwszServerName = &name[0];
+    https.pwszServerName = name.data();
     CERT_CHAIN_POLICY_PARA policyPara;
     std::memset(&policyPara, 0, sizeof policyPara);
     policyPara.cbSize = sizeof policyPara;

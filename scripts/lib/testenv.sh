@@ -291,8 +291,9 @@ qv_stop_all() {
     return 0
 }
 
-# Configure and build one of the three builds: native (ASan+UBSan), tsan, win32.
-qv_build() {
+# Configure one of the three builds in $QV_BUILD_ROOT/<kind>: native (ASan+UBSan), tsan, win32. The win32 tree
+# is the release: its Quorvane.exe (the flags are in cmake/) is the one the tests run and scripts/package ships.
+qv_configure() {
     local kind=$1 dir=$QV_BUILD_ROOT/$1
     local args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug)
     case $kind in
@@ -300,5 +301,10 @@ qv_build() {
         tsan) args+=(-DQV_SANITIZE=thread) ;;
         win32) args+=(-DCMAKE_TOOLCHAIN_FILE="$QV_ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release) ;;
     esac
-    cmake -S "$QV_ROOT" -B "$dir" "${args[@]}" >/dev/null && cmake --build "$dir"
+    cmake -S "$QV_ROOT" -B "$dir" "${args[@]}" >/dev/null
+}
+
+# Configure and build one of the three builds.
+qv_build() {
+    qv_configure "$1" && cmake --build "$QV_BUILD_ROOT/$1"
 }

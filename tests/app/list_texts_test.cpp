@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -30,6 +31,36 @@ TEST(SizeText, EachRangeHasItsUnitAndWidth) {
     for (const auto& c : cases) {
         EXPECT_EQ(std::string(c.text), app::sizeText(c.size)) << "size " << c.size;
     }
+}
+
+// The texts were printf's ("%4d", "%6.1fK" and so on) and stay byte for byte the same: sizes across every row,
+// the exact halves of a tenth (1.25K, 3.75M ...) among them, against printf itself.
+TEST(SizeText, MatchesPrintfEverywhereTiesIncluded) {
+    struct Row {
+        std::uint32_t unit;
+        const char* pattern;
+    };
+    const Row rows[] = {{1024u, "%6.1fK"}, {1048576u, "%6.1fM"}, {1073741824u, "%6.1fG"}};
+    int compared = 0;
+    char expected[32];
+    for (std::uint32_t size = 1; size < 1024u; ++size) {
+        std::snprintf(expected, sizeof expected, "%4d", static_cast<int>(size));
+        ASSERT_EQ(std::string(expected), app::sizeText(size)) << "size " << size;
+        ++compared;
+    }
+    for (const Row& row : rows) {
+        const std::uint64_t last = row.unit == 1073741824u ? 0xFFFFFFFFull : std::uint64_t{row.unit} * 1024 - 1;
+        const std::uint64_t step = row.unit / 64;  // a tie falls on every 0.25 and 0.75: multiples of unit / 4
+        for (std::uint64_t size = row.unit; size <= last; size += step) {
+            for (const std::uint64_t near : {size, size + 1, size - 1 + step}) {
+                const auto s = static_cast<std::uint32_t>(near <= last ? near : last);
+                std::snprintf(expected, sizeof expected, row.pattern, s / static_cast<double>(row.unit));
+                ASSERT_EQ(std::string(expected), app::sizeText(s)) << "size " << s;
+                ++compared;
+            }
+        }
+    }
+    EXPECT_GT(compared, 1023 + 3 * 64 * 1023);
 }
 
 mail::MailEntry entry(const char* subject, const char* from, std::int32_t size, const char* firstLines) {

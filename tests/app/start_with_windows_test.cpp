@@ -14,11 +14,21 @@ using app::isStartupSwitch;
 using app::runCommand;
 using app::runCommandStarts;
 
+// The command's text, after checking that it ends in the one zero the registry stores.
+std::wstring text(const std::vector<wchar_t>& command) {
+    EXPECT_FALSE(command.empty());
+    if (command.empty()) {
+        return std::wstring();
+    }
+    EXPECT_EQ(L'\0', command.back());
+    return std::wstring(command.data(), command.size() - 1);
+}
+
 TEST(StartWithWindows, RunCommandQuotesThePathAndAddsTheSwitch) {
     EXPECT_EQ(L"\"C:\\Program Files\\Quorvane\\Quorvane.exe\" /startup",
-              runCommand(L"C:\\Program Files\\Quorvane\\Quorvane.exe"));
+              text(runCommand(L"C:\\Program Files\\Quorvane\\Quorvane.exe")));
     EXPECT_EQ(L"\"D:\\\u30c4\u30fc\u30eb\\Quorvane.exe\" /startup",
-              runCommand(L"D:\\\u30c4\u30fc\u30eb\\Quorvane.exe"));
+              text(runCommand(L"D:\\\u30c4\u30fc\u30eb\\Quorvane.exe")));
 }
 
 TEST(StartWithWindows, StoredCommandStartsThisExeOnlyWhenItNamesIt) {
@@ -38,11 +48,11 @@ TEST(StartWithWindows, StoredCommandStartsThisExeOnlyWhenItNamesIt) {
     for (const auto& c : cases) {
         EXPECT_EQ(c.starts, runCommandStarts(c.stored, exe)) << std::string(c.stored, c.stored + wcslen(c.stored));
     }
-    EXPECT_FALSE(runCommandStarts(runCommand(L""), L"")) << "no exe path, no match";
+    EXPECT_FALSE(runCommandStarts(text(runCommand(L"")), L"")) << "no exe path, no match";
     // Property: whatever the path, the command made for it starts it, and starts no other path.
     for (const std::wstring path : {L"C:\\a.exe", L"\\\\server\\share\\q.exe", L"E:\\\u732b\\Quorvane.exe"}) {
-        EXPECT_TRUE(runCommandStarts(runCommand(path), path));
-        EXPECT_FALSE(runCommandStarts(runCommand(path + L"x"), path));
+        EXPECT_TRUE(runCommandStarts(text(runCommand(path)), path));
+        EXPECT_FALSE(runCommandStarts(text(runCommand(path + L"x")), path));
     }
 }
 

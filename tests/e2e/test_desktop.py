@@ -159,8 +159,14 @@ class Desktop(unittest.TestCase):
                     files[name] = archive.read(info)
             self.assertEqual(["LICENSE.txt", "Quorvane.exe", "SHA256SUMS", "はじめにお読みください.txt"],
                              sorted(files))
+            # The zip holds the very exe these tests run, in its shipped form: a 32-bit PE without a symbol table.
             with open(h.EXE, "rb") as exe:
-                self.assertEqual(exe.read(), files["Quorvane.exe"])
+                tested = exe.read()
+            self.assertEqual(tested, files["Quorvane.exe"])
+            pe = struct.unpack_from("<I", tested, 0x3C)[0]
+            self.assertEqual(b"PE\0\0", tested[pe:pe + 4])
+            machine, _, _, symbols_at, symbol_count = struct.unpack_from("<HHIII", tested, pe + 4)
+            self.assertEqual((0x14C, 0, 0), (machine, symbols_at, symbol_count), "i386, stripped")
             for name in ("はじめにお読みください.txt", "LICENSE.txt"):
                 data = files[name]
                 self.assertEqual(data.count(b"\n"), data.count(b"\r\n"), name + ": CRLF only")

@@ -177,10 +177,6 @@ TlsResult LineSocket::startTls(const std::string& serverName, const std::string&
     return result;
 }
 
-bool LineSocket::isEncrypted() const {
-    return encrypted;
-}
-
 int LineSocket::close() {
     connected.store(false);
     base::Locked lock(handleMutex);
@@ -268,10 +264,6 @@ int LineSocket::rawSend(const char* data, int length, int flags) {
         return -1;
     }
     return io.send(hold.handle, data, length, flags);
-}
-
-bool LineSocket::isConnected() const {
-    return connected.load();
 }
 
 bool LineSocket::fillBuffer() {

@@ -84,13 +84,11 @@ public:
     // waits with the same time-out before each raw receive).
     int receive(char* buffer, int size, int flags);
     int sendBytes(const char* data, int length, int flags);
-    bool isConnected() const;
 
     // Starts TLS on the connected socket (worker thread). Bytes received in clear and not yet read are
     // dropped first: nothing sent before the handshake may pass for the server's protected replies. Unless
     // the result is Ok the connection is closed, so nothing more can be sent on it.
     TlsResult startTls(const std::string& serverName, const std::string& trustedFingerprint);
-    bool isEncrypted() const;
 
 protected:
     SocketIo& socketIo() const {

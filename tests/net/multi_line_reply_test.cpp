@@ -95,7 +95,7 @@ TEST(Pop3MultiLine, ACapaReplyUpToItsBoundIsReadAndTheNextReplyIsInStep) {
 TEST(Pop3MultiLine, ACapaReplyPastItsBoundEndsTheSessionUnreadOnFromThere) {
     LinesSession s(capaReply(net::kMaxCapabilityLines + 1000));
     EXPECT_FALSE(s.session.capabilities().has_value());
-    EXPECT_FALSE(s.session.isConnected());
+    EXPECT_EQ(s.io.closeCalls, 1);
     // The first line over the bound was the last one read.
     EXPECT_EQ(s.io.chunks.size(), 1000u - 1 + 2);
     EXPECT_STREQ(s.session.command("NOOP"), "-");
@@ -106,7 +106,7 @@ TEST(Pop3MultiLine, AReplyPastTheCallersBoundEndsTheSession) {
     LinesSession s({"1 a", "2 b", "3 c", ".", "+OK after"});
     const auto two = s.session.readMultiLine(2);
     EXPECT_FALSE(two.has_value());
-    EXPECT_FALSE(s.session.isConnected());
+    EXPECT_EQ(s.io.closeCalls, 1);
     EXPECT_EQ(s.io.chunks.size(), 2u) << "\".\" and the next reply stay unread";
 
     LinesSession exact({"1 a", "2 b", "3 c", ".", "+OK after"});

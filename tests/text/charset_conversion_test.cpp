@@ -120,6 +120,8 @@ TEST(GuessCharset, ReadsTextThatDeclaresNone) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, text::guessCharset(c.input)) << c.name;
+        // Text that declares none is converted by the same reading.
+        EXPECT_EQ(text::toShiftJis(c.expected, c.input), text::toShiftJis(Charset::Ascii, c.input)) << c.name;
     }
 }
 

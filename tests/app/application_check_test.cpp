@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/list_view.h"
 #include "app/command_ids.h"
 #include "app/error_texts.h"
+#include "app/list_view.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "settings/password_scramble.h"
@@ -57,14 +57,6 @@ protected:
         folder.setIni("PASS", settings::encodePass("secret"));
     }
 
-    std::vector<std::string> subjects() {
-        std::vector<std::string> result;
-        for (const auto& row : application->listWindow().rowViews()) {
-            result.push_back(row.subject);
-        }
-        return result;
-    }
-
     testenv::Pop3Peer peer;
 };
 
@@ -78,10 +70,10 @@ TEST_F(ApplicationCheckTest, CheckByHandFillsAndRaisesTheListWindow) {
     ASSERT_TRUE(waitForCheckEnd());
 
     EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
+    EXPECT_EQ(app::Application::Look::MailWaiting, look());
     EXPECT_EQ((std::vector<std::string>{"Lunch on Friday", "会議のお知らせ", "Dots"}), subjects());
     EXPECT_EQ(3u, application->mails().size());
-    EXPECT_TRUE(IsWindowVisible(application->listWindow().hwndRef));
+    EXPECT_TRUE(IsWindowVisible(listWindow()));
     EXPECT_EQ("enabled,default", menuState(IDM_CHECK_NOW)) << "the end of check restores the menu";
     EXPECT_EQ("grayed", menuState(IDM_STOP_CHECK));
     EXPECT_EQ("enabled", menuState(IDM_SETTINGS));
@@ -97,13 +89,13 @@ TEST_F(ApplicationCheckTest, ConfirmedDeletionDeletesExactlyTheTickedMessage) {
 
     testenv::Mailbox mailbox(peer);
     auto before = mailbox.messages();
-    app::list_view::setCheckState(application->listWindow().listViewHandle(), 1, app::list_view::kTicked);
+    app::list_view::setCheckState(listView(), 1, app::list_view::kTicked);
     {
         uitest::DialogAnswerer answer(IDYES);
-        SendMessageA(application->listWindow().hwndRef, WM_COMMAND, IDM_DELETE_CHECKED, 0);
+        SendMessageA(listWindow(), WM_COMMAND, IDM_DELETE_CHECKED, 0);
     }
     // The window closes, reports the deletion, and the main window starts a check that keeps the list.
-    ASSERT_TRUE(uitest::pumpUntil([&] { return application->isCheckRunning(); }));
+    ASSERT_TRUE(uitest::pumpUntil([&] { return checkRunning(); }));
     EXPECT_EQ("削除＆チェック中 - Quorvane", uitest::windowText(mainWindow()));
     ASSERT_TRUE(waitForCheckEnd());
 
@@ -148,11 +140,11 @@ TEST_F(ApplicationCheckTest, TimerCheckPreparesTheListWindowWithoutShowingIt) {
     SendMessageA(mainWindow(), WM_TIMER, 10, 0);
     ASSERT_TRUE(waitForCheckEnd());
     EXPECT_EQ("1通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
-    ASSERT_TRUE(application->listWindow().isOpen());
-    EXPECT_FALSE(IsWindowVisible(application->listWindow().hwndRef));
+    ASSERT_NE(nullptr, listWindow());
+    EXPECT_FALSE(IsWindowVisible(listWindow()));
 
     command(app::kCmdRaiseList);
-    EXPECT_TRUE(IsWindowVisible(application->listWindow().hwndRef));
+    EXPECT_TRUE(IsWindowVisible(listWindow()));
 }
 
 TEST_F(ApplicationCheckTest, EmptyMailboxShowsNoMailAndClosesTheListWindow) {
@@ -161,13 +153,13 @@ TEST_F(ApplicationCheckTest, EmptyMailboxShowsNoMailAndClosesTheListWindow) {
     start();
     command(IDM_CHECK_NOW);
     ASSERT_TRUE(waitForCheckEnd());
-    ASSERT_TRUE(application->listWindow().isOpen());
+    ASSERT_NE(nullptr, listWindow());
 
     useMessages({});
     command(IDM_CHECK_NOW);
     ASSERT_TRUE(waitForCheckEnd());
-    EXPECT_FALSE(application->listWindow().isOpen());
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(nullptr, listWindow());
+    EXPECT_EQ(app::Application::Look::Idle, look());
 }
 
 TEST_F(ApplicationCheckTest, WrongPasswordShowsTheCodeFourMessage) {
@@ -182,7 +174,7 @@ TEST_F(ApplicationCheckTest, WrongPasswordShowsTheCodeFourMessage) {
     EXPECT_EQ("Quorvane", answer.seen()[0].caption);
     EXPECT_EQ(app::errorMessage(mail::kErrPass), answer.seen()[0].text);
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(app::Application::Look::Idle, look());
 }
 
 TEST_F(ApplicationCheckTest, CancelledPasswordPromptSkipsOnlyThisCheck) {
@@ -195,14 +187,14 @@ TEST_F(ApplicationCheckTest, CancelledPasswordPromptSkipsOnlyThisCheck) {
     command(IDM_CHECK_NOW);
     ASSERT_EQ(1u, answer.seen().size());
     EXPECT_EQ(kPasswordCaption, answer.seen()[0].caption);
-    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_FALSE(checkRunning());
     EXPECT_TRUE(application->IsEnded()) << "no check started";
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
 
     answer.answerWith(IDOK);  // confirmed empty: skipped as well
     command(IDM_CHECK_NOW);
     EXPECT_EQ(2u, answer.seen().size());
-    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_FALSE(checkRunning());
 
     std::string password = peer.pass;
     answer.answerWith(IDOK, [password](HWND dialog) { SetDlgItemTextA(dialog, 1010, password.c_str()); });
@@ -210,8 +202,12 @@ TEST_F(ApplicationCheckTest, CancelledPasswordPromptSkipsOnlyThisCheck) {
     ASSERT_EQ(3u, answer.seen().size()) << "the next check asks again";
     ASSERT_TRUE(waitForCheckEnd());
     EXPECT_EQ("1通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_TRUE(application->settingsRecord().pass.empty()) << "a typed password serves one check";
-    EXPECT_FALSE(application->settingsRecord().passFromPrompt);
+    // A typed password serves one check: the next one asks again, and the file never gets it.
+    answer.answerWith(IDCANCEL);
+    command(IDM_CHECK_NOW);
+    ASSERT_EQ(4u, answer.seen().size());
+    EXPECT_EQ(kPasswordCaption, answer.seen()[3].caption);
+    EXPECT_EQ("", folder.ini("PASS"));
 }
 
 TEST_F(ApplicationCheckTest, HungCheckGraysTheMenuAndStopsWithoutAMessage) {
@@ -221,7 +217,7 @@ TEST_F(ApplicationCheckTest, HungCheckGraysTheMenuAndStopsWithoutAMessage) {
     uitest::DialogAnswerer answer(IDOK);
     command(IDM_CHECK_NOW);
     server.waitUntilHanging();
-    ASSERT_TRUE(uitest::pumpUntil([&] { return application->look() == app::Application::Look::Checking; }));
+    ASSERT_TRUE(uitest::pumpUntil([&] { return look() == app::Application::Look::Checking; }));
 
     EXPECT_EQ("チェック中 - Quorvane", uitest::windowText(mainWindow()));
     EXPECT_EQ("grayed,default", menuState(IDM_CHECK_NOW));
@@ -232,7 +228,7 @@ TEST_F(ApplicationCheckTest, HungCheckGraysTheMenuAndStopsWithoutAMessage) {
     ASSERT_TRUE(waitForCheckEnd());
     EXPECT_TRUE(answer.seen().empty()) << "a stopped check shows no error";
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(app::Application::Look::Idle, look());
     EXPECT_EQ("enabled,default", menuState(IDM_CHECK_NOW));
     EXPECT_EQ("enabled", menuState(IDM_SETTINGS));
     EXPECT_EQ("grayed", menuState(IDM_STOP_CHECK));
@@ -259,7 +255,7 @@ TEST_F(ApplicationCheckTest, DeletionConfirmedDuringACheckIsCancelledAndForgotte
     EXPECT_EQ("Quorvane", answer.seen()[0].caption);
     EXPECT_EQ("現在チェック中なので現在の削除は、キャンセルされます", answer.seen()[0].text);
     EXPECT_FALSE(application->mails().front().deleteMark) << "no later check may carry it out";
-    EXPECT_TRUE(application->isCheckRunning()) << "no second check";
+    EXPECT_TRUE(checkRunning()) << "no second check";
 
     command(IDM_STOP_CHECK);
     ASSERT_TRUE(waitForCheckEnd());

@@ -2,7 +2,12 @@
 
 #include <cstddef>
 
+#include <commctrl.h>
+
+#include "app/list_view.h"
+#include "res/resource_ids.h"
 #include "settings/password_scramble.h"
+#include "tests/support/painted_pixels.h"
 #include "tests/support/test_env.h"
 
 namespace uitest {
@@ -28,6 +33,10 @@ void ApplicationTest::start() {
     owner.Create("Quorvane", nullptr, nullptr, WS_OVERLAPPEDWINDOW, WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE, CW_USEDEFAULT,
                  0, CW_USEDEFAULT, 0, nullptr, nullptr);
     ASSERT_TRUE(application->createMainWindow(owner.hwndRef));
+    PopupWatcher watcher(mainWindow());
+    SendMessageA(mainWindow(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(mainWindow()), MAKELPARAM(500, 400));
+    popup = watcher.lastMenu();
+    ASSERT_NE(nullptr, popup) << "the popup menu did not open";
 }
 
 void ApplicationTest::quit() {
@@ -52,35 +61,107 @@ void ApplicationTest::useRealServer() {
 }
 
 bool ApplicationTest::waitForCheckEnd(DWORD timeoutMs) {
-    bool ended = pumpUntil([&] { return application->IsEnded() && !application->isCheckRunning(); }, timeoutMs);
+    bool ended = pumpUntil([&] { return application->Wait(0) && !checkRunning(); }, timeoutMs);
     drainMessages();
     return ended;
 }
 
 std::string ApplicationTest::stateLine(const char* key) const {
-    const auto rows = application->listWindow().rowViews();
+    HWND view = listView();
+    const int rows = view != nullptr ? app::list_view::rowCount(view) : 0;
     const std::string name = key;
     const std::string rowPrefix = "list.row.";
     if (name == "list.rows") {
-        return std::to_string(rows.size());
+        return std::to_string(rows);
     }
     if (name.compare(0, rowPrefix.size(), rowPrefix) == 0) {
-        size_t index = std::stoul(name.substr(rowPrefix.size()));
-        if (index >= rows.size()) {
+        const int row = std::stoi(name.substr(rowPrefix.size()));
+        if (row >= rows) {
             return "<missing>";
         }
-        const auto& row = rows[index];
-        return std::string(row.ticked ? "1" : "0") + "\t" + row.subject + "\t" + row.from + "\t" + row.size + "\t" +
-               row.firstLines;
+        std::string line = app::list_view::checkState(view, row) == app::list_view::kTicked ? "1" : "0";
+        for (int column = 0; column < 4; ++column) {
+            line += "\t" + app::list_view::cellText(view, row, column);
+        }
+        return line;
     }
     return "<missing>";
+}
+
+app::Application::Look ApplicationTest::look() const {
+    // The square is painted by its background erase, as the window system asks for it.
+    const auto pixels = testenv::paintedPixels(4, 4, RGB(128, 128, 128), [this](HDC dc) {
+        SendMessageA(mainWindow(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    });
+    const COLORREF corner = testenv::colourOf(pixels[0]);
+    if (corner == RGB(0, 0, 255)) {
+        return app::Application::Look::Idle;
+    }
+    if (corner == RGB(0, 255, 0)) {
+        return app::Application::Look::Checking;
+    }
+    if (corner == RGB(255, 0, 0)) {
+        return app::Application::Look::MailWaiting;
+    }
+    ADD_FAILURE() << "the square's corner has no look's colour: " << std::hex << pixels[0];
+    return app::Application::Look::Idle;
+}
+
+bool ApplicationTest::checkRunning() const {
+    return menuState(IDM_STOP_CHECK) == "enabled";
+}
+
+bool ApplicationTest::paused() const {
+    return menuState(IDM_PAUSE).find("checked") != std::string::npos;
+}
+
+bool ApplicationTest::endTimer() const {
+    return KillTimer(mainWindow(), 10) != FALSE;
+}
+
+namespace {
+
+struct ListSearch {
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK findListWindow(HWND window, LPARAM lParam) {
+    auto* search = reinterpret_cast<ListSearch*>(lParam);
+    if (windowText(window) == "新着メール一覧 (Quorvane)" && IsWindow(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND ApplicationTest::listWindow() const {
+    ListSearch search;
+    EnumThreadWindows(GetCurrentThreadId(), &findListWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND ApplicationTest::listView() const {
+    HWND list = listWindow();
+    return list != nullptr ? FindWindowExA(list, nullptr, WC_LISTVIEWA, nullptr) : nullptr;
+}
+
+std::vector<std::string> ApplicationTest::subjects() const {
+    std::vector<std::string> result;
+    HWND view = listView();
+    const int rows = view != nullptr ? app::list_view::rowCount(view) : 0;
+    for (int row = 0; row < rows; ++row) {
+        result.push_back(app::list_view::cellText(view, row, 0));
+    }
+    return result;
 }
 
 std::string ApplicationTest::menuState(UINT item) const {
     MENUITEMINFOA info{};
     info.cbSize = offsetof(MENUITEMINFOA, hbmpItem);
     info.fMask = MIIM_STATE;
-    HMENU menu = application->popupMenu();
+    HMENU menu = popup;
     if (menu == nullptr || !GetMenuItemInfoA(menu, item, FALSE, &info)) {
         return "none";
     }

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "framework/window_base.h"
@@ -29,15 +30,31 @@ protected:
     void command(int id, LPARAM lParam = 0);
     // Writes the settings that point the program at the real test server.
     void useRealServer();
-    // Waits for the running check (if any) to end and its posted results to be handled.
+    // Waits for the running check (if any) to end, its thread to be reaped and its posted results handled.
     bool waitForCheckEnd(DWORD timeoutMs = 20000);
 
+    // The popup menu's item state, as the menu shows it ("grayed", "enabled", with ",checked" and ",default").
     std::string menuState(UINT item) const;
     std::string stateLine(const char* key) const;
+
+    // The look the square paints (its corner's colour; the tray icon follows the same look).
+    app::Application::Look look() const;
+    // A check runs while its stop item is enabled.
+    bool checkRunning() const;
+    bool paused() const;
+    // Whether the check timer was set; ends it, so a test asks last or sets it again as the user would.
+    bool endTimer() const;
+    // The mail list window of this thread and its list view; null while it is closed.
+    HWND listWindow() const;
+    HWND listView() const;
+    // The subjects of the list's rows, top to bottom.
+    std::vector<std::string> subjects() const;
 
     ScratchFolder folder;
     framework::WindowBase owner;
     std::unique_ptr<app::Application> application;
+    // The popup menu, caught when start() opens it once.
+    HMENU popup = nullptr;
 };
 
 }  // namespace uitest

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/status_texts.h"
 #include "app/command_ids.h"
 #include "app/error_texts.h"
+#include "app/status_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "tests/app/application_fixture.h"
@@ -25,6 +25,18 @@ RECT windowRect(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
     return rect;
+}
+
+// What the settings dialog shows as the mail program, opened and cancelled as the user would.
+std::string mailerShownBy(uitest::DialogAnswerer& answer, HWND main) {
+    std::string shown;
+    answer.answerWith(IDCANCEL, [&](HWND dialog) {
+        char text[MAX_PATH] = {};
+        GetDlgItemTextA(dialog, IDC_MAILER, text, sizeof text);
+        shown = text;
+    });
+    SendMessageA(main, WM_COMMAND, IDM_SETTINGS, 0);
+    return shown;
 }
 
 struct PlacementCase {
@@ -64,7 +76,7 @@ TEST_F(ApplicationTest, StartsIdleWithTheMenuInItsFirstState) {
     start();
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
     EXPECT_TRUE(IsWindowVisible(mainWindow()));
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(app::Application::Look::Idle, look());
     EXPECT_EQ("enabled,default", menuState(IDM_CHECK_NOW));
     EXPECT_EQ("grayed", menuState(IDM_STOP_CHECK));
     EXPECT_EQ("enabled", menuState(IDM_PAUSE));
@@ -72,7 +84,7 @@ TEST_F(ApplicationTest, StartsIdleWithTheMenuInItsFirstState) {
     EXPECT_EQ("enabled", menuState(IDM_TRAY));
     EXPECT_EQ("enabled", menuState(IDM_SETTINGS));
     EXPECT_EQ("enabled", menuState(IDM_QUIT));
-    EXPECT_FALSE(application->isTimerRunning()) << "no server set";
+    EXPECT_FALSE(endTimer()) << "no server set";
 }
 
 TEST_F(ApplicationTest, TimerRunsWhenConfiguredAndStopsWhilePaused) {
@@ -81,19 +93,18 @@ TEST_F(ApplicationTest, TimerRunsWhenConfiguredAndStopsWhilePaused) {
     folder.setIni("TimerMin", "3");
     folder.setIni("ExeMail", "C:\\mailer.exe");
     start();
-    EXPECT_TRUE(application->isTimerRunning());
-    EXPECT_EQ(180000u, application->timerPeriod());
+    EXPECT_TRUE(endTimer());  // the pause below stops it and its end sets it again
     EXPECT_EQ("enabled", menuState(IDM_START_MAILER));
 
     command(IDM_PAUSE);
-    EXPECT_TRUE(application->isPaused());
-    EXPECT_FALSE(application->isTimerRunning());
+    EXPECT_TRUE(paused());
+    EXPECT_FALSE(endTimer());
     EXPECT_EQ("enabled,checked", menuState(IDM_PAUSE));
 
     command(IDM_PAUSE);
-    EXPECT_FALSE(application->isPaused());
-    EXPECT_TRUE(application->isTimerRunning());
+    EXPECT_FALSE(paused());
     EXPECT_EQ("enabled", menuState(IDM_PAUSE));
+    EXPECT_TRUE(endTimer());
 }
 
 TEST_F(ApplicationTest, QuitWritesThePositionAndTheTraySwitch) {
@@ -157,10 +168,10 @@ TEST_F(ApplicationTest, MailResultShowsTheCountAndRaisesTheListWindow) {
     command(app::kCmdMailWaiting, 3);
 
     EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
-    ASSERT_TRUE(application->listWindow().isOpen());
-    EXPECT_TRUE(IsWindowVisible(application->listWindow().hwndRef)) << "a check by hand shows the list in front";
-    EXPECT_EQ(application->listWindow().listViewHandle(), GetFocus()) << "the keys reach the rows at once";
+    EXPECT_EQ(app::Application::Look::MailWaiting, look());
+    ASSERT_NE(nullptr, listWindow());
+    EXPECT_TRUE(IsWindowVisible(listWindow())) << "a check by hand shows the list in front";
+    EXPECT_EQ(listView(), GetFocus()) << "the keys reach the rows at once";
     EXPECT_EQ("3", stateLine("list.rows"));
     EXPECT_EQ("0\tone\tneko\t  10\t", stateLine("list.row.0"));
 }
@@ -169,17 +180,17 @@ TEST_F(ApplicationTest, NoMailResultClosesTheListWindow) {
     start();
     application->mails() = {entry("one", 10)};
     command(app::kCmdMailWaiting, 1);
-    ASSERT_TRUE(application->listWindow().isOpen());
+    ASSERT_NE(nullptr, listWindow());
 
     command(app::kCmdNoMail, 0);
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(app::Application::Look::Idle, look());
     EXPECT_EQ("メールなし - Quorvane", uitest::windowText(mainWindow()));
-    ASSERT_TRUE(uitest::pumpUntil([&] { return !application->listWindow().isOpen(); }));
+    ASSERT_TRUE(uitest::pumpUntil([&] { return listWindow() == nullptr; }));
     uitest::drainMessages();
     // The window's close report (104 without a deletion) empties the list but keeps the result's text, however
     // the report and the end of the worker fall in time.
     EXPECT_EQ("メールなし - Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(app::Application::Look::Idle, look());
     EXPECT_TRUE(application->mails().empty());
 }
 
@@ -201,12 +212,12 @@ TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
     command(app::kCmdCheckFailed, mail::kErrCertUntrusted);
     ASSERT_EQ(15u, answer.seen().size());
     EXPECT_EQ(app::untrustedCertificateQuestion(net::CertProblem::None, ""), answer.seen().back().text);
-    EXPECT_EQ("", application->settingsRecord().trustedCert.fingerprint);
-    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_FALSE(folder.iniHas("TrustedCert"));
+    EXPECT_FALSE(checkRunning());
     command(app::kCmdCheckFailed, 15);
     command(app::kCmdCheckFailed, -1);
     EXPECT_EQ(15u, answer.seen().size()) << "codes outside 0..14 show nothing";
-    EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
+    EXPECT_EQ(app::Application::Look::MailWaiting, look());
     EXPECT_EQ(title, uitest::windowText(mainWindow()));
 }
 
@@ -251,7 +262,7 @@ TEST_F(ApplicationTest, AnUnusableSslValueReportsUnfinishedSettings) {
     uitest::drainMessages();
     ASSERT_EQ(1u, answer.seen().size()) << "no password question either: nothing is asked before the settings are";
     EXPECT_EQ(app::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
-    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_FALSE(checkRunning());
     EXPECT_EQ("yes", folder.ini("SSL"));
 }
 
@@ -260,7 +271,7 @@ TEST_F(ApplicationTest, ListClosedWhileIdleWithoutDeletionEmptiesTheList) {
     application->mails() = {entry("one", 10)};
     command(app::kCmdMailWaiting, 1);
     command(app::kCmdListClosed, 0);
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(app::Application::Look::Idle, look());
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
     EXPECT_TRUE(application->mails().empty());
     EXPECT_EQ("0", stateLine("list.rows")) << "no row outlives the entries";
@@ -322,7 +333,7 @@ TEST_F(ApplicationTest, SettingsSavedWithOkUpdateTheMailerItem) {
     int popupsDuringDialog = -1;
     HWND main = mainWindow();
     uitest::DialogAnswerer answer(IDOK, [&](HWND dialog) {
-        EXPECT_FALSE(application->isTimerRunning()) << "no timer check while the dialog is open";
+        EXPECT_FALSE(KillTimer(main, 10)) << "no timer check while the dialog is open";
         uitest::PopupWatcher watcher(main);
         SendMessageA(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(main), MAKELPARAM(510, 410));
         popupsDuringDialog = watcher.timesOpened();
@@ -334,9 +345,9 @@ TEST_F(ApplicationTest, SettingsSavedWithOkUpdateTheMailerItem) {
     EXPECT_EQ("せってい～＆バージョン情報　（Quorvane）", answer.seen()[0].caption);
     EXPECT_EQ(0, popupsDuringDialog) << "the popup menu does not open over the settings dialog";
     EXPECT_EQ("enabled", menuState(IDM_START_MAILER));
-    EXPECT_EQ("C:\\mailer.exe", application->settingsRecord().exeMail);
     EXPECT_EQ("C:\\mailer.exe", folder.ini("ExeMail"));
-    EXPECT_TRUE(application->isTimerRunning());
+    EXPECT_EQ("C:\\mailer.exe", mailerShownBy(answer, mainWindow()));
+    EXPECT_TRUE(endTimer());
 }
 
 // The list belongs to the mailbox it was read from: once OK points the settings at another server, port or user,
@@ -368,9 +379,8 @@ TEST_F(ApplicationTest, SettingsForAnotherMailboxCloseTheListAndDropItsTicks) {
             EXPECT_NE(std::string::npos, answer.seen()[1].text.find("チェックしたメールは削除していないにゃ"));
         }
         EXPECT_EQ(c.listStays ? 2u : 0u, application->mails().size());
-        EXPECT_EQ(c.listStays, application->listWindow().isOpen());
-        EXPECT_EQ(c.listStays ? app::Application::Look::MailWaiting : app::Application::Look::Idle,
-                  application->look());
+        EXPECT_EQ(c.listStays, listWindow() != nullptr);
+        EXPECT_EQ(c.listStays ? app::Application::Look::MailWaiting : app::Application::Look::Idle, look());
         if (c.listStays) {
             EXPECT_EQ(c.ticked, application->mails().back().deleteMark);
         }
@@ -382,7 +392,7 @@ TEST_F(ApplicationTest, SettingsCancelledWriteNothing) {
     uitest::DialogAnswerer answer(IDCANCEL, [](HWND dialog) { SetDlgItemTextA(dialog, IDC_MAILER, "C:\\x.exe"); });
     command(IDM_SETTINGS);
     ASSERT_EQ(1u, answer.seen().size());
-    EXPECT_TRUE(application->settingsRecord().exeMail.empty());
+    EXPECT_EQ("", mailerShownBy(answer, mainWindow()));
     EXPECT_FALSE(folder.iniHas("ExeMail"));
     EXPECT_EQ("grayed", menuState(IDM_START_MAILER));
 }
@@ -391,7 +401,7 @@ TEST_F(ApplicationTest, TrayPressAndActivationRaiseAHiddenListWindow) {
     start();
     application->mails() = {entry("one", 10)};
     command(app::kCmdMailWaiting, 1);
-    HWND list = application->listWindow().hwndRef;
+    HWND list = listWindow();
     const LPARAM trayActions[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN};
     for (LPARAM action : trayActions) {
         ShowWindow(list, SW_HIDE);
@@ -426,9 +436,9 @@ TEST_F(ApplicationTest, QuitWhileThePasswordPromptIsOpenStartsNoCheck) {
     command(IDM_CHECK_NOW);
     ASSERT_EQ(1u, answer.seen().size());
     EXPECT_EQ(nullptr, mainWindow()) << "the shutdown ran while the prompt was open";
-    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_FALSE(checkRunning());
     EXPECT_TRUE(application->IsEnded());
-    EXPECT_TRUE(application->settingsRecord().pass.empty());
+    EXPECT_EQ("", folder.ini("PASS")) << "the typed password is not kept";
 }
 
 TEST_F(ApplicationTest, QuitWhileTheSettingsDialogIsOpenLeavesNoTimer) {
@@ -440,7 +450,7 @@ TEST_F(ApplicationTest, QuitWhileTheSettingsDialogIsOpenLeavesNoTimer) {
     command(IDM_SETTINGS);
     ASSERT_EQ(1u, answer.seen().size());
     EXPECT_EQ(nullptr, mainWindow());
-    EXPECT_FALSE(application->isTimerRunning()) << "the dialog's end must not start a timer without a window";
+    EXPECT_FALSE(KillTimer(main, 10)) << "the dialog's end must not start a timer without a window";
 }
 
 }  // namespace

@@ -115,10 +115,10 @@ TEST_F(ApplicationTest, DpiChangeKeepsTheSquareOnItsScreen) {
 }
 
 TEST_F(ApplicationTest, ListWindowAndColumnsFollowTheDpi) {
+    serveMails({{"one", "neko", 10}});
     start();
     changeDpi(mainWindow(), 144, RECT{100, 100, 148, 148});
-    application->mails() = {mail::MailEntry{}};
-    command(app::kCmdMailWaiting, 1);
+    checkByHand();
     HWND list = listWindow();
     ASSERT_NE(nullptr, list);
     RECT rect = windowRect(list);

@@ -60,8 +60,40 @@ void ApplicationTest::useRealServer() {
     folder.setIni("PASS", settings::encodePass(peer.pass));
 }
 
+void ApplicationTest::serveMails(const std::vector<ServedMail>& mails) {
+    std::vector<testenv::Exchange> script = {{"USER neko", "+OK\r\n"}, {"PASS secret", "+OK\r\n"}};
+    int total = 0;
+    std::string sizes = "+OK\r\n";
+    for (const ServedMail& mail : mails) {
+        total += mail.size;
+    }
+    script.push_back({"STAT", "+OK " + std::to_string(mails.size()) + " " + std::to_string(total) + "\r\n"});
+    for (size_t i = 0; i < mails.size(); ++i) {
+        const std::string number = std::to_string(i + 1);
+        script.push_back({"TOP " + number + " 9",
+                          "+OK\r\nFrom: " + mails[i].from + "\r\nSubject: " + mails[i].subject + "\r\n\r\n.\r\n"});
+        sizes += number + " " + std::to_string(mails[i].size) + "\r\n";
+    }
+    script.push_back({"LIST", sizes + ".\r\n"});
+    script.push_back({"QUIT", "+OK\r\n", testenv::After::Close});
+    mailServer = std::make_unique<testenv::FakePop3Server>("+OK ready\r\n", script);
+    folder.setIni("SERVER", "127.0.0.1");
+    folder.setIni("POP3_PORT", std::to_string(mailServer->port()));
+    folder.setIni("USER", "neko");
+    folder.setIni("PASS", settings::encodePass("secret"));
+}
+
+void ApplicationTest::checkByHand() {
+    command(IDM_CHECK_NOW);
+    EXPECT_TRUE(waitForCheckEnd());
+    mailServer.reset();
+}
+
 bool ApplicationTest::waitForCheckEnd(DWORD timeoutMs) {
-    bool ended = pumpUntil([&] { return application->Wait(0) && !checkRunning(); }, timeoutMs);
+    // The worker never waits for this thread, so its end can be awaited here; before a run has begun (or after
+    // it has ended) that returns at once.
+    bool ended =
+        pumpUntil([&] { return application->IsEnded() && !checkRunning(); }, timeoutMs) && application->Wait(timeoutMs);
     drainMessages();
     return ended;
 }
@@ -155,6 +187,30 @@ std::vector<std::string> ApplicationTest::subjects() const {
         result.push_back(app::list_view::cellText(view, row, 0));
     }
     return result;
+}
+
+bool ApplicationTest::rowInBold(int row) const {
+    HWND view = listView();
+    LPARAM data = 0;
+    if (view == nullptr || !app::list_view::rowData(view, row, data)) {
+        ADD_FAILURE() << "no row " << row;
+        return false;
+    }
+    HDC dc = GetDC(view);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    NMLVCUSTOMDRAW custom{};
+    custom.nmcd.hdr.hwndFrom = view;
+    custom.nmcd.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(view));
+    custom.nmcd.hdr.code = NM_CUSTOMDRAW;
+    custom.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    custom.nmcd.hdc = dc;
+    custom.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+    custom.nmcd.lItemlParam = data;
+    SendMessageA(listWindow(), WM_NOTIFY, custom.nmcd.hdr.idFrom, reinterpret_cast<LPARAM>(&custom));
+    LOGFONTA face{};
+    GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof face, &face);
+    ReleaseDC(view, dc);
+    return face.lfWeight >= FW_BOLD;
 }
 
 std::string ApplicationTest::menuState(UINT item) const {

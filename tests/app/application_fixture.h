@@ -11,6 +11,7 @@
 #include "app/application.h"
 #include "framework/window_base.h"
 #include "tests/app/ui_test_support.h"
+#include "tests/support/fake_pop3_server.h"
 
 namespace uitest {
 
@@ -30,6 +31,17 @@ protected:
     void command(int id, LPARAM lParam = 0);
     // Writes the settings that point the program at the real test server.
     void useRealServer();
+    // One mail as a scripted server offers it.
+    struct ServedMail {
+        std::string subject;
+        std::string from;
+        int size;
+    };
+    // Points the settings at a scripted server whose mailbox holds `mails`, for one session; call before start().
+    void serveMails(const std::vector<ServedMail>& mails);
+    // Checks by hand, as the user's double click does, and waits for the result. The scripted server goes with
+    // its one session: a later check finds no server.
+    void checkByHand();
     // Waits for the running check (if any) to end, its thread to be reaped and its posted results handled.
     bool waitForCheckEnd(DWORD timeoutMs = 20000);
 
@@ -49,12 +61,15 @@ protected:
     HWND listView() const;
     // The subjects of the list's rows, top to bottom.
     std::vector<std::string> subjects() const;
+    // Whether the list window has the row drawn in bold (new mail), asked as the list view asks before drawing it.
+    bool rowInBold(int row) const;
 
     ScratchFolder folder;
     framework::WindowBase owner;
     std::unique_ptr<app::Application> application;
     // The popup menu, caught when start() opens it once.
     HMENU popup = nullptr;
+    std::unique_ptr<testenv::FakePop3Server> mailServer;
 };
 
 }  // namespace uitest

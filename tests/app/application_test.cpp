@@ -129,6 +129,7 @@ TEST_F(ApplicationTest, SessionEndShutsDownAndAllowsTheSessionToEnd) {
 
 TEST_F(ApplicationTest, TraySwitchHidesAndShowsTheSquareAndIsWrittenAtQuit) {
     folder.setIni("InTaskTray", "1");
+    serveMails({{"a", "neko", 1}});
     start();
     EXPECT_FALSE(IsWindowVisible(mainWindow()));
     EXPECT_EQ("enabled,checked", menuState(IDM_TRAY));
@@ -140,9 +141,9 @@ TEST_F(ApplicationTest, TraySwitchHidesAndShowsTheSquareAndIsWrittenAtQuit) {
     EXPECT_FALSE(IsWindowVisible(mainWindow()));
 
     // Results still reach the title while the square is hidden.
-    application->mails() = {entry("a", 1)};
-    command(app::kCmdMailWaiting, 1);
+    checkByHand();
     EXPECT_EQ(app::mailWaitingText(1), uitest::windowText(mainWindow()));
+    EXPECT_EQ(app::Application::Look::MailWaiting, look());
     quit();
     EXPECT_EQ("1", folder.ini("InTaskTray"));
 }
@@ -163,9 +164,9 @@ TEST_F(ApplicationTest, EveryPointOfTheSquareIsItsCaption) {
 }
 
 TEST_F(ApplicationTest, MailResultShowsTheCountAndRaisesTheListWindow) {
+    serveMails({{"one", "neko", 10}, {"two", "neko", 2000}, {"three", "neko", 0}});
     start();
-    application->mails() = {entry("one", 10), entry("two", 2000), entry("three", 0)};
-    command(app::kCmdMailWaiting, 3);
+    checkByHand();
 
     EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
     EXPECT_EQ(app::Application::Look::MailWaiting, look());
@@ -177,9 +178,9 @@ TEST_F(ApplicationTest, MailResultShowsTheCountAndRaisesTheListWindow) {
 }
 
 TEST_F(ApplicationTest, NoMailResultClosesTheListWindow) {
+    serveMails({{"one", "neko", 10}});
     start();
-    application->mails() = {entry("one", 10)};
-    command(app::kCmdMailWaiting, 1);
+    checkByHand();
     ASSERT_NE(nullptr, listWindow());
 
     command(app::kCmdNoMail, 0);
@@ -191,13 +192,14 @@ TEST_F(ApplicationTest, NoMailResultClosesTheListWindow) {
     // the report and the end of the worker fall in time.
     EXPECT_EQ("メールなし - Quorvane", uitest::windowText(mainWindow()));
     EXPECT_EQ(app::Application::Look::Idle, look());
-    EXPECT_TRUE(application->mails().empty());
+    command(app::kCmdRaiseList);
+    EXPECT_EQ(nullptr, listWindow()) << "no list is left to show";
 }
 
 TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
+    serveMails({{"one", "neko", 10}});
     start();
-    application->mails() = {entry("one", 10)};
-    command(app::kCmdMailWaiting, 1);
+    checkByHand();
     std::string title = uitest::windowText(mainWindow());
 
     uitest::DialogAnswerer answer(IDOK);
@@ -267,13 +269,12 @@ TEST_F(ApplicationTest, AnUnusableSslValueReportsUnfinishedSettings) {
 }
 
 TEST_F(ApplicationTest, ListClosedWhileIdleWithoutDeletionEmptiesTheList) {
+    serveMails({{"one", "neko", 10}});
     start();
-    application->mails() = {entry("one", 10)};
-    command(app::kCmdMailWaiting, 1);
+    checkByHand();
     command(app::kCmdListClosed, 0);
     EXPECT_EQ(app::Application::Look::Idle, look());
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_TRUE(application->mails().empty());
     EXPECT_EQ("0", stateLine("list.rows")) << "no row outlives the entries";
 }
 
@@ -291,38 +292,38 @@ TEST_F(ApplicationTest, ListClosedWhileIdleWithDeletionStartsACheckThatKeepsTheL
 }
 
 TEST_F(ApplicationTest, CheckNowEmptiesTheListAndItsRowsUnlessItCarriesADeletion) {
+    serveMails({{"one", "neko", 10}});
     start();
+    checkByHand();  // later checks find no server
     uitest::DialogAnswerer answer(IDOK);
-    application->mails() = {entry("one", 10)};
-    command(app::kCmdMailWaiting, 1);
 
     command(IDM_CHECK_NOW, app::kKeepListMarker);
-    uitest::drainMessages();
-    EXPECT_EQ(1u, application->mails().size());
     EXPECT_EQ("1", stateLine("list.rows"));
+    ASSERT_TRUE(waitForCheckEnd());
 
     command(IDM_CHECK_NOW, 0);
-    uitest::drainMessages();
-    EXPECT_TRUE(application->mails().empty());
     EXPECT_EQ("0", stateLine("list.rows")) << "rows go in the same step as the entries";
-    EXPECT_EQ(2u, answer.seen().size()) << "each check reports the incomplete settings";
-    EXPECT_EQ(app::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[1].text);
+    ASSERT_TRUE(waitForCheckEnd());
+    EXPECT_EQ("0", stateLine("list.rows"));
+    ASSERT_EQ(2u, answer.seen().size()) << "each check reports the missing server";
+    EXPECT_EQ(app::errorMessage(mail::kErrConnect), answer.seen()[1].text);
 }
 
 TEST_F(ApplicationTest, DoubleClickOnTheSquareChecksNow) {
-    start();
-    uitest::DialogAnswerer answer(IDOK);
-    application->mails() = {entry("one", 10)};
-    SendMessageA(mainWindow(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(110, 110));
-    uitest::drainMessages();
-    EXPECT_TRUE(application->mails().empty());
-    EXPECT_EQ(1u, answer.seen().size());
-
-    // Even where the click's position reads as the deletion marker (x = -241 on a screen left of the main one).
-    application->mails() = {entry("one", 10)};
-    SendMessageA(mainWindow(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(-241, 0));
-    uitest::drainMessages();
-    EXPECT_TRUE(application->mails().empty());
+    // Also where the click's position reads as the deletion marker (x = -241 on a screen left of the main one).
+    for (LPARAM position : {MAKELPARAM(110, 110), MAKELPARAM(-241, 0)}) {
+        serveMails({{"one", "neko", 10}});
+        start();
+        checkByHand();  // the double click's check finds no server
+        uitest::DialogAnswerer answer(IDOK);
+        SendMessageA(mainWindow(), WM_NCLBUTTONDBLCLK, HTCAPTION, position);
+        EXPECT_EQ("0", stateLine("list.rows")) << position;
+        EXPECT_TRUE(waitForCheckEnd());
+        EXPECT_EQ(1u, answer.seen().size());
+        quit();
+        application.reset();
+        DestroyWindow(owner.hwndRef);
+    }
 }
 
 TEST_F(ApplicationTest, SettingsSavedWithOkUpdateTheMailerItem) {
@@ -398,9 +399,9 @@ TEST_F(ApplicationTest, SettingsCancelledWriteNothing) {
 }
 
 TEST_F(ApplicationTest, TrayPressAndActivationRaiseAHiddenListWindow) {
+    serveMails({{"one", "neko", 10}});
     start();
-    application->mails() = {entry("one", 10)};
-    command(app::kCmdMailWaiting, 1);
+    checkByHand();
     HWND list = listWindow();
     const LPARAM trayActions[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN};
     for (LPARAM action : trayActions) {
@@ -415,12 +416,13 @@ TEST_F(ApplicationTest, TrayPressAndActivationRaiseAHiddenListWindow) {
 }
 
 TEST_F(ApplicationTest, TrayDoubleClickChecksNow) {
+    serveMails({{"one", "neko", 10}});
     start();
+    checkByHand();  // the double click's check finds no server
     uitest::DialogAnswerer answer(IDOK);
-    application->mails() = {entry("one", 10)};
     SendMessageA(mainWindow(), WM_USER + 0x86, 1, WM_LBUTTONDBLCLK);
-    uitest::drainMessages();
-    EXPECT_TRUE(application->mails().empty());
+    EXPECT_EQ("0", stateLine("list.rows"));
+    EXPECT_TRUE(waitForCheckEnd());
     EXPECT_EQ(1u, answer.seen().size());
 }
 

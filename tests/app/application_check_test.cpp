@@ -2,6 +2,7 @@
 // stops answering.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -235,53 +236,64 @@ TEST_F(ApplicationCheckTest, HungCheckGraysTheMenuAndStopsWithoutAMessage) {
 }
 
 TEST_F(ApplicationCheckTest, DeletionConfirmedDuringACheckIsCancelledAndForgotten) {
-    testenv::FakePop3Server server("+OK ready\r\n", {{"USER neko", "", testenv::After::Hang}});
+    const std::vector<ServedMail> mailbox = {{"kept", "neko", 10}, {"kept", "neko", 10}};
+    testenv::FakePop3Server server("+OK ready\r\n", mailboxSession(mailbox));
+    server.thenServe({{"USER neko", "", testenv::After::Hang}});
+    server.thenServe(mailboxSession(mailbox));
     useFakeServer(server);
     start();
-    mail::MailEntry kept;
-    kept.subject = "kept";
-    application->mails() = {kept, kept};
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
     command(IDM_CHECK_NOW, app::kKeepListMarker);
     server.waitUntilHanging();
 
-    uitest::DialogAnswerer answer(IDOK);
-    command(app::kCmdListClosed, 0);
-    EXPECT_TRUE(answer.seen().empty()) << "a plain close during a check does nothing";
-    EXPECT_EQ(2u, application->mails().size());
+    {
+        uitest::DialogAnswerer answer(IDOK);
+        command(app::kCmdListClosed, 0);
+        EXPECT_TRUE(answer.seen().empty()) << "a plain close during a check does nothing";
+    }
+    EXPECT_EQ("2", stateLine("list.rows"));
 
-    application->mails().front().deleteMark = true;  // as the list window marks a confirmed deletion
-    command(app::kCmdListClosed, 1);
-    ASSERT_EQ(1u, answer.seen().size());
+    confirmDeletion(0);
+    uitest::DialogAnswerer answer(IDOK);
+    ASSERT_TRUE(uitest::pumpUntil([&] { return !answer.seen().empty(); }));
     EXPECT_EQ("Quorvane", answer.seen()[0].caption);
     EXPECT_EQ("現在チェック中なので現在の削除は、キャンセルされます", answer.seen()[0].text);
-    EXPECT_FALSE(application->mails().front().deleteMark) << "no later check may carry it out";
     EXPECT_TRUE(checkRunning()) << "no second check";
 
     command(IDM_STOP_CHECK);
     ASSERT_TRUE(waitForCheckEnd());
+    // No later check may carry it out, not even one that keeps the list.
+    command(IDM_CHECK_NOW, app::kKeepListMarker);
+    ASSERT_TRUE(waitForCheckEnd());
+    const auto commands = server.commands();
+    EXPECT_EQ(0, std::count(commands.begin(), commands.end(), "DELE 1"));
+    EXPECT_EQ(1u, answer.seen().size());
 }
 
 TEST_F(ApplicationCheckTest, ARefusedDeletionKeepsItsRowAndSaysSo) {
-    testenv::FakePop3Server server("+OK ready\r\n",
-                                   {{"USER neko", "+OK\r\n"},
-                                    {"PASS secret", "+OK\r\n"},
-                                    {"STAT", "+OK 1 50\r\n"},
-                                    {"TOP 1 9", "+OK\r\nFrom: Hanako\r\nSubject: Photos\r\n\r\nHere.\r\n.\r\n"},
-                                    {"LIST", "+OK\r\n1 50\r\n.\r\n"},
-                                    {"DELE 1", "-ERR locked\r\n"},
-                                    {"QUIT", "+OK\r\n", testenv::After::Close}});
+    const std::vector<testenv::Exchange> listing = {
+        {"USER neko", "+OK\r\n"},
+        {"PASS secret", "+OK\r\n"},
+        {"STAT", "+OK 1 50\r\n"},
+        {"TOP 1 9", "+OK\r\nFrom: Hanako\r\nSubject: Photos\r\n\r\nHere.\r\n.\r\n"},
+        {"LIST", "+OK\r\n1 50\r\n.\r\n"}};
+    std::vector<testenv::Exchange> first = listing;
+    first.push_back({"QUIT", "+OK\r\n", testenv::After::Close});
+    std::vector<testenv::Exchange> second = listing;
+    second.push_back({"DELE 1", "-ERR locked\r\n"});
+    second.push_back({"QUIT", "+OK\r\n", testenv::After::Close});
+    testenv::FakePop3Server server("+OK ready\r\n", first);
+    server.thenServe(second);
     useFakeServer(server);
     start();
-    mail::MailEntry ticked;
-    ticked.from = "Hanako";
-    ticked.subject = "Photos";
-    ticked.firstLines = "Here. ";
-    ticked.size = 50;
-    ticked.deleteMark = true;
-    application->mails() = {ticked};
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_EQ((std::vector<std::string>{"Photos"}), subjects());
 
+    confirmDeletion(0);  // the window closes and asks for a check that carries out the deletion
     uitest::DialogAnswerer answer(IDOK);
-    command(IDM_CHECK_NOW, app::kKeepListMarker);
+    uitest::drainMessages();
     ASSERT_TRUE(waitForCheckEnd());
     ASSERT_TRUE(uitest::pumpUntil([&] { return !answer.seen().empty(); }));
 
@@ -289,7 +301,9 @@ TEST_F(ApplicationCheckTest, ARefusedDeletionKeepsItsRowAndSaysSo) {
     EXPECT_EQ("チェックしたメールのうち、消せなかったメールがあるにゃ\n消せなかったメールはサーバに残っています",
               answer.seen()[0].text);
     EXPECT_EQ((std::vector<std::string>{"Photos"}), subjects()) << "the mail is still on the server";
-    EXPECT_EQ(server.commands().back(), "QUIT");
+    const auto commands = server.commands();
+    EXPECT_EQ(1, std::count(commands.begin(), commands.end(), "DELE 1"));
+    EXPECT_EQ(commands.back(), "QUIT");
 }
 
 }  // namespace

@@ -60,7 +60,8 @@ void ApplicationTest::useRealServer() {
     folder.setIni("PASS", settings::encodePass(peer.pass));
 }
 
-void ApplicationTest::serveMails(const std::vector<ServedMail>& mails) {
+std::vector<testenv::Exchange> ApplicationTest::mailboxSession(const std::vector<ServedMail>& mails,
+                                                               const std::vector<testenv::Exchange>& beforeQuit) {
     std::vector<testenv::Exchange> script = {{"USER neko", "+OK\r\n"}, {"PASS secret", "+OK\r\n"}};
     int total = 0;
     std::string sizes = "+OK\r\n";
@@ -75,12 +76,24 @@ void ApplicationTest::serveMails(const std::vector<ServedMail>& mails) {
         sizes += number + " " + std::to_string(mails[i].size) + "\r\n";
     }
     script.push_back({"LIST", sizes + ".\r\n"});
+    script.insert(script.end(), beforeQuit.begin(), beforeQuit.end());
     script.push_back({"QUIT", "+OK\r\n", testenv::After::Close});
-    mailServer = std::make_unique<testenv::FakePop3Server>("+OK ready\r\n", script);
+    return script;
+}
+
+void ApplicationTest::serveMails(const std::vector<ServedMail>& mails) {
+    mailServer = std::make_unique<testenv::FakePop3Server>("+OK ready\r\n", mailboxSession(mails));
     folder.setIni("SERVER", "127.0.0.1");
     folder.setIni("POP3_PORT", std::to_string(mailServer->port()));
     folder.setIni("USER", "neko");
     folder.setIni("PASS", settings::encodePass("secret"));
+}
+
+void ApplicationTest::confirmDeletion(int row) {
+    app::list_view::setCheckState(listView(), row, app::list_view::kTicked);
+    DialogAnswerer answer(IDYES);
+    SendMessageA(listWindow(), WM_COMMAND, IDM_DELETE_CHECKED, 0);
+    EXPECT_EQ(1u, answer.seen().size()) << "the deletion is asked first";
 }
 
 void ApplicationTest::checkByHand() {

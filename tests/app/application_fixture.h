@@ -38,7 +38,11 @@ protected:
         int size;
     };
     // Points the settings at a scripted server whose mailbox holds `mails`, for one session; call before start().
+    // Later sessions: mailServer->thenServe(mailboxSession(...)).
     void serveMails(const std::vector<ServedMail>& mails);
+    // One session over a mailbox that holds `mails`, with `beforeQuit` after the listing (deletions).
+    static std::vector<testenv::Exchange> mailboxSession(const std::vector<ServedMail>& mails,
+                                                         const std::vector<testenv::Exchange>& beforeQuit = {});
     // Checks by hand, as the user's double click does, and waits for the result. The scripted server goes with
     // its one session: a later check finds no server.
     void checkByHand();
@@ -61,6 +65,9 @@ protected:
     HWND listView() const;
     // The subjects of the list's rows, top to bottom.
     std::vector<std::string> subjects() const;
+    // Ticks the list window's row and confirms the deletion with the window's command, as the user does: the
+    // window closes and reports it.
+    void confirmDeletion(int row);
     // Whether the list window has the row drawn in bold (new mail), asked as the list view asks before drawing it.
     bool rowInBold(int row) const;
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/command_ids.h"
 #include "app/error_texts.h"
@@ -279,16 +281,23 @@ TEST_F(ApplicationTest, ListClosedWhileIdleWithoutDeletionEmptiesTheList) {
 }
 
 TEST_F(ApplicationTest, ListClosedWhileIdleWithDeletionStartsACheckThatKeepsTheList) {
-    start();  // no server: the check that the deletion asks for reports the incomplete settings
-    application->mails() = {entry("one", 10), entry("two", 20)};
-    application->mails().front().deleteMark = true;
+    const std::vector<ServedMail> mailbox = {{"one", "neko", 10}, {"two", "neko", 20}};
+    serveMails(mailbox);
+    mailServer->thenServe(mailboxSession(mailbox, {{"DELE 1", "+OK\r\n"}}));
+    start();
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_EQ("2", stateLine("list.rows"));
+
+    confirmDeletion(0);  // the window closes and reports the deletion
     uitest::DialogAnswerer answer(IDOK);
-    command(app::kCmdListClosed, 1);
     uitest::drainMessages();
-    ASSERT_EQ(1u, answer.seen().size());
-    EXPECT_EQ(app::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
-    EXPECT_EQ(2u, application->mails().size());
-    EXPECT_TRUE(application->mails().front().deleteMark);
+    ASSERT_TRUE(waitForCheckEnd());
+    EXPECT_TRUE(answer.seen().empty());
+    // The check carried the kept list's mark to the server: the one mail ticked, and no other.
+    const auto commands = mailServer->commands();
+    EXPECT_EQ(1, std::count(commands.begin(), commands.end(), "DELE 1"));
+    EXPECT_EQ(0, std::count(commands.begin(), commands.end(), "DELE 2"));
 }
 
 TEST_F(ApplicationTest, CheckNowEmptiesTheListAndItsRowsUnlessItCarriesADeletion) {

@@ -45,11 +45,6 @@ public:
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-    // Read access for the program's own tests.
-    mail::MailEntryList& mails() {
-        return mailList;
-    }
-
 private:
     using Record = framework::MessageRecord;
 

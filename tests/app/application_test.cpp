@@ -15,14 +15,6 @@ namespace {
 
 using uitest::ApplicationTest;
 
-mail::MailEntry entry(const char* subject, int size) {
-    mail::MailEntry e;
-    e.subject = subject;
-    e.from = "neko";
-    e.size = size;
-    return e;
-}
-
 RECT windowRect(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
@@ -39,6 +31,10 @@ std::string mailerShownBy(uitest::DialogAnswerer& answer, HWND main) {
     });
     SendMessageA(main, WM_COMMAND, IDM_SETTINGS, 0);
     return shown;
+}
+
+void typePassword(HWND prompt) {
+    SetDlgItemTextA(prompt, 1010, "secret");
 }
 
 struct PlacementCase {
@@ -362,38 +358,70 @@ TEST_F(ApplicationTest, SettingsSavedWithOkUpdateTheMailerItem) {
 
 // The list belongs to the mailbox it was read from: once OK points the settings at another server, port or user,
 // it closes and its ticks are dropped (and the user told), so that no later check carries them to the new mailbox.
+// A ticked list is one whose confirmed deletion has not been carried out yet: its check was skipped at the password
+// question.
 TEST_F(ApplicationTest, SettingsForAnotherMailboxCloseTheListAndDropItsTicks) {
-    folder.setIni("SERVER", "pop.example.jp");
-    folder.setIni("USER", "neko");
     struct Case {
         int control;  // the field changed in the dialog
         const char* text;
         bool ticked;
         bool listStays;
     };
-    start();
-    // Each case changes the settings the one before left.
-    for (const Case& c : {Case{IDC_SERVER, "pop.example.com", true, false}, Case{IDC_USER, "tora", false, false},
-                          Case{IDC_PORT, "995", true, false}, Case{IDC_SERVER, "POP.EXAMPLE.COM", true, true},
-                          Case{IDC_MAILER, "C:\\mailer.exe", true, true}}) {
-        SCOPED_TRACE(c.text);
-        application->mails() = {entry("one", 10), entry("two", 20)};
-        application->mails().back().deleteMark = c.ticked;
-        command(app::kCmdMailWaiting, 2);
-        uitest::DialogAnswerer answer(IDOK, [&](HWND dialog) { SetDlgItemTextA(dialog, c.control, c.text); });
-        command(IDM_SETTINGS);
-        uitest::drainMessages();
+    const std::vector<ServedMail> mailbox = {{"one", "neko", 10}, {"two", "neko", 20}};
+    for (const Case& c :
+         {Case{IDC_SERVER, "pop.example.com", true, false}, Case{IDC_USER, "tora", false, false},
+          Case{IDC_PORT, "995", true, false}, Case{IDC_SERVER, "LOCALHOST", true, true},
+          Case{IDC_MAILER, "C:\\mailer.exe", true, true}, Case{IDC_MAILER, "C:\\mailer.exe", false, true}}) {
+        SCOPED_TRACE(std::string(c.text) + (c.ticked ? ", ticked" : ""));
+        serveMails(mailbox);
+        folder.setIni("SERVER", "localhost");
+        folder.setIni("PASS", "");  // asked at each check
+        if (c.ticked && c.listStays) {
+            mailServer->thenServe(mailboxSession(mailbox, {{"DELE 2", "+OK\r\n"}}));
+        }
+        start();
+        {
+            uitest::DialogAnswerer prompt(IDOK, typePassword);
+            command(IDM_CHECK_NOW);
+            ASSERT_TRUE(waitForCheckEnd());
+            ASSERT_EQ(1u, prompt.seen().size());
+        }
+        if (c.ticked) {
+            confirmDeletion(1);
+            uitest::DialogAnswerer prompt(IDCANCEL);
+            uitest::drainMessages();
+            ASSERT_EQ(1u, prompt.seen().size()) << "the deletion's check asks for the password";
+        }
 
-        ASSERT_EQ(!c.listStays && c.ticked ? 2u : 1u, answer.seen().size());
-        if (answer.seen().size() == 2) {
-            EXPECT_NE(std::string::npos, answer.seen()[1].text.find("チェックしたメールは削除していないにゃ"));
+        {
+            uitest::DialogAnswerer answer(IDOK, [&](HWND dialog) { SetDlgItemTextA(dialog, c.control, c.text); });
+            command(IDM_SETTINGS);
+            uitest::drainMessages();
+            ASSERT_EQ(!c.listStays && c.ticked ? 2u : 1u, answer.seen().size());
+            if (answer.seen().size() == 2) {
+                EXPECT_NE(std::string::npos, answer.seen()[1].text.find("チェックしたメールは削除していないにゃ"));
+            }
         }
-        EXPECT_EQ(c.listStays ? 2u : 0u, application->mails().size());
-        EXPECT_EQ(c.listStays, listWindow() != nullptr);
-        EXPECT_EQ(c.listStays ? app::Application::Look::MailWaiting : app::Application::Look::Idle, look());
-        if (c.listStays) {
-            EXPECT_EQ(c.ticked, application->mails().back().deleteMark);
+        if (!c.ticked) {
+            EXPECT_EQ(c.listStays, listWindow() != nullptr);
+            EXPECT_EQ(c.listStays ? "2" : "0", stateLine("list.rows"));
         }
+        if (!c.listStays) {
+            EXPECT_EQ(app::Application::Look::Idle, look());
+        } else if (c.ticked) {
+            // The kept tick is still there for the check that carries out the deletion.
+            uitest::DialogAnswerer answer(IDOK, typePassword);
+            command(IDM_CHECK_NOW, app::kKeepListMarker);
+            ASSERT_TRUE(waitForCheckEnd());
+            const auto commands = mailServer->commands();
+            EXPECT_EQ(1, std::count(commands.begin(), commands.end(), "DELE 2"));
+        } else {
+            EXPECT_EQ(app::Application::Look::MailWaiting, look());
+        }
+        quit();
+        application.reset();
+        DestroyWindow(owner.hwndRef);
+        mailServer.reset();
     }
 }
 

@@ -45,35 +45,6 @@ public:
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-    // Read access for the program's own tests.
-    settings::Settings& settingsRecord() {
-        return settings;
-    }
-    mail::MailEntryList& mails() {
-        return mailList;
-    }
-    MailListWindow& listWindow() {
-        return mailListWindow;
-    }
-    HMENU popupMenu() const {
-        return popup;
-    }
-    Look look() const {
-        return currentLook;
-    }
-    bool isCheckRunning() const {
-        return checkRunning.load();
-    }
-    bool isPaused() const {
-        return paused;
-    }
-    bool isTimerRunning() const {
-        return timerRunning;
-    }
-    unsigned timerPeriod() const {
-        return timerPeriodMs;
-    }
-
 private:
     using Record = framework::MessageRecord;
 
@@ -222,8 +193,6 @@ private:
     // The certificate behind the latest kErrCertUntrusted, from the worker (under workerTextMutex).
     mail::UntrustedCertificate untrustedCertificate;
     Look currentLook = Look::Idle;
-    bool timerRunning = false;
-    unsigned timerPeriodMs = 0;
     bool closed = false;
     bool resultBoxOpen = false;
 };

@@ -79,14 +79,11 @@ void Application::startTimer() {
     if (closed || paused || settings.server.empty() || settings.user.empty()) {
         return;
     }
-    timerPeriodMs = settings::limits::timerPeriodMs(settings.timerMin);
-    SetTimer(hwnd, kCheckTimerId, timerPeriodMs, nullptr);
-    timerRunning = true;
+    SetTimer(hwnd, kCheckTimerId, settings::limits::timerPeriodMs(settings.timerMin), nullptr);
 }
 
 void Application::stopTimer() {
     KillTimer(hwnd, kCheckTimerId);
-    timerRunning = false;
 }
 
 void Application::onEraseBackground(Record* record) {

@@ -2,12 +2,13 @@
 // stops answering.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "app/list_view.h"
 #include "app/command_ids.h"
 #include "app/error_texts.h"
+#include "app/list_view.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "settings/password_scramble.h"
@@ -57,14 +58,6 @@ protected:
         folder.setIni("PASS", settings::encodePass("secret"));
     }
 
-    std::vector<std::string> subjects() {
-        std::vector<std::string> result;
-        for (const auto& row : application->listWindow().rowViews()) {
-            result.push_back(row.subject);
-        }
-        return result;
-    }
-
     testenv::Pop3Peer peer;
 };
 
@@ -78,10 +71,10 @@ TEST_F(ApplicationCheckTest, CheckByHandFillsAndRaisesTheListWindow) {
     ASSERT_TRUE(waitForCheckEnd());
 
     EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
+    EXPECT_EQ(app::Application::Look::MailWaiting, look());
     EXPECT_EQ((std::vector<std::string>{"Lunch on Friday", "会議のお知らせ", "Dots"}), subjects());
-    EXPECT_EQ(3u, application->mails().size());
-    EXPECT_TRUE(IsWindowVisible(application->listWindow().hwndRef));
+    EXPECT_EQ("3", stateLine("list.rows"));
+    EXPECT_TRUE(IsWindowVisible(listWindow()));
     EXPECT_EQ("enabled,default", menuState(IDM_CHECK_NOW)) << "the end of check restores the menu";
     EXPECT_EQ("grayed", menuState(IDM_STOP_CHECK));
     EXPECT_EQ("enabled", menuState(IDM_SETTINGS));
@@ -97,13 +90,13 @@ TEST_F(ApplicationCheckTest, ConfirmedDeletionDeletesExactlyTheTickedMessage) {
 
     testenv::Mailbox mailbox(peer);
     auto before = mailbox.messages();
-    app::list_view::setCheckState(application->listWindow().listViewHandle(), 1, app::list_view::kTicked);
+    app::list_view::setCheckState(listView(), 1, app::list_view::kTicked);
     {
         uitest::DialogAnswerer answer(IDYES);
-        SendMessageA(application->listWindow().hwndRef, WM_COMMAND, IDM_DELETE_CHECKED, 0);
+        SendMessageA(listWindow(), WM_COMMAND, IDM_DELETE_CHECKED, 0);
     }
     // The window closes, reports the deletion, and the main window starts a check that keeps the list.
-    ASSERT_TRUE(uitest::pumpUntil([&] { return application->isCheckRunning(); }));
+    ASSERT_TRUE(uitest::pumpUntil([&] { return checkRunning(); }));
     EXPECT_EQ("削除＆チェック中 - Quorvane", uitest::windowText(mainWindow()));
     ASSERT_TRUE(waitForCheckEnd());
 
@@ -127,8 +120,8 @@ TEST_F(ApplicationCheckTest, ACheckByHandAfterAnotherFetchesOnlyNewMail) {
     command(IDM_CHECK_NOW);
     ASSERT_TRUE(waitForCheckEnd());
     EXPECT_EQ(3, relay.count("TOP"));
-    for (const mail::MailEntry& entry : application->mails()) {
-        EXPECT_TRUE(entry.isNew);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_TRUE(rowInBold(row)) << "new mail, row " << row;
     }
 
     command(IDM_CHECK_NOW);
@@ -136,8 +129,8 @@ TEST_F(ApplicationCheckTest, ACheckByHandAfterAnotherFetchesOnlyNewMail) {
     EXPECT_EQ(3, relay.count("TOP")) << "no TOP for mail already seen";
     EXPECT_EQ((std::vector<std::string>{"Lunch on Friday", "会議のお知らせ", "Dots"}), subjects());
     EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
-    for (const mail::MailEntry& entry : application->mails()) {
-        EXPECT_FALSE(entry.isNew);
+    for (int row = 0; row < 3; ++row) {
+        EXPECT_FALSE(rowInBold(row)) << "mail seen before, row " << row;
     }
 }
 
@@ -148,11 +141,11 @@ TEST_F(ApplicationCheckTest, TimerCheckPreparesTheListWindowWithoutShowingIt) {
     SendMessageA(mainWindow(), WM_TIMER, 10, 0);
     ASSERT_TRUE(waitForCheckEnd());
     EXPECT_EQ("1通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
-    ASSERT_TRUE(application->listWindow().isOpen());
-    EXPECT_FALSE(IsWindowVisible(application->listWindow().hwndRef));
+    ASSERT_NE(nullptr, listWindow());
+    EXPECT_FALSE(IsWindowVisible(listWindow()));
 
     command(app::kCmdRaiseList);
-    EXPECT_TRUE(IsWindowVisible(application->listWindow().hwndRef));
+    EXPECT_TRUE(IsWindowVisible(listWindow()));
 }
 
 TEST_F(ApplicationCheckTest, EmptyMailboxShowsNoMailAndClosesTheListWindow) {
@@ -161,13 +154,13 @@ TEST_F(ApplicationCheckTest, EmptyMailboxShowsNoMailAndClosesTheListWindow) {
     start();
     command(IDM_CHECK_NOW);
     ASSERT_TRUE(waitForCheckEnd());
-    ASSERT_TRUE(application->listWindow().isOpen());
+    ASSERT_NE(nullptr, listWindow());
 
     useMessages({});
     command(IDM_CHECK_NOW);
     ASSERT_TRUE(waitForCheckEnd());
-    EXPECT_FALSE(application->listWindow().isOpen());
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(nullptr, listWindow());
+    EXPECT_EQ(app::Application::Look::Idle, look());
 }
 
 TEST_F(ApplicationCheckTest, WrongPasswordShowsTheCodeFourMessage) {
@@ -182,7 +175,7 @@ TEST_F(ApplicationCheckTest, WrongPasswordShowsTheCodeFourMessage) {
     EXPECT_EQ("Quorvane", answer.seen()[0].caption);
     EXPECT_EQ(app::errorMessage(mail::kErrPass), answer.seen()[0].text);
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(app::Application::Look::Idle, look());
 }
 
 TEST_F(ApplicationCheckTest, CancelledPasswordPromptSkipsOnlyThisCheck) {
@@ -195,14 +188,14 @@ TEST_F(ApplicationCheckTest, CancelledPasswordPromptSkipsOnlyThisCheck) {
     command(IDM_CHECK_NOW);
     ASSERT_EQ(1u, answer.seen().size());
     EXPECT_EQ(kPasswordCaption, answer.seen()[0].caption);
-    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_FALSE(checkRunning());
     EXPECT_TRUE(application->IsEnded()) << "no check started";
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
 
     answer.answerWith(IDOK);  // confirmed empty: skipped as well
     command(IDM_CHECK_NOW);
     EXPECT_EQ(2u, answer.seen().size());
-    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_FALSE(checkRunning());
 
     std::string password = peer.pass;
     answer.answerWith(IDOK, [password](HWND dialog) { SetDlgItemTextA(dialog, 1010, password.c_str()); });
@@ -210,8 +203,12 @@ TEST_F(ApplicationCheckTest, CancelledPasswordPromptSkipsOnlyThisCheck) {
     ASSERT_EQ(3u, answer.seen().size()) << "the next check asks again";
     ASSERT_TRUE(waitForCheckEnd());
     EXPECT_EQ("1通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_TRUE(application->settingsRecord().pass.empty()) << "a typed password serves one check";
-    EXPECT_FALSE(application->settingsRecord().passFromPrompt);
+    // A typed password serves one check: the next one asks again, and the file never gets it.
+    answer.answerWith(IDCANCEL);
+    command(IDM_CHECK_NOW);
+    ASSERT_EQ(4u, answer.seen().size());
+    EXPECT_EQ(kPasswordCaption, answer.seen()[3].caption);
+    EXPECT_EQ("", folder.ini("PASS"));
 }
 
 TEST_F(ApplicationCheckTest, HungCheckGraysTheMenuAndStopsWithoutAMessage) {
@@ -221,7 +218,7 @@ TEST_F(ApplicationCheckTest, HungCheckGraysTheMenuAndStopsWithoutAMessage) {
     uitest::DialogAnswerer answer(IDOK);
     command(IDM_CHECK_NOW);
     server.waitUntilHanging();
-    ASSERT_TRUE(uitest::pumpUntil([&] { return application->look() == app::Application::Look::Checking; }));
+    ASSERT_TRUE(uitest::pumpUntil([&] { return look() == app::Application::Look::Checking; }));
 
     EXPECT_EQ("チェック中 - Quorvane", uitest::windowText(mainWindow()));
     EXPECT_EQ("grayed,default", menuState(IDM_CHECK_NOW));
@@ -232,60 +229,71 @@ TEST_F(ApplicationCheckTest, HungCheckGraysTheMenuAndStopsWithoutAMessage) {
     ASSERT_TRUE(waitForCheckEnd());
     EXPECT_TRUE(answer.seen().empty()) << "a stopped check shows no error";
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(app::Application::Look::Idle, look());
     EXPECT_EQ("enabled,default", menuState(IDM_CHECK_NOW));
     EXPECT_EQ("enabled", menuState(IDM_SETTINGS));
     EXPECT_EQ("grayed", menuState(IDM_STOP_CHECK));
 }
 
 TEST_F(ApplicationCheckTest, DeletionConfirmedDuringACheckIsCancelledAndForgotten) {
-    testenv::FakePop3Server server("+OK ready\r\n", {{"USER neko", "", testenv::After::Hang}});
+    const std::vector<ServedMail> mailbox = {{"kept", "neko", 10}, {"kept", "neko", 10}};
+    testenv::FakePop3Server server("+OK ready\r\n", mailboxSession(mailbox));
+    server.thenServe({{"USER neko", "", testenv::After::Hang}});
+    server.thenServe(mailboxSession(mailbox));
     useFakeServer(server);
     start();
-    mail::MailEntry kept;
-    kept.subject = "kept";
-    application->mails() = {kept, kept};
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
     command(IDM_CHECK_NOW, app::kKeepListMarker);
     server.waitUntilHanging();
 
-    uitest::DialogAnswerer answer(IDOK);
-    command(app::kCmdListClosed, 0);
-    EXPECT_TRUE(answer.seen().empty()) << "a plain close during a check does nothing";
-    EXPECT_EQ(2u, application->mails().size());
+    {
+        uitest::DialogAnswerer answer(IDOK);
+        command(app::kCmdListClosed, 0);
+        EXPECT_TRUE(answer.seen().empty()) << "a plain close during a check does nothing";
+    }
+    EXPECT_EQ("2", stateLine("list.rows"));
 
-    application->mails().front().deleteMark = true;  // as the list window marks a confirmed deletion
-    command(app::kCmdListClosed, 1);
-    ASSERT_EQ(1u, answer.seen().size());
+    confirmDeletion(0);
+    uitest::DialogAnswerer answer(IDOK);
+    ASSERT_TRUE(uitest::pumpUntil([&] { return !answer.seen().empty(); }));
     EXPECT_EQ("Quorvane", answer.seen()[0].caption);
     EXPECT_EQ("現在チェック中なので現在の削除は、キャンセルされます", answer.seen()[0].text);
-    EXPECT_FALSE(application->mails().front().deleteMark) << "no later check may carry it out";
-    EXPECT_TRUE(application->isCheckRunning()) << "no second check";
+    EXPECT_TRUE(checkRunning()) << "no second check";
 
     command(IDM_STOP_CHECK);
     ASSERT_TRUE(waitForCheckEnd());
+    // No later check may carry it out, not even one that keeps the list.
+    command(IDM_CHECK_NOW, app::kKeepListMarker);
+    ASSERT_TRUE(waitForCheckEnd());
+    const auto commands = server.commands();
+    EXPECT_EQ(0, std::count(commands.begin(), commands.end(), "DELE 1"));
+    EXPECT_EQ(1u, answer.seen().size());
 }
 
 TEST_F(ApplicationCheckTest, ARefusedDeletionKeepsItsRowAndSaysSo) {
-    testenv::FakePop3Server server("+OK ready\r\n",
-                                   {{"USER neko", "+OK\r\n"},
-                                    {"PASS secret", "+OK\r\n"},
-                                    {"STAT", "+OK 1 50\r\n"},
-                                    {"TOP 1 9", "+OK\r\nFrom: Hanako\r\nSubject: Photos\r\n\r\nHere.\r\n.\r\n"},
-                                    {"LIST", "+OK\r\n1 50\r\n.\r\n"},
-                                    {"DELE 1", "-ERR locked\r\n"},
-                                    {"QUIT", "+OK\r\n", testenv::After::Close}});
+    const std::vector<testenv::Exchange> listing = {
+        {"USER neko", "+OK\r\n"},
+        {"PASS secret", "+OK\r\n"},
+        {"STAT", "+OK 1 50\r\n"},
+        {"TOP 1 9", "+OK\r\nFrom: Hanako\r\nSubject: Photos\r\n\r\nHere.\r\n.\r\n"},
+        {"LIST", "+OK\r\n1 50\r\n.\r\n"}};
+    std::vector<testenv::Exchange> first = listing;
+    first.push_back({"QUIT", "+OK\r\n", testenv::After::Close});
+    std::vector<testenv::Exchange> second = listing;
+    second.push_back({"DELE 1", "-ERR locked\r\n"});
+    second.push_back({"QUIT", "+OK\r\n", testenv::After::Close});
+    testenv::FakePop3Server server("+OK ready\r\n", first);
+    server.thenServe(second);
     useFakeServer(server);
     start();
-    mail::MailEntry ticked;
-    ticked.from = "Hanako";
-    ticked.subject = "Photos";
-    ticked.firstLines = "Here. ";
-    ticked.size = 50;
-    ticked.deleteMark = true;
-    application->mails() = {ticked};
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_EQ((std::vector<std::string>{"Photos"}), subjects());
 
+    confirmDeletion(0);  // the window closes and asks for a check that carries out the deletion
     uitest::DialogAnswerer answer(IDOK);
-    command(IDM_CHECK_NOW, app::kKeepListMarker);
+    uitest::drainMessages();
     ASSERT_TRUE(waitForCheckEnd());
     ASSERT_TRUE(uitest::pumpUntil([&] { return !answer.seen().empty(); }));
 
@@ -293,7 +301,9 @@ TEST_F(ApplicationCheckTest, ARefusedDeletionKeepsItsRowAndSaysSo) {
     EXPECT_EQ("チェックしたメールのうち、消せなかったメールがあるにゃ\n消せなかったメールはサーバに残っています",
               answer.seen()[0].text);
     EXPECT_EQ((std::vector<std::string>{"Photos"}), subjects()) << "the mail is still on the server";
-    EXPECT_EQ(server.commands().back(), "QUIT");
+    const auto commands = server.commands();
+    EXPECT_EQ(1, std::count(commands.begin(), commands.end(), "DELE 1"));
+    EXPECT_EQ(commands.back(), "QUIT");
 }
 
 }  // namespace

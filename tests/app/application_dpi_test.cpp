@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/dpi_win.h"
 #include "app/command_ids.h"
+#include "app/dpi_win.h"
 #include "mail/check_result.h"
 #include "tests/app/application_fixture.h"
 #include "tests/support/painted_pixels.h"
@@ -115,18 +115,18 @@ TEST_F(ApplicationTest, DpiChangeKeepsTheSquareOnItsScreen) {
 }
 
 TEST_F(ApplicationTest, ListWindowAndColumnsFollowTheDpi) {
+    serveMails({{"one", "neko", 10}});
     start();
     changeDpi(mainWindow(), 144, RECT{100, 100, 148, 148});
-    application->mails() = {mail::MailEntry{}};
-    command(app::kCmdMailWaiting, 1);
-    HWND list = application->listWindow().hwndRef;
+    checkByHand();
+    HWND list = listWindow();
     ASSERT_NE(nullptr, list);
     RECT rect = windowRect(list);
     EXPECT_EQ(660, rect.right - rect.left) << "440 pixels at 96 DPI";
     EXPECT_EQ(240, rect.bottom - rect.top) << "160 pixels at 96 DPI";
 
     // The columns start at the list window's own DPI, and follow it when it moves to another screen.
-    HWND view = application->listWindow().listViewHandle();
+    HWND view = listView();
     const int dpi = app::windowDpi(list);
     const int designed[] = {100, 100, 50, 160};
     for (int column = 0; column < 4; ++column) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
-#include "app/status_texts.h"
 #include "app/command_ids.h"
 #include "app/error_texts.h"
+#include "app/status_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "tests/app/application_fixture.h"
@@ -13,18 +15,26 @@ namespace {
 
 using uitest::ApplicationTest;
 
-mail::MailEntry entry(const char* subject, int size) {
-    mail::MailEntry e;
-    e.subject = subject;
-    e.from = "neko";
-    e.size = size;
-    return e;
-}
-
 RECT windowRect(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
     return rect;
+}
+
+// What the settings dialog shows as the mail program, opened and cancelled as the user would.
+std::string mailerShownBy(uitest::DialogAnswerer& answer, HWND main) {
+    std::string shown;
+    answer.answerWith(IDCANCEL, [&](HWND dialog) {
+        char text[MAX_PATH] = {};
+        GetDlgItemTextA(dialog, IDC_MAILER, text, sizeof text);
+        shown = text;
+    });
+    SendMessageA(main, WM_COMMAND, IDM_SETTINGS, 0);
+    return shown;
+}
+
+void typePassword(HWND prompt) {
+    SetDlgItemTextA(prompt, 1010, "secret");
 }
 
 struct PlacementCase {
@@ -64,7 +74,7 @@ TEST_F(ApplicationTest, StartsIdleWithTheMenuInItsFirstState) {
     start();
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
     EXPECT_TRUE(IsWindowVisible(mainWindow()));
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(app::Application::Look::Idle, look());
     EXPECT_EQ("enabled,default", menuState(IDM_CHECK_NOW));
     EXPECT_EQ("grayed", menuState(IDM_STOP_CHECK));
     EXPECT_EQ("enabled", menuState(IDM_PAUSE));
@@ -72,7 +82,7 @@ TEST_F(ApplicationTest, StartsIdleWithTheMenuInItsFirstState) {
     EXPECT_EQ("enabled", menuState(IDM_TRAY));
     EXPECT_EQ("enabled", menuState(IDM_SETTINGS));
     EXPECT_EQ("enabled", menuState(IDM_QUIT));
-    EXPECT_FALSE(application->isTimerRunning()) << "no server set";
+    EXPECT_FALSE(endTimer()) << "no server set";
 }
 
 TEST_F(ApplicationTest, TimerRunsWhenConfiguredAndStopsWhilePaused) {
@@ -81,19 +91,18 @@ TEST_F(ApplicationTest, TimerRunsWhenConfiguredAndStopsWhilePaused) {
     folder.setIni("TimerMin", "3");
     folder.setIni("ExeMail", "C:\\mailer.exe");
     start();
-    EXPECT_TRUE(application->isTimerRunning());
-    EXPECT_EQ(180000u, application->timerPeriod());
+    EXPECT_TRUE(endTimer());  // the pause below stops it and its end sets it again
     EXPECT_EQ("enabled", menuState(IDM_START_MAILER));
 
     command(IDM_PAUSE);
-    EXPECT_TRUE(application->isPaused());
-    EXPECT_FALSE(application->isTimerRunning());
+    EXPECT_TRUE(paused());
+    EXPECT_FALSE(endTimer());
     EXPECT_EQ("enabled,checked", menuState(IDM_PAUSE));
 
     command(IDM_PAUSE);
-    EXPECT_FALSE(application->isPaused());
-    EXPECT_TRUE(application->isTimerRunning());
+    EXPECT_FALSE(paused());
     EXPECT_EQ("enabled", menuState(IDM_PAUSE));
+    EXPECT_TRUE(endTimer());
 }
 
 TEST_F(ApplicationTest, QuitWritesThePositionAndTheTraySwitch) {
@@ -118,6 +127,7 @@ TEST_F(ApplicationTest, SessionEndShutsDownAndAllowsTheSessionToEnd) {
 
 TEST_F(ApplicationTest, TraySwitchHidesAndShowsTheSquareAndIsWrittenAtQuit) {
     folder.setIni("InTaskTray", "1");
+    serveMails({{"a", "neko", 1}});
     start();
     EXPECT_FALSE(IsWindowVisible(mainWindow()));
     EXPECT_EQ("enabled,checked", menuState(IDM_TRAY));
@@ -129,9 +139,9 @@ TEST_F(ApplicationTest, TraySwitchHidesAndShowsTheSquareAndIsWrittenAtQuit) {
     EXPECT_FALSE(IsWindowVisible(mainWindow()));
 
     // Results still reach the title while the square is hidden.
-    application->mails() = {entry("a", 1)};
-    command(app::kCmdMailWaiting, 1);
+    checkByHand();
     EXPECT_EQ(app::mailWaitingText(1), uitest::windowText(mainWindow()));
+    EXPECT_EQ(app::Application::Look::MailWaiting, look());
     quit();
     EXPECT_EQ("1", folder.ini("InTaskTray"));
 }
@@ -152,41 +162,42 @@ TEST_F(ApplicationTest, EveryPointOfTheSquareIsItsCaption) {
 }
 
 TEST_F(ApplicationTest, MailResultShowsTheCountAndRaisesTheListWindow) {
+    serveMails({{"one", "neko", 10}, {"two", "neko", 2000}, {"three", "neko", 0}});
     start();
-    application->mails() = {entry("one", 10), entry("two", 2000), entry("three", 0)};
-    command(app::kCmdMailWaiting, 3);
+    checkByHand();
 
     EXPECT_EQ("3通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
-    ASSERT_TRUE(application->listWindow().isOpen());
-    EXPECT_TRUE(IsWindowVisible(application->listWindow().hwndRef)) << "a check by hand shows the list in front";
-    EXPECT_EQ(application->listWindow().listViewHandle(), GetFocus()) << "the keys reach the rows at once";
+    EXPECT_EQ(app::Application::Look::MailWaiting, look());
+    ASSERT_NE(nullptr, listWindow());
+    EXPECT_TRUE(IsWindowVisible(listWindow())) << "a check by hand shows the list in front";
+    EXPECT_EQ(listView(), GetFocus()) << "the keys reach the rows at once";
     EXPECT_EQ("3", stateLine("list.rows"));
     EXPECT_EQ("0\tone\tneko\t  10\t", stateLine("list.row.0"));
 }
 
 TEST_F(ApplicationTest, NoMailResultClosesTheListWindow) {
+    serveMails({{"one", "neko", 10}});
     start();
-    application->mails() = {entry("one", 10)};
-    command(app::kCmdMailWaiting, 1);
-    ASSERT_TRUE(application->listWindow().isOpen());
+    checkByHand();
+    ASSERT_NE(nullptr, listWindow());
 
     command(app::kCmdNoMail, 0);
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(app::Application::Look::Idle, look());
     EXPECT_EQ("メールなし - Quorvane", uitest::windowText(mainWindow()));
-    ASSERT_TRUE(uitest::pumpUntil([&] { return !application->listWindow().isOpen(); }));
+    ASSERT_TRUE(uitest::pumpUntil([&] { return listWindow() == nullptr; }));
     uitest::drainMessages();
     // The window's close report (104 without a deletion) empties the list but keeps the result's text, however
     // the report and the end of the worker fall in time.
     EXPECT_EQ("メールなし - Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
-    EXPECT_TRUE(application->mails().empty());
+    EXPECT_EQ(app::Application::Look::Idle, look());
+    command(app::kCmdRaiseList);
+    EXPECT_EQ(nullptr, listWindow()) << "no list is left to show";
 }
 
 TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
+    serveMails({{"one", "neko", 10}});
     start();
-    application->mails() = {entry("one", 10)};
-    command(app::kCmdMailWaiting, 1);
+    checkByHand();
     std::string title = uitest::windowText(mainWindow());
 
     uitest::DialogAnswerer answer(IDOK);
@@ -201,12 +212,12 @@ TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
     command(app::kCmdCheckFailed, mail::kErrCertUntrusted);
     ASSERT_EQ(15u, answer.seen().size());
     EXPECT_EQ(app::untrustedCertificateQuestion(net::CertProblem::None, ""), answer.seen().back().text);
-    EXPECT_EQ("", application->settingsRecord().trustedCert.fingerprint);
-    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_FALSE(folder.iniHas("TrustedCert"));
+    EXPECT_FALSE(checkRunning());
     command(app::kCmdCheckFailed, 15);
     command(app::kCmdCheckFailed, -1);
     EXPECT_EQ(15u, answer.seen().size()) << "codes outside 0..14 show nothing";
-    EXPECT_EQ(app::Application::Look::MailWaiting, application->look());
+    EXPECT_EQ(app::Application::Look::MailWaiting, look());
     EXPECT_EQ(title, uitest::windowText(mainWindow()));
 }
 
@@ -251,67 +262,73 @@ TEST_F(ApplicationTest, AnUnusableSslValueReportsUnfinishedSettings) {
     uitest::drainMessages();
     ASSERT_EQ(1u, answer.seen().size()) << "no password question either: nothing is asked before the settings are";
     EXPECT_EQ(app::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
-    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_FALSE(checkRunning());
     EXPECT_EQ("yes", folder.ini("SSL"));
 }
 
 TEST_F(ApplicationTest, ListClosedWhileIdleWithoutDeletionEmptiesTheList) {
+    serveMails({{"one", "neko", 10}});
     start();
-    application->mails() = {entry("one", 10)};
-    command(app::kCmdMailWaiting, 1);
+    checkByHand();
     command(app::kCmdListClosed, 0);
-    EXPECT_EQ(app::Application::Look::Idle, application->look());
+    EXPECT_EQ(app::Application::Look::Idle, look());
     EXPECT_EQ("Quorvane", uitest::windowText(mainWindow()));
-    EXPECT_TRUE(application->mails().empty());
     EXPECT_EQ("0", stateLine("list.rows")) << "no row outlives the entries";
 }
 
 TEST_F(ApplicationTest, ListClosedWhileIdleWithDeletionStartsACheckThatKeepsTheList) {
-    start();  // no server: the check that the deletion asks for reports the incomplete settings
-    application->mails() = {entry("one", 10), entry("two", 20)};
-    application->mails().front().deleteMark = true;
+    const std::vector<ServedMail> mailbox = {{"one", "neko", 10}, {"two", "neko", 20}};
+    serveMails(mailbox);
+    mailServer->thenServe(mailboxSession(mailbox, {{"DELE 1", "+OK\r\n"}}));
+    start();
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_EQ("2", stateLine("list.rows"));
+
+    confirmDeletion(0);  // the window closes and reports the deletion
     uitest::DialogAnswerer answer(IDOK);
-    command(app::kCmdListClosed, 1);
     uitest::drainMessages();
-    ASSERT_EQ(1u, answer.seen().size());
-    EXPECT_EQ(app::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[0].text);
-    EXPECT_EQ(2u, application->mails().size());
-    EXPECT_TRUE(application->mails().front().deleteMark);
+    ASSERT_TRUE(waitForCheckEnd());
+    EXPECT_TRUE(answer.seen().empty());
+    // The check carried the kept list's mark to the server: the one mail ticked, and no other.
+    const auto commands = mailServer->commands();
+    EXPECT_EQ(1, std::count(commands.begin(), commands.end(), "DELE 1"));
+    EXPECT_EQ(0, std::count(commands.begin(), commands.end(), "DELE 2"));
 }
 
 TEST_F(ApplicationTest, CheckNowEmptiesTheListAndItsRowsUnlessItCarriesADeletion) {
+    serveMails({{"one", "neko", 10}});
     start();
+    checkByHand();  // later checks find no server
     uitest::DialogAnswerer answer(IDOK);
-    application->mails() = {entry("one", 10)};
-    command(app::kCmdMailWaiting, 1);
 
     command(IDM_CHECK_NOW, app::kKeepListMarker);
-    uitest::drainMessages();
-    EXPECT_EQ(1u, application->mails().size());
     EXPECT_EQ("1", stateLine("list.rows"));
+    ASSERT_TRUE(waitForCheckEnd());
 
     command(IDM_CHECK_NOW, 0);
-    uitest::drainMessages();
-    EXPECT_TRUE(application->mails().empty());
     EXPECT_EQ("0", stateLine("list.rows")) << "rows go in the same step as the entries";
-    EXPECT_EQ(2u, answer.seen().size()) << "each check reports the incomplete settings";
-    EXPECT_EQ(app::errorMessage(mail::kErrSettingsIncomplete), answer.seen()[1].text);
+    ASSERT_TRUE(waitForCheckEnd());
+    EXPECT_EQ("0", stateLine("list.rows"));
+    ASSERT_EQ(2u, answer.seen().size()) << "each check reports the missing server";
+    EXPECT_EQ(app::errorMessage(mail::kErrConnect), answer.seen()[1].text);
 }
 
 TEST_F(ApplicationTest, DoubleClickOnTheSquareChecksNow) {
-    start();
-    uitest::DialogAnswerer answer(IDOK);
-    application->mails() = {entry("one", 10)};
-    SendMessageA(mainWindow(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(110, 110));
-    uitest::drainMessages();
-    EXPECT_TRUE(application->mails().empty());
-    EXPECT_EQ(1u, answer.seen().size());
-
-    // Even where the click's position reads as the deletion marker (x = -241 on a screen left of the main one).
-    application->mails() = {entry("one", 10)};
-    SendMessageA(mainWindow(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(-241, 0));
-    uitest::drainMessages();
-    EXPECT_TRUE(application->mails().empty());
+    // Also where the click's position reads as the deletion marker (x = -241 on a screen left of the main one).
+    for (LPARAM position : {MAKELPARAM(110, 110), MAKELPARAM(-241, 0)}) {
+        serveMails({{"one", "neko", 10}});
+        start();
+        checkByHand();  // the double click's check finds no server
+        uitest::DialogAnswerer answer(IDOK);
+        SendMessageA(mainWindow(), WM_NCLBUTTONDBLCLK, HTCAPTION, position);
+        EXPECT_EQ("0", stateLine("list.rows")) << position;
+        EXPECT_TRUE(waitForCheckEnd());
+        EXPECT_EQ(1u, answer.seen().size());
+        quit();
+        application.reset();
+        DestroyWindow(owner.hwndRef);
+    }
 }
 
 TEST_F(ApplicationTest, SettingsSavedWithOkUpdateTheMailerItem) {
@@ -322,7 +339,7 @@ TEST_F(ApplicationTest, SettingsSavedWithOkUpdateTheMailerItem) {
     int popupsDuringDialog = -1;
     HWND main = mainWindow();
     uitest::DialogAnswerer answer(IDOK, [&](HWND dialog) {
-        EXPECT_FALSE(application->isTimerRunning()) << "no timer check while the dialog is open";
+        EXPECT_FALSE(KillTimer(main, 10)) << "no timer check while the dialog is open";
         uitest::PopupWatcher watcher(main);
         SendMessageA(main, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(main), MAKELPARAM(510, 410));
         popupsDuringDialog = watcher.timesOpened();
@@ -334,46 +351,77 @@ TEST_F(ApplicationTest, SettingsSavedWithOkUpdateTheMailerItem) {
     EXPECT_EQ("せってい～＆バージョン情報　（Quorvane）", answer.seen()[0].caption);
     EXPECT_EQ(0, popupsDuringDialog) << "the popup menu does not open over the settings dialog";
     EXPECT_EQ("enabled", menuState(IDM_START_MAILER));
-    EXPECT_EQ("C:\\mailer.exe", application->settingsRecord().exeMail);
     EXPECT_EQ("C:\\mailer.exe", folder.ini("ExeMail"));
-    EXPECT_TRUE(application->isTimerRunning());
+    EXPECT_EQ("C:\\mailer.exe", mailerShownBy(answer, mainWindow()));
+    EXPECT_TRUE(endTimer());
 }
 
 // The list belongs to the mailbox it was read from: once OK points the settings at another server, port or user,
 // it closes and its ticks are dropped (and the user told), so that no later check carries them to the new mailbox.
+// A ticked list is one whose confirmed deletion has not been carried out yet: its check was skipped at the password
+// question.
 TEST_F(ApplicationTest, SettingsForAnotherMailboxCloseTheListAndDropItsTicks) {
-    folder.setIni("SERVER", "pop.example.jp");
-    folder.setIni("USER", "neko");
     struct Case {
         int control;  // the field changed in the dialog
         const char* text;
         bool ticked;
         bool listStays;
     };
-    start();
-    // Each case changes the settings the one before left.
-    for (const Case& c : {Case{IDC_SERVER, "pop.example.com", true, false}, Case{IDC_USER, "tora", false, false},
-                          Case{IDC_PORT, "995", true, false}, Case{IDC_SERVER, "POP.EXAMPLE.COM", true, true},
-                          Case{IDC_MAILER, "C:\\mailer.exe", true, true}}) {
-        SCOPED_TRACE(c.text);
-        application->mails() = {entry("one", 10), entry("two", 20)};
-        application->mails().back().deleteMark = c.ticked;
-        command(app::kCmdMailWaiting, 2);
-        uitest::DialogAnswerer answer(IDOK, [&](HWND dialog) { SetDlgItemTextA(dialog, c.control, c.text); });
-        command(IDM_SETTINGS);
-        uitest::drainMessages();
+    const std::vector<ServedMail> mailbox = {{"one", "neko", 10}, {"two", "neko", 20}};
+    for (const Case& c :
+         {Case{IDC_SERVER, "pop.example.com", true, false}, Case{IDC_USER, "tora", false, false},
+          Case{IDC_PORT, "995", true, false}, Case{IDC_SERVER, "LOCALHOST", true, true},
+          Case{IDC_MAILER, "C:\\mailer.exe", true, true}, Case{IDC_MAILER, "C:\\mailer.exe", false, true}}) {
+        SCOPED_TRACE(std::string(c.text) + (c.ticked ? ", ticked" : ""));
+        serveMails(mailbox);
+        folder.setIni("SERVER", "localhost");
+        folder.setIni("PASS", "");  // asked at each check
+        if (c.ticked && c.listStays) {
+            mailServer->thenServe(mailboxSession(mailbox, {{"DELE 2", "+OK\r\n"}}));
+        }
+        start();
+        {
+            uitest::DialogAnswerer prompt(IDOK, typePassword);
+            command(IDM_CHECK_NOW);
+            ASSERT_TRUE(waitForCheckEnd());
+            ASSERT_EQ(1u, prompt.seen().size());
+        }
+        if (c.ticked) {
+            confirmDeletion(1);
+            uitest::DialogAnswerer prompt(IDCANCEL);
+            uitest::drainMessages();
+            ASSERT_EQ(1u, prompt.seen().size()) << "the deletion's check asks for the password";
+        }
 
-        ASSERT_EQ(!c.listStays && c.ticked ? 2u : 1u, answer.seen().size());
-        if (answer.seen().size() == 2) {
-            EXPECT_NE(std::string::npos, answer.seen()[1].text.find("チェックしたメールは削除していないにゃ"));
+        {
+            uitest::DialogAnswerer answer(IDOK, [&](HWND dialog) { SetDlgItemTextA(dialog, c.control, c.text); });
+            command(IDM_SETTINGS);
+            uitest::drainMessages();
+            ASSERT_EQ(!c.listStays && c.ticked ? 2u : 1u, answer.seen().size());
+            if (answer.seen().size() == 2) {
+                EXPECT_NE(std::string::npos, answer.seen()[1].text.find("チェックしたメールは削除していないにゃ"));
+            }
         }
-        EXPECT_EQ(c.listStays ? 2u : 0u, application->mails().size());
-        EXPECT_EQ(c.listStays, application->listWindow().isOpen());
-        EXPECT_EQ(c.listStays ? app::Application::Look::MailWaiting : app::Application::Look::Idle,
-                  application->look());
-        if (c.listStays) {
-            EXPECT_EQ(c.ticked, application->mails().back().deleteMark);
+        if (!c.ticked) {
+            EXPECT_EQ(c.listStays, listWindow() != nullptr);
+            EXPECT_EQ(c.listStays ? "2" : "0", stateLine("list.rows"));
         }
+        if (!c.listStays) {
+            EXPECT_EQ(app::Application::Look::Idle, look());
+        } else if (c.ticked) {
+            // The kept tick is still there for the check that carries out the deletion.
+            uitest::DialogAnswerer answer(IDOK, typePassword);
+            command(IDM_CHECK_NOW, app::kKeepListMarker);
+            ASSERT_TRUE(waitForCheckEnd());
+            const auto commands = mailServer->commands();
+            EXPECT_EQ(1, std::count(commands.begin(), commands.end(), "DELE 2"));
+        } else {
+            EXPECT_EQ(app::Application::Look::MailWaiting, look());
+        }
+        quit();
+        application.reset();
+        DestroyWindow(owner.hwndRef);
+        mailServer.reset();
     }
 }
 
@@ -382,16 +430,16 @@ TEST_F(ApplicationTest, SettingsCancelledWriteNothing) {
     uitest::DialogAnswerer answer(IDCANCEL, [](HWND dialog) { SetDlgItemTextA(dialog, IDC_MAILER, "C:\\x.exe"); });
     command(IDM_SETTINGS);
     ASSERT_EQ(1u, answer.seen().size());
-    EXPECT_TRUE(application->settingsRecord().exeMail.empty());
+    EXPECT_EQ("", mailerShownBy(answer, mainWindow()));
     EXPECT_FALSE(folder.iniHas("ExeMail"));
     EXPECT_EQ("grayed", menuState(IDM_START_MAILER));
 }
 
 TEST_F(ApplicationTest, TrayPressAndActivationRaiseAHiddenListWindow) {
+    serveMails({{"one", "neko", 10}});
     start();
-    application->mails() = {entry("one", 10)};
-    command(app::kCmdMailWaiting, 1);
-    HWND list = application->listWindow().hwndRef;
+    checkByHand();
+    HWND list = listWindow();
     const LPARAM trayActions[] = {WM_LBUTTONDOWN, WM_RBUTTONDOWN};
     for (LPARAM action : trayActions) {
         ShowWindow(list, SW_HIDE);
@@ -405,12 +453,13 @@ TEST_F(ApplicationTest, TrayPressAndActivationRaiseAHiddenListWindow) {
 }
 
 TEST_F(ApplicationTest, TrayDoubleClickChecksNow) {
+    serveMails({{"one", "neko", 10}});
     start();
+    checkByHand();  // the double click's check finds no server
     uitest::DialogAnswerer answer(IDOK);
-    application->mails() = {entry("one", 10)};
     SendMessageA(mainWindow(), WM_USER + 0x86, 1, WM_LBUTTONDBLCLK);
-    uitest::drainMessages();
-    EXPECT_TRUE(application->mails().empty());
+    EXPECT_EQ("0", stateLine("list.rows"));
+    EXPECT_TRUE(waitForCheckEnd());
     EXPECT_EQ(1u, answer.seen().size());
 }
 
@@ -426,9 +475,9 @@ TEST_F(ApplicationTest, QuitWhileThePasswordPromptIsOpenStartsNoCheck) {
     command(IDM_CHECK_NOW);
     ASSERT_EQ(1u, answer.seen().size());
     EXPECT_EQ(nullptr, mainWindow()) << "the shutdown ran while the prompt was open";
-    EXPECT_FALSE(application->isCheckRunning());
+    EXPECT_FALSE(checkRunning());
     EXPECT_TRUE(application->IsEnded());
-    EXPECT_TRUE(application->settingsRecord().pass.empty());
+    EXPECT_EQ("", folder.ini("PASS")) << "the typed password is not kept";
 }
 
 TEST_F(ApplicationTest, QuitWhileTheSettingsDialogIsOpenLeavesNoTimer) {
@@ -440,7 +489,7 @@ TEST_F(ApplicationTest, QuitWhileTheSettingsDialogIsOpenLeavesNoTimer) {
     command(IDM_SETTINGS);
     ASSERT_EQ(1u, answer.seen().size());
     EXPECT_EQ(nullptr, mainWindow());
-    EXPECT_FALSE(application->isTimerRunning()) << "the dialog's end must not start a timer without a window";
+    EXPECT_FALSE(KillTimer(main, 10)) << "the dialog's end must not start a timer without a window";
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/list_view.h"
 #include "app/command_ids.h"
+#include "app/list_view.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "tests/app/command_recorder.h"

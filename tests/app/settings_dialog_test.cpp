@@ -8,8 +8,8 @@
 
 #include "res/resource_ids.h"
 #include "settings/settings_field_limits.h"
-#include "tests/framework/dialog_driver.h"
 #include "tests/app/dialog_fields.h"
+#include "tests/framework/dialog_driver.h"
 #include "tests/settings/temp_dir.h"
 
 namespace {
@@ -197,13 +197,12 @@ TEST(SettingsDialogTest, TheEncryptionBoxShowsTheModeAndOffersTheMatchingPort) {
         int chosenMode;
         int expectedPort;
     } cases[] = {
-        {0, "110", 2, 995},    // implicit TLS on the plain port: the POP3S port instead
-        {2, "995", 0, 110},    // and back
-        {2, "995", 1, 110},    // STLS runs on the plain port
-        {0, "110", 1, 110},    // STLS keeps 110
-        {0, "1110", 2, 1110},  // a port of the user's own choice stays
-        {2, "2995", 0, 2995},
-        {-1, "110", 2, 995},  // a file's unusable value shows no choice; the one picked counts
+        {0, "110", 2, 995},                         // implicit TLS on the plain port: the POP3S port instead
+        {2, "995", 0, 110},                         // and back
+        {2, "995", 1, 110},                         // STLS runs on the plain port
+        {0, "110", 1, 110},                         // STLS keeps 110
+        {0, "1110", 2, 1110},                       // a port of the user's own choice stays
+        {2, "2995", 0, 2995}, {-1, "110", 2, 995},  // a file's unusable value shows no choice; the one picked counts
         {-1, "110", 1, 110},
     };
     for (const auto& c : cases) {

@@ -4,10 +4,10 @@
 
 #include <functional>
 
-#include "res/resource_ids.h"
 #include "app/settings_dialog.h"
-#include "tests/framework/dialog_driver.h"
+#include "res/resource_ids.h"
 #include "tests/app/run_key.h"
+#include "tests/framework/dialog_driver.h"
 
 namespace {
 

@@ -124,12 +124,14 @@ namespace {
 
 HWND watchedWindow = nullptr;
 int popupsOpened = 0;
+HMENU openedMenu = nullptr;
 
 }  // namespace
 
 PopupWatcher::PopupWatcher(HWND window) {
     watchedWindow = window;
     popupsOpened = 0;
+    openedMenu = nullptr;
     hook = SetWindowsHookExA(WH_CALLWNDPROC, &PopupWatcher::hookProc, nullptr, GetCurrentThreadId());
 }
 
@@ -142,11 +144,16 @@ int PopupWatcher::timesOpened() const {
     return popupsOpened;
 }
 
+HMENU PopupWatcher::lastMenu() const {
+    return openedMenu;
+}
+
 LRESULT CALLBACK PopupWatcher::hookProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && message->hwnd == watchedWindow) {
         if (message->message == WM_INITMENUPOPUP) {
             ++popupsOpened;
+            openedMenu = reinterpret_cast<HMENU>(message->wParam);
         } else if (message->message == WM_ENTERIDLE && message->wParam == MSGF_MENU) {
             EndMenu();
         }

@@ -52,8 +52,8 @@ private:
     std::vector<SeenDialog> dialogs;
 };
 
-// Watches a window's messages while a popup menu owned by it runs: counts how often one opened and closes it
-// again as soon as it waits for input. One watcher at a time.
+// Watches a window's messages while a popup menu owned by it runs: counts how often one opened, notes which menu
+// it was, and closes it again as soon as it waits for input. One watcher at a time.
 class PopupWatcher {
 public:
     explicit PopupWatcher(HWND window);
@@ -63,6 +63,8 @@ public:
     PopupWatcher& operator=(const PopupWatcher&) = delete;
 
     int timesOpened() const;
+    // The menu that opened last; null before the first.
+    HMENU lastMenu() const;
 
 private:
     static LRESULT CALLBACK hookProc(int code, WPARAM wParam, LPARAM lParam);

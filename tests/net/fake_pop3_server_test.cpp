@@ -49,6 +49,19 @@ TEST(FakePop3Server, AnswersTheScriptAndRecordsEveryCommand) {
     EXPECT_EQ(server.commands(), (Lines{"USER neko", "NOOP", "LIST 1", "TOP 1 0", "QUIT"}));
 }
 
+// A further session answers its own script from the start, and the commands of both are recorded in order.
+TEST(FakePop3Server, ServesAFurtherSessionWithItsOwnScript) {
+    FakePop3Server server("+OK ready\r\n", {{"USER neko", "+OK first\r\n"}, {"QUIT", "+OK\r\n", After::Close}});
+    server.thenServe({{"USER neko", "+OK second\r\n"}, {"QUIT", "+OK\r\n", After::Close}});
+    for (const char* reply : {"+OK first", "+OK second"}) {
+        Client client(server);
+        EXPECT_EQ(client.greeting, "+OK ready");
+        EXPECT_STREQ(client.session.command("USER neko"), reply);
+        EXPECT_STREQ(client.session.command("QUIT"), "+OK");
+    }
+    EXPECT_EQ(server.commands(), (Lines{"USER neko", "QUIT", "USER neko", "QUIT"}));
+}
+
 TEST(FakePop3Server, ClosesAfterAStepMarkedClose) {
     FakePop3Server server("+OK ready\r\n", {{"USER neko", "-ERR go away\r\n", After::Close}});
     Client client(server);

@@ -343,6 +343,7 @@ TEST_F(SettingsStoreTest, NumbersOutsideWhatTheProgramCanUseAreSettled) {
     // The longest interval still fits the timer's period.
     EXPECT_LE(settings::limits::timerPeriodMs(35791), settings::limits::kLongestTimerMs);
     EXPECT_EQ(60000u, settings::limits::timerPeriodMs(0));
+    EXPECT_EQ(180000u, settings::limits::timerPeriodMs(3));
 }
 
 TEST_F(SettingsStoreTest, EmptyPasswordIsStoredAsEmptyPass) {

@@ -48,20 +48,37 @@ void FakePop3Server::waitUntilHanging() {
     }
 }
 
+void FakePop3Server::thenServe(std::vector<Exchange> nextScript) {
+    std::lock_guard<std::mutex> lock(mutex);
+    laterScripts.push_back(std::move(nextScript));
+}
+
 void FakePop3Server::serve() {
-    if (loopback::waitReadable(sockets.wakeReceiver(), sockets.listener()) == sockets.listener()) {
-        loopback::Handle client = loopback::accept(sockets.listener());
-        if (client != loopback::kNone) {
-            converse(client);
-            loopback::close(client);
+    std::vector<Exchange> steps = script;
+    for (std::size_t session = 0;; ++session) {
+        if (loopback::waitReadable(sockets.wakeReceiver(), sockets.listener()) != sockets.listener()) {
+            break;
         }
+        loopback::Handle client = loopback::accept(sockets.listener());
+        if (client == loopback::kNone) {
+            break;
+        }
+        pending.clear();
+        converse(client, steps);
+        loopback::close(client);
+        std::lock_guard<std::mutex> lock(mutex);
+        if (session >= laterScripts.size()) {
+            break;
+        }
+        steps = laterScripts[session];
+        hanging = false;
     }
     std::lock_guard<std::mutex> lock(mutex);
     ended = true;
     changed.notify_all();
 }
 
-void FakePop3Server::converse(loopback::Handle client) {
+void FakePop3Server::converse(loopback::Handle client, const std::vector<Exchange>& steps) {
     if (!greeting.empty()) {
         loopback::sendAll(client, greeting);
     }
@@ -72,14 +89,14 @@ void FakePop3Server::converse(loopback::Handle client) {
     std::string line;
     while (readCommand(client, line)) {
         record(line);
-        if (next == script.size()) {
+        if (next == steps.size()) {
             return;
         }
-        if (line != script[next].command) {
+        if (line != steps[next].command) {
             loopback::sendAll(client, "-ERR unexpected\r\n");
             continue;
         }
-        const Exchange& exchange = script[next++];
+        const Exchange& exchange = steps[next++];
         if (!exchange.reply.empty()) {
             loopback::sendAll(client, exchange.reply);
         }

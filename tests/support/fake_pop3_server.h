@@ -10,8 +10,8 @@
 #include <vector>
 
 // A scripted POP3 server for what a real server does not send: it listens on 127.0.0.1 (port()),
-// serves ONE connection on its own thread, sends the greeting, then answers each command line with the
-// reply of the next script entry, sent verbatim. Example:
+// serves ONE connection (more with thenServe) on its own thread, sends the greeting, then answers each command line
+// with the reply of the next script entry, sent verbatim. Example:
 //
 //   testenv::FakePop3Server server("+OK ready\r\n", {
 //       {"USER neko", "+OK\r\n"},
@@ -48,6 +48,9 @@ public:
     FakePop3Server& operator=(const FakePop3Server&) = delete;
 
     int port() const;
+    // Serves one more connection after the sessions already set, with the same greeting and this script. Call it
+    // before the session before it ends. commands() then waits for the last session and returns all of them.
+    void thenServe(std::vector<Exchange> nextScript);
     // The command lines the client sent, in order, once its session has ended (the client disconnected
     // or the server closed the connection). Fails the test if that does not happen in time.
     std::vector<std::string> commands();
@@ -56,7 +59,7 @@ public:
 
 private:
     void serve();
-    void converse(loopback::Handle client);
+    void converse(loopback::Handle client, const std::vector<Exchange>& steps);
     bool finishStep(loopback::Handle client, After after);
     void hang(loopback::Handle client);
     bool readCommand(loopback::Handle client, std::string& line);
@@ -64,6 +67,7 @@ private:
 
     const std::string greeting;
     const std::vector<Exchange> script;
+    std::vector<std::vector<Exchange>> laterScripts;  // under mutex
     const After afterGreeting;
 
     // The destructor wakes the server thread from whatever it waits for.

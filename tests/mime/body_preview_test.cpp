@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -72,14 +70,6 @@ std::vector<std::string> linesOf(const std::string& piece, std::size_t count) {
     return std::vector<std::string>(count, line);
 }
 
-std::size_t bytesOf(const std::vector<std::string>& lines) {
-    std::size_t bytes = 0;
-    for (const std::string& line : lines) {
-        bytes += line.size() + 1;
-    }
-    return bytes;
-}
-
 // What the preview makes of lines of HTML that hold no line-breaking element: one line, blanks for line ends.
 std::string oneLineOf(const std::vector<std::string>& texts) {
     std::string out;
@@ -87,13 +77,6 @@ std::string oneLineOf(const std::vector<std::string>& texts) {
         out += text + " ";
     }
     return out;
-}
-
-template <class Work>
-double secondsTaken(Work work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 struct HostileCase {
@@ -104,21 +87,10 @@ struct HostileCase {
     std::string expected;
 };
 
-// Each body comes out right, and reading it costs about what an ordinary HTML body of its size costs: the
-// guard against work that grows with the square of the size sits far above that (30 times, and two seconds at
-// least), where a slow machine never reaches it.
-void expectReadInLinearTime(const HostileCase& c) {
-    std::string preview;
-    const double took = secondsTaken([&] { mime::previewBody(c.contentType, "", c.lines, c.headCount, preview); });
-    EXPECT_EQ(c.expected, preview) << c.name;
-    const std::vector<std::string> ordinary = linesOf("<p>Dear reader, &amp; welcome</p> ", bytesOf(c.lines) / 1000);
-    const double usual = secondsTaken([&] { mime::previewBody("text/html", "", ordinary, c.headCount); });
-    EXPECT_LT(took, std::max(2.0, 30 * usual)) << c.name << ": " << took << " s against " << usual << " s";
-}
-
-std::vector<std::string> operator+(std::vector<std::string> lines, const std::vector<std::string>& more) {
-    lines.insert(lines.end(), more.begin(), more.end());
-    return lines;
+// Each body comes out right. That reading it costs time in proportion to its size, never its square, is the
+// body_preview fuzz target's property (it compares an input with the same input repeated).
+void expectPreview(const HostileCase& c) {
+    EXPECT_EQ(c.expected, mime::previewBody(c.contentType, "", c.lines, c.headCount)) << c.name;
 }
 
 std::vector<std::string>& operator+=(std::vector<std::string>& lines, const std::vector<std::string>& more) {
@@ -126,8 +98,12 @@ std::vector<std::string>& operator+=(std::vector<std::string>& lines, const std:
     return lines;
 }
 
+std::vector<std::string> operator+(std::vector<std::string> lines, const std::vector<std::string>& more) {
+    return lines += more;
+}
+
 // Two megabytes of HTML in the shapes that make a scan start again from every position.
-TEST(PreviewBody, ReadsHostileHtmlInTimeGrowingWithItsSize) {
+TEST(PreviewBody, ReadsHostileHtmlRight) {
     const std::size_t n = 2000;
     const std::string html = "text/html";
     std::vector<std::string> amps = linesOf("&amp", n);
@@ -148,7 +124,7 @@ TEST(PreviewBody, ReadsHostileHtmlInTimeGrowingWithItsSize) {
         {"a quote never closed in a tag", html, std::vector<std::string>{"seen"} + linesOf("<b x='>", n), 2, "seen "},
     };
     for (const HostileCase& c : cases) {
-        expectReadInLinearTime(c);
+        expectPreview(c);
     }
 }
 
@@ -158,13 +134,12 @@ TEST(PreviewBody, KeepsAHundredThousandHtmlLines) {
     for (int i = 0; i < 100000; ++i) {
         expected += "< ";
     }
-    expectReadInLinearTime(
-        {"paragraphs", "text/html", std::vector<std::string>(100000, "<p>&lt;</p>"), 100000, expected});
+    expectPreview({"paragraphs", "text/html", std::vector<std::string>(100000, "<p>&lt;</p>"), 100000, expected});
 }
 
 // Multipart bodies nested as deep as the preview goes, each level opening with lines that almost are its
 // delimiter, and a flat one with many parts before its text.
-TEST(PreviewBody, FindsPartsInTimeGrowingWithTheBody) {
+TEST(PreviewBody, FindsPartsBehindNearMissesAndManyParts) {
     const std::string tail(60, 'q');
     std::vector<std::string> nested;
     const int depth = 7;
@@ -191,7 +166,7 @@ TEST(PreviewBody, FindsPartsInTimeGrowingWithTheBody) {
         {"many parts", "multipart/mixed; boundary=b", flat, 2, "found "},
     };
     for (const HostileCase& c : cases) {
-        expectReadInLinearTime(c);
+        expectPreview(c);
     }
 }
 

@@ -16,6 +16,7 @@ ALLOWED = {
     "text": {"base"},
     "mime": {"text", "base"},
     "net": {"base"},
+    "oauth": {"net", "base"},
     "worker": {"base"},
     "mail": {"mime", "net", "text", "base"},
     "settings": {"mail", "base"},

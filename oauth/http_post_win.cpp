@@ -29,11 +29,14 @@ private:
     HINTERNET handle;
 };
 
+// A secure channel that could not be set up counts with the certificate failures: Wine reports an untrusted
+// certificate that way, and either way nothing may be sent.
 HttpFailure failureOfLastError() {
     const DWORD error = GetLastError();
-    return error == ERROR_WINHTTP_SECURE_FAILURE || error == ERROR_WINHTTP_SECURE_INVALID_CA ||
-                   error == ERROR_WINHTTP_SECURE_CERT_CN_INVALID || error == ERROR_WINHTTP_SECURE_CERT_DATE_INVALID ||
-                   error == ERROR_WINHTTP_SECURE_INVALID_CERT || error == ERROR_WINHTTP_SECURE_CERT_REVOKED
+    return error == ERROR_WINHTTP_SECURE_FAILURE || error == ERROR_WINHTTP_SECURE_CHANNEL_ERROR ||
+                   error == ERROR_WINHTTP_SECURE_INVALID_CA || error == ERROR_WINHTTP_SECURE_CERT_CN_INVALID ||
+                   error == ERROR_WINHTTP_SECURE_CERT_DATE_INVALID || error == ERROR_WINHTTP_SECURE_INVALID_CERT ||
+                   error == ERROR_WINHTTP_SECURE_CERT_REVOKED
                ? HttpFailure::Untrusted
                : HttpFailure::Network;
 }

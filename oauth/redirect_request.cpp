@@ -101,13 +101,13 @@ Redirect readRedirect(std::string_view request, std::string_view expectedState) 
     return result;
 }
 
-std::string htmlResponse(int status, std::string_view utf8Html) {
+std::string htmlResponse(int status, std::string_view shiftJisHtml) {
     const char* reason = status == 200 ? "OK" : status == 404 ? "Not Found" : "Bad Request";
     std::string response =
         "HTTP/1.1 " + std::to_string(status) + " " + reason +
-        "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " + std::to_string(utf8Html.size()) +
+        "\r\nContent-Type: text/html; charset=Shift_JIS\r\nContent-Length: " + std::to_string(shiftJisHtml.size()) +
         "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n";
-    response += utf8Html;
+    response += shiftJisHtml;
     return response;
 }
 

@@ -29,8 +29,9 @@ struct Redirect {
 bool redirectHeadComplete(std::string_view bytes);
 // Judges the request head against the state value this sign-in sent.
 Redirect readRedirect(std::string_view request, std::string_view expectedState);
-// A complete HTTP response with a UTF-8 HTML page, closing the connection.
-std::string htmlResponse(int status, std::string_view utf8Html);
+// A complete HTTP response with an HTML page in Shift_JIS (as every text of the program is), closing the
+// connection.
+std::string htmlResponse(int status, std::string_view shiftJisHtml);
 // Percent-decoding of a query value ('+' is a blank); nothing for a broken escape.
 bool percentDecode(std::string_view text, std::string& out);
 

@@ -3,11 +3,13 @@
 #include "oauth/authorization_request.h"
 #include "oauth/loopback_listener.h"
 #include "oauth/redirect_request.h"
+#include "oauth/sign_in.h"
 #include "oauth/token_client.h"
 
 #include "net/line_socket.h"
 
 #include "tests/support/loopback_tcp.h"
+#include "tests/support/oauth_tokens.h"
 #include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -106,54 +108,78 @@ TEST_F(Loopback, ACancelFromAnotherThreadOrTheTimeOutEndsTheWait) {
     EXPECT_EQ(idle.takeRequest(request, 50), oauth::ListenResult::TimedOut);
 }
 
-// The whole flow as the program runs it, with the test as the browser: the authorization page's redirect is
-// followed to the listener, the code exchanged, and the refresh token then rotates.
-TEST_F(Loopback, SignInExchangesTheCodeAndTheRefreshTokenRotates) {
+// Whole sign-ins as the program runs them, with the test as the browser: it fetches the authorization page over
+// plain HTTP and then sends the listener what the row says.
+TEST_F(Loopback, SignInTakesOnlyItsOwnRedirectAndExchangesItsCode) {
     const std::string server = testenv::env("QV_OAUTH_URL"), browserSide = testenv::env("QV_OAUTH_BROWSER_URL");
+    const std::string untrusted = testenv::env("QV_OAUTH_UNTRUSTED_URL");
     ASSERT_FALSE(server.empty() || browserSide.empty()) << "run under scripts/with-test-env";
-    oauth::LoopbackListener listener;
-    ASSERT_TRUE(listener.open());
-    oauth::Provider provider{browserSide + "/authorize", server + "/token", "pop", "", 0, false};
-    const auto start = oauth::startAuthorization(provider, "quorvane-test", listener.port());
-    ASSERT_TRUE(start);
-
-    // The browser: GET the authorization page, then follow its redirect to the listener.
     const int browserPort = std::stoi(browserSide.substr(browserSide.rfind(':') + 1));
-    std::string redirectAnswer;
-    std::thread browser([&] {
-        const std::string page = browse(
-            browserPort, "GET " + start->url.substr(browserSide.size()) + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
-        const std::size_t at = page.find("Location: http://127.0.0.1:");
-        const std::size_t pathAt = page.find('/', at + 27);
-        const std::string target = page.substr(pathAt, page.find("\r\n", pathAt) - pathAt);
-        redirectAnswer = browse(listener.port(), "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
-    });
-    std::string request;
-    ASSERT_EQ(listener.takeRequest(request, 20000), oauth::ListenResult::Request);
-    const oauth::Redirect redirect = oauth::readRedirect(request, start->state);
-    listener.respond(oauth::htmlResponse(200, "done"));
-    browser.join();
-    ASSERT_EQ(redirect.outcome, oauth::RedirectOutcome::Code) << request;
+    enum Browser { Follow, TamperState, Favicon, Cancel };
+    const struct {
+        const char* what;
+        const char* clientId;
+        std::string tokenUrl;
+        Browser browser;
+        oauth::SignInFailure failure;
+    } rows[] = {
+        {"signed in", "quorvane-test", server + "/token", Follow, oauth::SignInFailure::None},
+        {"the user said no", "deny", server + "/token", Follow, oauth::SignInFailure::Denied},
+        {"a forged state", "quorvane-test", server + "/token", TamperState, oauth::SignInFailure::BadRedirect},
+        {"another request", "quorvane-test", server + "/token", Favicon, oauth::SignInFailure::BadRedirect},
+        {"cancelled", "quorvane-test", server + "/token", Cancel, oauth::SignInFailure::Cancelled},
+        {"untrusted token endpoint", "quorvane-test", untrusted + "/token", Follow,
+         oauth::SignInFailure::TokenUntrusted},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        oauth::SignIn signIn({{browserSide + "/authorize", row.tokenUrl, "pop", "", 0, false},
+                              row.clientId,
+                              "",
+                              20000,
+                              "done",
+                              "failed"});
+        ASSERT_TRUE(signIn.start());
+        const int listenerPort = std::stoi(signIn.url().substr(signIn.url().find("127.0.0.1%3A") + 12));
+        std::string page;
+        std::thread browser([&] {
+            if (row.browser == Cancel) {
+                signIn.cancel();
+                return;
+            }
+            const std::string authorization = browse(
+                browserPort, "GET " + signIn.url().substr(browserSide.size()) + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+            const std::size_t pathAt = authorization.find('/', authorization.find("Location: http://") + 17);
+            std::string target = authorization.substr(pathAt, authorization.find("\r\n", pathAt) - pathAt);
+            if (row.browser == TamperState) {
+                target += "x";  // state is the last parameter
+            } else if (row.browser == Favicon) {
+                target = "/favicon.ico";
+            }
+            page = browse(listenerPort, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        });
+        const oauth::SignInResult result = signIn.finish();
+        browser.join();
+        EXPECT_EQ(result.failure, row.failure);
+        EXPECT_EQ(result.accessToken.empty(), row.failure != oauth::SignInFailure::None);
+        if (row.browser != Cancel) {
+            const bool exchanged =
+                row.failure == oauth::SignInFailure::None || row.failure == oauth::SignInFailure::TokenUntrusted;
+            EXPECT_EQ(page.substr(page.size() - 4), exchanged ? "done" : "iled") << page;
+        }
+    }
+}
 
-    const oauth::TokenEndpoint endpoint{server + "/token", "quorvane-test", ""};
-    // A wrong verifier is refused (PKCE), and the code is spent by the try.
-    EXPECT_EQ(oauth::exchangeCode(endpoint, redirect.code, start->verifier + "x", start->redirectUri).failure,
-              oauth::TokenFailure::Refused);
-
-    const auto again = oauth::startAuthorization(provider, "quorvane-test", listener.port());
-    const std::string page = browse(browserPort, "GET " + again->url.substr(browserSide.size()) + " HTTP/1.0\r\n\r\n");
-    const std::size_t codeAt = page.find("code=") + 5;
-    const std::string code = page.substr(codeAt, page.find('&', codeAt) - codeAt);
-    const oauth::TokenResult issued = oauth::exchangeCode(endpoint, code, again->verifier, again->redirectUri);
-    ASSERT_EQ(issued.failure, oauth::TokenFailure::None);
-    EXPECT_FALSE(issued.response.accessToken.empty());
-    ASSERT_FALSE(issued.response.refreshToken.empty());
-
-    const oauth::TokenResult refreshed = oauth::refreshAccessToken(endpoint, issued.response.refreshToken);
+// A refresh token works once: the answer carries a new one, and the old one is refused from then on.
+TEST(TokenEndpoint, RefreshTokensRotate) {
+    const testenv::IssuedTokens issued = testenv::signInAtFakeServer();
+    ASSERT_FALSE(issued.refresh.empty());
+    const oauth::TokenEndpoint endpoint{testenv::env("QV_OAUTH_URL") + "/token", "quorvane-test", ""};
+    const oauth::TokenResult refreshed = oauth::refreshAccessToken(endpoint, issued.refresh);
     ASSERT_EQ(refreshed.failure, oauth::TokenFailure::None);
-    EXPECT_NE(refreshed.response.refreshToken, issued.response.refreshToken);
-    EXPECT_EQ(oauth::refreshAccessToken(endpoint, issued.response.refreshToken).failure, oauth::TokenFailure::Refused)
-        << "a rotated refresh token is spent";
+    EXPECT_NE(refreshed.response.refreshToken, issued.refresh);
+    EXPECT_FALSE(refreshed.response.accessToken.empty());
+    EXPECT_EQ(oauth::refreshAccessToken(endpoint, issued.refresh).failure, oauth::TokenFailure::Refused);
 }
 
 TEST(TokenEndpoint, BrokenEndpointsGiveTheirFailureAndNoToken) {

@@ -12,6 +12,7 @@
 #include "mail/mail_entry.h"
 #include "mail/pipeline_window.h"
 #include "mail/top_reply_reader.h"
+#include "net/sasl_exchange.h"
 #include "net/tls_channel.h"
 
 namespace net {
@@ -63,8 +64,9 @@ private:
 
     // The POP3 extensions a check uses, as the server's CAPA reply lists them.
     struct ServerExtensions {
-        bool uidl = false;        // UIDL: a unique id per message that stays the same across sessions
-        bool pipelining = false;  // PIPELINING: commands may be sent without waiting for each reply
+        bool uidl = false;              // UIDL: a unique id per message that stays the same across sessions
+        bool pipelining = false;        // PIPELINING: commands may be sent without waiting for each reply
+        std::vector<std::string> sasl;  // the SASL mechanisms offered
     };
 
     Plan takePlan();
@@ -72,7 +74,9 @@ private:
     ServerExtensions askExtensions();
     void openConnection(const Plan& plan);
     void requireTrusted(const Plan& plan, const net::TlsResult& tls);
-    void logIn(const Plan& plan);
+    void logIn(Plan& plan, const ServerExtensions& extensions);
+    void logInWithToken(Plan& plan, net::SaslMechanism mechanism);
+    void renewAccessToken(Plan& plan);
     [[noreturn]] void raiseStep(int code);
     UniqueIds readUniqueIds(int count);
     MailEntryList readMessages(int count, int headCount, const UniqueIds& ids, bool pipelining);

@@ -68,6 +68,8 @@ public:
     bool sendPass(const std::string& pass);
     // The message count and total size from STAT, or nothing when the reply lacks them.
     std::optional<StatResult> stat();
+    // Whether the greeting carries a timestamp that APOP can use.
+    bool greetingHasApopTimestamp() const;
     // APOP login over the timestamp of the greeting; call it right after open.
     ApopResult apop(const std::string& user, const std::string& pass);
 

@@ -18,10 +18,10 @@ ALLOWED = {
     "net": {"base"},
     "oauth": {"net", "base"},
     "worker": {"base"},
-    "mail": {"mime", "net", "text", "base"},
+    "mail": {"mime", "net", "oauth", "text", "base"},
     "settings": {"mail", "base"},
     "framework": {"base"},
-    "app": {"framework", "mail", "mime", "net", "text", "settings", "worker", "base", "res"},
+    "app": {"framework", "mail", "mime", "net", "oauth", "text", "settings", "worker", "base", "res"},
     "res": set(),
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z0-9_]+)/[^"]+"', re.MULTILINE)

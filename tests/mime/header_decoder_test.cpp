@@ -78,7 +78,7 @@ TEST(DecodeHeaderText, ConvertsTheWordsOfOtherCharsets) {
         {"GB2312 word", "=?gb2312?B?yNWxvtPv?=", "日本〓"},
         {"GB2312 in Q", "=?gb2312?Q?=B1=B1=BE=A9=BB=B6=D3=AD=C4=E3?=", "北京〓迎〓"},
         {"GBK character split over two words", "=?gbk?B?yA==?= =?gbk?B?1bG+?=", "日本"},
-        {"GB18030 four-byte sequence", "=?gb18030?B?yNWxvoQxlzg=?=", "日本〓"},
+        {"GB18030 four-byte sequence", "=?gb18030?B?yNWxvoQxlzg=?=", "日本ｶ"},
         {"Big5 name and address", "=?big5?B?uXGkbLZspfM=?= <m@example.tw>", "電子郵件 <m@example.tw>"},
         {"Big5 hanzi CP932 lacks", "=?Big5?B?ttw=?=", "〓"},
         {"ks_c_5601-1987 word", "=?ks_c_5601-1987?B?x9Gxub7uIPnbz9Dl3iBPSw==?=", "〓〓〓 韓國語 OK"},

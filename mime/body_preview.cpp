@@ -207,6 +207,10 @@ bool findPart(std::string_view contentType, const std::vector<std::string>& line
     whole.contentType = contentType;
     whole.end = lines.size();
     if (!isMultipart(contentType)) {
+        // An empty line before the enclosed header is one that some servers add after the message's own.
+        while (whole.begin < whole.end && lines[whole.begin].empty()) {
+            ++whole.begin;
+        }
         consider(lines, whole, 0, 0, choice);
         return true;
     }

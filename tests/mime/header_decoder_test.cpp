@@ -169,3 +169,27 @@ TEST(DecodeHeaderText, KeepsTextWithoutCompleteWords) {
 }
 
 }  // namespace
+
+// Raw 8-bit bytes that are neither ISO-2022-JP nor UTF-8 are read in the charset the message declares, unless the
+// guess covers that charset's text itself; encoded words keep their own charset.
+TEST(DecodeHeaderText, ReadsRawBytesInTheDeclaredCharset) {
+    const struct {
+        const char* name;
+        std::string input;
+        text::Charset declared;
+        std::string expected;
+    } cases[] = {
+        {"Latin-1",
+         "Gr\xFC\xDF"
+         "e \xA3 5",
+         text::Charset::Latin1, "Gr〓〓e ￡ 5"},
+        {"GB2312 around a word", "\xBB\xE1 =?UTF-8?B?5Lya?= \xD2\xE9", text::Charset::Gbk, "会 会 〓"},
+        {"UTF-8 before the declared charset", u8"会議", text::Charset::Latin1, "会議"},
+        {"a Japanese declaration keeps the guess", "\xB2\xF1\xB5\xC4", text::Charset::ShiftJis, "会議"},
+        {"ISO-2022-JP declared, Shift_JIS sent", "会議", text::Charset::Iso2022Jp, "会議"},
+        {"US-ASCII declared", "会議", text::Charset::Ascii, "会議"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, mime::decodeHeaderText(c.input, c.declared)) << c.name;
+    }
+}

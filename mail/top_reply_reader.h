@@ -9,7 +9,8 @@
 
 namespace mail {
 
-// The body lines added to a second TOP for a multipart mail whose text had not begun within the usual count.
+// The body lines added to a second TOP for a multipart or enclosing mail whose text had not begun within the usual
+// count.
 constexpr long long kMorePreviewLines = 500;
 // The most bytes of one header field's raw value that are kept, far more than the list can show: the lines of a
 // longer value are still read, but the rest of it is dropped.

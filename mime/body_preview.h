@@ -16,10 +16,11 @@ namespace mime {
 // attachments passed over); the first text/plain part is taken, else the first text/html part, else the first other
 // text/* part (shown as plain text). An enclosed message (message/rfc822: a forwarded mail, a delivery report's
 // returned mail), alone or as a part, attachment or not, is read by the same rules when the enclosing message has
-// no text of its own. A part whose Content-Type cannot be read is plain text (RFC 2045), its charset kept. The
-// part's Base64 or quoted-printable is decoded, its charset converted (guessed when it declares none) and HTML
-// reduced to its text. The result holds the first `headCount` non-empty lines, each followed by one blank; it
-// replaces what `out` held, whose room is reused.
+// no text of its own. A Content-Type that cannot be read is text/plain, its charset kept (RFC 2045): as good as
+// text/plain when it names text ("text; charset=us-ascii"), else as other text. The part's Base64 or
+// quoted-printable is decoded, its charset converted (guessed when it declares none) and HTML reduced to its text. The
+// result holds the first `headCount` non-empty lines, each followed by one blank; it replaces what `out` held, whose
+// room is reused.
 void previewBody(std::string_view contentType,
                  std::string_view transferEncoding,
                  const std::vector<std::string>& lines,

@@ -2,9 +2,9 @@
 
 #include <cstddef>
 
+#include "app/command_ids.h"
 #include "app/dpi_win.h"
 #include "app/status_texts.h"
-#include "app/command_ids.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "settings/settings_store.h"
@@ -77,6 +77,7 @@ Application::~Application() {
     if (hwnd != nullptr && IsWindow(hwnd)) {
         DestroyWindow(hwnd);
     }
+    dropBadgedTrayIcon();
 }
 
 bool Application::createMainWindow(HWND ownerWindow) {
@@ -197,6 +198,7 @@ void Application::shutDown() {
     GetWindowRect(hwnd, &rect);
     settings::saveWindowState(profile, rect.left, rect.top, settings.inTaskTray);
     leaveTray();
+    dropBadgedTrayIcon();
 
     // The worker never waits for this thread (its screen updates are posted), so this wait ends as soon
     // as the check notices the stop request or its socket call fails. The request is repeated while waiting:

@@ -98,6 +98,9 @@ private:
     // Status looks, texts, tray and timer (user-interface thread).
     void show(Look look);
     void setStatus(const char* text);
+    // The tray icon for the look: with ShowCount, the mail icon carries the count of waiting mails.
+    HICON trayIconOf(Look look, HICON icon);
+    void dropBadgedTrayIcon();
     void enterTray();
     void leaveTray();
     void startTimer();
@@ -160,10 +163,15 @@ private:
     HICON idleIconSmall = nullptr;
     HICON mailIconSmall = nullptr;
     HICON checkingIconSmall = nullptr;
+    // The tray's mail icon with the count of waiting mails (ShowCount); made for each count, destroyed here.
+    HICON badgedTrayIcon = nullptr;
+    // The count of the last check that found mail, for the badge; 0 after one that found none.
+    int waitingCount = 0;
     // The main window's DPI and what follows from it; at 96 DPI the sizes the program was drawn for.
     int dpi = 96;
     int squareSize = 32;
     int squareIconSize = 32;
+    int trayIconSize = 16;
     HMENU menuResource = nullptr;
     HMENU popup = nullptr;
 

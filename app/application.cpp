@@ -61,11 +61,13 @@ Application::Application()
     commandHandlers.Set(IDM_TRAY, &Application::onTrayOrWindow);
     commandHandlers.Set(IDM_PAUSE, &Application::onPause);
     commandHandlers.Set(IDM_START_MAILER, &Application::onStartMailer);
+    commandHandlers.Set(kCmdNoticeClicked, &Application::onNoticeClicked);
 
     trayHandlers.Set(WM_LBUTTONDOWN, &Application::onTrayLeftDown);
     trayHandlers.Set(WM_LBUTTONDBLCLK, &Application::onTrayLeftDoubleClick);
     trayHandlers.Set(WM_RBUTTONDOWN, &Application::onTrayRightDown);
     trayHandlers.Set(WM_RBUTTONUP, &Application::onTrayRightUp);
+    trayHandlers.Set(NIN_BALLOONUSERCLICK, &Application::onNoticeClicked);
 
     settings::loadSettings(profile, settings);
 }
@@ -197,6 +199,7 @@ void Application::shutDown() {
     RECT rect{};
     GetWindowRect(hwnd, &rect);
     settings::saveWindowState(profile, rect.left, rect.top, settings.inTaskTray);
+    notice.close();
     leaveTray();
     dropBadgedTrayIcon();
 

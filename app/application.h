@@ -7,7 +7,9 @@
 #include <atomic>
 #include <string>
 
+#include "app/command_ids.h"
 #include "app/mail_list_window.h"
+#include "app/new_mail_balloon.h"
 #include "base/lock.h"
 #include "framework/handler_table.h"
 #include "framework/window_base.h"
@@ -88,6 +90,7 @@ private:
     void onTrayOrWindow(Record* record);
     void onPause(Record* record);
     void onStartMailer(Record* record);
+    void onNoticeClicked(Record* record);
 
     // Tray callback mouse messages.
     void onTrayLeftDown(Record* record);
@@ -121,6 +124,9 @@ private:
     void checkNow(bool keepList);
     void openPopupMenu();
     void raiseListWindow();
+    void openListWindow();
+    // With Notify, the balloon names the mails this check found new; any balloon up goes first.
+    void tellOfNewMail();
     void shutDown();
     void applyHandedOverList();
     void clearMailList();
@@ -151,6 +157,7 @@ private:
     framework::HandlerTable<Application, UINT> trayHandlers;
     mail::MailEntryList mailList;
     MailListWindow mailListWindow;
+    NewMailBalloon notice{kCmdNoticeClicked};
 
     HBRUSH currentBrush = nullptr;
     HBRUSH redBrush = nullptr;

@@ -129,6 +129,7 @@ void Application::onTimer(Record* record) {
 void Application::onNoMail(Record*) {
     applyHandedOverList();
     waitingCount = 0;
+    notice.close();
     show(Look::Idle);
     setStatus(noMailText().c_str());
     if (mailListWindow.isOpen()) {
@@ -147,14 +148,37 @@ void Application::onMailWaiting(Record* record) {
         PlaySoundA(settings.playSound.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
     }
     show(Look::MailWaiting);
-    mailListWindow.setMailerPath(&settings.exeMail);
-    mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
-                        scaledForDpi(kListHeight, dpi));
+    openListWindow();
+    tellOfNewMail();
     if (!startedByTimer.load()) {
         raiseListWindow();
     }
     startedByTimer.store(false);
     tellDeletionRefused();
+}
+
+void Application::openListWindow() {
+    mailListWindow.setMailerPath(&settings.exeMail);
+    mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
+                        scaledForDpi(kListHeight, dpi));
+}
+
+void Application::tellOfNewMail() {
+    const NewMailNotice text = settings.notify ? newMailNotice(mailList) : NewMailNotice{};
+    if (settings.inTaskTray) {
+        notice.showInTray(trayData, text);
+    } else {
+        notice.showAtSquare(hwnd, text);
+    }
+}
+
+// A click on the balloon shows the list, opening it again if the user had closed it.
+void Application::onNoticeClicked(Record*) {
+    notice.close();
+    if (!mailListWindow.isOpen() && !mailList.empty()) {
+        openListWindow();
+    }
+    raiseListWindow();
 }
 
 // After the list is updated, so that the mails that stay are there to see.
@@ -216,6 +240,7 @@ void Application::askToTrustCertificate() {
 }
 
 void Application::onTrayOrWindow(Record*) {
+    notice.close();
     if (settings.inTaskTray) {
         ShowWindow(hwnd, SW_SHOW);
         leaveTray();

@@ -1,5 +1,6 @@
 #include "app/notice_texts.h"
 
+#include "base/ascii.h"
 #include "base/shift_jis.h"
 
 namespace app {
@@ -55,6 +56,22 @@ std::string cleaned(std::string_view text) {
 
 }  // namespace
 
+std::string_view senderName(std::string_view from) {
+    const std::size_t open = from.find('<');
+    if (open == std::string_view::npos) {
+        return from;
+    }
+    std::string_view name = base::trim(from.substr(0, open));
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
+        name = name.substr(1, name.size() - 2);
+    }
+    if (!base::trim(name).empty()) {
+        return name;
+    }
+    const std::size_t close = from.find('>', open);
+    return from.substr(open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1);
+}
+
 std::string noticeField(std::string_view text, std::size_t limit) {
     std::string clean = cleaned(text);
     constexpr std::size_t kEllipsisBytes = sizeof kEllipsis - 1;
@@ -81,7 +98,7 @@ NewMailNotice newMailNotice(const mail::MailEntryList& list) {
         if (++newCount > kShownMails) {
             continue;
         }
-        const std::string sender = noticeField(entry->from, kSenderBytes);
+        const std::string sender = noticeField(senderName(entry->from), kSenderBytes);
         const std::string subject = noticeField(entry->subject, kSubjectBytes);
         if (!notice.text.empty()) {
             notice.text += "\n";

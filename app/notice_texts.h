@@ -21,10 +21,14 @@ struct NewMailNotice {
     }
 };
 
-// The notice for the mails of `list` that the check before had not seen (isNew): one line with the sender and
-// the subject for each of the three newest (the last in server order first), then "ほか N 通" for the rest.
+// The notice for the mails of `list` that the check before had not seen (isNew): one line with the sender's
+// name and the subject for each of the three newest (the last in server order first), then "ほか N 通" for the rest.
 // Empty when there is no new mail.
 NewMailNotice newMailNotice(const mail::MailEntryList& list);
+
+// The name a sender goes by in a From field: the display name before "<address>" without its quotes, else the
+// address inside the brackets, else the field as it is. '<', '>' and '"' never stand for a Shift_JIS second byte.
+std::string_view senderName(std::string_view from);
 
 // A header text made fit for one line of a balloon: control characters and zero bytes become blanks (runs of
 // blanks one blank, none at the ends), a lead byte without its second byte and the bytes code page 932 leaves

@@ -49,6 +49,25 @@ TEST(NoticeField, HostileHeaderTextsComeOutAsWholeCharactersOnOneLine) {
     }
 }
 
+TEST(SenderName, IsTheDisplayNameElseTheAddress) {
+    const struct {
+        const char* from;
+        const char* name;
+    } cases[] = {
+        {"Carol <carol@example.com>", "Carol"},
+        {"\"山田 太郎\" <taro@example.jp>", "山田 太郎"},
+        {"  <only@example.jp>", "only@example.jp"},
+        {"\"\" <quoted-empty@example.jp>", "quoted-empty@example.jp"},
+        {"plain@example.jp", "plain@example.jp"},
+        {"ソ表 <so@example.jp", "ソ表"},  // second bytes 0x5C, no closing bracket
+        {"<unclosed@example.jp", "unclosed@example.jp"},
+        {"<>", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.name, app::senderName(c.from)) << c.from;
+    }
+}
+
 mail::MailEntry mailFrom(const std::string& from, const std::string& subject, bool isNew) {
     mail::MailEntry entry;
     entry.from = from;
@@ -73,9 +92,9 @@ TEST(NewMailNotice, NamesTheThreeNewestNewMailsAndCountsTheRest) {
     const NoticeCase cases[] = {
         {{}, "", "", "no mail"},
         {{mailFrom("a", "old", false)}, "", "", "nothing new: no notice"},
-        {{mailFrom("tama@example.jp", "こんにちは", true)},
+        {{mailFrom("たま <tama@example.jp>", "こんにちは", true)},
          "新しいメールが 1 通きたにゃ",
-         "tama@example.jp「こんにちは」",
+         "たま「こんにちは」",
          "one new mail"},
         {{mailFrom("a", "1", true), mailFrom("b", "old", false), mailFrom("c", "3", true), mailFrom("d", "4", true)},
          "新しいメールが 3 通きたにゃ",

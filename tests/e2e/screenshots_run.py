@@ -146,8 +146,8 @@ def count_and_notice():
         h.wait_for("the badge", lambda: h.pixel(run.x + 31, run.y + 31) == (255, 255, 255))
         shot("square-count", (run.x, run.y, 32, 32), margin=12)
         h.wait_for("the balloon", lambda: any("通きたにゃ" in line for line in h.peek("read")[1].splitlines()))
-        # The balloon hangs below the square, its stem at the middle of the square's bottom edge.
-        shot("notice", (run.x - 200, run.y, 432, 150), margin=0)
+        # The balloon hangs below the square to its right, its stem at the middle of the square's bottom edge.
+        shot("notice", (run.x, run.y, 400, 140), margin=12)
     finally:
         run.end()
 

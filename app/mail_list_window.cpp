@@ -238,8 +238,10 @@ void MailListWindow::onClose(Record*) {
 }
 
 void MailListWindow::onDestroy(Record* record) {
-    // Also when the system destroys the window with its owner: the control goes with it.
+    // Also when the system destroys the window with its owner: the control goes with it, and with the window
+    // closed no row may keep pointing into a list its owner is free to clear.
     listView = nullptr;
+    rows.clear();
     onDefault(record);
 }
 

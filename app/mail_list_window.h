@@ -21,7 +21,7 @@ namespace app {
 // server: a confirmed deletion sets the entries' delete marks and is reported to the main window (command 104
 // with 1) when the window closes.
 //
-// Rows of mail that the last check had not seen (new mail) are drawn in bold.
+// Rows of mail that the last check had not seen (new mail) are drawn in bold. Ctrl+A selects every row.
 //
 // The list view holds no rows of its own (an owner-data list view): the window keeps one record per row, in the
 // order shown, with a pointer to its entry and its tick, and answers the control's questions for the cells and

@@ -27,10 +27,6 @@ BOOL CALLBACK collectTooltip(HWND window, LPARAM found) {
     return TRUE;
 }
 
-BOOL CALLBACK collectAnyTooltip(HWND window, LPARAM found) {
-    return collectTooltip(window, found);
-}
-
 // The visible tooltips of this thread.
 std::vector<HWND> visibleTooltips() {
     std::vector<HWND> found;
@@ -131,8 +127,7 @@ TEST_F(NoticeTest, ANewCheckReplacesTheBalloonAndQuittingTakesItAway) {
     HWND balloon = balloonOf(mainWindow());
     ASSERT_NE(nullptr, balloon);
     EXPECT_EQ("新しいメールが 1 通きたにゃ\nmike@example.jp「six」", textOf(balloon));
-    const size_t balloons = visibleTooltips().size();
-    EXPECT_EQ(1u, balloons) << "never more than one";
+    EXPECT_EQ(1u, visibleTooltips().size()) << "never more than one";
 
     quit();
     EXPECT_FALSE(IsWindow(balloon));
@@ -162,7 +157,7 @@ TEST_F(NoticeTest, InTheTrayTheNoticeIsTheIconsOwnBalloon) {
     const UINT_PTR poll = SetTimer(nullptr, 0, 50, nullptr);
     EXPECT_TRUE(uitest::pumpUntil([&] {
         std::vector<HWND> everywhere;
-        EnumWindows(collectAnyTooltip, reinterpret_cast<LPARAM>(&everywhere));
+        EnumWindows(collectTooltip, reinterpret_cast<LPARAM>(&everywhere));
         for (HWND window : everywhere) {
             shown = textOf(window);
             if (shown.find(expected) != std::string::npos) {

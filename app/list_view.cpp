@@ -52,14 +52,6 @@ int insertRow(HWND listView, int row, const std::string& text, LPARAM data) {
     return static_cast<int>(SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-void setCellText(HWND listView, int row, int column, const std::string& text) {
-    std::string cell = cellFit(text);
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = cell.data();
-    SendMessageA(listView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-}
-
 std::string cellText(HWND listView, int row, int column) {
     char buffer[kCellBuffer] = {};
     LVITEMA item{};

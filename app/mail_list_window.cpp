@@ -599,12 +599,6 @@ LRESULT MailListWindow::listViewMessage(HWND control, UINT msg, WPARAM wParam, L
             }
             return found;
         }
-        case LVM_INSERTITEMA:
-        case LVM_INSERTITEMW:
-            if (lParam != 0) {
-                return insertRow(control, reinterpret_cast<const LVITEMA*>(lParam)->iItem);
-            }
-            break;
         case WM_LBUTTONDOWN: {
             // A click on a check box ticks or clears it, and leaves the selection alone.
             LVHITTESTINFO hit{};
@@ -655,14 +649,6 @@ bool MailListWindow::setRowState(HWND control, int row, const LVITEMA& item) {
     }
     return CallWindowProcA(listViewOriginalProc, control, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
                            reinterpret_cast<LPARAM>(&rest)) != 0;
-}
-
-// A row added by message has no entry; it shows empty cells and a check box of its own.
-int MailListWindow::insertRow(HWND control, int row) {
-    const int place = row < 0 || row > static_cast<int>(rows.size()) ? static_cast<int>(rows.size()) : row;
-    rows.insert(rows.begin() + place, Row{nullptr, false});
-    SendMessageA(control, LVM_SETITEMCOUNT, rows.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-    return place;
 }
 
 }  // namespace app

@@ -117,7 +117,6 @@ private:
     static LRESULT CALLBACK listViewProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT listViewMessage(HWND control, UINT msg, WPARAM wParam, LPARAM lParam);
     bool setRowState(HWND control, int row, const LVITEMA& item);
-    int insertRow(HWND control, int row);
     void fillItem(LVITEMA& item) const;
 
     void fillRows();

@@ -2,9 +2,9 @@
 
 #include <cstddef>
 
+#include "app/command_ids.h"
 #include "app/dpi_win.h"
 #include "app/status_texts.h"
-#include "app/command_ids.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "settings/settings_store.h"
@@ -61,11 +61,13 @@ Application::Application()
     commandHandlers.Set(IDM_TRAY, &Application::onTrayOrWindow);
     commandHandlers.Set(IDM_PAUSE, &Application::onPause);
     commandHandlers.Set(IDM_START_MAILER, &Application::onStartMailer);
+    commandHandlers.Set(kCmdNoticeClicked, &Application::onNoticeClicked);
 
     trayHandlers.Set(WM_LBUTTONDOWN, &Application::onTrayLeftDown);
     trayHandlers.Set(WM_LBUTTONDBLCLK, &Application::onTrayLeftDoubleClick);
     trayHandlers.Set(WM_RBUTTONDOWN, &Application::onTrayRightDown);
     trayHandlers.Set(WM_RBUTTONUP, &Application::onTrayRightUp);
+    trayHandlers.Set(NIN_BALLOONUSERCLICK, &Application::onNoticeClicked);
 
     settings::loadSettings(profile, settings);
 }
@@ -77,6 +79,7 @@ Application::~Application() {
     if (hwnd != nullptr && IsWindow(hwnd)) {
         DestroyWindow(hwnd);
     }
+    dropBadgedTrayIcon();
 }
 
 bool Application::createMainWindow(HWND ownerWindow) {
@@ -196,7 +199,9 @@ void Application::shutDown() {
     RECT rect{};
     GetWindowRect(hwnd, &rect);
     settings::saveWindowState(profile, rect.left, rect.top, settings.inTaskTray);
+    notice.close();
     leaveTray();
+    dropBadgedTrayIcon();
 
     // The worker never waits for this thread (its screen updates are posted), so this wait ends as soon
     // as the check notices the stop request or its socket call fails. The request is repeated while waiting:

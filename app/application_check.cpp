@@ -59,6 +59,7 @@ void Application::applyHandedOverList() {
 void Application::clearMailList() {
     mailList.clear();
     mailListWindow.refreshRows();
+    notice.close();  // it named mails of the list
 }
 
 // --- mail::CheckHost, on the worker thread ---

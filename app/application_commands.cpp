@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/status_texts.h"
 #include "app/command_ids.h"
-#include "mail/check_result.h"
-#include "base/wipe.h"
-#include "res/resource_ids.h"
 #include "app/settings_dialog.h"
+#include "app/status_texts.h"
+#include "base/wipe.h"
+#include "mail/check_result.h"
+#include "res/resource_ids.h"
 #include "settings/settings_store.h"
 
 namespace app {
@@ -102,6 +102,7 @@ void Application::onSettings(Record*) {
             if (!before.sameAs(mailboxOf(settings))) {
                 forgetListOfOtherMailbox();
             }
+            show(currentLook);  // with or without the count
         }
     }
     settingsOpen = false;

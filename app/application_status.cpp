@@ -3,6 +3,7 @@
 
 #include <mmsystem.h>
 
+#include "app/count_badge_paint.h"
 #include "app/dpi_scale.h"
 #include "app/error_texts.h"
 #include "app/mail_sound.h"
@@ -29,17 +30,17 @@ void Application::show(Look look) {
         case Look::Idle:
             currentBrush = blueBrush;
             currentIcon = idleIcon;
-            trayData.hIcon = idleIconSmall;
+            trayData.hIcon = trayIconOf(look, idleIconSmall);
             break;
         case Look::Checking:
             currentBrush = greenBrush;
             currentIcon = checkingIcon;
-            trayData.hIcon = checkingIconSmall;
+            trayData.hIcon = trayIconOf(look, checkingIconSmall);
             break;
         case Look::MailWaiting:
             currentBrush = redBrush;
             currentIcon = mailIcon;
-            trayData.hIcon = mailIconSmall;
+            trayData.hIcon = trayIconOf(look, mailIconSmall);
             break;
     }
     if (settings.inTaskTray) {
@@ -47,6 +48,23 @@ void Application::show(Look look) {
     } else {
         InvalidateRect(hwnd, nullptr, TRUE);
         UpdateWindow(hwnd);
+    }
+}
+
+HICON Application::trayIconOf(Look look, HICON icon) {
+    dropBadgedTrayIcon();
+    if (look != Look::MailWaiting || !settings.showCount || waitingCount <= 0) {
+        return icon;
+    }
+    badgedTrayIcon = iconWithBadge(icon, trayIconSize, badgeImage(waitingCount, trayIconSize));
+    return badgedTrayIcon != nullptr ? badgedTrayIcon : icon;
+}
+
+// The icon the tray shows is replaced before this one goes.
+void Application::dropBadgedTrayIcon() {
+    if (badgedTrayIcon != nullptr) {
+        DestroyIcon(badgedTrayIcon);
+        badgedTrayIcon = nullptr;
     }
 }
 
@@ -93,6 +111,10 @@ void Application::onEraseBackground(Record* record) {
     // The icon at its own size, in the middle when the DPI asks for a size between two of its images.
     const int inset = (squareSize - squareIconSize) / 2;
     DrawIconEx(dc, inset, inset, currentIcon, squareIconSize, squareIconSize, 0, nullptr, DI_NORMAL);
+    // The count in the bottom right corner; the status colour keeps the rest of the square.
+    if (currentLook == Look::MailWaiting && settings.showCount) {
+        paintBadge(dc, squareSize, squareSize, badgeImage(waitingCount, squareSize));
+    }
 }
 
 void Application::onTimer(Record* record) {
@@ -106,6 +128,8 @@ void Application::onTimer(Record* record) {
 
 void Application::onNoMail(Record*) {
     applyHandedOverList();
+    waitingCount = 0;
+    notice.close();
     show(Look::Idle);
     setStatus(noMailText().c_str());
     if (mailListWindow.isOpen()) {
@@ -118,19 +142,43 @@ void Application::onNoMail(Record*) {
 
 void Application::onMailWaiting(Record* record) {
     applyHandedOverList();
+    waitingCount = static_cast<int>(record->lParam);
     setStatus(mailWaitingText(static_cast<int>(record->lParam)).c_str());
     if (playsMailSound(settings, mailList)) {
         PlaySoundA(settings.playSound.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
     }
     show(Look::MailWaiting);
-    mailListWindow.setMailerPath(&settings.exeMail);
-    mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
-                        scaledForDpi(kListHeight, dpi));
+    openListWindow();
+    tellOfNewMail();
     if (!startedByTimer.load()) {
         raiseListWindow();
     }
     startedByTimer.store(false);
     tellDeletionRefused();
+}
+
+void Application::openListWindow() {
+    mailListWindow.setMailerPath(&settings.exeMail);
+    mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
+                        scaledForDpi(kListHeight, dpi));
+}
+
+void Application::tellOfNewMail() {
+    const NewMailNotice text = settings.notify ? newMailNotice(mailList) : NewMailNotice{};
+    if (settings.inTaskTray) {
+        notice.showInTray(trayData, text);
+    } else {
+        notice.showAtSquare(hwnd, text);
+    }
+}
+
+// A click on the balloon shows the list, opening it again if the user had closed it.
+void Application::onNoticeClicked(Record*) {
+    notice.close();
+    if (!mailListWindow.isOpen() && !mailList.empty()) {
+        openListWindow();
+    }
+    raiseListWindow();
 }
 
 // After the list is updated, so that the mails that stay are there to see.
@@ -192,6 +240,7 @@ void Application::askToTrustCertificate() {
 }
 
 void Application::onTrayOrWindow(Record*) {
+    notice.close();
     if (settings.inTaskTray) {
         ShowWindow(hwnd, SW_SHOW);
         leaveTray();

@@ -50,6 +50,21 @@ std::string sizeText(std::uint32_t size) {
     return tenths(size, 1073741824u, 'G');
 }
 
+std::string cellText(const mail::MailEntry& entry, int column) {
+    switch (column) {
+        case kColumnSubject:
+            return entry.subject;
+        case kColumnFrom:
+            return entry.from;
+        case kColumnSize:
+            return sizeText(static_cast<std::uint32_t>(entry.size));
+        case kColumnFirstLines:
+            return entry.firstLines;
+        default:
+            return std::string();
+    }
+}
+
 int compareEntries(const mail::MailEntry& a, const mail::MailEntry& b, int column) {
     switch (column) {
         case kColumnSubject:

@@ -21,6 +21,10 @@ enum ListColumn : int {
 // gigaoctets with one decimal, right-aligned in the width the C formatting functions give.
 std::string sizeText(std::uint32_t size);
 
+// What one cell of an entry's row shows, before it is cut to the cell: the entry's text for the column (the
+// size as sizeText), empty for an unknown column.
+std::string cellText(const mail::MailEntry& entry, int column);
+
 // The order of two entries by one column, before the sort direction is applied: -1, 0 or 1. Texts compare
 // byte for byte (unsigned, shorter first on a common prefix), sizes as unsigned numbers; an unknown column
 // gives 0.

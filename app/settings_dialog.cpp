@@ -55,6 +55,8 @@ constexpr Control kControls[] = {
     {IDC_TIMEOUT_SEC, settings::keyNamed("TimeoutSec"), "応答待ち（秒）", false},
     {IDC_APOP, settings::keyNamed("APOP"), nullptr, false},
     {IDC_NEW_MAIL_SOUND_ONLY, settings::keyNamed("NewMailSoundOnly"), nullptr, false},
+    {IDC_SHOW_COUNT, settings::keyNamed("ShowCount"), nullptr, false},
+    {IDC_NOTIFY, settings::keyNamed("Notify"), nullptr, false},
 };
 
 bool isText(const settings::Key& key) {

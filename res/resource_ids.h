@@ -61,6 +61,8 @@
 #define IDC_SSL_MODE 1021
 #define IDC_START_WITH_WINDOWS 1023  // adds or removes the program in the user's Run key (not in the INI)
 #define IDC_NEW_MAIL_SOUND_ONLY 1022
+#define IDC_SHOW_COUNT 1024
+#define IDC_NOTIFY 1025
 
 // Controls of the password dialog (dialog 109); OK and cancel are IDOK and IDCANCEL.
 #define IDC_PASSWORD 1010

@@ -97,6 +97,8 @@ inline constexpr Key kKeys[] = {
     sslModeKey("SSL", &Settings::sslMode, &mail::CheckSettings::sslMode),
     trustedCertKey("TrustedCert", &Settings::trustedCert, &mail::CheckSettings::trustedCert),
     flagKey("NewMailSoundOnly", &Settings::newMailSoundOnly, nullptr, Written::kOnceSet),
+    flagKey("ShowCount", &Settings::showCount, nullptr, Written::kOnceSet),
+    flagKey("Notify", &Settings::notify, nullptr, Written::kOnceSet),
 };
 // clang-format on
 

@@ -136,6 +136,22 @@ def mail_windows():
         run.end()
 
 
+def count_and_notice():
+    """The square with the count of waiting mails, and the balloon that names the new ones."""
+    h.Mailbox().reset(["01-plain-ascii", "02-japanese", "05-dot-line", "06-long-subject"])
+    run = Run(ShowCount="1", Notify="1")
+    try:
+        run.click(repeat=2)
+        run.wait_colour((255, 0, 0))
+        h.wait_for("the badge", lambda: h.pixel(run.x + 31, run.y + 31) == (255, 255, 255))
+        shot("square-count", (run.x, run.y, 32, 32), margin=12)
+        h.wait_for("the balloon", lambda: any("通きたにゃ" in line for line in h.peek("read")[1].splitlines()))
+        # The balloon hangs below the square to its right, its stem at the middle of the square's bottom edge.
+        shot("notice", (run.x, run.y, 400, 140), margin=12)
+    finally:
+        run.end()
+
+
 def prompts_and_errors():
     run = Run(PASS="")
     try:
@@ -189,6 +205,7 @@ def main():
     h.SHOTS = out
     square_looks()
     mail_windows()
+    count_and_notice()
     prompts_and_errors()
     high_dpi()
 

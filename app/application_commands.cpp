@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/status_texts.h"
 #include "app/command_ids.h"
-#include "mail/check_result.h"
-#include "base/wipe.h"
-#include "res/resource_ids.h"
 #include "app/settings_dialog.h"
+#include "app/status_texts.h"
+#include "base/wipe.h"
+#include "mail/check_result.h"
+#include "res/resource_ids.h"
 #include "settings/settings_store.h"
 
 namespace app {
@@ -23,7 +23,7 @@ constexpr char kMarksDroppedForNewMailbox[] =
     "チェックしたメールは削除していないにゃ（前のサーバに残っています）";
 
 mail::MailboxId mailboxOf(const settings::Settings& settings) {
-    return mail::MailboxId{settings.server, settings.pop3Port, settings.user};
+    return mail::MailboxId{settings.server, settings.pop3Port, settings.user, 0, {}};
 }
 
 }  // namespace

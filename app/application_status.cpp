@@ -9,6 +9,7 @@
 #include "app/status_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 
 namespace app {
@@ -97,15 +98,74 @@ void Application::onEraseBackground(Record* record) {
 
 void Application::onTimer(Record* record) {
     // The result box's own loop handles the timer too: a check started there would stack box upon box.
-    if (record->wParam != kCheckTimerId || checkRunning.load() || resultBoxOpen) {
+    if (record->wParam != kCheckTimerId || !turns.idle() || resultBoxOpen) {
         return;
     }
     startedByTimer.store(true);
     startCheck();
 }
 
-void Application::onNoMail(Record*) {
-    applyHandedOverList();
+Application::Look Application::overallLook() const {
+    Look look = Look::Idle;
+    for (const auto& box : mailboxChecks) {
+        if (box->look == Look::Checking) {
+            return Look::Checking;
+        }
+        if (box->look == Look::MailWaiting) {
+            look = Look::MailWaiting;
+        }
+    }
+    return look;
+}
+
+// The square's look and the title count every mailbox; the tooltip adds a line per mailbox.
+void Application::showOverall() {
+    show(overallLook());
+    if (overallLook() == Look::Checking) {
+        return;  // the checking text stays until the results are in
+    }
+    int total = 0;
+    std::vector<std::string> lines;
+    for (int k = 0; k < settings::mailboxCount(settings); ++k) {
+        const settings::Settings& record = settings::mailboxAt(settings, k);
+        const MailboxCheck* box = mailboxCheck(k);
+        const int waiting = box != nullptr ? box->waiting : 0;
+        total += waiting;
+        if (record.enabled) {
+            const bool unfinished = record.server.empty() || record.user.empty();
+            lines.push_back(mailboxStatusLine(settings::mailboxName(record), waiting,
+                                              box != nullptr ? box->lastError : -1, unfinished));
+        }
+    }
+    const std::string title = total > 0 ? mailWaitingText(total) : noMailText();
+    setStatus(title.c_str());
+    std::string tip = title;
+    for (const std::string& line : lines) {
+        tip += '\n' + line;
+    }
+    lstrcpynA(trayData.szTip, tip.c_str(), sizeof trayData.szTip);
+    if (settings.inTaskTray) {
+        Shell_NotifyIconA(NIM_MODIFY, &trayData);
+    }
+}
+
+void Application::onNoMail(Record* record) {
+    MailboxCheck* box = mailboxCheck(HIWORD(record->wParam));
+    if (box == nullptr) {
+        return;
+    }
+    applyHandedOverList(*box);
+    box->waiting = 0;
+    box->look = Look::Idle;
+    if (severalMailboxes()) {
+        showOverall();
+        if (mailList.empty() && mailListWindow.isOpen()) {
+            listClosedByNoMail = true;
+            PostMessageA(mailListWindow.hwndRef, WM_CLOSE, 0, 0);
+        }
+        tellDeletionRefused(*box);
+        return;
+    }
     show(Look::Idle);
     setStatus(noMailText().c_str());
     if (mailListWindow.isOpen()) {
@@ -113,42 +173,72 @@ void Application::onNoMail(Record*) {
         PostMessageA(mailListWindow.hwndRef, WM_CLOSE, 0, 0);
     }
     startedByTimer.store(false);
-    tellDeletionRefused();
+    tellDeletionRefused(*box);
 }
 
 void Application::onMailWaiting(Record* record) {
-    applyHandedOverList();
-    setStatus(mailWaitingText(static_cast<int>(record->lParam)).c_str());
-    if (playsMailSound(settings, mailList)) {
-        PlaySoundA(settings.playSound.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+    MailboxCheck* box = mailboxCheck(HIWORD(record->wParam));
+    if (box == nullptr) {
+        return;
     }
-    show(Look::MailWaiting);
+    applyHandedOverList(*box);
+    box->waiting = static_cast<int>(record->lParam);
+    box->look = Look::MailWaiting;
+    const settings::Settings& record_ = settings::mailboxAt(settings, box->index);
+    // One sound per round of checks: the first mailbox that has mail to tell (new mail, with NewMailSoundOnly).
+    if (!roundSoundPlayed &&
+        playsMailSound(settings::soundFor(settings, record_), settings.newMailSoundOnly,
+                       severalMailboxes() ? mail::entriesOfMailbox(mailList, box->index) : mailList)) {
+        roundSoundPlayed = true;
+        PlaySoundA(settings::soundFor(settings, record_).c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+    }
+    if (severalMailboxes()) {
+        showOverall();
+    } else {
+        setStatus(mailWaitingText(static_cast<int>(record->lParam)).c_str());
+        show(Look::MailWaiting);
+    }
     mailListWindow.setMailerPath(&settings.exeMail);
     mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
                         scaledForDpi(kListHeight, dpi));
     if (!startedByTimer.load()) {
         raiseListWindow();
     }
-    startedByTimer.store(false);
-    tellDeletionRefused();
+    if (!severalMailboxes() || turns.runningCount() <= 1) {
+        startedByTimer.store(false);
+    }
+    tellDeletionRefused(*box);
 }
 
 // After the list is updated, so that the mails that stay are there to see.
-void Application::tellDeletionRefused() {
-    if (deletionRefused.exchange(false)) {
-        showResultBox(kDeletionRefused);
+void Application::tellDeletionRefused(MailboxCheck& box) {
+    if (box.deletionRefused.exchange(false)) {
+        showMailboxBox(box.index, kDeletionRefused);
     }
 }
 
 void Application::onCheckFailed(Record* record) {
-    applyHandedOverList();
+    const int mailbox = HIWORD(record->wParam);
+    MailboxCheck* box = mailboxCheck(mailbox);
+    if (box != nullptr) {
+        if (severalMailboxes()) {
+            // A failed check of one mailbox keeps that mailbox's rows (and their ticks) as they were.
+            mail::MailEntryList dropped;
+            box->handOver.applyTo(dropped);
+            box->look = Look::Idle;
+            box->lastError = static_cast<int>(record->lParam);
+            showOverall();
+        } else {
+            applyHandedOverList(*box);
+        }
+    }
     if (record->lParam == mail::kErrCertUntrusted) {
-        askToTrustCertificate();
+        askToTrustCertificate(mailbox);
         return;
     }
     const char* text = errorMessage(static_cast<int>(record->lParam));
     if (text != nullptr) {
-        showResultBox(text);
+        showMailboxBox(mailbox, text);
     }
 }
 
@@ -161,19 +251,42 @@ void Application::showResultBox(const char* text) {
     resultBoxOpen = false;
 }
 
+void Application::showMailboxBox(int mailbox, const char* text) {
+    if (!severalMailboxes() || mailbox < 0 || mailbox >= settings::mailboxCount(settings)) {
+        showResultBox(text);
+        return;
+    }
+    waitingBoxes.push_back(mailboxBoxText(settings::mailboxName(settings::mailboxAt(settings, mailbox)), text));
+    if (resultBoxOpen) {
+        return;  // shown when the open one closes
+    }
+    while (!waitingBoxes.empty() && !closed) {
+        const std::string next = waitingBoxes.front();
+        waitingBoxes.pop_front();
+        showResultBox(next.c_str());
+    }
+}
+
 // "Yes" trusts exactly this certificate for the server and port the failed check used (until the server or port
 // is changed) and checks again; "No" leaves the check ended: nothing was sent to the server past the TLS handshake.
-void Application::askToTrustCertificate() {
+void Application::askToTrustCertificate(int mailbox) {
+    MailboxCheck* box = mailboxCheck(mailbox);
+    if (box == nullptr) {
+        return;
+    }
     mail::UntrustedCertificate certificate;
     {
-        base::Locked lock(workerTextMutex);
-        certificate = untrustedCertificate;
+        base::Locked lock(box->workerTextMutex);
+        certificate = box->untrustedCertificate;
     }
     // Like every result box, one at a time: a question already open answers for this server.
     if (resultBoxOpen) {
         return;
     }
     std::string question = untrustedCertificateQuestion(certificate.problem, certificate.fingerprint);
+    if (severalMailboxes()) {
+        question = mailboxBoxText(settings::mailboxName(settings::mailboxAt(settings, mailbox)), question.c_str());
+    }
     resultBoxOpen = true;
     trustQuestionOpen = true;
     int answer = MessageBoxA(hwnd, question.c_str(), kProgramTitle, MB_YESNO | MB_ICONERROR);
@@ -183,12 +296,17 @@ void Application::askToTrustCertificate() {
         return;
     }
     settings::saveTrustedCert(
-        profile, settings, settings::TrustedCertificate{certificate.fingerprint, certificate.server, certificate.port});
+        profile, settings, settings::TrustedCertificate{certificate.fingerprint, certificate.server, certificate.port},
+        mailbox);
     // The failed check is ending on its own (it no longer waits for anything); the new one starts after it.
-    if (checkRunning.load()) {
-        Wait(worker::kInfinite);
+    box->worker.Wait(worker::kInfinite);
+    reapEnded();
+    if (severalMailboxes()) {
+        turns.add(mailbox);
+        startWhatFits();
+    } else {
+        checkNow(false);
     }
-    checkNow(false);
 }
 
 void Application::onTrayOrWindow(Record*) {

@@ -199,6 +199,7 @@ void Application::onMailWaiting(Record* record) {
         show(Look::MailWaiting);
     }
     mailListWindow.setMailerPath(&settings.exeMail);
+    mailListWindow.setAccountColumn(severalMailboxes());
     mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
                         scaledForDpi(kListHeight, dpi));
     if (!startedByTimer.load()) {

@@ -2,12 +2,12 @@
 
 #include <commctrl.h>
 
+#include "app/command_ids.h"
 #include "app/dpi_scale.h"
 #include "app/dpi_win.h"
 #include "app/list_texts.h"
 #include "app/list_view.h"
 #include "app/status_texts.h"
-#include "app/command_ids.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 
@@ -32,11 +32,10 @@ struct ColumnLayout {
     int format;
 };
 
+// By ListColumn.
 const ColumnLayout kColumns[] = {
-    {"件名", 100, LVCFMT_LEFT},
-    {"差出人", 100, LVCFMT_LEFT},
-    {"サイズ", 50, LVCFMT_RIGHT},
-    {"メールの文頭", 160, LVCFMT_LEFT},
+    {"件名", 100, LVCFMT_LEFT},         {"差出人", 100, LVCFMT_LEFT},      {"サイズ", 50, LVCFMT_RIGHT},
+    {"メールの文頭", 160, LVCFMT_LEFT}, {kAccountHeader, 90, LVCFMT_LEFT},
 };
 
 int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM column) {
@@ -118,12 +117,35 @@ bool MailListWindow::Show(HWND owner, mail::MailEntryList* list, int x, int y, i
     }
     ownerWindow = owner;
     list_view::addExtendedStyle(listView, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    if (shownAccountColumn != accountColumn && !showColumns()) {
+        return false;
+    }
     fillRows();
     return true;
 }
 
 void MailListWindow::setMailerPath(const std::string* path) {
     mailerPath = path;
+}
+
+void MailListWindow::setAccountColumn(bool shown) {
+    accountColumn = shown;
+}
+
+// The account column comes and goes at the left; the others stay as they are.
+bool MailListWindow::showColumns() {
+    const ColumnLayout& layout = kColumns[kColumnAccount];
+    if (accountColumn) {
+        if (!list_view::insertColumn(listView, 0, layout.header, scaledForDpi(layout.width, columnDpi),
+                                     layout.format)) {
+            return false;
+        }
+    } else {
+        SendMessageA(listView, LVM_DELETECOLUMN, 0, 0);
+    }
+    shownAccountColumn = accountColumn;
+    infoDialog.showMailbox = accountColumn;
+    return true;
 }
 
 void MailListWindow::refreshRows() {
@@ -143,12 +165,12 @@ void MailListWindow::fillRows() {
     SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
     SendMessageA(listView, LVM_SETITEMCOUNT, static_cast<WPARAM>(mails->size()), 0);
     int row = 0;
+    const int columns = shownColumnCount(shownAccountColumn);
     for (auto& entry : *mails) {
-        int index = list_view::insertRow(listView, row, entry.subject, reinterpret_cast<LPARAM>(&entry));
-        if (index >= 0) {
-            list_view::setCellText(listView, index, kColumnFrom, entry.from);
-            list_view::setCellText(listView, index, kColumnFirstLines, entry.firstLines);
-            list_view::setCellText(listView, index, kColumnSize, sizeText(static_cast<std::uint32_t>(entry.size)));
+        int index = list_view::insertRow(listView, row, cellText(entry, columnAt(0, shownAccountColumn)),
+                                         reinterpret_cast<LPARAM>(&entry));
+        for (int place = 1; index >= 0 && place < columns; ++place) {
+            list_view::setCellText(listView, index, place, cellText(entry, columnAt(place, shownAccountColumn)));
         }
         ++row;
     }
@@ -162,11 +184,14 @@ std::vector<MailListWindow::RowView> MailListWindow::rowViews() const {
         return rows;
     }
     int count = list_view::rowCount(listView);
+    const int first = shownAccountColumn ? 1 : 0;  // the place of the subject
     for (int row = 0; row < count; ++row) {
-        rows.push_back(RowView{
-            list_view::checkState(listView, row) == list_view::kTicked,
-            list_view::cellText(listView, row, kColumnSubject), list_view::cellText(listView, row, kColumnFrom),
-            list_view::cellText(listView, row, kColumnSize), list_view::cellText(listView, row, kColumnFirstLines)});
+        rows.push_back(RowView{list_view::checkState(listView, row) == list_view::kTicked,
+                               list_view::cellText(listView, row, first + kColumnSubject),
+                               list_view::cellText(listView, row, first + kColumnFrom),
+                               list_view::cellText(listView, row, first + kColumnSize),
+                               list_view::cellText(listView, row, first + kColumnFirstLines),
+                               shownAccountColumn ? list_view::cellText(listView, row, 0) : std::string()});
     }
     return rows;
 }
@@ -188,8 +213,11 @@ void MailListWindow::onCreate(Record* record) {
     }
     // The widths are pixels at 96 DPI; on other screens they grow with the text.
     columnDpi = windowDpi(hwnd);
-    for (int column = 0; column < 4; ++column) {
-        const ColumnLayout& layout = kColumns[column];
+    shownAccountColumn = accountColumn;
+    infoDialog.showMailbox = accountColumn;
+    for (int place = 0; place < shownColumnCount(accountColumn); ++place) {
+        const int column = place;
+        const ColumnLayout& layout = kColumns[columnAt(place, accountColumn)];
         const int width = scaledForDpi(layout.width, columnDpi);
         if (!list_view::insertColumn(listView, column, layout.header, width, layout.format)) {
             listView = nullptr;
@@ -218,7 +246,7 @@ void MailListWindow::onDestroy(Record* record) {
 void MailListWindow::onDpiChanged(Record* record) {
     const int newDpi = LOWORD(record->wParam);
     if (listView != nullptr && columnDpi > 0 && newDpi != columnDpi) {
-        for (int column = 0; column < 4; ++column) {
+        for (int column = 0; column < shownColumnCount(shownAccountColumn); ++column) {
             const int width = list_view::columnWidth(listView, column);
             list_view::setColumnWidth(listView, column, MulDiv(width, newDpi, columnDpi));
         }
@@ -317,7 +345,7 @@ void MailListWindow::onSortFirstLines(Record*) {
 }
 
 void MailListWindow::onColumnClick(Notify* record) {
-    sortBy(reinterpret_cast<NMLISTVIEW*>(record->header)->iSubItem);
+    sortBy(columnAt(reinterpret_cast<NMLISTVIEW*>(record->header)->iSubItem, shownAccountColumn));
 }
 
 // New mail in bold: the list view asks before each row is drawn, and takes the font selected for it.

@@ -150,6 +150,7 @@ private:
     void enterTray();
     void leaveTray();
     void startTimer();
+    bool anyMailboxToCheck() const;
     void stopTimer();
     void setMenuItemState(UINT item, UINT state);
     // Tells the user how a check or a deletion ended. Only one such box is open at a time: a result that arrives

@@ -168,6 +168,11 @@ void Application::onListClosed(Record* record) {
     if (IsEnded()) {
         show(Look::Idle);
         setStatus(nullptr);
+        // What each mailbox's last check found is no longer on show.
+        for (const auto& box : mailboxChecks) {
+            box->look = Look::Idle;
+            box->waiting = 0;
+        }
         if (record->lParam == 0) {
             clearMailList();
         } else {

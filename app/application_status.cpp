@@ -77,10 +77,21 @@ void Application::leaveTray() {
 
 void Application::startTimer() {
     // After the shutdown (a modal dialog may return into a handler after it) there is no window to time.
-    if (closed || paused || settings.server.empty() || settings.user.empty()) {
+    if (closed || paused || !anyMailboxToCheck()) {
         return;
     }
     SetTimer(hwnd, kCheckTimerId, settings::limits::timerPeriodMs(settings.timerMin), nullptr);
+}
+
+// A mailbox with a server and a user: the timer has something to check.
+bool Application::anyMailboxToCheck() const {
+    for (int k = 0; k < settings::mailboxCount(settings); ++k) {
+        const settings::Settings& box = settings::mailboxAt(settings, k);
+        if (!box.server.empty() && !box.user.empty()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Application::stopTimer() {

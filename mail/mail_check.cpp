@@ -303,7 +303,7 @@ void MailCheck::fetchMessages(const std::vector<int>& numbers,
     for (int k : numbers) {
         commands.push_back(topCommand(k, lines));
     }
-    std::vector<std::size_t> more;  // multipart mails whose text has not begun within the lines
+    std::vector<std::size_t> more;  // multipart or enclosing mails whose text has not begun within the lines
     const std::size_t read = runPipelined(
         commands, limits, [this](const std::string& text) { return session.sendCommands(text); },
         [&](std::size_t index) {
@@ -386,8 +386,8 @@ void MailCheck::logIn(const Plan& plan) {
 MailEntry MailCheck::readMessage(int messageNumber, int headCount) {
     const long long lines = previewLines(headCount);
     TopReplyReader reader = readTop(messageNumber, lines, headCount);
-    // A multipart mail whose first text part lies beyond those lines (an attachment first, a long preamble)
-    // is asked for once more, with a bounded count.
+    // A multipart or enclosing mail whose first text lies beyond those lines (an attachment first, a long preamble,
+    // the enclosed message's header) is asked for once more, with a bounded count.
     if (reader.wantsMoreLines(lines)) {
         reader = readTop(messageNumber, lines + kMorePreviewLines, headCount);
     }

@@ -182,6 +182,8 @@ private:
     void checkNow(bool keepList);
     void openPopupMenu();
     void raiseListWindow();
+    // Opens the list window over the mail list (or refills it), without raising it.
+    void openListWindow();
     void shutDown();
     void applyHandedOverList(MailboxCheck& box);
     void clearMailList();

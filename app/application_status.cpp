@@ -209,10 +209,7 @@ void Application::onMailWaiting(Record* record) {
         setStatus(mailWaitingText(static_cast<int>(record->lParam)).c_str());
         show(Look::MailWaiting);
     }
-    mailListWindow.setMailerPath(&settings.exeMail);
-    mailListWindow.setAccountColumn(severalMailboxes());
-    mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
-                        scaledForDpi(kListHeight, dpi));
+    openListWindow();
     if (!startedByTimer.load()) {
         raiseListWindow();
     }
@@ -220,6 +217,13 @@ void Application::onMailWaiting(Record* record) {
         startedByTimer.store(false);
     }
     tellDeletionRefused(*box);
+}
+
+void Application::openListWindow() {
+    mailListWindow.setMailerPath(&settings.exeMail);
+    mailListWindow.setAccountColumn(severalMailboxes());
+    mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
+                        scaledForDpi(kListHeight, dpi));
 }
 
 // After the list is updated, so that the mails that stay are there to see.
@@ -240,6 +244,10 @@ void Application::onCheckFailed(Record* record) {
             box->look = Look::Idle;
             box->lastError = static_cast<int>(record->lParam);
             showOverall();
+            // Its rows stay (a deletion that could not be carried out stays ticked) and are there to see.
+            if (!mail::entriesOfMailbox(mailList, mailbox).empty()) {
+                openListWindow();
+            }
         } else {
             applyHandedOverList(*box);
         }

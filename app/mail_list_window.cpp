@@ -172,6 +172,10 @@ void MailListWindow::fillRows() {
         for (int place = 1; index >= 0 && place < columns; ++place) {
             list_view::setCellText(listView, index, place, cellText(entry, columnAt(place, shownAccountColumn)));
         }
+        // A confirmed deletion that a failed check could not carry out stays ticked, for the user to see.
+        if (index >= 0 && entry.deleteMark) {
+            list_view::setCheckState(listView, index, list_view::kTicked);
+        }
         ++row;
     }
     SendMessageA(listView, WM_SETREDRAW, TRUE, 0);

@@ -362,4 +362,37 @@ TEST_F(ApplicationCheckTest, SeveralMailboxesAreCheckedSideBySideAndDeletionReac
     EXPECT_EQ((std::vector<std::string>{"いえ|first"}), rows());
 }
 
+// A deletion across two mailboxes where one fails: the other's ticked mail goes, the failing one's rows stay
+// ticked and its box names it.
+TEST_F(ApplicationCheckTest, AFailingMailboxKeepsItsTickedRowsWhileTheOtherDeletes) {
+    const std::vector<ServedMail> mails = {{"same", "neko", 10}};
+    testenv::FakePop3Server home("+OK ready\r\n", mailboxSession(mails));
+    home.thenServe(mailboxSession(mails, {{"DELE 1", "+OK\r\n"}}));
+    testenv::FakePop3Server work("+OK ready\r\n", mailboxSession(mails));
+    work.thenServe({{"USER neko", "+OK\r\n"}, {"PASS secret", "-ERR locked\r\n", testenv::After::Close}});
+    useFakeServer(home);
+    folder.setIni("Account2", "SERVER", "127.0.0.1");
+    folder.setIni("Account2", "POP3_PORT", std::to_string(work.port()));
+    folder.setIni("Account2", "USER", "neko");
+    folder.setIni("Account2", "PASS", settings::encodePass("secret"));
+    folder.setIni("Account2", "Name", "しごと");
+    start();
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_EQ(2u, subjects().size());
+
+    app::list_view::setCheckState(listView(), 0, app::list_view::kTicked);
+    confirmDeletion(1);
+    uitest::DialogAnswerer answer(IDOK);
+    uitest::drainMessages();
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_TRUE(uitest::pumpUntil([&] { return !answer.seen().empty() && listView() != nullptr; }));
+    EXPECT_EQ(std::string("しごと\n") + app::errorMessage(mail::kErrPass), answer.seen()[0].text);
+    const auto homeCommands = home.commands();
+    EXPECT_EQ(1, std::count(homeCommands.begin(), homeCommands.end(), "DELE 1"));
+    ASSERT_EQ(1, app::list_view::rowCount(listView()));
+    EXPECT_EQ("しごと", app::list_view::cellText(listView(), 0, 0));
+    EXPECT_EQ(app::list_view::kTicked, app::list_view::checkState(listView(), 0));
+}
+
 }  // namespace

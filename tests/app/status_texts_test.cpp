@@ -20,4 +20,23 @@ TEST(StatusTexts, FitTheTooltip) {
     EXPECT_LT(app::checkingText(true).size(), 64u);
 }
 
+// With several mailboxes: the tooltip's line of each, the boxes and the password question that name one.
+TEST(StatusTexts, SeveralMailboxesHaveALineEachAndAreNamed) {
+    const struct {
+        int waiting;
+        int lastError;
+        bool unfinished;
+        const char* line;
+    } rows[] = {
+        {3, -1, false, "しごと: 3通"},           {0, -1, false, "しごと: メールなし"},
+        {2, 4, false, "しごと: エラーにゃ (4)"}, {0, -1, true, "しごと: 未設定にゃ"},
+        {0, 11, true, "しごと: 未設定にゃ"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.line, app::mailboxStatusLine("しごと", row.waiting, row.lastError, row.unfinished));
+    }
+    EXPECT_EQ("しごと\nエラー", app::mailboxBoxText("しごと", "エラー"));
+    EXPECT_EQ("パスワードの入力　（しごと）", app::passwordTitle("しごと"));
+}
+
 }  // namespace

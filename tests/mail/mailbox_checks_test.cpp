@@ -272,6 +272,9 @@ TEST(MailboxChecksTest, RoundsOfSeveralMailboxes) {
             all.push_back(static_cast<int>(k));
         }
         boxes.ask(all);
+        for (int k : all) {
+            EXPECT_FALSE(boxes.turns.add(k)) << "mailbox " << k << " asked for twice";
+        }
         if (row.stopOnceHanging) {
             boxes.finish(true);
             for (std::size_t k = 0; k < row.servers.size(); ++k) {

@@ -195,13 +195,13 @@ void Application::onMailWaiting(Record* record) {
     applyHandedOverList(*box);
     box->waiting = static_cast<int>(record->lParam);
     box->look = Look::MailWaiting;
-    const settings::Settings& record_ = settings::mailboxAt(settings, box->index);
+    const settings::Settings& mailbox = settings::mailboxAt(settings, box->index);
     // One sound per round of checks: the first mailbox that has mail to tell (new mail, with NewMailSoundOnly).
     if (!roundSoundPlayed &&
-        playsMailSound(settings::soundFor(settings, record_), settings.newMailSoundOnly,
+        playsMailSound(settings::soundFor(settings, mailbox), settings.newMailSoundOnly,
                        severalMailboxes() ? mail::entriesOfMailbox(mailList, box->index) : mailList)) {
         roundSoundPlayed = true;
-        PlaySoundA(settings::soundFor(settings, record_).c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+        PlaySoundA(settings::soundFor(settings, mailbox).c_str(), nullptr, SND_FILENAME | SND_ASYNC);
     }
     if (severalMailboxes()) {
         showOverall();

@@ -57,11 +57,13 @@ Application::Application()
     commandHandlers.Set(IDM_TRAY, &Application::onTrayOrWindow);
     commandHandlers.Set(IDM_PAUSE, &Application::onPause);
     commandHandlers.Set(IDM_START_MAILER, &Application::onStartMailer);
+    commandHandlers.Set(kCmdNoticeClicked, &Application::onNoticeClicked);
 
     trayHandlers.Set(WM_LBUTTONDOWN, &Application::onTrayLeftDown);
     trayHandlers.Set(WM_LBUTTONDBLCLK, &Application::onTrayLeftDoubleClick);
     trayHandlers.Set(WM_RBUTTONDOWN, &Application::onTrayRightDown);
     trayHandlers.Set(WM_RBUTTONUP, &Application::onTrayRightUp);
+    trayHandlers.Set(NIN_BALLOONUSERCLICK, &Application::onNoticeClicked);
 
     settings::loadSettings(profile, settings);
     matchMailboxChecks();
@@ -74,6 +76,7 @@ Application::~Application() {
     if (hwnd != nullptr && IsWindow(hwnd)) {
         DestroyWindow(hwnd);
     }
+    dropBadgedTrayIcon();
 }
 
 bool Application::createMainWindow(HWND ownerWindow) {
@@ -192,7 +195,9 @@ void Application::shutDown() {
     RECT rect{};
     GetWindowRect(hwnd, &rect);
     settings::saveWindowState(profile, rect.left, rect.top, settings.inTaskTray);
+    notice.close();
     leaveTray();
+    dropBadgedTrayIcon();
 
     // No worker waits for this thread (their screen updates are posted), so this wait ends as soon as each check
     // notices the stop request or its socket call fails. The request is repeated while waiting: one made while a

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/command_ids.h"
 #include "app/mail_list_window.h"
+#include "app/new_mail_balloon.h"
 #include "base/lock.h"
 #include "framework/handler_table.h"
 #include "framework/window_base.h"
@@ -137,6 +139,7 @@ private:
     void onTrayOrWindow(Record* record);
     void onPause(Record* record);
     void onStartMailer(Record* record);
+    void onNoticeClicked(Record* record);
 
     // Tray callback mouse messages.
     void onTrayLeftDown(Record* record);
@@ -147,6 +150,9 @@ private:
     // Status looks, texts, tray and timer (user-interface thread).
     void show(Look look);
     void setStatus(const char* text);
+    // The tray icon for the look: with ShowCount, the mail icon carries the count of waiting mails.
+    HICON trayIconOf(Look look, HICON icon);
+    void dropBadgedTrayIcon();
     void enterTray();
     void leaveTray();
     void startTimer();
@@ -184,6 +190,8 @@ private:
     void raiseListWindow();
     // Opens the list window over the mail list (or refills it), without raising it.
     void openListWindow();
+    // With Notify, the balloon names the mails this check found new; any balloon up goes first.
+    void tellOfNewMail();
     void shutDown();
     void applyHandedOverList(MailboxCheck& box);
     void clearMailList();
@@ -197,6 +205,7 @@ private:
     framework::HandlerTable<Application, UINT> trayHandlers;
     mail::MailEntryList mailList;
     MailListWindow mailListWindow;
+    NewMailBalloon notice{kCmdNoticeClicked};
 
     HBRUSH currentBrush = nullptr;
     HBRUSH redBrush = nullptr;
@@ -209,10 +218,15 @@ private:
     HICON idleIconSmall = nullptr;
     HICON mailIconSmall = nullptr;
     HICON checkingIconSmall = nullptr;
+    // The tray's mail icon with the count of waiting mails (ShowCount); made for each count, destroyed here.
+    HICON badgedTrayIcon = nullptr;
+    // The count of the last check that found mail, for the badge; 0 after one that found none.
+    int waitingCount = 0;
     // The main window's DPI and what follows from it; at 96 DPI the sizes the program was drawn for.
     int dpi = 96;
     int squareSize = 32;
     int squareIconSize = 32;
+    int trayIconSize = 16;
     HMENU menuResource = nullptr;
     HMENU popup = nullptr;
 

@@ -176,6 +176,7 @@ void Application::applyHandedOverList(MailboxCheck& box) {
 void Application::clearMailList() {
     mailList.clear();
     mailListWindow.refreshRows();
+    notice.close();  // it named mails of the list
 }
 
 void Application::enableCheckMenuItems(bool checking) {

@@ -127,6 +127,7 @@ void Application::onSettings(Record*) {
                 mailboxChecks.clear();
             }
             matchMailboxChecks();
+            show(currentLook);  // with or without the count
         }
     }
     settingsOpen = false;

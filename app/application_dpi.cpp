@@ -48,6 +48,7 @@ void Application::loadIcons() {
     squareSize = scaledForDpi(kDesignSquare, dpi);
     squareIconSize = nearestImageSize(squareSize, kSquareImageSizes);
     const int traySize = nearestImageSize(scaledForDpi(kDesignTrayIcon, dpi), kTrayImageSizes);
+    trayIconSize = traySize;
     idleIcon = loadSharp(kIdleIcons.id, kIdleIcons.largeId, kDesignSquare, squareIconSize);
     mailIcon = loadSharp(kMailIcons.id, kMailIcons.largeId, kDesignSquare, squareIconSize);
     checkingIcon = loadSharp(kCheckingIcons.id, kCheckingIcons.largeId, kDesignSquare, squareIconSize);

@@ -3,6 +3,7 @@
 
 #include <mmsystem.h>
 
+#include "app/count_badge_paint.h"
 #include "app/dpi_scale.h"
 #include "app/error_texts.h"
 #include "app/mail_sound.h"
@@ -30,17 +31,17 @@ void Application::show(Look look) {
         case Look::Idle:
             currentBrush = blueBrush;
             currentIcon = idleIcon;
-            trayData.hIcon = idleIconSmall;
+            trayData.hIcon = trayIconOf(look, idleIconSmall);
             break;
         case Look::Checking:
             currentBrush = greenBrush;
             currentIcon = checkingIcon;
-            trayData.hIcon = checkingIconSmall;
+            trayData.hIcon = trayIconOf(look, checkingIconSmall);
             break;
         case Look::MailWaiting:
             currentBrush = redBrush;
             currentIcon = mailIcon;
-            trayData.hIcon = mailIconSmall;
+            trayData.hIcon = trayIconOf(look, mailIconSmall);
             break;
     }
     if (settings.inTaskTray) {
@@ -48,6 +49,23 @@ void Application::show(Look look) {
     } else {
         InvalidateRect(hwnd, nullptr, TRUE);
         UpdateWindow(hwnd);
+    }
+}
+
+HICON Application::trayIconOf(Look look, HICON icon) {
+    dropBadgedTrayIcon();
+    if (look != Look::MailWaiting || !settings.showCount || waitingCount <= 0) {
+        return icon;
+    }
+    badgedTrayIcon = iconWithBadge(icon, trayIconSize, badgeImage(waitingCount, trayIconSize));
+    return badgedTrayIcon != nullptr ? badgedTrayIcon : icon;
+}
+
+// The icon the tray shows is replaced before this one goes.
+void Application::dropBadgedTrayIcon() {
+    if (badgedTrayIcon != nullptr) {
+        DestroyIcon(badgedTrayIcon);
+        badgedTrayIcon = nullptr;
     }
 }
 
@@ -105,6 +123,10 @@ void Application::onEraseBackground(Record* record) {
     // The icon at its own size, in the middle when the DPI asks for a size between two of its images.
     const int inset = (squareSize - squareIconSize) / 2;
     DrawIconEx(dc, inset, inset, currentIcon, squareIconSize, squareIconSize, 0, nullptr, DI_NORMAL);
+    // The count in the bottom right corner; the status colour keeps the rest of the square.
+    if (currentLook == Look::MailWaiting && settings.showCount) {
+        paintBadge(dc, squareSize, squareSize, badgeImage(waitingCount, squareSize));
+    }
 }
 
 void Application::onTimer(Record* record) {
@@ -131,10 +153,6 @@ Application::Look Application::overallLook() const {
 
 // The square's look and the title count every mailbox; the tooltip adds a line per mailbox.
 void Application::showOverall() {
-    show(overallLook());
-    if (overallLook() == Look::Checking) {
-        return;  // the checking text stays until the results are in
-    }
     int total = 0;
     std::vector<std::string> lines;
     for (int k = 0; k < settings::mailboxCount(settings); ++k) {
@@ -147,6 +165,11 @@ void Application::showOverall() {
             lines.push_back(mailboxStatusLine(settings::mailboxName(record), waiting,
                                               box != nullptr ? box->lastError : -1, unfinished));
         }
+    }
+    waitingCount = total;
+    show(overallLook());
+    if (overallLook() == Look::Checking) {
+        return;  // the checking text stays until the results are in
     }
     const std::string title = total > 0 ? mailWaitingText(total) : noMailText();
     setStatus(title.c_str());
@@ -170,6 +193,9 @@ void Application::onNoMail(Record* record) {
     box->look = Look::Idle;
     if (severalMailboxes()) {
         showOverall();
+        if (waitingCount == 0) {
+            notice.close();
+        }
         if (mailList.empty() && mailListWindow.isOpen()) {
             listClosedByNoMail = true;
             PostMessageA(mailListWindow.hwndRef, WM_CLOSE, 0, 0);
@@ -177,6 +203,8 @@ void Application::onNoMail(Record* record) {
         tellDeletionRefused(*box);
         return;
     }
+    waitingCount = 0;
+    notice.close();
     show(Look::Idle);
     setStatus(noMailText().c_str());
     if (mailListWindow.isOpen()) {
@@ -206,10 +234,12 @@ void Application::onMailWaiting(Record* record) {
     if (severalMailboxes()) {
         showOverall();
     } else {
+        waitingCount = static_cast<int>(record->lParam);
         setStatus(mailWaitingText(static_cast<int>(record->lParam)).c_str());
         show(Look::MailWaiting);
     }
     openListWindow();
+    tellOfNewMail();
     if (!startedByTimer.load()) {
         raiseListWindow();
     }
@@ -224,6 +254,24 @@ void Application::openListWindow() {
     mailListWindow.setAccountColumn(severalMailboxes());
     mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
                         scaledForDpi(kListHeight, dpi));
+}
+
+void Application::tellOfNewMail() {
+    const NewMailNotice text = settings.notify ? newMailNotice(mailList) : NewMailNotice{};
+    if (settings.inTaskTray) {
+        notice.showInTray(trayData, text);
+    } else {
+        notice.showAtSquare(hwnd, text);
+    }
+}
+
+// A click on the balloon shows the list, opening it again if the user had closed it.
+void Application::onNoticeClicked(Record*) {
+    notice.close();
+    if (!mailListWindow.isOpen() && !mailList.empty()) {
+        openListWindow();
+    }
+    raiseListWindow();
 }
 
 // After the list is updated, so that the mails that stay are there to see.
@@ -330,6 +378,7 @@ void Application::askToTrustCertificate(int mailbox) {
 }
 
 void Application::onTrayOrWindow(Record*) {
+    notice.close();
     if (settings.inTaskTray) {
         ShowWindow(hwnd, SW_SHOW);
         leaveTray();

@@ -55,6 +55,23 @@ std::string sizeText(std::uint32_t size) {
     return tenths(size, 1073741824u, 'G');
 }
 
+std::string cellText(const mail::MailEntry& entry, int column) {
+    switch (column) {
+        case kColumnSubject:
+            return entry.subject;
+        case kColumnFrom:
+            return entry.from;
+        case kColumnSize:
+            return sizeText(static_cast<std::uint32_t>(entry.size));
+        case kColumnFirstLines:
+            return entry.firstLines;
+        case kColumnAccount:
+            return accountName(entry);
+        default:
+            return std::string();
+    }
+}
+
 int compareEntries(const mail::MailEntry& a, const mail::MailEntry& b, int column) {
     switch (column) {
         case kColumnSubject:
@@ -81,22 +98,6 @@ ListColumn columnAt(int place, bool accountColumn) {
         return static_cast<ListColumn>(place);
     }
     return place == 0 ? kColumnAccount : static_cast<ListColumn>(place - 1);
-}
-
-std::string cellText(const mail::MailEntry& entry, ListColumn column) {
-    switch (column) {
-        case kColumnSubject:
-            return entry.subject;
-        case kColumnFrom:
-            return entry.from;
-        case kColumnSize:
-            return sizeText(static_cast<std::uint32_t>(entry.size));
-        case kColumnFirstLines:
-            return entry.firstLines;
-        case kColumnAccount:
-            return accountName(entry);
-    }
-    return {};
 }
 
 std::string detailsTitle(const mail::MailEntry& entry, bool accountColumn) {

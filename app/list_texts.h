@@ -26,15 +26,16 @@ inline constexpr char kAccountHeader[] = "アカウント";
 int shownColumnCount(bool accountColumn);
 ListColumn columnAt(int place, bool accountColumn);
 
-// What a row shows in a column (the size as sizeText, the account as the mailbox's name).
-std::string cellText(const mail::MailEntry& entry, ListColumn column);
-
 // The title of the details dialog: "メール", and with several mailboxes "メール（<name>）".
 std::string detailsTitle(const mail::MailEntry& entry, bool accountColumn);
 
 // The size column's text: "不明" for 0 (no size known), the octets below 1024, else kilo-, mega- or
 // gigaoctets with one decimal, right-aligned in the width the C formatting functions give.
 std::string sizeText(std::uint32_t size);
+
+// What one cell of an entry's row shows, before it is cut to the cell: the entry's text for the column (the
+// size as sizeText, the account as the mailbox's name), empty for an unknown column.
+std::string cellText(const mail::MailEntry& entry, int column);
 
 // The order of two entries by one column, before the sort direction is applied: -1, 0 or 1. Texts compare
 // byte for byte (unsigned, shorter first on a common prefix), the account by the mailbox's name, sizes as

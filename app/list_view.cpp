@@ -42,24 +42,6 @@ bool isSelected(HWND listView, int row) {
     return (SendMessageA(listView, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
 }
 
-int insertRow(HWND listView, int row, const std::string& text, LPARAM data) {
-    std::string cell = cellFit(text);
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = row;
-    item.pszText = cell.data();
-    item.lParam = data;
-    return static_cast<int>(SendMessageA(listView, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-}
-
-void setCellText(HWND listView, int row, int column, const std::string& text) {
-    std::string cell = cellFit(text);
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = cell.data();
-    SendMessageA(listView, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-}
-
 std::string cellText(HWND listView, int row, int column) {
     char buffer[kCellBuffer] = {};
     LVITEMA item{};

@@ -24,9 +24,6 @@ int rowCount(HWND listView);
 int selectedCount(HWND listView);
 bool isSelected(HWND listView, int row);
 
-// Appends a row at `row` with the first column's text and the item data; the row index, or -1.
-int insertRow(HWND listView, int row, const std::string& text, LPARAM data);
-void setCellText(HWND listView, int row, int column, const std::string& text);
 std::string cellText(HWND listView, int row, int column);
 // A row's item data; false when it cannot be read.
 bool rowData(HWND listView, int row, LPARAM& data);

@@ -1,6 +1,9 @@
 #include "app/mail_list_window.h"
 
-#include <commctrl.h>
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <numeric>
 
 #include "app/command_ids.h"
 #include "app/dpi_scale.h"
@@ -8,6 +11,8 @@
 #include "app/list_texts.h"
 #include "app/list_view.h"
 #include "app/status_texts.h"
+#include "base/ascii.h"
+#include "base/shift_jis.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 
@@ -16,41 +21,67 @@ namespace app {
 namespace {
 
 constexpr int kListViewId = 10;
-
-// The mark walk's mode: clear, tick, or not yet decided.
-constexpr int kModeClear = 0;
-constexpr int kModeTick = 1;
-constexpr int kModeUndecided = 5;
+constexpr size_t kFindBuffer = 260;
 
 constexpr char kDeleteQuestion[] =
     "チェックをつけたメールを削除します\nメールサーバから削除するので、もう取り込めません\nよろしいですか？\n\n"
     "(チェックをしていない場合は、ウインドを閉じるだけです)";
 
 struct ColumnLayout {
+    ListColumn column;
     const char* header;
     int width;
     int format;
 };
 
-// By ListColumn.
+// By ListColumn; a row's cells and the sort follow ListColumn, the places on screen columnAt.
 const ColumnLayout kColumns[] = {
-    {"件名", 100, LVCFMT_LEFT},         {"差出人", 100, LVCFMT_LEFT},      {"サイズ", 50, LVCFMT_RIGHT},
-    {"メールの文頭", 160, LVCFMT_LEFT}, {kAccountHeader, 90, LVCFMT_LEFT},
+    {kColumnSubject, "件名", 100, LVCFMT_LEFT},        {kColumnFrom, "差出人", 100, LVCFMT_LEFT},
+    {kColumnSize, "サイズ", 50, LVCFMT_RIGHT},         {kColumnFirstLines, "メールの文頭", 160, LVCFMT_LEFT},
+    {kColumnAccount, kAccountHeader, 90, LVCFMT_LEFT},
 };
 
-int CALLBACK compareRows(LPARAM first, LPARAM second, LPARAM column) {
-    const auto* a = reinterpret_cast<const mail::MailEntry*>(first);
-    const auto* b = reinterpret_cast<const mail::MailEntry*>(second);
-    if (a == nullptr || b == nullptr) {
-        return 0;
-    }
-    return compareEntries(*a, *b, static_cast<int>(column)) * MailListWindow::sortState.direction;
+int stateImage(bool ticked) {
+    return ticked ? list_view::kTicked : list_view::kCleared;
 }
 
-// The row travels whole in lParam (a list view holds far more than 65,535 rows); the mode rides in the
-// command's notification word.
-void postMarkStep(HWND window, int row, int mode) {
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(kCmdListMarkStep, mode), static_cast<LPARAM>(row));
+// The row numbers the list view reports as selected, in order.
+std::vector<int> selectedRows(HWND listView) {
+    std::vector<int> selected;
+    selected.reserve(static_cast<size_t>(list_view::selectedCount(listView)));
+    for (int row = -1; (row = static_cast<int>(
+                            SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0;) {
+        selected.push_back(row);
+    }
+    return selected;
+}
+
+// The list view changes a selection row by row, drawing each row again (a round trip to the window server under
+// Wine) and asking for its check box though it changes none. Both are held back meanwhile; the rows on screen are
+// drawn once at the end.
+class QuietSelectionChange {
+public:
+    explicit QuietSelectionChange(HWND listView) : listView(listView) {
+        SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
+        SendMessageA(listView, LVM_SETCALLBACKMASK, 0, 0);
+    }
+    ~QuietSelectionChange() {
+        SendMessageA(listView, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+        SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(listView, nullptr, FALSE);
+    }
+    QuietSelectionChange(const QuietSelectionChange&) = delete;
+    QuietSelectionChange& operator=(const QuietSelectionChange&) = delete;
+
+private:
+    HWND listView;
+};
+
+void setRowSelectionState(HWND listView, int row, UINT mask, UINT state) {
+    LVITEMA item{};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageA(listView, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 }  // namespace
@@ -77,12 +108,14 @@ MailListWindow::MailListWindow()
     commandHandlers.Set(IDM_SORT_FROM, &MailListWindow::onSortFrom);
     commandHandlers.Set(IDM_SORT_SIZE, &MailListWindow::onSortSize);
     commandHandlers.Set(IDM_SORT_FIRST_LINES, &MailListWindow::onSortFirstLines);
-    commandHandlers.Set(kCmdListMarkStep, &MailListWindow::onMarkStep);
     commandHandlers.Set(IDM_TOGGLE_MARKS, &MailListWindow::onToggleMarks);
 
     notifyHandlers.Set(LVN_COLUMNCLICK, &MailListWindow::onColumnClick);
     notifyHandlers.Set(LVN_KEYDOWN, &MailListWindow::onKeyDown);
     notifyHandlers.Set(NM_CUSTOMDRAW, &MailListWindow::onCustomDraw);
+    notifyHandlers.Set(LVN_GETDISPINFOA, &MailListWindow::onGetDisplayInfo);
+    notifyHandlers.Set(LVN_ODFINDITEMA, &MailListWindow::onFindRow);
+    notifyHandlers.Set(LVN_ODFINDITEMW, &MailListWindow::onFindRow);
 }
 
 MailListWindow::~MailListWindow() {
@@ -158,27 +191,15 @@ void MailListWindow::refreshRows() {
 }
 
 void MailListWindow::fillRows() {
-    if (mails == nullptr) {
-        return;
-    }
-    // A long list fills without a repaint after every row, in room reserved up front.
-    SendMessageA(listView, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(listView, LVM_SETITEMCOUNT, static_cast<WPARAM>(mails->size()), 0);
-    int row = 0;
-    const int columns = shownColumnCount(shownAccountColumn);
-    for (auto& entry : *mails) {
-        int index = list_view::insertRow(listView, row, cellText(entry, columnAt(0, shownAccountColumn)),
-                                         reinterpret_cast<LPARAM>(&entry));
-        for (int place = 1; index >= 0 && place < columns; ++place) {
-            list_view::setCellText(listView, index, place, cellText(entry, columnAt(place, shownAccountColumn)));
+    rows.clear();
+    if (mails != nullptr) {
+        rows.reserve(mails->size());
+        for (auto& entry : *mails) {
+            // A confirmed deletion that a failed check could not carry out stays ticked, for the user to see.
+            rows.push_back(Row{&entry, entry.deleteMark});
         }
-        // A confirmed deletion that a failed check could not carry out stays ticked, for the user to see.
-        if (index >= 0 && entry.deleteMark) {
-            list_view::setCheckState(listView, index, list_view::kTicked);
-        }
-        ++row;
     }
-    SendMessageA(listView, WM_SETREDRAW, TRUE, 0);
+    SendMessageA(listView, LVM_SETITEMCOUNT, rows.size(), 0);
     InvalidateRect(listView, nullptr, TRUE);
 }
 
@@ -207,23 +228,27 @@ void MailListWindow::onDefault(Record* record) {
 void MailListWindow::onCreate(Record* record) {
     RECT client{};
     GetClientRect(hwnd, &client);
-    listView =
-        CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT, client.left,
-                        client.top, client.right - client.left, client.bottom - client.top, hwnd,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListViewId)), GetModuleHandleA(nullptr), nullptr);
+    listView = CreateWindowExA(
+        WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_OWNERDATA, client.left,
+        client.top, client.right - client.left, client.bottom - client.top, hwnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListViewId)), GetModuleHandleA(nullptr), nullptr);
     if (listView == nullptr) {
         record->result = -1;
         return;
     }
+    // The check boxes are the rows' state images, and the rows keep them.
+    SetWindowLongPtrA(listView, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    listViewOriginalProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(listView, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MailListWindow::listViewProc)));
+    SendMessageA(listView, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     // The widths are pixels at 96 DPI; on other screens they grow with the text.
     columnDpi = windowDpi(hwnd);
     shownAccountColumn = accountColumn;
     infoDialog.showMailbox = accountColumn;
     for (int place = 0; place < shownColumnCount(accountColumn); ++place) {
-        const int column = place;
         const ColumnLayout& layout = kColumns[columnAt(place, accountColumn)];
         const int width = scaledForDpi(layout.width, columnDpi);
-        if (!list_view::insertColumn(listView, column, layout.header, width, layout.format)) {
+        if (!list_view::insertColumn(listView, place, layout.header, width, layout.format)) {
             listView = nullptr;
             record->result = -1;
             return;
@@ -240,8 +265,10 @@ void MailListWindow::onClose(Record*) {
 }
 
 void MailListWindow::onDestroy(Record* record) {
-    // Also when the system destroys the window with its owner: the control goes with it.
+    // Also when the system destroys the window with its owner: the control goes with it, and with the window
+    // closed no row may keep pointing into a list its owner is free to clear.
     listView = nullptr;
+    rows.clear();
     onDefault(record);
 }
 
@@ -318,14 +345,9 @@ void MailListWindow::onDeleteTicked(Record*) {
         return;
     }
     // The rows may have been rebuilt while the question was open; they always point into the current list.
-    int count = listView != nullptr ? list_view::rowCount(listView) : 0;
-    for (int row = 0; row < count; ++row) {
-        if (list_view::checkState(listView, row) == list_view::kCleared) {
-            continue;
-        }
-        LPARAM data = 0;
-        if (list_view::rowData(listView, row, data) && data != 0) {
-            reinterpret_cast<mail::MailEntry*>(data)->deleteMark = true;
+    for (const Row& row : rows) {
+        if (row.ticked && row.entry != nullptr) {
+            row.entry->deleteMark = true;
             deleteRequested = true;
         }
     }
@@ -363,7 +385,9 @@ void MailListWindow::onCustomDraw(Notify* record) {
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT || mails == nullptr || mails->empty()) {
         return;
     }
-    const auto* entry = reinterpret_cast<const mail::MailEntry*>(draw->nmcd.lItemlParam);
+    // An owner-data list view hands no item data; a row's entry is found by its place.
+    const auto* entry = draw->nmcd.lItemlParam != 0 ? reinterpret_cast<const mail::MailEntry*>(draw->nmcd.lItemlParam)
+                                                    : entryAt(static_cast<int>(draw->nmcd.dwItemSpec));
     if (entry == nullptr || !entry->isNew) {
         return;
     }
@@ -388,7 +412,53 @@ void MailListWindow::sortBy(int column) {
     }
     sortState.direction = column == sortState.column ? -sortState.direction : 1;
     sortState.column = column;
-    SendMessageA(listView, LVM_SORTITEMS, column, reinterpret_cast<LPARAM>(&compareRows));
+    // Stable, as the list view's own sort was: rows that compare equal keep their order.
+    std::vector<std::uint32_t> newOrder(rows.size());
+    std::iota(newOrder.begin(), newOrder.end(), 0u);
+    const int direction = sortState.direction;
+    std::stable_sort(newOrder.begin(), newOrder.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const mail::MailEntry* first = rows[a].entry;
+        const mail::MailEntry* second = rows[b].entry;
+        return first != nullptr && second != nullptr && compareEntries(*first, *second, column) * direction < 0;
+    });
+    std::vector<Row> sorted;
+    sorted.reserve(rows.size());
+    for (std::uint32_t from : newOrder) {
+        sorted.push_back(rows[from]);
+    }
+    rows.swap(sorted);
+    keepSelectionThrough(newOrder);
+    InvalidateRect(listView, nullptr, TRUE);
+}
+
+// The list view keeps the selection and the focus by row number: they move with their rows to the new places.
+void MailListWindow::keepSelectionThrough(const std::vector<std::uint32_t>& newOrder) {
+    const int count = static_cast<int>(newOrder.size());
+    std::vector<std::uint32_t> placeOf(newOrder.size());
+    for (int place = 0; place < count; ++place) {
+        placeOf[newOrder[static_cast<size_t>(place)]] = static_cast<std::uint32_t>(place);
+    }
+    const int focused =
+        static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const int mark = static_cast<int>(SendMessageA(listView, LVM_GETSELECTIONMARK, 0, 0));
+    const int selectedCount = list_view::selectedCount(listView);
+    if (selectedCount > 0 && selectedCount < count) {
+        const std::vector<int> selected = selectedRows(listView);
+        QuietSelectionChange quiet(listView);
+        setRowSelectionState(listView, -1, LVIS_SELECTED, 0);
+        for (int row : selected) {
+            if (row < count) {
+                setRowSelectionState(listView, static_cast<int>(placeOf[static_cast<size_t>(row)]), LVIS_SELECTED,
+                                     LVIS_SELECTED);
+            }
+        }
+    }
+    if (focused >= 0 && focused < count) {
+        list_view::focusRow(listView, static_cast<int>(placeOf[static_cast<size_t>(focused)]));
+    }
+    if (mark >= 0 && mark < count) {
+        SendMessageA(listView, LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(placeOf[static_cast<size_t>(mark)]));
+    }
 }
 
 void MailListWindow::onKeyDown(Notify* record) {
@@ -401,57 +471,212 @@ void MailListWindow::onKeyDown(Notify* record) {
         case VK_RETURN:
             openDetailsOfSelection();
             break;
+        case 'A':
+            if (GetKeyState(VK_CONTROL) < 0) {
+                selectAll();
+            }
+            break;
         default:
             break;
     }
+}
+
+void MailListWindow::selectAll() {
+    QuietSelectionChange quiet(listView);
+    setRowSelectionState(listView, -1, LVIS_SELECTED, LVIS_SELECTED);
 }
 
 void MailListWindow::onToggleMarks(Record*) {
     toggleMarks();
 }
 
-// Sets every selected row's check box to the opposite of the first selected row's, one row per posted step.
-// Each step applies its row's state directly and moves the focus on, which is what the keystrokes Space and
-// Ctrl+Down would do, without depending on the order in which keystrokes and posted steps arrive.
+// Sets every selected row's check box to the opposite of the first selected row's.
 void MailListWindow::toggleMarks() {
     if (listView == nullptr || list_view::selectedCount(listView) == 0) {
         return;
     }
-    list_view::focusRow(listView, 0);
-    postMarkStep(hwnd, 0, kModeUndecided);
+    const int count = static_cast<int>(rows.size());
+    if (list_view::selectedCount(listView) >= count) {
+        const bool tick = !rows.front().ticked;
+        for (Row& row : rows) {
+            row.ticked = tick;
+        }
+    } else {
+        const std::vector<int> selected = selectedRows(listView);
+        const bool tick = !rows[static_cast<size_t>(selected.front())].ticked;
+        for (int row : selected) {
+            if (row < count) {
+                rows[static_cast<size_t>(row)].ticked = tick;
+            }
+        }
+    }
+    InvalidateRect(listView, nullptr, FALSE);
 }
 
-void MailListWindow::onMarkStep(Record* record) {
-    int row = static_cast<int>(record->lParam);
-    int mode = HIWORD(record->wParam);
-    if (listView == nullptr || row >= list_view::rowCount(listView)) {
-        return;
+void MailListWindow::toggleTick(int row) {
+    if (row >= 0 && row < static_cast<int>(rows.size())) {
+        rows[static_cast<size_t>(row)].ticked = !rows[static_cast<size_t>(row)].ticked;
+        redrawRow(row);
     }
-    if (list_view::isSelected(listView, row)) {
-        int ticked = list_view::checkState(listView, row) - 1;
-        if (mode == kModeUndecided) {
-            mode = ticked == 0 ? kModeTick : kModeClear;
-        }
-        if (ticked != mode) {
-            list_view::setCheckState(listView, row, mode == kModeTick ? list_view::kTicked : list_view::kCleared);
-        }
+}
+
+// Only a row on screen is drawn again: ticking a long list row by row costs no drawing.
+void MailListWindow::redrawRow(int row) {
+    const int top = static_cast<int>(SendMessageA(listView, LVM_GETTOPINDEX, 0, 0));
+    const int page = static_cast<int>(SendMessageA(listView, LVM_GETCOUNTPERPAGE, 0, 0));
+    if (row >= top && row <= top + page) {
+        SendMessageA(listView, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
     }
-    if (row + 1 < list_view::rowCount(listView)) {
-        list_view::focusRow(listView, row + 1);
-    }
-    postMarkStep(hwnd, row + 1, mode);
 }
 
 void MailListWindow::openDetailsOfSelection() {
-    int count = list_view::rowCount(listView);
-    for (int row = 0; row < count; ++row) {
-        LPARAM data = 0;
-        if (list_view::isSelected(listView, row) && list_view::rowData(listView, row, data)) {
-            infoDialog.SetEntry(reinterpret_cast<mail::MailEntry*>(data));
-            infoDialog.Show(hwnd);
+    const int row = static_cast<int>(SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (mail::MailEntry* entry = entryAt(row)) {
+        infoDialog.SetEntry(entry);
+        infoDialog.Show(hwnd);
+    }
+}
+
+mail::MailEntry* MailListWindow::entryAt(int row) const {
+    return row >= 0 && row < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(row)].entry : nullptr;
+}
+
+// The list view asks for what a row shows: the cells' texts (cut as a cell always was) and the check box.
+void MailListWindow::onGetDisplayInfo(Notify* record) {
+    fillItem(reinterpret_cast<NMLVDISPINFOA*>(record->header)->item);
+}
+
+// Typing the beginning of a subject moves to the next row that starts with it (letter case aside), as the
+// list view does by itself for rows it holds.
+void MailListWindow::onFindRow(Notify* record) {
+    record->result = -1;
+    const auto* find = reinterpret_cast<const NMLVFINDITEMA*>(record->header);
+    if ((find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) == 0 || find->lvfi.psz == nullptr || rows.empty()) {
+        return;
+    }
+    std::string typed;
+    if (record->header->code == static_cast<UINT>(LVN_ODFINDITEMW)) {
+        const auto* wide = reinterpret_cast<const wchar_t*>(find->lvfi.psz);
+        char buffer[kFindBuffer] = {};
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
+        typed = buffer;
+    } else {
+        typed = std::string(find->lvfi.psz).substr(0, kFindBuffer);
+    }
+    const bool partial = (find->lvfi.flags & LVFI_PARTIAL) != 0;
+    const int count = static_cast<int>(rows.size());
+    const int start = find->iStart >= 0 && find->iStart < count ? find->iStart : 0;
+    const int tried = (find->lvfi.flags & LVFI_WRAP) != 0 ? count : count - start;
+    for (int step = 0; step < tried; ++step) {
+        const int row = (start + step) % count;
+        const mail::MailEntry* entry = rows[static_cast<size_t>(row)].entry;
+        const std::string subject = entry != nullptr ? list_view::cellFit(entry->subject) : std::string();
+        if (partial ? base::startsWithNoCase(subject, typed) : base::equalsNoCase(subject, typed)) {
+            record->result = row;
             return;
         }
     }
+}
+
+void MailListWindow::fillItem(LVITEMA& item) const {
+    if (item.iItem < 0 || item.iItem >= static_cast<int>(rows.size())) {
+        return;
+    }
+    const Row& row = rows[static_cast<size_t>(item.iItem)];
+    if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
+        const std::string text =
+            row.entry != nullptr ? cellText(*row.entry, columnAt(item.iSubItem, shownAccountColumn)) : std::string();
+        const std::string cell = list_view::cellFit(text);
+        const std::string_view fit = base::cutAtCharacter(cell, static_cast<size_t>(item.cchTextMax) - 1);
+        std::memcpy(item.pszText, fit.data(), fit.size());
+        item.pszText[fit.size()] = '\0';
+    }
+    if ((item.mask & LVIF_STATE) != 0) {
+        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(stateImage(row.ticked));
+    }
+}
+
+// The window's object rides in the control's user data. The procedure is replaced directly (not through the
+// common controls' subclass chain, which looks the chain up in the window's properties on every message).
+LRESULT CALLBACK MailListWindow::listViewProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<MailListWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return DefWindowProcA(window, msg, wParam, lParam);
+    }
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->listViewOriginalProc));
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        return CallWindowProcA(self->listViewOriginalProc, window, msg, wParam, lParam);
+    }
+    return self->listViewMessage(window, msg, wParam, lParam);
+}
+
+LRESULT MailListWindow::listViewMessage(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case LVM_SETITEMSTATE:
+            if (lParam != 0) {
+                return setRowState(control, static_cast<int>(wParam), *reinterpret_cast<const LVITEMA*>(lParam));
+            }
+            break;
+        case LVM_GETITEMA:
+        case LVM_GETITEMW: {
+            const LRESULT found = CallWindowProcA(listViewOriginalProc, control, msg, wParam, lParam);
+            auto* item = reinterpret_cast<LVITEMA*>(lParam);
+            if (found && item != nullptr && (item->mask & LVIF_PARAM) != 0) {
+                item->lParam = reinterpret_cast<LPARAM>(entryAt(item->iItem));
+            }
+            return found;
+        }
+        case WM_LBUTTONDOWN: {
+            // A click on a check box ticks or clears it, and leaves the selection alone.
+            LVHITTESTINFO hit{};
+            hit.pt = POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            const int row = static_cast<int>(SendMessageA(control, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+            if (row >= 0 && (hit.flags & LVHT_ONITEMSTATEICON) != 0) {
+                SetFocus(control);
+                toggleTick(row);
+                return 0;
+            }
+            break;
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_SPACE) {
+                const LRESULT result = CallWindowProcA(listViewOriginalProc, control, msg, wParam, lParam);
+                toggleTick(
+                    static_cast<int>(SendMessageA(control, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED)));
+                return result;
+            }
+            break;
+        default:
+            break;
+    }
+    return CallWindowProcA(listViewOriginalProc, control, msg, wParam, lParam);
+}
+
+// The tick part of a state change is the rows' (row -1: every row); selection and focus go to the list view.
+bool MailListWindow::setRowState(HWND control, int row, const LVITEMA& item) {
+    if ((item.stateMask & LVIS_STATEIMAGEMASK) != 0) {
+        const UINT image = (item.state & LVIS_STATEIMAGEMASK) >> 12;
+        if (image == list_view::kTicked || image == list_view::kCleared) {
+            const bool tick = image == list_view::kTicked;
+            if (row < 0) {
+                for (Row& each : rows) {
+                    each.ticked = tick;
+                }
+                InvalidateRect(control, nullptr, FALSE);
+            } else if (row < static_cast<int>(rows.size())) {
+                rows[static_cast<size_t>(row)].ticked = tick;
+                redrawRow(row);
+            }
+        }
+    }
+    LVITEMA rest = item;
+    rest.stateMask &= ~LVIS_STATEIMAGEMASK;
+    if (rest.stateMask == 0) {
+        return row < static_cast<int>(rows.size());
+    }
+    return CallWindowProcA(listViewOriginalProc, control, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                           reinterpret_cast<LPARAM>(&rest)) != 0;
 }
 
 }  // namespace app

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -18,10 +21,15 @@ namespace app {
 // Enter. The window never talks to the server: a confirmed deletion sets the entries' delete marks and is reported to
 // the main window (command 104 with 1) when the window closes.
 //
-// Rows of mail that the last check had not seen (new mail) are drawn in bold.
+// Rows of mail that the last check had not seen (new mail) are drawn in bold. Ctrl+A selects every row.
 //
-// Each row carries a pointer to its entry. The owner of the list must call refreshRows whenever it clears or
-// replaces the list's contents, so that no row (and no details dialog) reaches an entry that is gone.
+// The list view holds no rows of its own (an owner-data list view): the window keeps one record per row, in the
+// order shown, with a pointer to its entry and its tick, and answers the control's questions for the cells and
+// check boxes of the rows on screen. Sorting reorders these records. Read from outside the control behaves as one
+// that holds its rows: LVM_GETITEMTEXT gives each cell, LVM_GETITEMSTATE each tick as the state image,
+// LVM_SETITEMSTATE sets ticks, and a row's item data (LVM_GETITEM) is the pointer to its entry. The owner of the
+// list must call refreshRows whenever it clears or replaces the list's contents, so that no row (and no details
+// dialog) reaches an entry that is gone.
 class MailListWindow : public framework::WindowBase {
 public:
     // The sort of the rows, shared by every use of the window and kept while it is closed.
@@ -93,18 +101,37 @@ private:
     void onSortFrom(Record* record);
     void onSortSize(Record* record);
     void onSortFirstLines(Record* record);
-    void onMarkStep(Record* record);
     void onToggleMarks(Record* record);
 
     void onColumnClick(Notify* record);
     void onCustomDraw(Notify* record);
     void onKeyDown(Notify* record);
+    void onGetDisplayInfo(Notify* record);
+    void onFindRow(Notify* record);
+
+    // One row on screen: its entry (none for a row added by LVM_INSERTITEM) and its check box.
+    struct Row {
+        mail::MailEntry* entry;
+        bool ticked;
+    };
+
+    // The list view's own procedure goes through here first: the row messages the control cannot answer for an
+    // owner-data list are answered from the rows.
+    static LRESULT CALLBACK listViewProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT listViewMessage(HWND control, UINT msg, WPARAM wParam, LPARAM lParam);
+    bool setRowState(HWND control, int row, const LVITEMA& item);
+    void fillItem(LVITEMA& item) const;
 
     void fillRows();
     bool showColumns();
     void sortBy(int column);
+    void keepSelectionThrough(const std::vector<std::uint32_t>& newOrder);
+    void selectAll();
     void toggleMarks();
+    void toggleTick(int row);
+    void redrawRow(int row);
     void openDetailsOfSelection();
+    mail::MailEntry* entryAt(int row) const;
 
     framework::MessageTable<MailListWindow> messageHandlers;
     framework::CommandTable<MailListWindow> commandHandlers;
@@ -115,6 +142,8 @@ private:
     MailInfoDialog infoDialog;
     const std::string* mailerPath = nullptr;
     HWND listView = nullptr;
+    WNDPROC listViewOriginalProc = nullptr;
+    std::vector<Row> rows;     // in the order on screen
     HFONT boldFont = nullptr;  // the rows' font in bold, for mail that is new since the last check
     // The DPI the columns were last sized for (96: the widths as designed).
     int columnDpi = 96;

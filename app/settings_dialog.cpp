@@ -58,6 +58,8 @@ constexpr Control kControls[] = {
     {IDC_TIMEOUT_SEC, settings::keyNamed("TimeoutSec"), "応答待ち（秒）", false, true},
     {IDC_APOP, settings::keyNamed("APOP"), nullptr, false, true},
     {IDC_NEW_MAIL_SOUND_ONLY, settings::keyNamed("NewMailSoundOnly"), nullptr, false, false},
+    {IDC_SHOW_COUNT, settings::keyNamed("ShowCount"), nullptr, false, false},
+    {IDC_NOTIFY, settings::keyNamed("Notify"), nullptr, false, false},
     {IDC_MAILBOX_NAME, settings::keyNamed("Name"), nullptr, false, true},
     {IDC_MAILBOX_ENABLED, settings::keyNamed("Enabled"), nullptr, false, true},
 };

@@ -12,6 +12,12 @@ inline bool isShiftJisLeadByte(char c) {
     return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+// Second byte of a two-byte Shift_JIS character: 0x40 to 0x7E or 0x80 to 0xFC.
+inline bool isShiftJisTrailByte(char c) {
+    auto byte = static_cast<unsigned char>(c);
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
 // The first `limit` bytes of Shift_JIS text, one byte fewer when the cut would split a two-byte character.
 // A lead byte that ends the text counts as a character of its own.
 inline std::string_view cutAtCharacter(std::string_view text, std::size_t limit) {

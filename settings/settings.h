@@ -32,6 +32,8 @@ struct Settings {
     int pop3Port = limits::kDefaultPop3Port;      // TCP port of the POP3 server
     int timeoutSec = limits::kDefaultTimeoutSec;  // seconds that connecting or one wait for data may take
     bool newMailSoundOnly = false;  // play the sound only when a check found mail that the last one did not see
+    bool showCount = false;         // the square and the tray icon show the number of waiting mails
+    bool notify = false;            // a balloon names the new mails a check found
     // 0 plain text, 1 STLS, 2 TLS from the start (implicit TLS); kInvalidSslMode: the file says something else
     int sslMode = limits::kDefaultSslMode;
     TrustedCertificate trustedCert;

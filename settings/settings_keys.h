@@ -124,6 +124,8 @@ inline constexpr Key kKeys[] = {
     sslModeKey("SSL", &Settings::sslMode, &mail::CheckSettings::sslMode),
     trustedCertKey("TrustedCert", &Settings::trustedCert, &mail::CheckSettings::trustedCert),
     flagKey("NewMailSoundOnly", &Settings::newMailSoundOnly, nullptr, Written::kOnceSet, Scope::kProgram),
+    flagKey("ShowCount", &Settings::showCount, nullptr, Written::kOnceSet, Scope::kProgram),
+    flagKey("Notify", &Settings::notify, nullptr, Written::kOnceSet, Scope::kProgram),
     textKey("Name", &Settings::name, nullptr, Scope::kMailbox, Written::kWhenSet),
     enabledKey("Enabled", &Settings::enabled),
 };

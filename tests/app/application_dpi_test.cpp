@@ -8,11 +8,16 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "app/command_ids.h"
+#include "app/count_badge_paint.h"
 #include "app/dpi_win.h"
 #include "mail/check_result.h"
+#include "res/resource_ids.h"
 #include "tests/app/application_fixture.h"
 #include "tests/support/painted_pixels.h"
 
@@ -93,6 +98,94 @@ TEST_F(ApplicationTest, AtEachDpiTheSquareAndItsIconGrowSharply) {
             }
         }
         EXPECT_EQ(0, differing);
+    }
+}
+
+// The badge as the test draws it for itself: the figures of "7" and "99+" in a 3 by 5 font on a plate with a
+// one-pixel margin, '#' the ink.
+std::vector<std::string> referenceBadge(const std::string& text) {
+    const std::map<char, std::vector<std::string>> font = {
+        {'7', {"###", "..#", ".#.", ".#.", ".#."}},
+        {'9', {"###", "#.#", "###", "..#", "###"}},
+        {'+', {"...", ".#.", "###", ".#.", "..."}},
+    };
+    const size_t width = 2 + text.size() * 4 - 1;
+    std::vector<std::string> rows(7, std::string(width, '.'));
+    for (size_t index = 0; index < text.size(); ++index) {
+        for (size_t row = 0; row < 5; ++row) {
+            rows[row + 1].replace(1 + index * 4, 3, font.at(text[index])[row]);
+        }
+    }
+    return rows;
+}
+
+// How many pixels of the picture's bottom right corner differ from the reference enlarged `scale` times.
+int differingFromReference(const std::function<COLORREF(int, int)>& at, int size, const std::string& text, int scale) {
+    const std::vector<std::string> reference = referenceBadge(text);
+    const int width = static_cast<int>(reference[0].size()) * scale;
+    const int height = 7 * scale;
+    int differing = 0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool ink = reference[static_cast<size_t>(y / scale)][static_cast<size_t>(x / scale)] == '#';
+            differing += at(size - width + x, size - height + y) != (ink ? app::kBadgeInk : app::kBadgePlate);
+        }
+    }
+    return differing;
+}
+
+TEST_F(ApplicationTest, WithShowCountTheSquareShowsTheCountSharpAtEachDpi) {
+    folder.setIni("ShowCount", "1");
+    std::vector<ServedMail> mails;
+    for (int i = 0; i < 7; ++i) {
+        mails.push_back({"s" + std::to_string(i), "neko", 10});
+    }
+    serveMails(mails);
+    start();
+    checkByHand();
+    const struct {
+        int dpi;
+        int square;
+        int scale;
+    } cases[] = {{96, 32, 1}, {192, 64, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("at " + std::to_string(c.dpi) + " DPI");
+        changeDpi(mainWindow(), c.dpi, RECT{300, 200, 300 + c.square, 200 + c.square});
+        const Painted painted(mainWindow());
+        EXPECT_EQ(0, differingFromReference([&](int x, int y) { return painted.at(x, y); }, c.square, "7", c.scale));
+        EXPECT_EQ(RGB(255, 0, 0), painted.at(c.square - 1, 0)) << "the status colour keeps its corners";
+        EXPECT_EQ(RGB(255, 0, 0), painted.at(0, c.square - 1));
+    }
+}
+
+TEST(CountBadgePaint, TheTrayIconGetsTheBadgeInItsCornerAndKeepsTheRest) {
+    for (int size : {16, 48}) {
+        SCOPED_TRACE(size);
+        HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
+                                                   MAKEINTRESOURCEA(size == 16 ? IDI_MAIL : IDI_MAIL_TRAY), IMAGE_ICON,
+                                                   size, size, 0));
+        ASSERT_NE(nullptr, icon);
+        HICON badged = app::iconWithBadge(icon, size, app::badgeImage(120, size));
+        ASSERT_NE(nullptr, badged);
+        const auto draw = [size](HICON which) {
+            return testenv::paintedPixels(size, size, kKey, [which, size](HDC dc) {
+                DrawIconEx(dc, 0, 0, which, size, size, 0, nullptr, DI_NORMAL);
+            });
+        };
+        const std::vector<uint32_t> plain = draw(icon);
+        const std::vector<uint32_t> withBadge = draw(badged);
+        const int scale = size == 16 ? 1 : 2;
+        EXPECT_EQ(0, differingFromReference(
+                         [&](int x, int y) { return testenv::colourOf(withBadge[static_cast<size_t>(y * size + x)]); },
+                         size, "99+", scale));
+        // Above the badge the icon is as it was, transparent parts included.
+        int changed = 0;
+        for (int i = 0; i < size * (size - 7 * scale); ++i) {
+            changed += plain[static_cast<size_t>(i)] != withBadge[static_cast<size_t>(i)];
+        }
+        EXPECT_EQ(0, changed);
+        DestroyIcon(badged);
+        DestroyIcon(icon);
     }
 }
 

@@ -6,7 +6,7 @@
 
 namespace settings_test {
 
-// Compares the ten values that the settings dialog edits and saveSettings writes.
+// Compares the values that the settings dialog edits and saveSettings writes.
 inline void expectSameDialogFields(const settings::Settings& expected, const settings::Settings& actual) {
     EXPECT_EQ(expected.server, actual.server);
     EXPECT_EQ(expected.user, actual.user);
@@ -20,6 +20,8 @@ inline void expectSameDialogFields(const settings::Settings& expected, const set
     EXPECT_EQ(expected.timeoutSec, actual.timeoutSec);
     EXPECT_EQ(expected.sslMode, actual.sslMode);
     EXPECT_EQ(expected.newMailSoundOnly, actual.newMailSoundOnly);
+    EXPECT_EQ(expected.showCount, actual.showCount);
+    EXPECT_EQ(expected.notify, actual.notify);
 }
 
 }  // namespace settings_test

@@ -34,6 +34,7 @@ settings::Settings sampleSettings() {
     s.timeoutSec = 45;
     s.sslMode = 2;
     s.newMailSoundOnly = true;
+    s.showCount = true;
     return s;
 }
 
@@ -131,6 +132,8 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
                             SetDlgItemTextA(hwnd, IDC_MAILER, "C:\\ソフト\\表.exe");
                             SendDlgItemMessageA(hwnd, IDC_APOP, BM_SETCHECK, BST_UNCHECKED, 0);
                             SendDlgItemMessageA(hwnd, IDC_NEW_MAIL_SOUND_ONLY, BM_SETCHECK, BST_UNCHECKED, 0);
+                            SendDlgItemMessageA(hwnd, IDC_SHOW_COUNT, BM_SETCHECK, BST_UNCHECKED, 0);
+                            SendDlgItemMessageA(hwnd, IDC_NOTIFY, BM_SETCHECK, BST_CHECKED, 0);
                             testwin::postCommand(hwnd, IDOK);
                         }),
               0);
@@ -148,6 +151,8 @@ TEST(SettingsDialogTest, OkTakesEveryField) {
     expected.timeoutSec = 20;
     expected.sslMode = 2;  // as filled: the box was left alone
     expected.newMailSoundOnly = false;
+    expected.showCount = false;
+    expected.notify = true;
     settings_test::expectSameDialogFields(expected, dialog.edited());
 }
 

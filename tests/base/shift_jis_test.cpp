@@ -13,6 +13,13 @@ TEST(ShiftJisLeadByte, IsTheTwoRangesOfCodePage932) {
     }
 }
 
+TEST(ShiftJisTrailByte, IsTheTwoRangesOfCodePage932) {
+    for (int byte = 0; byte < 256; ++byte) {
+        const bool trail = (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+        EXPECT_EQ(base::isShiftJisTrailByte(static_cast<char>(byte)), trail) << byte;
+    }
+}
+
 TEST(CutAtCharacter, NeverSplitsATwoByteCharacter) {
     const std::string so = "\x83\x5C";    // ソ: its trail byte is a backslash
     const std::string hyou = "\x95\x5C";  // 表 likewise

@@ -2,6 +2,7 @@
 //   peek texts <caption>      the window's text and every child's class and text, one per line
 //   peek rows <caption>       the rows of the list view in that window: check state, then its columns
 //   peek windows              every visible top-level window: handle, class, caption
+//   peek read                 the same with each window's text as WM_GETTEXT gives it (as a screen reader asks)
 //   peek command <id>         posts WM_COMMAND <id> to Quorvane's main window (also while it hides in the tray)
 //   peek timer                posts the check timer's tick (WM_TIMER, id 10) to the main window
 //   peek menu                 opens the main window's popup menu and prints its items, "id<TAB>state" lines, read
@@ -84,6 +85,24 @@ HWND findVisible(const char* caption, const char* className) {
 
 BOOL CALLBACK printChild(HWND child, LPARAM) {
     std::printf("%s\t%d\t%s\n", classOf(child).c_str(), GetDlgCtrlID(child), toUtf8(oneLine(textOf(child))).c_str());
+    return TRUE;
+}
+
+// The text as a screen reader asks for it: WM_GETTEXT sent to the window (GetWindowText does not ask a window
+// of another process).
+std::string textAsked(HWND window) {
+    char buffer[4096] = "";
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
+    return buffer;
+}
+
+BOOL CALLBACK printTopLevelAsked(HWND window, LPARAM) {
+    if (IsWindowVisible(window)) {
+        std::printf("%p\t%s\t%s\n", static_cast<void*>(window), classOf(window).c_str(),
+                    toUtf8(oneLine(textAsked(window))).c_str());
+    }
     return TRUE;
 }
 
@@ -295,6 +314,10 @@ int main(int argc, char** argv) {
         EnumWindows(printTopLevel, 0);
         return 0;
     }
+    if (verb == "read") {
+        EnumWindows(printTopLevelAsked, 0);
+        return 0;
+    }
     if (verb == "menu") {
         return printMenu();
     }
@@ -307,7 +330,8 @@ int main(int argc, char** argv) {
     }
     if (argc < 3) {
         std::fprintf(stderr,
-                     "usage: peek texts|rows <caption> [class] | peek command <id> | peek windows | peek menu | peek "
+                     "usage: peek texts|rows <caption> [class] | peek command <id> | peek windows | peek read | peek "
+                     "menu | peek "
                      "timer | peek copydata\n");
         return 2;
     }

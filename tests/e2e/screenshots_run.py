@@ -154,7 +154,7 @@ def several_mailboxes():
 
         h.command(40002)
         dialog = h.window(h.exact(SETTINGS))
-        x, y, w, hgt = h.wait_for("the chooser", lambda: h.control_rect(SETTINGS, 1024))
+        x, y, w, hgt = h.wait_for("the chooser", lambda: h.control_rect(SETTINGS, 1026))
         h.click(x + w - 6, y + hgt // 2)
         h.wait_for("the chooser's list", lambda: "ComboLBox" in h.peek("windows")[1])
         dx, dy, dw, dh = h.geometry(dialog)
@@ -165,6 +165,22 @@ def several_mailboxes():
     finally:
         run.end()
         second.reset([])
+
+
+def count_and_notice():
+    """The square with the count of waiting mails, and the balloon that names the new ones."""
+    h.Mailbox().reset(["01-plain-ascii", "02-japanese", "05-dot-line", "06-long-subject"])
+    run = Run(ShowCount="1", Notify="1")
+    try:
+        run.click(repeat=2)
+        run.wait_colour((255, 0, 0))
+        h.wait_for("the badge", lambda: h.pixel(run.x + 31, run.y + 31) == (255, 255, 255))
+        shot("square-count", (run.x, run.y, 32, 32), margin=12)
+        h.wait_for("the balloon", lambda: any("通きたにゃ" in line for line in h.peek("read")[1].splitlines()))
+        # The balloon hangs below the square to its right, its stem at the middle of the square's bottom edge.
+        shot("notice", (run.x, run.y, 400, 140), margin=12)
+    finally:
+        run.end()
 
 
 def prompts_and_errors():
@@ -221,6 +237,7 @@ def main():
     square_looks()
     mail_windows()
     several_mailboxes()
+    count_and_notice()
     prompts_and_errors()
     high_dpi()
 

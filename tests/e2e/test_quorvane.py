@@ -109,6 +109,27 @@ class EndToEnd(unittest.TestCase):
         self.assertIn("山田太郎", listed[1][3])
         h.screenshot("list-window")
 
+    def test_count_and_notice_at_the_square(self):
+        """ShowCount draws "3" in the square's corner; Notify's balloon is read from outside with WM_GETTEXT."""
+        program = self.start(h.peer_ini(ShowCount="1", Notify="1"))
+        square = program.square()
+        self.double_click(square)
+        self.wait_title(square, "3通のメールが来ました - Quorvane")
+        x, y, _, _ = h.geometry(square)
+        h.wait_for("the badge", lambda: h.pixel(x + 31, y + 31) == (255, 255, 255))
+        # "3" in the 3 by 5 font: its top row is ink, the row below has ink only on the right.
+        self.assertEqual([(0, 0, 0)] * 3, [h.pixel(x + 28 + i, y + 26) for i in range(3)])
+        self.assertEqual([(255, 255, 255)] * 2 + [(0, 0, 0)], [h.pixel(x + 28 + i, y + 27) for i in range(3)])
+        self.assertEqual(RED, h.pixel(x + 31, y + 1))
+        balloon = h.wait_for("the balloon", lambda: next(
+            (line.split("\t", 2)[2] for line in h.peek("read")[1].splitlines()
+             if "\ttooltips_class32\t" in line.lower() and "通きたにゃ" in line), None))
+        self.assertTrue(balloon.startswith("新しいメールが 3 通きたにゃ\\n"), balloon)
+        self.assertLess(balloon.index("「Dots」"), balloon.index("「会議のお知らせ」"))
+        self.assertLess(balloon.index("「会議のお知らせ」"), balloon.index("「Lunch on Friday」"))
+        h.screenshot("notice-at-the-square")
+        self.quit(program)
+
     def test_list_shows_mail_of_every_charset_decoded(self):
         # The second group: enclosed messages, odd types, raw headers in a declared charset, the JIS marks.
         more = {

@@ -61,6 +61,8 @@ const Row kRows[] = {
     {"SSL", "2", "2", "3", "-1"},
     {"TrustedCert", kPin.c_str(), kPin, "ab@pop.example.jp:0", ""},
     {"NewMailSoundOnly", "1", "1", "2", "0"},
+    {"ShowCount", "1", "1", "yes", "0"},
+    {"Notify", "1", "1", "-1", "0"},
     {"Name", "しごと", "しごと", nullptr, ""},
     {"Enabled", "0", "0", "yes", "0"},
 };

@@ -173,11 +173,7 @@ void Application::showOverall() {
     }
     const std::string title = total > 0 ? mailWaitingText(total) : noMailText();
     setStatus(title.c_str());
-    std::string tip = title;
-    for (const std::string& line : lines) {
-        tip += '\n' + line;
-    }
-    lstrcpynA(trayData.szTip, tip.c_str(), sizeof trayData.szTip);
+    lstrcpynA(trayData.szTip, severalMailboxesTip(title, lines).c_str(), sizeof trayData.szTip);
     if (settings.inTaskTray) {
         Shell_NotifyIconA(NIM_MODIFY, &trayData);
     }

@@ -26,6 +26,18 @@ std::string mailboxStatusLine(const std::string& name, int waiting, int lastErro
     return name + ": " + (waiting > 0 ? std::to_string(waiting) + "通" : std::string("メールなし"));
 }
 
+std::string severalMailboxesTip(const std::string& title, const std::vector<std::string>& lines) {
+    constexpr std::size_t kTipBytes = 63;
+    std::string tip = title;
+    for (const std::string& line : lines) {
+        if (tip.size() + 1 + line.size() > kTipBytes) {
+            break;
+        }
+        tip += '\n' + line;
+    }
+    return tip;
+}
+
 std::string passwordTitle(const std::string& name) {
     return "パスワードの入力　（" + name + "）";
 }

@@ -37,6 +37,13 @@ TEST(StatusTexts, SeveralMailboxesHaveALineEachAndAreNamed) {
     }
     EXPECT_EQ("しごと\nエラー", app::mailboxBoxText("しごと", "エラー"));
     EXPECT_EQ("パスワードの入力　（しごと）", app::passwordTitle("しごと"));
+    // The tooltip keeps whole lines within its 63 bytes.
+    const std::string title = app::mailWaitingText(12);
+    EXPECT_EQ(title + "\nいえ: 3通\nしごと: 9通", app::severalMailboxesTip(title, {"いえ: 3通", "しごと: 9通"}));
+    const std::string tip =
+        app::severalMailboxesTip(title, {"いえ: 3通", "しごと: エラーにゃ (11)", "むかし: メールなし"});
+    EXPECT_EQ(title + "\nいえ: 3通", tip);
+    EXPECT_LE(tip.size(), 63u);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ ALLOWED = {
     "mime": {"text", "base"},
     "net": {"base"},
     "worker": {"base"},
-    "mail": {"mime", "net", "text", "base"},
+    "mail": {"mime", "net", "text", "worker", "base"},
     "settings": {"mail", "base"},
     "framework": {"base"},
     "app": {"framework", "mail", "mime", "net", "text", "settings", "worker", "base", "res"},

@@ -111,7 +111,7 @@ void CheckWorker::OnThreadEnd() {
 void CheckWorker::stopPoll() {
     if (++polls == stopAtPoll) {
         worker::thread_queue::post(worker::thread_queue::currentThreadId(),
-                                      worker::ThreadMessage{worker::kThreadQuit, 0, 0});
+                                   worker::ThreadMessage{worker::kThreadQuit, 0, 0});
     }
     host.record("poll");
     worker::ThreadMessage message;
@@ -148,7 +148,7 @@ void runCheck(CheckWorker& worker, const mail::MailEntryList& previous) {
     // mailbox, and a fake server that stands in for the one before it listens on a port of its own.
     mail::MailEntryList listed = previous;
     const auto here = std::make_shared<const mail::MailboxId>(
-        mail::MailboxId{worker.settings.server, worker.settings.pop3Port, worker.settings.user});
+        mail::MailboxId{worker.settings.server, worker.settings.pop3Port, worker.settings.user, 0, {}});
     for (mail::MailEntry& entry : listed) {
         entry.mailbox = here;
     }

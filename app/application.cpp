@@ -24,12 +24,7 @@ Application::Application()
     : messageHandlers(this, &Application::onDefault),
       commandHandlers(this),
       trayHandlers(this),
-      profile(settings::kSettingsFilePath),
-      session(net::kAfInet),
-      mailCheck(session, *this, [this] {
-          worker::ThreadMessage message;
-          PollStop(message);
-      }) {
+      profile(settings::kSettingsFilePath) {
     messageHandlers.Set(WM_CREATE, &Application::onCreate);
     messageHandlers.Set(WM_MOVE, &Application::onMove);
     messageHandlers.Set(WM_ACTIVATE, &Application::onActivate);
@@ -48,6 +43,7 @@ Application::Application()
     messageHandlers.Set(kTrayCallback, &Application::onTrayCallback);
     messageHandlers.Set(kMsgWorkerLook, &Application::onWorkerLook);
     messageHandlers.Set(kMsgWorkerStatusText, &Application::onWorkerStatusText);
+    messageHandlers.Set(kMsgCheckEnded, &Application::onCheckEnded);
 
     commandHandlers.Set(kCmdNoMail, &Application::onNoMail);
     commandHandlers.Set(kCmdMailWaiting, &Application::onMailWaiting);
@@ -70,12 +66,13 @@ Application::Application()
     trayHandlers.Set(NIN_BALLOONUSERCLICK, &Application::onNoticeClicked);
 
     settings::loadSettings(profile, settings);
+    matchMailboxChecks();
 }
 
 Application::~Application() {
-    // Run uses this object's members: end a check that still runs before they go.
-    session.close();
-    Stop(0, true);
+    // The checks use this object's members: end those that still run before they go.
+    stopAllChecks();
+    mailboxChecks.clear();
     if (hwnd != nullptr && IsWindow(hwnd)) {
         DestroyWindow(hwnd);
     }
@@ -185,16 +182,15 @@ void Application::onQueryEndSession(Record* record) {
     record->result = 1;
 }
 
-// Quitting, or the session ending. The worker is woken (socket closed) and told to stop, the window state is
-// written, and the worker is waited for before anything it might still touch (the menu) is released.
+// Quitting, or the session ending. The workers are woken (sockets closed) and told to stop, the window state is
+// written, and the workers are waited for before anything they might still touch (the menu) is released.
 void Application::shutDown() {
     if (closed) {
         return;
     }
     closed = true;
-    session.close();
+    stopAllChecks();
     stopTimer();
-    PostToThread(WM_QUIT, 0, 0);
 
     RECT rect{};
     GetWindowRect(hwnd, &rect);
@@ -203,13 +199,11 @@ void Application::shutDown() {
     leaveTray();
     dropBadgedTrayIcon();
 
-    // The worker never waits for this thread (its screen updates are posted), so this wait ends as soon
-    // as the check notices the stop request or its socket call fails. The request is repeated while waiting:
-    // one made while the worker was still starting is lost, and a socket the worker opened after the close
-    // above must be closed too.
+    // No worker waits for this thread (their screen updates are posted), so this wait ends as soon as each check
+    // notices the stop request or its socket call fails. The request is repeated while waiting: one made while a
+    // worker was still starting is lost, and a socket a worker opened after the close above must be closed too.
     while (!Wait(kStopRetryMs)) {
-        session.close();
-        PostToThread(WM_QUIT, 0, 0);
+        stopAllChecks();
     }
 
     if (menuResource != nullptr) {

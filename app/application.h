@@ -5,7 +5,10 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <deque>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/command_ids.h"
 #include "app/mail_list_window.h"
@@ -14,25 +17,26 @@
 #include "framework/handler_table.h"
 #include "framework/window_base.h"
 #include "mail/check_host.h"
+#include "mail/check_turns.h"
 #include "mail/list_hand_over.h"
-#include "mail/mail_check.h"
 #include "mail/mail_entry.h"
-#include "net/pop3_session.h"
+#include "mail/mailbox_worker.h"
 #include "settings/profile_value.h"
 #include "settings/settings.h"
-#include "worker/worker_thread.h"
 
 namespace app {
 
-// The program's one long-lived object: at once the main window (the 32 by 32 status square, or the tray icon
-// that stands in for it) and the worker thread that runs one mail check at a time. It owns the settings, the
-// mail list, the mail list window and the POP3 session.
+// The program's one long-lived object: the main window (the 32 by 32 status square, or the tray icon that stands
+// in for it), and for each mailbox of the settings the worker thread that checks it. It owns the settings, the
+// mail list of every mailbox, the mail list window and the checks.
 //
-// Threads: everything runs on the user-interface thread except Run and OnThreadEnd. The check reaches the
-// window only through the CheckHost calls; those that change what is on screen (status look, title, tooltip)
-// are posted to the main window and done here, so the worker never waits for this thread and the shutdown can
-// wait for the worker without handling messages.
-class Application : public framework::WindowBase, public worker::WorkerThread, private mail::CheckHost {
+// Threads: everything runs on the user-interface thread except the checks. A check reaches the window only
+// through its mailbox's CheckHost calls; those that change what is on screen (status look, title, tooltip) and
+// its results are posted to the main window with the mailbox's number and done here, so no worker ever waits for
+// this thread and the shutdown can wait for the workers without handling messages. Several mailboxes are checked
+// side by side, at most four at once; the square shows checking while any check runs, mail while any mailbox
+// has mail.
+class Application : public framework::WindowBase {
 public:
     // The three looks of the square and the tray icon.
     enum class Look { Idle, Checking, MailWaiting };
@@ -47,13 +51,57 @@ public:
 
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+    // True when no check runs (every mailbox's worker has ended).
+    bool IsEnded() const;
+    // Waits for every running check to end; true when all ended within `timeoutMs` each.
+    bool Wait(unsigned long timeoutMs);
+
 private:
     using Record = framework::MessageRecord;
 
-    // Posted by the worker to have the screen updated on this thread: wParam the Look; lParam 0 the title
-    // alone, 1 the text waiting in workerText.
+    // Posted by a mailbox's check to have the screen updated on this thread: wParam the Look and lParam the
+    // mailbox; for the status text wParam the mailbox and lParam 0 the title alone, 1 the text waiting in its
+    // workerText; at its end wParam the mailbox. Results are WM_COMMAND with the mailbox in the high word.
     static constexpr UINT kMsgWorkerLook = WM_APP + 1;
     static constexpr UINT kMsgWorkerStatusText = WM_APP + 2;
+    static constexpr UINT kMsgCheckEnded = WM_APP + 3;
+
+    // One mailbox's checks: its worker, and what its check told, for the main window.
+    class MailboxCheck final : public mail::CheckHost {
+    public:
+        MailboxCheck(Application& owner, int index);
+
+        // mail::CheckHost, called on the mailbox's worker thread.
+        void checkStarted() override;
+        void showChecking() override;
+        void showIdle() override;
+        void setStatusText(const char* text) override;
+        void clearStartedByTimer() override;
+        void handOverList(const mail::MailEntryList& list) override;
+        void noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) override;
+        void reportDeletionRefused() override;
+        void noMail() override;
+        void mailWaiting(int count) override;
+        void checkFailed(int errorCode) override;
+        void checkEnded() override;
+
+        Application& owner;
+        const int index;
+        // The check's list on its way from the worker; applied when its result command is handled.
+        mail::ListHandOver handOver;
+        // The check's server refused a deletion; told with its result.
+        std::atomic<bool> deletionRefused{false};
+        base::Lock workerTextMutex;
+        std::string workerText;
+        // The certificate behind the latest kErrCertUntrusted (under workerTextMutex).
+        mail::UntrustedCertificate untrustedCertificate;
+        // User-interface thread: the look its check asked for, and what its last check found.
+        Look look = Look::Idle;
+        int waiting = 0;
+        int lastError = -1;
+        // Last: stopped and reaped before the rest goes.
+        mail::MailboxWorker worker;
+    };
 
     // Window messages.
     void onDefault(Record* record);
@@ -74,14 +122,15 @@ private:
     void onTrayCallback(Record* record);
     void onWorkerLook(Record* record);
     void onWorkerStatusText(Record* record);
+    void onCheckEnded(Record* record);
 
     // Commands.
     void onNoMail(Record* record);
-    void tellDeletionRefused();
+    void tellDeletionRefused(MailboxCheck& box);
     void onMailWaiting(Record* record);
     void onListClosed(Record* record);
     void onCheckFailed(Record* record);
-    void askToTrustCertificate();
+    void askToTrustCertificate(int mailbox);
     void onRaiseList(Record* record);
     void onQuit(Record* record);
     void onSettings(Record* record);
@@ -107,11 +156,14 @@ private:
     void enterTray();
     void leaveTray();
     void startTimer();
+    bool anyMailboxToCheck() const;
     void stopTimer();
     void setMenuItemState(UINT item, UINT state);
     // Tells the user how a check or a deletion ended. Only one such box is open at a time: a result that arrives
     // while one is open is not shown, and no timer check starts until it is closed.
     void showResultBox(const char* text);
+    // With several mailboxes a box names its mailbox, and one that comes while another is open waits its turn.
+    void showMailboxBox(int mailbox, const char* text);
 
     // Sizes at the main window's DPI (application_dpi.cpp): the square, the icons drawn on it and in the
     // tray, loaded sharp at those sizes, and the square's place inside the screen it is on.
@@ -120,36 +172,32 @@ private:
     void moveSquareInto(int x, int y, const RECT& area, UINT flags);
 
     // Checks and commands.
-    void startCheck();
+    void startCheck(bool deletion = false);
+    bool startMailbox(int mailbox);
+    // A mailbox whose worker has ended counts as ended, even before its end message has come.
+    void reapEnded();
+    void startWhatFits();
+    bool severalMailboxes() const;
+    MailboxCheck* mailboxCheck(int mailbox);
+    // One MailboxCheck per mailbox of the settings (only while no check runs).
+    void matchMailboxChecks();
+    // The look and texts of all mailboxes together (several mailboxes).
+    Look overallLook() const;
+    void showOverall();
+    void stopAllChecks();
     void checkNow(bool keepList);
     void openPopupMenu();
     void raiseListWindow();
+    // Opens the list window over the mail list (or refills it), without raising it.
     void openListWindow();
     // With Notify, the balloon names the mails this check found new; any balloon up goes first.
     void tellOfNewMail();
     void shutDown();
-    void applyHandedOverList();
+    void applyHandedOverList(MailboxCheck& box);
     void clearMailList();
     void forgetListOfOtherMailbox();
 
-    // The worker thread: the mail check and the end of check.
-    void Run() override;
-    void OnThreadEnd() override;
-
-    // mail::CheckHost, called on the worker thread.
-    void checkStarted() override;
-    void showChecking() override;
-    void showIdle() override;
-    void setStatusText(const char* text) override;
-    void clearStartedByTimer() override;
-    void handOverList(const mail::MailEntryList& list) override;
-    void noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) override;
-    void reportDeletionRefused() override;
-    void noMail() override;
-    void mailWaiting(int count) override;
-    void checkFailed(int errorCode) override;
-    void checkEnded() override;
-    // Enables or grays the menu items that follow the check: stop while it runs, check now and settings otherwise.
+    // Enables or grays the menu items that follow the checks: stop while one runs, check now and settings otherwise.
     void enableCheckMenuItems(bool checking);
 
     framework::MessageTable<Application> messageHandlers;
@@ -192,24 +240,19 @@ private:
 
     settings::ProfileValue profile;
     settings::Settings settings;
-    net::Pop3Session session;
-    // The check that Run carries out; prepared here with a copy of the list each time a check starts.
-    mail::MailCheck mailCheck;
 
     std::atomic<bool> startedByTimer{false};
-    std::atomic<bool> checkRunning{false};
-    // The check's server refused a deletion; told with its result (101 or 102).
-    std::atomic<bool> deletionRefused{false};
+    // The sound of this round of checks has played (it plays once, for the first mailbox with mail to tell).
+    bool roundSoundPlayed = false;
+    // Boxes that name their mailbox, waiting for the one on screen to close.
+    std::deque<std::string> waitingBoxes;
+    mail::CheckTurns turns;
 
-    // The check's list on its way from the worker; applied when its result command is handled.
-    mail::ListHandOver handOver;
-    base::Lock workerTextMutex;
-    std::string workerText;
-    // The certificate behind the latest kErrCertUntrusted, from the worker (under workerTextMutex).
-    mail::UntrustedCertificate untrustedCertificate;
     Look currentLook = Look::Idle;
     bool closed = false;
     bool resultBoxOpen = false;
+    // Last: each stops and reaps its worker before anything it reaches goes.
+    std::vector<std::unique_ptr<MailboxCheck>> mailboxChecks;
 };
 
 }  // namespace app

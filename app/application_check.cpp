@@ -1,5 +1,7 @@
-// Starting a check, the check on the worker thread, and what the check asks of the main window.
+// Starting checks, the turns of several mailboxes, and what each mailbox's check asks of the main window.
 #include "app/application.h"
+
+#include <algorithm>
 
 #include "app/command_ids.h"
 #include "app/password_dialog.h"
@@ -7,51 +9,166 @@
 #include "base/wipe.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 
 namespace app {
 
-void Application::startCheck() {
-    // An SSL value the program cannot use counts as unfinished settings: no guess at plain text.
-    if (settings.server.empty() || settings.user.empty() ||
-        !settings::limits::inRange(settings::limits::kSslModeRange, settings.sslMode)) {
-        PostMessageA(hwnd, WM_COMMAND, kCmdCheckFailed, mail::kErrSettingsIncomplete);
-        return;
+bool Application::severalMailboxes() const {
+    return settings::mailboxCount(settings) > 1;
+}
+
+Application::MailboxCheck* Application::mailboxCheck(int mailbox) {
+    if (mailbox < 0 || static_cast<std::size_t>(mailbox) >= mailboxChecks.size()) {
+        return nullptr;
     }
-    if (checkRunning.load()) {
-        return;
+    return mailboxChecks[static_cast<std::size_t>(mailbox)].get();
+}
+
+void Application::matchMailboxChecks() {
+    const auto count = static_cast<std::size_t>(settings::mailboxCount(settings));
+    // Only ever while nothing runs: the settings dialog is closed during checks.
+    if (mailboxChecks.size() > count) {
+        mailboxChecks.resize(count);
     }
-    checkRunning.store(true);
-    if (settings.pass.empty()) {
-        PasswordDialog prompt;
-        prompt.Ask(hwnd);
-        if (prompt.password.empty()) {
-            // Cancelled or confirmed empty: this one check is skipped, the next one asks again.
-            checkRunning.store(false);
-            startedByTimer.store(false);
+    while (mailboxChecks.size() < count) {
+        mailboxChecks.push_back(std::make_unique<MailboxCheck>(*this, static_cast<int>(mailboxChecks.size())));
+    }
+}
+
+bool Application::IsEnded() const {
+    return std::all_of(mailboxChecks.begin(), mailboxChecks.end(),
+                       [](const std::unique_ptr<MailboxCheck>& box) { return box->worker.IsEnded(); });
+}
+
+bool Application::Wait(unsigned long timeoutMs) {
+    bool ended = true;
+    for (const auto& box : mailboxChecks) {
+        ended = box->worker.Wait(timeoutMs) && ended;
+    }
+    return ended;
+}
+
+// `deletion`: the check carries a confirmed deletion. With several mailboxes only those with ticked mail are
+// checked then; otherwise every enabled one. A mailbox without a server or user is passed over (the tooltip says
+// so); one whose SSL value the program cannot use gets the "settings not finished" box, naming it.
+void Application::startCheck(bool deletion) {
+    matchMailboxChecks();
+    if (!severalMailboxes()) {
+        // An SSL value the program cannot use counts as unfinished settings: no guess at plain text.
+        if (settings.server.empty() || settings.user.empty() ||
+            !settings::limits::inRange(settings::limits::kSslModeRange, settings.sslMode)) {
+            PostMessageA(hwnd, WM_COMMAND, kCmdCheckFailed, mail::kErrSettingsIncomplete);
             return;
         }
-        settings.pass = prompt.password;
-        settings.passFromPrompt = true;
+    }
+    reapEnded();
+    if (turns.idle()) {
+        roundSoundPlayed = false;
+    }
+    std::vector<int> wanted;
+    if (deletion && severalMailboxes()) {
+        wanted = mail::mailboxesWithMarks(mailList);
+    } else {
+        for (int k = 0; k < settings::mailboxCount(settings); ++k) {
+            wanted.push_back(k);
+        }
+    }
+    for (int k : wanted) {
+        const settings::Settings& box = settings::mailboxAt(settings, k);
+        if (!box.enabled || box.server.empty() || box.user.empty()) {
+            continue;
+        }
+        if (!settings::limits::inRange(settings::limits::kSslModeRange, box.sslMode)) {
+            PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(kCmdCheckFailed, k), mail::kErrSettingsIncomplete);
+            continue;
+        }
+        turns.add(k);
+    }
+    startWhatFits();
+}
+
+void Application::startWhatFits() {
+    turns.startWhatFits([this](int k) { return startMailbox(k); });
+    enableCheckMenuItems(!turns.idle());
+}
+
+bool Application::startMailbox(int mailbox) {
+    MailboxCheck* box = mailboxCheck(mailbox);
+    if (box == nullptr || closed) {
+        return false;
+    }
+    settings::Settings& record = settings::mailboxAt(settings, mailbox);
+    if (record.pass.empty()) {
+        PasswordDialog prompt;
+        if (severalMailboxes()) {
+            prompt.mailboxName = settings::mailboxName(record);
+        }
+        prompt.Ask(hwnd);
+        if (prompt.password.empty() || closed) {
+            // Cancelled or confirmed empty: this one check is skipped, the next one asks again.
+            if (turns.runningCount() <= 1) {
+                startedByTimer.store(false);
+            }
+            return false;
+        }
+        record.pass = prompt.password;
+        record.passFromPrompt = true;
     }
     setStatus(checkingText(!mailList.empty()).c_str());
-    // The check works on a copy taken now: marks set from here on cannot reach the server through it.
-    mailCheck.prepare(mailList, settings::takeCheckSettings(settings));
-    if (!Start()) {
-        checkRunning.store(false);
+    // The check works on a copy taken now: marks set from here on cannot reach the server through it. With
+    // several mailboxes it gets its own mailbox's entries only.
+    box->worker.prepare(severalMailboxes() ? mail::entriesOfMailbox(mailList, mailbox) : mailList,
+                        settings::takeCheckSettings(record, mailbox));
+    box->look = Look::Checking;
+    box->lastError = -1;
+    enableCheckMenuItems(true);
+    return box->worker.Start();
+}
+
+void Application::reapEnded() {
+    for (const auto& box : mailboxChecks) {
+        if (turns.running(box->index) && box->worker.IsEnded()) {
+            box->worker.Wait(worker::kInfinite);
+            turns.ended(box->index);
+        }
     }
 }
 
-void Application::Run() {
-    mailCheck.run();
+void Application::stopAllChecks() {
+    turns.dropWaiting();
+    for (const auto& box : mailboxChecks) {
+        box->worker.stop();
+    }
 }
 
-void Application::OnThreadEnd() {
-    mailCheck.finish();
+void Application::onCheckEnded(Record* record) {
+    MailboxCheck* box = mailboxCheck(static_cast<int>(record->wParam));
+    // A later run of the same mailbox may have started since: its own end message will come.
+    if (box == nullptr || !box->worker.IsEnded()) {
+        return;
+    }
+    box->worker.Wait(worker::kInfinite);
+    turns.ended(box->index);
+    if (closed) {
+        return;
+    }
+    startWhatFits();
+    if (severalMailboxes()) {
+        showOverall();
+    }
 }
 
-void Application::applyHandedOverList() {
-    if (handOver.applyTo(mailList)) {
+void Application::applyHandedOverList(MailboxCheck& box) {
+    if (!severalMailboxes()) {
+        if (box.handOver.applyTo(mailList)) {
+            mailListWindow.refreshRows();
+        }
+        return;
+    }
+    mail::MailEntryList fresh;
+    if (box.handOver.applyTo(fresh)) {
+        mail::replaceEntriesOfMailbox(mailList, box.index, fresh);
         mailListWindow.refreshRows();
     }
 }
@@ -60,12 +177,6 @@ void Application::clearMailList() {
     mailList.clear();
     mailListWindow.refreshRows();
     notice.close();  // it named mails of the list
-}
-
-// --- mail::CheckHost, on the worker thread ---
-
-void Application::checkStarted() {
-    enableCheckMenuItems(true);
 }
 
 void Application::enableCheckMenuItems(bool checking) {
@@ -78,75 +189,97 @@ void Application::enableCheckMenuItems(bool checking) {
     enable(IDM_SETTINGS, !checking);
 }
 
-void Application::showChecking() {
-    PostMessageA(hwnd, kMsgWorkerLook, static_cast<WPARAM>(Look::Checking), 0);
+// --- mail::CheckHost of one mailbox, on its worker thread ---
+
+Application::MailboxCheck::MailboxCheck(Application& owner, int index) : owner(owner), index(index), worker(*this) {
 }
 
-void Application::showIdle() {
-    PostMessageA(hwnd, kMsgWorkerLook, static_cast<WPARAM>(Look::Idle), 0);
+void Application::MailboxCheck::checkStarted() {
+    owner.enableCheckMenuItems(true);
 }
 
-void Application::setStatusText(const char* text) {
+void Application::MailboxCheck::showChecking() {
+    PostMessageA(owner.hwnd, kMsgWorkerLook, static_cast<WPARAM>(Look::Checking), index);
+}
+
+void Application::MailboxCheck::showIdle() {
+    PostMessageA(owner.hwnd, kMsgWorkerLook, static_cast<WPARAM>(Look::Idle), index);
+}
+
+void Application::MailboxCheck::setStatusText(const char* text) {
     if (text == nullptr) {
-        PostMessageA(hwnd, kMsgWorkerStatusText, 0, 0);
+        PostMessageA(owner.hwnd, kMsgWorkerStatusText, static_cast<WPARAM>(index), 0);
         return;
     }
     {
         base::Locked lock(workerTextMutex);
         workerText = text;
     }
-    PostMessageA(hwnd, kMsgWorkerStatusText, 0, 1);
+    PostMessageA(owner.hwnd, kMsgWorkerStatusText, static_cast<WPARAM>(index), 1);
 }
 
-void Application::clearStartedByTimer() {
-    startedByTimer.store(false);
+void Application::MailboxCheck::clearStartedByTimer() {
+    owner.startedByTimer.store(false);
 }
 
-void Application::handOverList(const mail::MailEntryList& list) {
+void Application::MailboxCheck::handOverList(const mail::MailEntryList& list) {
     handOver.put(list);
 }
 
-void Application::noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) {
+void Application::MailboxCheck::noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) {
     base::Locked lock(workerTextMutex);
     untrustedCertificate = certificate;
 }
 
-void Application::reportDeletionRefused() {
+void Application::MailboxCheck::reportDeletionRefused() {
     deletionRefused.store(true);
 }
 
-void Application::noMail() {
-    PostMessageA(hwnd, WM_COMMAND, kCmdNoMail, 0);
+void Application::MailboxCheck::noMail() {
+    PostMessageA(owner.hwnd, WM_COMMAND, MAKEWPARAM(kCmdNoMail, index), 0);
 }
 
-void Application::mailWaiting(int count) {
-    PostMessageA(hwnd, WM_COMMAND, kCmdMailWaiting, count);
+void Application::MailboxCheck::mailWaiting(int count) {
+    PostMessageA(owner.hwnd, WM_COMMAND, MAKEWPARAM(kCmdMailWaiting, index), count);
 }
 
-void Application::checkFailed(int errorCode) {
-    PostMessageA(hwnd, WM_COMMAND, kCmdCheckFailed, errorCode);
+void Application::MailboxCheck::checkFailed(int errorCode) {
+    PostMessageA(owner.hwnd, WM_COMMAND, MAKEWPARAM(kCmdCheckFailed, index), errorCode);
 }
 
-void Application::checkEnded() {
-    enableCheckMenuItems(false);
-    checkRunning.store(false);
+void Application::MailboxCheck::checkEnded() {
+    PostMessageA(owner.hwnd, kMsgCheckEnded, static_cast<WPARAM>(index), 0);
 }
 
-// --- the worker's screen updates, done on this thread ---
+// --- the workers' screen updates, done on this thread ---
 
 void Application::onWorkerLook(Record* record) {
-    show(static_cast<Look>(record->wParam));
+    const auto look = static_cast<Look>(record->wParam);
+    if (!severalMailboxes()) {
+        show(look);
+        return;
+    }
+    if (MailboxCheck* box = mailboxCheck(static_cast<int>(record->lParam))) {
+        box->look = look;
+    }
+    show(overallLook());
 }
 
 void Application::onWorkerStatusText(Record* record) {
-    if (record->lParam == 0) {
+    MailboxCheck* box = mailboxCheck(static_cast<int>(record->wParam));
+    if (severalMailboxes()) {
+        // The title counts every mailbox; a check's own text is for a single mailbox.
+        showOverall();
+        return;
+    }
+    if (record->lParam == 0 || box == nullptr) {
         setStatus(nullptr);
         return;
     }
     std::string text;
     {
-        base::Locked lock(workerTextMutex);
-        text = workerText;
+        base::Locked lock(box->workerTextMutex);
+        text = box->workerText;
     }
     setStatus(text.c_str());
 }

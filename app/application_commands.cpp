@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "app/command_ids.h"
 #include "app/settings_dialog.h"
@@ -11,6 +12,7 @@
 #include "base/wipe.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 
 namespace app {
@@ -22,8 +24,20 @@ constexpr char kMarksDroppedForNewMailbox[] =
     "メールサーバかユーザーIDが変わったので、一覧を閉じたにゃ\n"
     "チェックしたメールは削除していないにゃ（前のサーバに残っています）";
 
-mail::MailboxId mailboxOf(const settings::Settings& settings) {
-    return mail::MailboxId{settings.server, settings.pop3Port, settings.user};
+// Every mailbox of the settings, in their order.
+std::vector<mail::MailboxId> mailboxesOf(const settings::Settings& settings) {
+    std::vector<mail::MailboxId> ids;
+    for (int k = 0; k < settings::mailboxCount(settings); ++k) {
+        const settings::Settings& box = settings::mailboxAt(settings, k);
+        ids.push_back(mail::MailboxId{box.server, box.pop3Port, box.user, k, {}});
+    }
+    return ids;
+}
+
+bool sameMailboxes(const std::vector<mail::MailboxId>& a, const std::vector<mail::MailboxId>& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](const mail::MailboxId& x, const mail::MailboxId& y) { return x.sameAs(y); });
 }
 
 }  // namespace
@@ -63,13 +77,17 @@ void Application::onCheckNow(Record* record) {
 void Application::checkNow(bool keepList) {
     if (!keepList) {
         clearMailList();
+        for (const auto& box : mailboxChecks) {
+            if (!turns.running(box->index)) {
+                box->waiting = 0;
+            }
+        }
     }
-    startCheck();
+    startCheck(keepList);
 }
 
 void Application::onStopCheck(Record*) {
-    PostToThread(WM_QUIT, 0, 0);
-    session.close();
+    stopAllChecks();
 }
 
 void Application::onStartMailer(Record*) {
@@ -94,14 +112,21 @@ void Application::onSettings(Record*) {
         dialog.fill(settings, idleIcon, idleIconSmall);
         dialog.Open(true, IDD_SETTINGS, hwnd, nullptr);
         if (dialog.accepted) {
-            const mail::MailboxId before = mailboxOf(settings);
+            const std::vector<mail::MailboxId> before = mailboxesOf(settings);
             settings::Settings edited = dialog.edited();
             settings::saveSettings(profile, settings, edited);
-            base::wipeString(edited.pass);
+            settings::wipePasswords(edited);
             EnableMenuItem(popup, IDM_START_MAILER, MF_BYCOMMAND | (settings.exeMail.empty() ? MF_GRAYED : MF_ENABLED));
-            if (!before.sameAs(mailboxOf(settings))) {
+            const bool changed = !sameMailboxes(before, mailboxesOf(settings));
+            if (changed) {
                 forgetListOfOtherMailbox();
             }
+            // What a mailbox's check found belongs to the mailbox at that number, which may be another now.
+            if (changed && IsEnded()) {
+                reapEnded();
+                mailboxChecks.clear();
+            }
+            matchMailboxChecks();
             show(currentLook);  // with or without the count
         }
     }
@@ -144,6 +169,11 @@ void Application::onListClosed(Record* record) {
     if (IsEnded()) {
         show(Look::Idle);
         setStatus(nullptr);
+        // What each mailbox's last check found is no longer on show.
+        for (const auto& box : mailboxChecks) {
+            box->look = Look::Idle;
+            box->waiting = 0;
+        }
         if (record->lParam == 0) {
             clearMailList();
         } else {

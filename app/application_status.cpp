@@ -10,6 +10,7 @@
 #include "app/status_texts.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
+#include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 
 namespace app {
@@ -94,10 +95,21 @@ void Application::leaveTray() {
 
 void Application::startTimer() {
     // After the shutdown (a modal dialog may return into a handler after it) there is no window to time.
-    if (closed || paused || settings.server.empty() || settings.user.empty()) {
+    if (closed || paused || !anyMailboxToCheck()) {
         return;
     }
     SetTimer(hwnd, kCheckTimerId, settings::limits::timerPeriodMs(settings.timerMin), nullptr);
+}
+
+// A mailbox with a server and a user: the timer has something to check.
+bool Application::anyMailboxToCheck() const {
+    for (int k = 0; k < settings::mailboxCount(settings); ++k) {
+        const settings::Settings& box = settings::mailboxAt(settings, k);
+        if (!box.server.empty() && !box.user.empty()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Application::stopTimer() {
@@ -119,15 +131,74 @@ void Application::onEraseBackground(Record* record) {
 
 void Application::onTimer(Record* record) {
     // The result box's own loop handles the timer too: a check started there would stack box upon box.
-    if (record->wParam != kCheckTimerId || checkRunning.load() || resultBoxOpen) {
+    if (record->wParam != kCheckTimerId || !turns.idle() || resultBoxOpen) {
         return;
     }
     startedByTimer.store(true);
     startCheck();
 }
 
-void Application::onNoMail(Record*) {
-    applyHandedOverList();
+Application::Look Application::overallLook() const {
+    Look look = Look::Idle;
+    for (const auto& box : mailboxChecks) {
+        if (box->look == Look::Checking) {
+            return Look::Checking;
+        }
+        if (box->look == Look::MailWaiting) {
+            look = Look::MailWaiting;
+        }
+    }
+    return look;
+}
+
+// The square's look and the title count every mailbox; the tooltip adds a line per mailbox.
+void Application::showOverall() {
+    int total = 0;
+    std::vector<std::string> lines;
+    for (int k = 0; k < settings::mailboxCount(settings); ++k) {
+        const settings::Settings& record = settings::mailboxAt(settings, k);
+        const MailboxCheck* box = mailboxCheck(k);
+        const int waiting = box != nullptr ? box->waiting : 0;
+        total += waiting;
+        if (record.enabled) {
+            const bool unfinished = record.server.empty() || record.user.empty();
+            lines.push_back(mailboxStatusLine(settings::mailboxName(record), waiting,
+                                              box != nullptr ? box->lastError : -1, unfinished));
+        }
+    }
+    waitingCount = total;
+    show(overallLook());
+    if (overallLook() == Look::Checking) {
+        return;  // the checking text stays until the results are in
+    }
+    const std::string title = total > 0 ? mailWaitingText(total) : noMailText();
+    setStatus(title.c_str());
+    lstrcpynA(trayData.szTip, severalMailboxesTip(title, lines).c_str(), sizeof trayData.szTip);
+    if (settings.inTaskTray) {
+        Shell_NotifyIconA(NIM_MODIFY, &trayData);
+    }
+}
+
+void Application::onNoMail(Record* record) {
+    MailboxCheck* box = mailboxCheck(HIWORD(record->wParam));
+    if (box == nullptr) {
+        return;
+    }
+    applyHandedOverList(*box);
+    box->waiting = 0;
+    box->look = Look::Idle;
+    if (severalMailboxes()) {
+        showOverall();
+        if (waitingCount == 0) {
+            notice.close();
+        }
+        if (mailList.empty() && mailListWindow.isOpen()) {
+            listClosedByNoMail = true;
+            PostMessageA(mailListWindow.hwndRef, WM_CLOSE, 0, 0);
+        }
+        tellDeletionRefused(*box);
+        return;
+    }
     waitingCount = 0;
     notice.close();
     show(Look::Idle);
@@ -137,28 +208,46 @@ void Application::onNoMail(Record*) {
         PostMessageA(mailListWindow.hwndRef, WM_CLOSE, 0, 0);
     }
     startedByTimer.store(false);
-    tellDeletionRefused();
+    tellDeletionRefused(*box);
 }
 
 void Application::onMailWaiting(Record* record) {
-    applyHandedOverList();
-    waitingCount = static_cast<int>(record->lParam);
-    setStatus(mailWaitingText(static_cast<int>(record->lParam)).c_str());
-    if (playsMailSound(settings, mailList)) {
-        PlaySoundA(settings.playSound.c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+    MailboxCheck* box = mailboxCheck(HIWORD(record->wParam));
+    if (box == nullptr) {
+        return;
     }
-    show(Look::MailWaiting);
+    applyHandedOverList(*box);
+    box->waiting = static_cast<int>(record->lParam);
+    box->look = Look::MailWaiting;
+    const settings::Settings& mailbox = settings::mailboxAt(settings, box->index);
+    // One sound per round of checks: the first mailbox that has mail to tell (new mail, with NewMailSoundOnly).
+    if (!roundSoundPlayed &&
+        playsMailSound(settings::soundFor(settings, mailbox), settings.newMailSoundOnly,
+                       severalMailboxes() ? mail::entriesOfMailbox(mailList, box->index) : mailList)) {
+        roundSoundPlayed = true;
+        PlaySoundA(settings::soundFor(settings, mailbox).c_str(), nullptr, SND_FILENAME | SND_ASYNC);
+    }
+    if (severalMailboxes()) {
+        showOverall();
+    } else {
+        waitingCount = static_cast<int>(record->lParam);
+        setStatus(mailWaitingText(static_cast<int>(record->lParam)).c_str());
+        show(Look::MailWaiting);
+    }
     openListWindow();
     tellOfNewMail();
     if (!startedByTimer.load()) {
         raiseListWindow();
     }
-    startedByTimer.store(false);
-    tellDeletionRefused();
+    if (!severalMailboxes() || turns.runningCount() <= 1) {
+        startedByTimer.store(false);
+    }
+    tellDeletionRefused(*box);
 }
 
 void Application::openListWindow() {
     mailListWindow.setMailerPath(&settings.exeMail);
+    mailListWindow.setAccountColumn(severalMailboxes());
     mailListWindow.Show(hwnd, &mailList, CW_USEDEFAULT, CW_USEDEFAULT, scaledForDpi(kListWidth, dpi),
                         scaledForDpi(kListHeight, dpi));
 }
@@ -182,21 +271,38 @@ void Application::onNoticeClicked(Record*) {
 }
 
 // After the list is updated, so that the mails that stay are there to see.
-void Application::tellDeletionRefused() {
-    if (deletionRefused.exchange(false)) {
-        showResultBox(kDeletionRefused);
+void Application::tellDeletionRefused(MailboxCheck& box) {
+    if (box.deletionRefused.exchange(false)) {
+        showMailboxBox(box.index, kDeletionRefused);
     }
 }
 
 void Application::onCheckFailed(Record* record) {
-    applyHandedOverList();
+    const int mailbox = HIWORD(record->wParam);
+    MailboxCheck* box = mailboxCheck(mailbox);
+    if (box != nullptr) {
+        if (severalMailboxes()) {
+            // A failed check of one mailbox keeps that mailbox's rows (and their ticks) as they were.
+            mail::MailEntryList dropped;
+            box->handOver.applyTo(dropped);
+            box->look = Look::Idle;
+            box->lastError = static_cast<int>(record->lParam);
+            showOverall();
+            // Its rows stay (a deletion that could not be carried out stays ticked) and are there to see.
+            if (!mail::entriesOfMailbox(mailList, mailbox).empty()) {
+                openListWindow();
+            }
+        } else {
+            applyHandedOverList(*box);
+        }
+    }
     if (record->lParam == mail::kErrCertUntrusted) {
-        askToTrustCertificate();
+        askToTrustCertificate(mailbox);
         return;
     }
     const char* text = errorMessage(static_cast<int>(record->lParam));
     if (text != nullptr) {
-        showResultBox(text);
+        showMailboxBox(mailbox, text);
     }
 }
 
@@ -209,19 +315,42 @@ void Application::showResultBox(const char* text) {
     resultBoxOpen = false;
 }
 
+void Application::showMailboxBox(int mailbox, const char* text) {
+    if (!severalMailboxes() || mailbox < 0 || mailbox >= settings::mailboxCount(settings)) {
+        showResultBox(text);
+        return;
+    }
+    waitingBoxes.push_back(mailboxBoxText(settings::mailboxName(settings::mailboxAt(settings, mailbox)), text));
+    if (resultBoxOpen) {
+        return;  // shown when the open one closes
+    }
+    while (!waitingBoxes.empty() && !closed) {
+        const std::string next = waitingBoxes.front();
+        waitingBoxes.pop_front();
+        showResultBox(next.c_str());
+    }
+}
+
 // "Yes" trusts exactly this certificate for the server and port the failed check used (until the server or port
 // is changed) and checks again; "No" leaves the check ended: nothing was sent to the server past the TLS handshake.
-void Application::askToTrustCertificate() {
+void Application::askToTrustCertificate(int mailbox) {
+    MailboxCheck* box = mailboxCheck(mailbox);
+    if (box == nullptr) {
+        return;
+    }
     mail::UntrustedCertificate certificate;
     {
-        base::Locked lock(workerTextMutex);
-        certificate = untrustedCertificate;
+        base::Locked lock(box->workerTextMutex);
+        certificate = box->untrustedCertificate;
     }
     // Like every result box, one at a time: a question already open answers for this server.
     if (resultBoxOpen) {
         return;
     }
     std::string question = untrustedCertificateQuestion(certificate.problem, certificate.fingerprint);
+    if (severalMailboxes()) {
+        question = mailboxBoxText(settings::mailboxName(settings::mailboxAt(settings, mailbox)), question.c_str());
+    }
     resultBoxOpen = true;
     trustQuestionOpen = true;
     int answer = MessageBoxA(hwnd, question.c_str(), kProgramTitle, MB_YESNO | MB_ICONERROR);
@@ -231,12 +360,17 @@ void Application::askToTrustCertificate() {
         return;
     }
     settings::saveTrustedCert(
-        profile, settings, settings::TrustedCertificate{certificate.fingerprint, certificate.server, certificate.port});
+        profile, settings, settings::TrustedCertificate{certificate.fingerprint, certificate.server, certificate.port},
+        mailbox);
     // The failed check is ending on its own (it no longer waits for anything); the new one starts after it.
-    if (checkRunning.load()) {
-        Wait(worker::kInfinite);
+    box->worker.Wait(worker::kInfinite);
+    reapEnded();
+    if (severalMailboxes()) {
+        turns.add(mailbox);
+        startWhatFits();
+    } else {
+        checkNow(false);
     }
-    checkNow(false);
 }
 
 void Application::onTrayOrWindow(Record*) {

@@ -26,6 +26,11 @@ int compareTexts(const std::string& a, const std::string& b) {
     return order == 0 ? 0 : (order > 0 ? 1 : -1);
 }
 
+const std::string& accountName(const mail::MailEntry& entry) {
+    static const std::string none;
+    return entry.mailbox != nullptr ? entry.mailbox->name : none;
+}
+
 int compareSizes(std::int32_t a, std::int32_t b) {
     auto ua = static_cast<std::uint32_t>(a);
     auto ub = static_cast<std::uint32_t>(b);
@@ -60,6 +65,8 @@ std::string cellText(const mail::MailEntry& entry, int column) {
             return sizeText(static_cast<std::uint32_t>(entry.size));
         case kColumnFirstLines:
             return entry.firstLines;
+        case kColumnAccount:
+            return accountName(entry);
         default:
             return std::string();
     }
@@ -75,9 +82,26 @@ int compareEntries(const mail::MailEntry& a, const mail::MailEntry& b, int colum
             return compareSizes(a.size, b.size);
         case kColumnFirstLines:
             return compareTexts(a.firstLines, b.firstLines);
+        case kColumnAccount:
+            return compareTexts(accountName(a), accountName(b));
         default:
             return 0;
     }
+}
+
+int shownColumnCount(bool accountColumn) {
+    return accountColumn ? 5 : 4;
+}
+
+ListColumn columnAt(int place, bool accountColumn) {
+    if (!accountColumn) {
+        return static_cast<ListColumn>(place);
+    }
+    return place == 0 ? kColumnAccount : static_cast<ListColumn>(place - 1);
+}
+
+std::string detailsTitle(const mail::MailEntry& entry, bool accountColumn) {
+    return accountColumn ? "メール（" + accountName(entry) + "）" : std::string("メール");
 }
 
 }  // namespace app

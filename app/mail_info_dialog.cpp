@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "app/list_texts.h"
 #include "res/resource_ids.h"
 
 namespace app {
@@ -46,6 +47,7 @@ void MailInfoDialog::fillFields() {
     if (entry == nullptr || hwnd == nullptr || !IsWindow(hwnd)) {
         return;
     }
+    SetWindowTextA(hwnd, detailsTitle(*entry, showMailbox).c_str());
     showText(hwnd, IDC_INFO_SUBJECT, entry->subject);
     showText(hwnd, IDC_INFO_FROM, entry->from);
     // The size is an unsigned count of octets, whatever its top bit.

@@ -21,6 +21,8 @@ public:
 
     // The mail shown, or null. Cleared when the dialog closes, so it never outlives the window it fills.
     const mail::MailEntry* entry = nullptr;
+    // With several mailboxes the title names the mail's mailbox.
+    bool showMailbox = false;
 
 private:
     void fillFields();

@@ -34,14 +34,12 @@ struct ColumnLayout {
     int format;
 };
 
-// The columns in the order shown; a row's cells and the sort follow ListColumn.
+// By ListColumn; a row's cells and the sort follow ListColumn, the places on screen columnAt.
 const ColumnLayout kColumns[] = {
-    {kColumnSubject, "件名", 100, LVCFMT_LEFT},
-    {kColumnFrom, "差出人", 100, LVCFMT_LEFT},
-    {kColumnSize, "サイズ", 50, LVCFMT_RIGHT},
-    {kColumnFirstLines, "メールの文頭", 160, LVCFMT_LEFT},
+    {kColumnSubject, "件名", 100, LVCFMT_LEFT},        {kColumnFrom, "差出人", 100, LVCFMT_LEFT},
+    {kColumnSize, "サイズ", 50, LVCFMT_RIGHT},         {kColumnFirstLines, "メールの文頭", 160, LVCFMT_LEFT},
+    {kColumnAccount, kAccountHeader, 90, LVCFMT_LEFT},
 };
-constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
 
 int stateImage(bool ticked) {
     return ticked ? list_view::kTicked : list_view::kCleared;
@@ -152,12 +150,35 @@ bool MailListWindow::Show(HWND owner, mail::MailEntryList* list, int x, int y, i
     }
     ownerWindow = owner;
     list_view::addExtendedStyle(listView, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    if (shownAccountColumn != accountColumn && !showColumns()) {
+        return false;
+    }
     fillRows();
     return true;
 }
 
 void MailListWindow::setMailerPath(const std::string* path) {
     mailerPath = path;
+}
+
+void MailListWindow::setAccountColumn(bool shown) {
+    accountColumn = shown;
+}
+
+// The account column comes and goes at the left; the others stay as they are.
+bool MailListWindow::showColumns() {
+    const ColumnLayout& layout = kColumns[kColumnAccount];
+    if (accountColumn) {
+        if (!list_view::insertColumn(listView, 0, layout.header, scaledForDpi(layout.width, columnDpi),
+                                     layout.format)) {
+            return false;
+        }
+    } else {
+        SendMessageA(listView, LVM_DELETECOLUMN, 0, 0);
+    }
+    shownAccountColumn = accountColumn;
+    infoDialog.showMailbox = accountColumn;
+    return true;
 }
 
 void MailListWindow::refreshRows() {
@@ -174,7 +195,8 @@ void MailListWindow::fillRows() {
     if (mails != nullptr) {
         rows.reserve(mails->size());
         for (auto& entry : *mails) {
-            rows.push_back(Row{&entry, false});
+            // A confirmed deletion that a failed check could not carry out stays ticked, for the user to see.
+            rows.push_back(Row{&entry, entry.deleteMark});
         }
     }
     SendMessageA(listView, LVM_SETITEMCOUNT, rows.size(), 0);
@@ -187,11 +209,14 @@ std::vector<MailListWindow::RowView> MailListWindow::rowViews() const {
         return rows;
     }
     int count = list_view::rowCount(listView);
+    const int first = shownAccountColumn ? 1 : 0;  // the place of the subject
     for (int row = 0; row < count; ++row) {
-        rows.push_back(RowView{
-            list_view::checkState(listView, row) == list_view::kTicked,
-            list_view::cellText(listView, row, kColumnSubject), list_view::cellText(listView, row, kColumnFrom),
-            list_view::cellText(listView, row, kColumnSize), list_view::cellText(listView, row, kColumnFirstLines)});
+        rows.push_back(RowView{list_view::checkState(listView, row) == list_view::kTicked,
+                               list_view::cellText(listView, row, first + kColumnSubject),
+                               list_view::cellText(listView, row, first + kColumnFrom),
+                               list_view::cellText(listView, row, first + kColumnSize),
+                               list_view::cellText(listView, row, first + kColumnFirstLines),
+                               shownAccountColumn ? list_view::cellText(listView, row, 0) : std::string()});
     }
     return rows;
 }
@@ -218,10 +243,12 @@ void MailListWindow::onCreate(Record* record) {
     SendMessageA(listView, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     // The widths are pixels at 96 DPI; on other screens they grow with the text.
     columnDpi = windowDpi(hwnd);
-    for (int column = 0; column < kColumnCount; ++column) {
-        const ColumnLayout& layout = kColumns[column];
+    shownAccountColumn = accountColumn;
+    infoDialog.showMailbox = accountColumn;
+    for (int place = 0; place < shownColumnCount(accountColumn); ++place) {
+        const ColumnLayout& layout = kColumns[columnAt(place, accountColumn)];
         const int width = scaledForDpi(layout.width, columnDpi);
-        if (!list_view::insertColumn(listView, layout.column, layout.header, width, layout.format)) {
+        if (!list_view::insertColumn(listView, place, layout.header, width, layout.format)) {
             listView = nullptr;
             record->result = -1;
             return;
@@ -250,7 +277,7 @@ void MailListWindow::onDestroy(Record* record) {
 void MailListWindow::onDpiChanged(Record* record) {
     const int newDpi = LOWORD(record->wParam);
     if (listView != nullptr && columnDpi > 0 && newDpi != columnDpi) {
-        for (int column = 0; column < kColumnCount; ++column) {
+        for (int column = 0; column < shownColumnCount(shownAccountColumn); ++column) {
             const int width = list_view::columnWidth(listView, column);
             list_view::setColumnWidth(listView, column, MulDiv(width, newDpi, columnDpi));
         }
@@ -344,7 +371,7 @@ void MailListWindow::onSortFirstLines(Record*) {
 }
 
 void MailListWindow::onColumnClick(Notify* record) {
-    sortBy(reinterpret_cast<NMLISTVIEW*>(record->header)->iSubItem);
+    sortBy(columnAt(reinterpret_cast<NMLISTVIEW*>(record->header)->iSubItem, shownAccountColumn));
 }
 
 // New mail in bold: the list view asks before each row is drawn, and takes the font selected for it.
@@ -557,7 +584,8 @@ void MailListWindow::fillItem(LVITEMA& item) const {
     }
     const Row& row = rows[static_cast<size_t>(item.iItem)];
     if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-        const std::string text = row.entry != nullptr ? cellText(*row.entry, item.iSubItem) : std::string();
+        const std::string text =
+            row.entry != nullptr ? cellText(*row.entry, columnAt(item.iSubItem, shownAccountColumn)) : std::string();
         const std::string cell = list_view::cellFit(text);
         const std::string_view fit = base::cutAtCharacter(cell, static_cast<size_t>(item.cchTextMax) - 1);
         std::memcpy(item.pszText, fit.data(), fit.size());

@@ -16,10 +16,10 @@
 namespace app {
 
 // The "新着メール一覧 (Quorvane)" window: one row per entry of the application's mail list, with the columns
-// subject, sender, size and beginning of the mail. The user sorts the rows, ticks the check boxes of the mails
-// to delete, confirms their deletion, and opens one mail's details with Enter. The window never talks to the
-// server: a confirmed deletion sets the entries' delete marks and is reported to the main window (command 104
-// with 1) when the window closes.
+// subject, sender, size and beginning of the mail, and with several mailboxes first the mailbox's name. The user sorts
+// the rows, ticks the check boxes of the mails to delete, confirms their deletion, and opens one mail's details with
+// Enter. The window never talks to the server: a confirmed deletion sets the entries' delete marks and is reported to
+// the main window (command 104 with 1) when the window closes.
 //
 // Rows of mail that the last check had not seen (new mail) are drawn in bold. Ctrl+A selects every row.
 //
@@ -46,6 +46,7 @@ public:
         std::string from;
         std::string size;
         std::string firstLines;
+        std::string account;  // empty without the account column
     };
 
     MailListWindow();
@@ -56,6 +57,8 @@ public:
     bool Show(HWND ownerWindow, mail::MailEntryList* mails, int x, int y, int width, int height);
     // The mail program's path for the window's own menu item; null or empty disables it.
     void setMailerPath(const std::string* path);
+    // With several mailboxes the list shows the account column first; from the next Show on.
+    void setAccountColumn(bool shown);
     // The list's contents were cleared or replaced: rebuild the rows over it (in list order) and let the
     // details dialog forget its entry. Nothing happens while the window is closed.
     void refreshRows();
@@ -120,6 +123,7 @@ private:
     void fillItem(LVITEMA& item) const;
 
     void fillRows();
+    bool showColumns();
     void sortBy(int column);
     void keepSelectionThrough(const std::vector<std::uint32_t>& newOrder);
     void selectAll();
@@ -143,6 +147,8 @@ private:
     HFONT boldFont = nullptr;  // the rows' font in bold, for mail that is new since the last check
     // The DPI the columns were last sized for (96: the widths as designed).
     int columnDpi = 96;
+    bool accountColumn = false;       // asked for by the owner
+    bool shownAccountColumn = false;  // what the list view has
 };
 
 }  // namespace app

@@ -5,11 +5,15 @@
 namespace app {
 
 bool playsMailSound(const settings::Settings& settings, const mail::MailEntryList& mailList) {
-    if (settings.playSound.empty()) {
+    return playsMailSound(settings.playSound, settings.newMailSoundOnly, mailList);
+}
+
+bool playsMailSound(const std::string& sound, bool newMailSoundOnly, const mail::MailEntryList& entries) {
+    if (sound.empty()) {
         return false;
     }
-    return !settings.newMailSoundOnly ||
-           std::any_of(mailList.begin(), mailList.end(), [](const mail::MailEntry& entry) { return entry.isNew; });
+    return !newMailSoundOnly ||
+           std::any_of(entries.begin(), entries.end(), [](const mail::MailEntry& entry) { return entry.isNew; });
 }
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #include "app/password_dialog.h"
 
+#include "app/status_texts.h"
 #include "base/wipe.h"
 #include "res/resource_ids.h"
 
@@ -18,6 +19,9 @@ LRESULT PasswordDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     // The user came to type the password: put the caret into its field (otherwise the default button has the
     // focus and the typing is lost).
     if (msg == WM_INITDIALOG) {
+        if (!mailboxName.empty()) {
+            SetWindowTextA(hwnd, passwordTitle(mailboxName).c_str());
+        }
         SetFocus(GetDlgItem(hwnd, IDC_PASSWORD));
     }
     // Only the exact IDOK, the one that closes the dialog: text taken by anything else would survive a

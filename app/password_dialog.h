@@ -21,6 +21,8 @@ public:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
     std::string password;
+    // With several mailboxes, the one the password is for: the title names it.
+    std::string mailboxName;
 };
 
 }  // namespace app

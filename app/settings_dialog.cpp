@@ -1,6 +1,8 @@
 #include "app/settings_dialog.h"
 
 #include <climits>
+#include <type_traits>
+#include <variant>
 
 #include "app/start_with_windows.h"
 #include "base/ascii.h"
@@ -41,23 +43,44 @@ struct Control {
     const settings::Key& key;
     const char* name;  // numbers: the field's name in the refusal
     bool oneLine;      // texts sent in a POP3 command: no line breaks
+    bool chosen;       // a field of the mailbox the chooser shows; the others are the program's
 };
 
 constexpr Control kControls[] = {
-    {IDC_SERVER, settings::keyNamed("SERVER"), nullptr, false},
-    {IDC_USER, settings::keyNamed("USER"), nullptr, true},
-    {IDC_PASS, settings::keyNamed("PASS"), nullptr, true},
-    {IDC_SOUND, settings::keyNamed("PlaySound"), nullptr, false},
-    {IDC_MAILER, settings::keyNamed("ExeMail"), nullptr, false},
-    {IDC_TIMER_MIN, settings::keyNamed("TimerMin"), "チェック周期（分）", false},
-    {IDC_PORT, settings::keyNamed("POP3_PORT"), "POP3ポート", false},
-    {IDC_HEAD_COUNT, settings::keyNamed("HeadCount"), "取り込む先頭行数", false},
-    {IDC_TIMEOUT_SEC, settings::keyNamed("TimeoutSec"), "応答待ち（秒）", false},
-    {IDC_APOP, settings::keyNamed("APOP"), nullptr, false},
-    {IDC_NEW_MAIL_SOUND_ONLY, settings::keyNamed("NewMailSoundOnly"), nullptr, false},
-    {IDC_SHOW_COUNT, settings::keyNamed("ShowCount"), nullptr, false},
-    {IDC_NOTIFY, settings::keyNamed("Notify"), nullptr, false},
+    {IDC_SERVER, settings::keyNamed("SERVER"), nullptr, false, true},
+    {IDC_USER, settings::keyNamed("USER"), nullptr, true, true},
+    {IDC_PASS, settings::keyNamed("PASS"), nullptr, true, true},
+    {IDC_SOUND, settings::keyNamed("PlaySound"), nullptr, false, false},
+    {IDC_MAILER, settings::keyNamed("ExeMail"), nullptr, false, false},
+    {IDC_TIMER_MIN, settings::keyNamed("TimerMin"), "チェック周期（分）", false, false},
+    {IDC_PORT, settings::keyNamed("POP3_PORT"), "POP3ポート", false, true},
+    {IDC_HEAD_COUNT, settings::keyNamed("HeadCount"), "取り込む先頭行数", false, true},
+    {IDC_TIMEOUT_SEC, settings::keyNamed("TimeoutSec"), "応答待ち（秒）", false, true},
+    {IDC_APOP, settings::keyNamed("APOP"), nullptr, false, true},
+    {IDC_NEW_MAIL_SOUND_ONLY, settings::keyNamed("NewMailSoundOnly"), nullptr, false, false},
+    {IDC_SHOW_COUNT, settings::keyNamed("ShowCount"), nullptr, false, false},
+    {IDC_NOTIFY, settings::keyNamed("Notify"), nullptr, false, false},
+    {IDC_MAILBOX_NAME, settings::keyNamed("Name"), nullptr, false, true},
+    {IDC_MAILBOX_ENABLED, settings::keyNamed("Enabled"), nullptr, false, true},
 };
+
+// The fields of the chosen mailbox, from one record into another.
+void copyChosenFields(const settings::Settings& from, settings::Settings& to) {
+    for (const Control& control : kControls) {
+        if (!control.chosen) {
+            continue;
+        }
+        std::visit(
+            [&](const auto& field) {
+                if constexpr (std::is_same_v<std::decay_t<decltype(to.*field.record)>, std::string>) {
+                    base::wipeString(to.*field.record);
+                }
+                to.*field.record = from.*field.record;
+            },
+            control.key.field);
+    }
+    to.sslMode = from.sslMode;
+}
 
 bool isText(const settings::Key& key) {
     return key.form == settings::Form::kText || key.form == settings::Form::kPassword;
@@ -69,7 +92,11 @@ void wipeTexts(settings::Settings& record) {
             base::wipeString(settings::fieldOf<std::string>(record, control.key));
         }
     }
+    settings::wipePasswords(record);
 }
+
+constexpr char kMailboxDeleteQuestion[] = "このメールボックスを削除するにゃ？";
+constexpr char kNewMailboxName[] = "あたらしいメールボックス";
 
 // The entries of IDC_SSL_MODE, in the order of the SSL key's values.
 const char* const kSslModeNames[] = {"なし", "STLS", "SSL/TLS"};
@@ -110,6 +137,9 @@ SettingsDialog::SettingsDialog() : messageHandlers(this), commandHandlers(this) 
     commandHandlers.Set(IDC_BROWSE_SOUND, &SettingsDialog::onBrowseSound);
     commandHandlers.Set(IDC_BROWSE_MAILER, &SettingsDialog::onBrowseMailer);
     commandHandlers.Set(IDC_SSL_MODE, &SettingsDialog::onSslModeChanged);
+    commandHandlers.Set(IDC_MAILBOX, &SettingsDialog::onMailboxChosen);
+    commandHandlers.Set(IDC_ADD_MAILBOX, &SettingsDialog::onAddMailbox);
+    commandHandlers.Set(IDC_DELETE_MAILBOX, &SettingsDialog::onDeleteMailbox);
 }
 
 SettingsDialog::~SettingsDialog() {
@@ -138,68 +168,197 @@ void SettingsDialog::onInitDialog(Record* record) {
     SendMessageA(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon));
     SendMessageA(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
     for (const Control& control : kControls) {
-        const settings::Key& key = control.key;
-        if (isText(key)) {
-            SetDlgItemTextA(hwnd, control.id, settings::fieldOf<std::string>(values, key).c_str());
-        } else if (key.form == settings::Form::kDecimal) {
-            SetDlgItemInt(hwnd, control.id, static_cast<UINT>(settings::fieldOf<int>(values, key)), FALSE);
-        } else if (settings::fieldOf<bool>(values, key)) {
-            SendDlgItemMessageA(hwnd, control.id, BM_SETCHECK, BST_CHECKED, 0);
-        }
-        if (std::size_t length = settings::fieldLength(key)) {
+        if (std::size_t length = settings::fieldLength(control.key)) {
             SendDlgItemMessageA(hwnd, control.id, EM_LIMITTEXT, length, 0);
         }
     }
     for (const char* name : kSslModeNames) {
         SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     }
-    // An unusable mode from the file shows no choice at all, so that the user picks one.
-    const bool usable = settings::limits::inRange(settings::limits::kSslModeRange, values.sslMode);
-    SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_SETCURSEL, usable ? static_cast<WPARAM>(values.sslMode) : WPARAM(-1), 0);
+    chosen = 0;
+    showFields(values, false);
+    showFields(values, true);
+    fillChooser();
     CheckDlgButton(hwnd, IDC_START_WITH_WINDOWS, startsWithWindows() ? BST_CHECKED : BST_UNCHECKED);
     record->result = 1;  // the dialog manager sets the default focus
+}
+
+void SettingsDialog::showFields(const settings::Settings& record, bool chosenFields) {
+    for (const Control& control : kControls) {
+        if (control.chosen != chosenFields) {
+            continue;
+        }
+        const settings::Key& key = control.key;
+        if (isText(key)) {
+            SetDlgItemTextA(hwnd, control.id, settings::fieldOf<std::string>(record, key).c_str());
+        } else if (key.form == settings::Form::kDecimal) {
+            SetDlgItemInt(hwnd, control.id, static_cast<UINT>(settings::fieldOf<int>(record, key)), FALSE);
+        } else {
+            SendDlgItemMessageA(hwnd, control.id, BM_SETCHECK,
+                                settings::fieldOf<bool>(record, key) ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+    }
+    if (chosenFields) {
+        // An unusable mode from the file shows no choice at all, so that the user picks one.
+        const bool usable = settings::limits::inRange(settings::limits::kSslModeRange, record.sslMode);
+        SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_SETCURSEL, usable ? static_cast<WPARAM>(record.sslMode) : WPARAM(-1),
+                            0);
+    }
+}
+
+// The chooser lists every mailbox by its name; the last one cannot be deleted.
+void SettingsDialog::fillChooser() {
+    HWND chooser = GetDlgItem(hwnd, IDC_MAILBOX);
+    if (chooser == nullptr) {
+        return;
+    }
+    SendMessageA(chooser, CB_RESETCONTENT, 0, 0);
+    for (int k = 0; k < settings::mailboxCount(values); ++k) {
+        const std::string name = settings::mailboxName(settings::mailboxAt(values, k));
+        SendMessageA(chooser, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    SendMessageA(chooser, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+    EnableWindow(GetDlgItem(hwnd, IDC_DELETE_MAILBOX), settings::mailboxCount(values) > 1);
+    EnableWindow(GetDlgItem(hwnd, IDC_ADD_MAILBOX), settings::mailboxCount(values) < settings::kMaxMailboxes);
+}
+
+// The chosen mailbox's fields as typed, judged as OK judges them, into the record; false (the user was told,
+// naming the mailbox when there are several) when one is refused.
+bool SettingsDialog::takeChosenFields() {
+    settings::Settings typed;
+    if (!readFields(typed, true)) {
+        wipeTexts(typed);
+        return false;
+    }
+    copyChosenFields(typed, settings::mailboxAt(values, chosen));
+    wipeTexts(typed);
+    return true;
+}
+
+void SettingsDialog::onMailboxChosen(Record* record) {
+    if (HIWORD(record->wParam) != CBN_SELCHANGE) {
+        return;
+    }
+    const int next = static_cast<int>(SendDlgItemMessageA(hwnd, IDC_MAILBOX, CB_GETCURSEL, 0, 0));
+    if (next < 0 || next >= settings::mailboxCount(values) || next == chosen) {
+        return;
+    }
+    if (!takeChosenFields()) {
+        SendDlgItemMessageA(hwnd, IDC_MAILBOX, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+        return;
+    }
+    chosen = next;
+    showFields(settings::mailboxAt(values, chosen), true);
+    fillChooser();
+}
+
+void SettingsDialog::onAddMailbox(Record*) {
+    if (settings::mailboxCount(values) >= settings::kMaxMailboxes || !takeChosenFields()) {
+        return;
+    }
+    settings::Settings added;
+    added.name = kNewMailboxName;
+    values.moreMailboxes.push_back(added);
+    chosen = settings::mailboxCount(values) - 1;
+    showFields(settings::mailboxAt(values, chosen), true);
+    fillChooser();
+    SetFocus(GetDlgItem(hwnd, IDC_SERVER));
+}
+
+// Asks first. The mailboxes after it move up; deleting the first makes the second the first.
+void SettingsDialog::onDeleteMailbox(Record*) {
+    if (settings::mailboxCount(values) < 2) {
+        return;
+    }
+    const std::string question =
+        settings::mailboxName(settings::mailboxAt(values, chosen)) + "\n" + kMailboxDeleteQuestion;
+    if (MessageBoxA(hwnd, question.c_str(), "Quorvane", MB_ICONQUESTION | MB_YESNO) != IDYES) {
+        return;
+    }
+    if (chosen == 0) {
+        settings::Settings& second = values.moreMailboxes.front();
+        copyChosenFields(second, values);
+        values.trustedCert = second.trustedCert;
+        settings::wipePasswords(second);
+        values.moreMailboxes.erase(values.moreMailboxes.begin());
+    } else {
+        settings::wipePasswords(values.moreMailboxes[static_cast<std::size_t>(chosen - 1)]);
+        values.moreMailboxes.erase(values.moreMailboxes.begin() + (chosen - 1));
+        --chosen;
+    }
+    showFields(settings::mailboxAt(values, chosen), true);
+    fillChooser();
 }
 
 void SettingsDialog::onCommand(Record* record) {
     framework::ForwardCommand(commandHandlers, record);
 }
 
-void SettingsDialog::onOk(Record*) {
-    // Everything is judged before anything is taken.
-    settings::Settings typed;
+// The fields of the chosen mailbox (`chosenFields`) or the program's, judged, into `typed`.
+bool SettingsDialog::readFields(settings::Settings& typed, bool chosenFields) {
+    const settings::Settings& shown = chosenFields ? settings::mailboxAt(values, chosen) : values;
     for (const Control& control : kControls) {
+        if (control.chosen != chosenFields) {
+            continue;
+        }
         const settings::Key& key = control.key;
         if (isText(key)) {
             std::string& text = settings::fieldOf<std::string>(typed, key);
             text = itemText(control.id);
+            if (GetDlgItem(hwnd, control.id) == nullptr) {
+                text = settings::fieldOf<std::string>(shown, key);
+            }
             if (control.oneLine && !base::fitsOneLine(text)) {
-                wipeTexts(typed);
-                refuse(control.id, kLineBreakRefused);
-                return;
+                refuse(control.id, aboutChosen(kLineBreakRefused));
+                return false;
             }
         } else if (key.form == settings::Form::kDecimal) {
             int& number = settings::fieldOf<int>(typed, key);
-            number = settings::fieldOf<int>(values, key);
-            if (!readNumber(control.id, control.name, key.range, number)) {
-                wipeTexts(typed);
-                return;
+            number = settings::fieldOf<int>(shown, key);
+            if (!readNumber(control.id, control.name, key.range, number, chosenFields)) {
+                return false;
             }
         } else {
             // A template without the box keeps the value as it was.
             HWND box = GetDlgItem(hwnd, control.id);
             settings::fieldOf<bool>(typed, key) =
-                box != nullptr ? (SendMessageA(box, BM_GETCHECK, 0, 0) & 1) != 0 : settings::fieldOf<bool>(values, key);
+                box != nullptr ? (SendMessageA(box, BM_GETCHECK, 0, 0) & 1) != 0 : settings::fieldOf<bool>(shown, key);
         }
     }
-    accepted = true;
-    // Nothing chosen (the file's value was not one the program can use): the mode stays as it was, unusable,
-    // rather than turning into plain text by itself.
-    typed.sslMode = values.sslMode;
-    LRESULT mode = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0);
-    if (settings::limits::inRange(settings::limits::kSslModeRange, static_cast<int>(mode))) {
-        typed.sslMode = static_cast<int>(mode);
+    if (chosenFields) {
+        // Nothing chosen (the file's value was not one the program can use): the mode stays as it was, unusable,
+        // rather than turning into plain text by itself.
+        typed.sslMode = shown.sslMode;
+        LRESULT mode = SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_GETCURSEL, 0, 0);
+        if (settings::limits::inRange(settings::limits::kSslModeRange, static_cast<int>(mode))) {
+            typed.sslMode = static_cast<int>(mode);
+        }
     }
-    settings::copyEditedValues(typed, values);
+    return true;
+}
+
+std::string SettingsDialog::aboutChosen(const std::string& text) const {
+    if (settings::mailboxCount(values) < 2) {
+        return text;
+    }
+    return settings::mailboxName(settings::mailboxAt(values, chosen)) + "\n" + text;
+}
+
+void SettingsDialog::onOk(Record*) {
+    // Everything is judged before anything is taken.
+    settings::Settings typed;
+    if (!readFields(typed, false) || !readFields(typed, true)) {
+        wipeTexts(typed);
+        return;
+    }
+    accepted = true;
+    settings::Settings& box = settings::mailboxAt(values, chosen);
+    copyChosenFields(typed, box);
+    for (const Control& control : kControls) {
+        if (!control.chosen) {
+            std::visit([&](const auto& field) { values.*field.record = typed.*field.record; }, control.key.field);
+        }
+    }
     wipeTexts(typed);
     applyStartWithWindows(hwnd);
     // The edit control's own copy goes before the dialog does.
@@ -247,7 +406,8 @@ std::string SettingsDialog::itemText(int id) const {
 bool SettingsDialog::readNumber(int id,
                                 const char* name,
                                 const settings::limits::NumberRange& range,
-                                int& number) const {
+                                int& number,
+                                bool chosenField) const {
     if (GetDlgItem(hwnd, id) == nullptr) {
         return true;  // a template without this field keeps the value as it was
     }
@@ -259,7 +419,7 @@ bool SettingsDialog::readNumber(int id,
         return true;
     }
     if (!settings::limits::inRange(range, static_cast<int>(value))) {
-        refuse(id, numberRefusedText(name, range));
+        refuse(id, chosenField ? aboutChosen(numberRefusedText(name, range)) : numberRefusedText(name, range));
         return false;
     }
     number = static_cast<int>(value);

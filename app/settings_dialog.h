@@ -11,7 +11,9 @@
 namespace app {
 
 // The modal dialog (template 106) in which the user edits the mail settings. It works on its own copy of
-// the values; the caller copies them back only when `accepted` is true after the dialog has ended:
+// the values; the caller copies them back only when `accepted` is true after the dialog has ended. A chooser
+// above the mailbox's fields picks the mailbox they show; "追加" adds one, "削除" deletes the chosen one after
+// asking. The program-wide fields stay the same whichever is chosen.
 //
 // Choosing implicit TLS while the port reads 110 turns it into 995, and leaving it turns 995 back into 110.
 //
@@ -40,6 +42,7 @@ public:
 
 private:
     settings::Settings values;  // only the fields the dialog edits are used
+    int chosen = 0;             // the mailbox the chooser shows
 
     using Record = framework::MessageRecord;
 
@@ -50,11 +53,25 @@ private:
     void onBrowseSound(Record* record);
     void onBrowseMailer(Record* record);
     void onSslModeChanged(Record* record);
+    void onMailboxChosen(Record* record);
+    void onAddMailbox(Record* record);
+    void onDeleteMailbox(Record* record);
+
+    void showFields(const settings::Settings& record, bool chosenFields);
+    void fillChooser();
+    bool takeChosenFields();
+    bool readFields(settings::Settings& typed, bool chosenFields);
+    // A refusal's text, with the mailbox's name on a first line of its own when there are several.
+    std::string aboutChosen(const std::string& text) const;
 
     std::string itemText(int id) const;
     // The number in a field: its fallback when the text is no number; nothing (the user was told and the field
     // has the focus) when it is a number outside the range.
-    bool readNumber(int id, const char* name, const settings::limits::NumberRange& range, int& number) const;
+    bool readNumber(int id,
+                    const char* name,
+                    const settings::limits::NumberRange& range,
+                    int& number,
+                    bool chosenField) const;
     void refuse(int id, const std::string& text) const;
 
     framework::MessageTable<SettingsDialog> messageHandlers;

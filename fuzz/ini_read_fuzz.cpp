@@ -1,5 +1,5 @@
-// The INI reader and writer of the POSIX build on arbitrary file contents: reading the settings keys from a
-// fuzzed file, and setting one key in it.
+// The INI reader and writer of the POSIX build on arbitrary file contents: reading the settings keys and every
+// mailbox from a fuzzed file, removing a section, and setting one key in it.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
@@ -10,6 +10,9 @@
 #include "fuzz/fuzz_expect.h"
 #include "settings/ini_document.h"
 #include "settings/profile_file.h"
+#include "settings/profile_value.h"
+#include "settings/settings.h"
+#include "settings/settings_store.h"
 
 namespace {
 
@@ -49,6 +52,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_EXPECT(number == -12345);
         }
     }
+
+    // The settings of every mailbox: never more than sixteen, whatever the sections say.
+    settings::ProfileValue profile(filePath());
+    settings::Settings loaded;
+    settings::loadSettings(profile, loaded);
+    FUZZ_EXPECT(settings::mailboxCount(loaded) <= settings::kMaxMailboxes);
+
+    // A removed section is gone with every key of it, and no other section goes.
+    settings::IniDocument removed(text);
+    const std::size_t sections = removed.sectionNames().size();
+    const bool had = removed.removeSection(section);
+    for (const char* key : kKeys) {
+        FUZZ_EXPECT(removed.value(section, key).empty());
+    }
+    FUZZ_EXPECT(removed.sectionNames().size() == (had ? sections - 1 : sections));
 
     // A document written back unchanged is the file byte for byte.
     FUZZ_EXPECT(settings::IniDocument(text).text() == text);

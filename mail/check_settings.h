@@ -39,6 +39,8 @@ struct CheckSettings {
     int timeoutSec = 60;
     int sslMode = kSslNone;  // a value that is no SslMode connects nothing
     TrustedCertificate trustedCert;
+    int mailbox = 0;          // the owner's number for the mailbox, and
+    std::string mailboxName;  // what the user calls it: both go on every entry the check lists
 };
 
 }  // namespace mail

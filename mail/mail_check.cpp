@@ -216,7 +216,8 @@ void MailCheck::converse(Plan& plan) {
     const int count = stat->count;
     stopPoll();
 
-    const auto here = std::make_shared<const MailboxId>(MailboxId{plan.server, plan.port, plan.user});
+    const auto here =
+        std::make_shared<const MailboxId>(MailboxId{plan.server, plan.port, plan.user, plan.mailbox, plan.mailboxName});
     if (!listedHere(plan.previous, *here)) {
         // Marks on another mailbox's list stay undone; the user hears that not every marked mail was deleted.
         if (anyMarked(plan.previous)) {

@@ -63,6 +63,12 @@
 #define IDC_NEW_MAIL_SOUND_ONLY 1022
 #define IDC_SHOW_COUNT 1024
 #define IDC_NOTIFY 1025
+// The mailbox chooser and the fields of the chosen mailbox that only several mailboxes need.
+#define IDC_MAILBOX 1026
+#define IDC_ADD_MAILBOX 1027
+#define IDC_DELETE_MAILBOX 1028
+#define IDC_MAILBOX_NAME 1029
+#define IDC_MAILBOX_ENABLED 1030
 
 // Controls of the password dialog (dialog 109); OK and cancel are IDOK and IDCANCEL.
 #define IDC_PASSWORD 1010

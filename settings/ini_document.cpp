@@ -119,6 +119,29 @@ void IniDocument::set(const std::string& section, const std::string& key, const 
     insertLine(after, keyName + "=" + value);
 }
 
+std::vector<std::string> IniDocument::sectionNames() const {
+    std::vector<std::string> names;
+    std::string name;
+    for (const Line& line : lines_) {
+        if (parseHeader(line.content, name) &&
+            std::none_of(names.begin(), names.end(),
+                         [&name](const std::string& seen) { return sameName(seen, name); })) {
+            names.push_back(name);
+        }
+    }
+    return names;
+}
+
+bool IniDocument::removeSection(const std::string& section) {
+    bool removed = false;
+    for (std::size_t header = findSection(section); header != std::string::npos; header = findSection(section)) {
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header),
+                     lines_.begin() + static_cast<std::ptrdiff_t>(sectionEnd(header)));
+        removed = true;
+    }
+    return removed;
+}
+
 std::string IniDocument::text() const {
     std::string text = byteOrderMark_;
     for (const Line& line : lines_) {

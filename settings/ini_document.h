@@ -23,6 +23,12 @@ public:
     // section, a missing section at the end of the text.
     void set(const std::string& section, const std::string& key, const std::string& value);
 
+    // The section names in the order of the file, each once (the first spelling counts).
+    std::vector<std::string> sectionNames() const;
+
+    // Removes every section of that name with all its lines; false when there was none.
+    bool removeSection(const std::string& section);
+
     std::string text() const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // The one seam between the settings and the platform's INI ("private profile") file access. On Windows these
 // are the GetPrivateProfile*/WritePrivateProfileStringA functions; elsewhere our own reader and writer that
@@ -22,5 +23,11 @@ std::string readString(const std::string& path, const std::string& section, cons
 
 // Sets `key` to `value`, creating the file, the section and the key as needed and keeping everything else.
 void writeString(const std::string& path, const std::string& section, const std::string& key, const std::string& value);
+
+// The names of the file's sections, in its order; none when the file is missing.
+std::vector<std::string> sectionNames(const std::string& path);
+
+// Removes the section with all its keys; a file without it stays as it was.
+void removeSection(const std::string& path, const std::string& section);
 
 }  // namespace settings::profile_file

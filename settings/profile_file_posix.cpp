@@ -107,4 +107,21 @@ void writeString(const std::string& path,
     out << document.text();
 }
 
+std::vector<std::string> sectionNames(const std::string& path) {
+    std::optional<std::string> text = readFile(path);
+    return text ? IniDocument(*text).sectionNames() : std::vector<std::string>();
+}
+
+void removeSection(const std::string& path, const std::string& section) {
+    std::optional<std::string> text = readFile(path);
+    if (!text) {
+        return;
+    }
+    IniDocument document(*text);
+    if (document.removeSection(section)) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << document.text();
+    }
+}
+
 }  // namespace settings::profile_file

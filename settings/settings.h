@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "mail/check_settings.h"
 #include "settings/settings_limits.h"
@@ -13,6 +14,9 @@ using TrustedCertificate = mail::TrustedCertificate;
 
 // Everything the program remembers between runs. The user-interface thread owns it; a check works on its own copy
 // of the mail fields (takeCheckSettings). Each field that is kept in the file has its key in settings_keys.h.
+//
+// The record is the program-wide settings and the first mailbox; each further mailbox is a record of its own in
+// `moreMailboxes`, of which only the mailbox keys (Scope::kMailbox) count.
 struct Settings {
     bool inTaskTray = false;      // the main window lives as a task-tray icon instead of the small square
     bool apop = false;            // log in with APOP instead of USER/PASS
@@ -33,6 +37,34 @@ struct Settings {
     // 0 plain text, 1 STLS, 2 TLS from the start (implicit TLS); kInvalidSslMode: the file says something else
     int sslMode = limits::kDefaultSslMode;
     TrustedCertificate trustedCert;
+    std::string name;     // what the user calls the mailbox; empty: USER@SERVER
+    bool enabled = true;  // checked with the others; a disabled mailbox is shown but never checked
+    // The second mailbox onwards, in the order of their sections ([Account2], [Account3] ...). A further mailbox's
+    // empty playSound means the program's sound.
+    std::vector<Settings> moreMailboxes;
 };
+
+// At most this many mailboxes: the first and [Account2] to [Account16].
+constexpr int kMaxMailboxes = 16;
+
+// The mailboxes of the record: 0 is the record itself, k > 0 moreMailboxes[k - 1].
+inline int mailboxCount(const Settings& settings) {
+    return 1 + static_cast<int>(settings.moreMailboxes.size());
+}
+inline Settings& mailboxAt(Settings& settings, int index) {
+    return index == 0 ? settings : settings.moreMailboxes[static_cast<std::size_t>(index - 1)];
+}
+inline const Settings& mailboxAt(const Settings& settings, int index) {
+    return index == 0 ? settings : settings.moreMailboxes[static_cast<std::size_t>(index - 1)];
+}
+
+// What the user calls the mailbox: its Name, or USER@SERVER.
+std::string mailboxName(const Settings& mailbox);
+
+// Whether a check of the mailbox may start: enabled, with a server, a user and an SSL value the program can use.
+bool checkable(const Settings& mailbox);
+
+// The wave file for new mail in the mailbox: its own, or the program's.
+const std::string& soundFor(const Settings& program, const Settings& mailbox);
 
 }  // namespace settings

@@ -15,12 +15,12 @@ constexpr std::size_t digitsOf(int number) {
 
 }  // namespace
 
-void copyEditedValues(const Settings& from, Settings& to) {
-    if (&from == &to) {
-        return;  // wiping first would lose the values
-    }
+namespace {
+
+template <typename Wanted>
+void copyValues(const Settings& from, Settings& to, Wanted wanted) {
     for (const Key& key : kKeys) {
-        if (!editedInDialog(key)) {
+        if (!editedInDialog(key) || !wanted(key)) {
             continue;
         }
         std::visit(
@@ -32,6 +32,50 @@ void copyEditedValues(const Settings& from, Settings& to) {
             },
             key.field);
     }
+}
+
+}  // namespace
+
+void copyEditedValues(const Settings& from, Settings& to) {
+    if (&from == &to) {
+        return;  // wiping first would lose the values
+    }
+    copyValues(from, to, [](const Key&) { return true; });
+    for (Settings& gone : to.moreMailboxes) {
+        wipePasswords(gone);
+    }
+    to.moreMailboxes = from.moreMailboxes;
+}
+
+void copyMailboxValues(const Settings& from, Settings& to) {
+    if (&from == &to) {
+        return;
+    }
+    copyValues(from, to, [](const Key& key) { return key.scope == Scope::kMailbox; });
+}
+
+void wipePasswords(Settings& record) {
+    base::wipeString(record.pass);
+    for (Settings& mailbox : record.moreMailboxes) {
+        wipePasswords(mailbox);
+    }
+}
+
+std::string sectionOfMailbox(int index) {
+    return index == 0 ? std::string("SETTING") : "Account" + std::to_string(index + 1);
+}
+
+std::string mailboxName(const Settings& mailbox) {
+    return mailbox.name.empty() ? mailbox.user + '@' + mailbox.server : mailbox.name;
+}
+
+bool checkable(const Settings& mailbox) {
+    return mailbox.enabled && !mailbox.server.empty() && !mailbox.user.empty() &&
+           limits::inRange(limits::kSslModeRange, mailbox.sslMode);
+}
+
+const std::string& soundFor(const Settings& program, const Settings& mailbox) {
+    return mailbox.playSound.empty() ? program.playSound : mailbox.playSound;
 }
 
 std::size_t fieldLength(const Key& key) {

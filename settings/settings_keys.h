@@ -18,6 +18,7 @@ namespace settings {
 enum class Form {
     kDecimal,      // decimal text; read as the platform reads a number, then settled by the key's range
     kFlag,         // 1 or 0; only exactly 1 reads as true
+    kFlagOn,       // 1 or 0; absent (or empty) reads as true, otherwise only exactly 1
     kText,         // as it is
     kPassword,     // scrambled (password_scramble.h)
     kSslMode,      // 0, 1 or 2; anything else reads as kInvalidSslMode and stays in the file as it was
@@ -30,6 +31,13 @@ enum class Written {
     kOnceSet,        // from the dialog's values, once it was ever true: a file without it already means false
     kAtShutdown,     // never: saveWindowState writes it when the program ends
     kWhenForgotten,  // emptied when the server or port changes; saveTrustedCert writes it
+    kWhenSet,        // from the dialog's values, once it differs from its default or the file has it
+};
+
+// Which sections hold the key: [SETTING] only, or [SETTING] for the first mailbox and [AccountN] for the others.
+enum class Scope {
+    kProgram,
+    kMailbox,
 };
 
 // Where a key's value lives: in the record, and in a check's own copy (null: the check does not need it).
@@ -45,6 +53,7 @@ struct Key {
     std::variant<Field<int>, Field<bool>, Field<std::string>, Field<TrustedCertificate>> field;
     limits::NumberRange range;  // kDecimal and kSslMode: the values the program uses and the default
     Written written;
+    Scope scope;
 };
 
 constexpr limits::NumberRange kNoRange{0, 0, 0, false};
@@ -52,53 +61,73 @@ constexpr limits::NumberRange kNoRange{0, 0, 0, false};
 constexpr Key decimalKey(const char* name,
                          int Settings::*record,
                          int mail::CheckSettings::*check,
-                         const limits::NumberRange& range) {
-    return Key{name, Form::kDecimal, Field<int>{record, check}, range, Written::kOnSave};
+                         const limits::NumberRange& range,
+                         Scope scope) {
+    return Key{name, Form::kDecimal, Field<int>{record, check}, range, Written::kOnSave, scope};
 }
 
-constexpr Key flagKey(const char* name, bool Settings::*record, bool mail::CheckSettings::*check, Written written) {
-    return Key{name, Form::kFlag, Field<bool>{record, check}, kNoRange, written};
+constexpr Key flagKey(const char* name,
+                      bool Settings::*record,
+                      bool mail::CheckSettings::*check,
+                      Written written,
+                      Scope scope) {
+    return Key{name, Form::kFlag, Field<bool>{record, check}, kNoRange, written, scope};
 }
 
-constexpr Key textKey(const char* name, std::string Settings::*record, std::string mail::CheckSettings::*check) {
-    return Key{name, Form::kText, Field<std::string>{record, check}, kNoRange, Written::kOnSave};
+constexpr Key textKey(const char* name,
+                      std::string Settings::*record,
+                      std::string mail::CheckSettings::*check,
+                      Scope scope,
+                      Written written = Written::kOnSave) {
+    return Key{name, Form::kText, Field<std::string>{record, check}, kNoRange, written, scope};
 }
 
 constexpr Key passwordKey(const char* name, std::string Settings::*record, std::string mail::CheckSettings::*check) {
-    return Key{name, Form::kPassword, Field<std::string>{record, check}, kNoRange, Written::kOnSave};
+    return Key{name, Form::kPassword, Field<std::string>{record, check}, kNoRange, Written::kOnSave, Scope::kMailbox};
 }
 
 constexpr Key sslModeKey(const char* name, int Settings::*record, int mail::CheckSettings::*check) {
-    return Key{name, Form::kSslMode, Field<int>{record, check}, limits::kSslModeRange, Written::kOnSave};
+    return Key{name,           Form::kSslMode, Field<int>{record, check}, limits::kSslModeRange, Written::kOnSave,
+               Scope::kMailbox};
 }
 
 constexpr Key trustedCertKey(const char* name,
                              TrustedCertificate Settings::*record,
                              TrustedCertificate mail::CheckSettings::*check) {
-    return Key{name, Form::kTrustedCert, Field<TrustedCertificate>{record, check}, kNoRange, Written::kWhenForgotten};
+    return Key{name,     Form::kTrustedCert,      Field<TrustedCertificate>{record, check},
+               kNoRange, Written::kWhenForgotten, Scope::kMailbox};
+}
+
+constexpr Key enabledKey(const char* name, bool Settings::*record) {
+    return Key{name, Form::kFlagOn, Field<bool>{record, nullptr}, kNoRange, Written::kWhenSet, Scope::kMailbox};
 }
 
 // In the order saveSettings writes them: a key the file lacks is added after the section's last one, so this
 // order is the order of a new file. TrustedCert comes after SERVER and POP3_PORT: a bare fingerprint belongs
-// to them.
+// to them. PlaySound in [SETTING] is the program's sound; in [AccountN] the mailbox's own (empty: the program's).
+// Name and Enabled come last, so that a file of a single mailbox that never set them stays as it was.
 // clang-format off
 inline constexpr Key kKeys[] = {
-    textKey("SERVER", &Settings::server, &mail::CheckSettings::server),
-    textKey("USER", &Settings::user, &mail::CheckSettings::user),
+    textKey("SERVER", &Settings::server, &mail::CheckSettings::server, Scope::kMailbox),
+    textKey("USER", &Settings::user, &mail::CheckSettings::user, Scope::kMailbox),
     passwordKey("PASS", &Settings::pass, &mail::CheckSettings::pass),
-    decimalKey("POP3_PORT", &Settings::pop3Port, &mail::CheckSettings::port, limits::kPop3PortRange),
-    decimalKey("TimerMin", &Settings::timerMin, nullptr, limits::kTimerMinRange),
-    decimalKey("HeadCount", &Settings::headCount, &mail::CheckSettings::headCount, limits::kHeadCountRange),
-    textKey("PlaySound", &Settings::playSound, nullptr),
-    flagKey("InTaskTray", &Settings::inTaskTray, nullptr, Written::kAtShutdown),
-    textKey("ExeMail", &Settings::exeMail, nullptr),
-    flagKey("APOP", &Settings::apop, &mail::CheckSettings::apop, Written::kOnSave),
-    decimalKey("TimeoutSec", &Settings::timeoutSec, &mail::CheckSettings::timeoutSec, limits::kTimeoutSecRange),
+    decimalKey("POP3_PORT", &Settings::pop3Port, &mail::CheckSettings::port, limits::kPop3PortRange, Scope::kMailbox),
+    decimalKey("TimerMin", &Settings::timerMin, nullptr, limits::kTimerMinRange, Scope::kProgram),
+    decimalKey("HeadCount", &Settings::headCount, &mail::CheckSettings::headCount, limits::kHeadCountRange,
+               Scope::kMailbox),
+    textKey("PlaySound", &Settings::playSound, nullptr, Scope::kMailbox),
+    flagKey("InTaskTray", &Settings::inTaskTray, nullptr, Written::kAtShutdown, Scope::kProgram),
+    textKey("ExeMail", &Settings::exeMail, nullptr, Scope::kProgram),
+    flagKey("APOP", &Settings::apop, &mail::CheckSettings::apop, Written::kOnSave, Scope::kMailbox),
+    decimalKey("TimeoutSec", &Settings::timeoutSec, &mail::CheckSettings::timeoutSec, limits::kTimeoutSecRange,
+               Scope::kMailbox),
     sslModeKey("SSL", &Settings::sslMode, &mail::CheckSettings::sslMode),
     trustedCertKey("TrustedCert", &Settings::trustedCert, &mail::CheckSettings::trustedCert),
-    flagKey("NewMailSoundOnly", &Settings::newMailSoundOnly, nullptr, Written::kOnceSet),
-    flagKey("ShowCount", &Settings::showCount, nullptr, Written::kOnceSet),
-    flagKey("Notify", &Settings::notify, nullptr, Written::kOnceSet),
+    flagKey("NewMailSoundOnly", &Settings::newMailSoundOnly, nullptr, Written::kOnceSet, Scope::kProgram),
+    flagKey("ShowCount", &Settings::showCount, nullptr, Written::kOnceSet, Scope::kProgram),
+    flagKey("Notify", &Settings::notify, nullptr, Written::kOnceSet, Scope::kProgram),
+    textKey("Name", &Settings::name, nullptr, Scope::kMailbox, Written::kWhenSet),
+    enabledKey("Enabled", &Settings::enabled),
 };
 // clang-format on
 
@@ -112,8 +141,8 @@ constexpr const Key& keyNamed(std::string_view name) {
     throw "no such settings key";
 }
 
-// The key's field of `record`; T is the field's type (int for kDecimal and kSslMode, bool for kFlag, std::string
-// for kText and kPassword, TrustedCertificate for kTrustedCert).
+// The key's field of `record`; T is the field's type (int for kDecimal and kSslMode, bool for kFlag and kFlagOn,
+// std::string for kText and kPassword, TrustedCertificate for kTrustedCert).
 template <typename T>
 T& fieldOf(Settings& record, const Key& key) {
     return record.*std::get<Field<T>>(key.field).record;
@@ -126,12 +155,21 @@ const T& fieldOf(const Settings& record, const Key& key) {
 
 // Whether the settings dialog edits the key: saveSettings takes exactly these from the dialog's record.
 constexpr bool editedInDialog(const Key& key) {
-    return key.written == Written::kOnSave || key.written == Written::kOnceSet;
+    return key.written == Written::kOnSave || key.written == Written::kOnceSet || key.written == Written::kWhenSet;
 }
 
-// The values of the keys the dialog edits, from one record into another. A text's old value is wiped before it
-// is replaced: it may be the password.
+// The values of the keys the dialog edits, from one record into another, and the further mailboxes whole. A
+// text's old value is wiped before it is replaced: it may be the password.
 void copyEditedValues(const Settings& from, Settings& to);
+
+// The values of the mailbox keys the dialog edits, from one record into another (the further mailboxes stay).
+void copyMailboxValues(const Settings& from, Settings& to);
+
+// Wipes every password the record holds, its further mailboxes' too.
+void wipePasswords(Settings& record);
+
+// The section of the mailbox at `index` (0 is [SETTING]): "Account2" for index 1 and so on.
+std::string sectionOfMailbox(int index);
 
 // How many bytes the dialog's field for the key takes: as much text as comes back unchanged from the file, and
 // no more digits than the key's highest number. 0 for keys that have no text field.

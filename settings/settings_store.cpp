@@ -1,8 +1,13 @@
 #include "settings/settings_store.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "base/ascii.h"
 #include "base/decimal.h"
 #include "base/wipe.h"
 #include "settings/password_scramble.h"
+#include "settings/profile_file.h"
 #include "settings/settings_keys.h"
 
 namespace settings {
@@ -60,6 +65,9 @@ void readKey(ProfileValue& profile, const Key& key, Settings& settings) {
         case Form::kFlag:
             fieldOf<bool>(settings, key) = profile.readInt(0) == 1;
             break;
+        case Form::kFlagOn:
+            fieldOf<bool>(settings, key) = profile.readInt(1) == 1;
+            break;
         case Form::kText:
             fieldOf<std::string>(settings, key) = profile.readString();
             break;
@@ -85,6 +93,7 @@ void writeKey(ProfileValue& profile, const Key& key, const Settings& settings) {
             profile.writeInt(fieldOf<int>(settings, key));
             break;
         case Form::kFlag:
+        case Form::kFlagOn:
             profile.writeInt(fieldOf<bool>(settings, key) ? 1 : 0);
             break;
         case Form::kText:
@@ -107,6 +116,45 @@ void writeKey(ProfileValue& profile, const Key& key, const Settings& settings) {
     }
 }
 
+// Whether the key holds other than its default, or the file has it already.
+bool setOrPresent(ProfileValue& profile, const Key& key, const Settings& settings) {
+    const bool isDefault = key.form == Form::kText     ? fieldOf<std::string>(settings, key).empty()
+                           : key.form == Form::kFlagOn ? fieldOf<bool>(settings, key)
+                                                       : !fieldOf<bool>(settings, key);
+    return !isDefault || !profile.setKey(key.name).readString().empty();
+}
+
+// The further mailboxes' sections that the file has, in order: [Account2] to [Account16], each once (of two
+// sections of one name only the first counts); others are no mailboxes.
+std::vector<int> mailboxSections(const ProfileValue& profile) {
+    const std::vector<std::string> names = profile_file::sectionNames(profile.path);
+    std::vector<int> found;
+    for (int index = 1; index < kMaxMailboxes; ++index) {
+        const std::string wanted = sectionOfMailbox(index);
+        if (std::any_of(names.begin(), names.end(),
+                        [&wanted](const std::string& name) { return base::equalsNoCase(name, wanted); })) {
+            found.push_back(index);
+        }
+    }
+    return found;
+}
+
+// A further mailbox's section is written whole, every key each time: after a mailbox before it was deleted, the
+// section holds another mailbox than it did, and nothing of the old one may stay.
+void writeMailboxSection(ProfileValue& profile, int index, Settings& mailbox) {
+    profile.section = sectionOfMailbox(index);
+    // The pin travels with the mailbox; it counts only while the mailbox still names its server and port.
+    if (!base::equalsNoCase(mailbox.trustedCert.server, mailbox.server) ||
+        mailbox.trustedCert.port != mailbox.pop3Port) {
+        mailbox.trustedCert = TrustedCertificate{};
+    }
+    for (const Key& key : kKeys) {
+        if (key.scope == Scope::kMailbox) {
+            writeKey(profile, key, mailbox);
+        }
+    }
+}
+
 }  // namespace
 
 void loadSettings(ProfileValue& profile, Settings& settings) {
@@ -114,12 +162,31 @@ void loadSettings(ProfileValue& profile, Settings& settings) {
     for (const Key& key : kKeys) {
         readKey(profile, key, settings);
     }
+    for (Settings& gone : settings.moreMailboxes) {
+        wipePasswords(gone);
+    }
+    settings.moreMailboxes.clear();
+    for (int index : mailboxSections(profile)) {
+        Settings mailbox;
+        profile.section = sectionOfMailbox(index);
+        for (const Key& key : kKeys) {
+            if (key.scope == Scope::kMailbox) {
+                readKey(profile, key, mailbox);
+            }
+        }
+        settings.moreMailboxes.push_back(std::move(mailbox));
+    }
+    profile.section = kSettingsSection;
 }
 
-void saveTrustedCert(ProfileValue& profile, Settings& settings, const TrustedCertificate& pin) {
+void saveTrustedCert(ProfileValue& profile, Settings& settings, const TrustedCertificate& pin, int mailbox) {
+    if (mailbox < 0 || mailbox >= mailboxCount(settings)) {
+        return;
+    }
+    profile.section = sectionOfMailbox(mailbox);
+    mailboxAt(settings, mailbox).trustedCert = pin;
+    writeKey(profile, keyNamed("TrustedCert"), mailboxAt(settings, mailbox));
     profile.section = kSettingsSection;
-    settings.trustedCert = pin;
-    writeKey(profile, keyNamed("TrustedCert"), settings);
 }
 
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited) {
@@ -127,6 +194,12 @@ void saveSettings(ProfileValue& profile, Settings& record, const Settings& edite
     // A certificate trusted for one server and port says nothing about another.
     const bool serverChanged = record.server != edited.server || record.pop3Port != edited.pop3Port;
     copyEditedValues(edited, record);
+    if (record.moreMailboxes.size() > static_cast<std::size_t>(kMaxMailboxes - 1)) {
+        for (std::size_t k = kMaxMailboxes - 1; k < record.moreMailboxes.size(); ++k) {
+            wipePasswords(record.moreMailboxes[k]);
+        }
+        record.moreMailboxes.resize(kMaxMailboxes - 1);
+    }
     for (const Key& key : kKeys) {
         switch (key.written) {
             case Written::kOnSave:
@@ -144,10 +217,23 @@ void saveSettings(ProfileValue& profile, Settings& record, const Settings& edite
                     writeKey(profile, key, record);
                 }
                 break;
+            case Written::kWhenSet:
+                if (setOrPresent(profile, key, record)) {
+                    writeKey(profile, key, record);
+                }
+                break;
             case Written::kAtShutdown:
                 break;
         }
     }
+    for (int index = 1; index < mailboxCount(record); ++index) {
+        writeMailboxSection(profile, index, mailboxAt(record, index));
+    }
+    // No holes: the sections after the last mailbox go.
+    for (int index = mailboxCount(record); index < kMaxMailboxes; ++index) {
+        profile_file::removeSection(profile.path, sectionOfMailbox(index));
+    }
+    profile.section = kSettingsSection;
 }
 
 void saveWindowState(ProfileValue& profile, int x, int y, bool inTaskTray) {
@@ -166,9 +252,11 @@ WindowPosition readWindowPosition(ProfileValue& profile) {
     return position;
 }
 
-mail::CheckSettings takeCheckSettings(Settings& record) {
+mail::CheckSettings takeCheckSettings(Settings& record, int mailbox) {
     record.headCount = limits::headCountForCheck(record.headCount);
     mail::CheckSettings check;
+    check.mailbox = mailbox;
+    check.mailboxName = mailboxName(record);
     for (const Key& key : kKeys) {
         std::visit(
             [&](const auto& field) {

@@ -18,7 +18,7 @@ ALLOWED = {
     "net": {"base"},
     "oauth": {"net", "base"},
     "worker": {"base"},
-    "mail": {"mime", "net", "oauth", "text", "base"},
+    "mail": {"mime", "net", "oauth", "text", "worker", "base"},
     "settings": {"mail", "base"},
     "framework": {"base"},
     "app": {"framework", "mail", "mime", "net", "oauth", "text", "settings", "worker", "base", "res"},

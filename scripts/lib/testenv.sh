@@ -115,7 +115,8 @@ qv_stop_wine() {
 }
 
 # Dovecot on 127.0.0.1 at a free port, one passwd-file user with a plain password (so APOP works), and a
-# maildir filled with the generated samples. Exports QV_POP3_* for the tests.
+# maildir filled with the generated samples. Exports QV_POP3_* for the tests. A second user with a maildir of its
+# own (empty at first) stands for a second mailbox: QV_POP3_USER2, QV_POP3_PASS2, QV_MAILDIR2.
 qv_start_dovecot() {
     local dir
     dir=$(mktemp -d /tmp/quorvane-dovecot.XXXXXX)
@@ -125,6 +126,7 @@ qv_start_dovecot() {
     local uid=5000
     export QV_POP3_HOST=127.0.0.1 QV_POP3_PORT=$port QV_POP3_USER=tester QV_POP3_PASS=neko-pass
     export QV_DOVECOT_DIR=$dir QV_MAILDIR=$dir/home/Maildir QV_SAMPLES_DIR=$dir/samples
+    export QV_POP3_USER2=tester2 QV_POP3_PASS2=tora-pass QV_MAILDIR2=$dir/home2/Maildir
     python3 "$QV_ROOT/tests/support/pop3_peer/make_samples.py" "$QV_SAMPLES_DIR"
     mkdir -p "$QV_MAILDIR"/{new,cur,tmp} "$dir/base" "$dir/state"
     local f i=0
@@ -132,11 +134,13 @@ qv_start_dovecot() {
         cp "$f" "$QV_MAILDIR/new/$((1400000000 + i)).M1P1.sample"
         i=$((i + 1))
     done
+    mkdir -p "$QV_MAILDIR2"/{new,cur,tmp}
     # Tests (running as root, natively and under Wine) add and remove messages directly.
-    chmod -R a+rwX "$QV_MAILDIR"
-    chown -R $uid:$uid "$dir/home"
-    chmod 700 "$dir/home"
+    chmod -R a+rwX "$QV_MAILDIR" "$QV_MAILDIR2"
+    chown -R $uid:$uid "$dir/home" "$dir/home2"
+    chmod 700 "$dir/home" "$dir/home2"
     echo "$QV_POP3_USER:{PLAIN}$QV_POP3_PASS:$uid:$uid::$dir/home::" >"$dir/passwd"
+    echo "$QV_POP3_USER2:{PLAIN}$QV_POP3_PASS2:$uid:$uid::$dir/home2::" >>"$dir/passwd"
     qv_start_oauth || return 1
     cat >"$dir/dovecot.conf" <<CONF
 base_dir = $dir/base

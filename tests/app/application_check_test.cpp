@@ -306,4 +306,93 @@ TEST_F(ApplicationCheckTest, ARefusedDeletionKeepsItsRowAndSaysSo) {
     EXPECT_EQ(commands.back(), "QUIT");
 }
 
+// Several mailboxes in one round: one with mail, one that refuses the password, one without a user (never
+// checked) and one without a password, whose question names it. The box names its mailbox on a line of its own;
+// the title counts the mail of all. A confirmed deletion then connects only the mailbox of the ticked mail.
+TEST_F(ApplicationCheckTest, SeveralMailboxesAreCheckedSideBySideAndDeletionReachesOnlyTheTickedOnesServer) {
+    const std::vector<ServedMail> mails = {{"first", "neko", 10}, {"second", "neko", 20}};
+    testenv::FakePop3Server home("+OK ready\r\n", mailboxSession(mails));
+    home.thenServe(mailboxSession(mails, {{"DELE 2", "+OK\r\n"}}));
+    testenv::FakePop3Server work("+OK ready\r\n",
+                                 {{"USER neko", "+OK\r\n"}, {"PASS secret", "-ERR no\r\n", testenv::After::Close}});
+    testenv::FakePop3Server spare("+OK ready\r\n", {});
+    useFakeServer(home);
+    folder.setIni("Name", "いえ");
+    const auto account = [&](const char* section, const char* name, const testenv::FakePop3Server& server) {
+        folder.setIni(section, "SERVER", "127.0.0.1");
+        folder.setIni(section, "POP3_PORT", std::to_string(server.port()));
+        folder.setIni(section, "USER", "neko");
+        folder.setIni(section, "PASS", settings::encodePass("secret"));
+        folder.setIni(section, "Name", name);
+    };
+    account("Account2", "しごと", work);
+    account("Account3", "ないしょ", spare);
+    folder.setIni("Account3", "USER", "");
+    account("Account4", "よび", spare);
+    folder.setIni("Account4", "PASS", "");
+    start();
+
+    uitest::DialogAnswerer answer(IDOK);  // the password question confirmed empty: that check is skipped
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_TRUE(uitest::pumpUntil([&] { return answer.seen().size() >= 2; }));
+    ASSERT_EQ(2u, answer.seen().size());
+    EXPECT_EQ("パスワードの入力　（よび）", answer.seen()[0].caption);
+    EXPECT_EQ("Quorvane", answer.seen()[1].caption);
+    EXPECT_EQ(std::string("しごと\n") + app::errorMessage(mail::kErrPass), answer.seen()[1].text);
+    EXPECT_EQ("2通のメールが来ました - Quorvane", uitest::windowText(mainWindow()));
+    EXPECT_EQ(app::Application::Look::MailWaiting, look());
+    // The account column first, then the four of a single mailbox.
+    const auto rows = [&] {
+        std::vector<std::string> shown;
+        for (int row = 0; row < app::list_view::rowCount(listView()); ++row) {
+            shown.push_back(app::list_view::cellText(listView(), row, 0) + "|" +
+                            app::list_view::cellText(listView(), row, 1));
+        }
+        return shown;
+    };
+    ASSERT_EQ((std::vector<std::string>{"いえ|first", "いえ|second"}), rows());
+
+    confirmDeletion(1);
+    uitest::drainMessages();
+    ASSERT_TRUE(waitForCheckEnd());
+    const auto commands = home.commands();
+    EXPECT_EQ(1, std::count(commands.begin(), commands.end(), "DELE 2"));
+    EXPECT_EQ(2u, answer.seen().size()) << "no other mailbox was connected";
+    EXPECT_EQ((std::vector<std::string>{"いえ|first"}), rows());
+}
+
+// A deletion across two mailboxes where one fails: the other's ticked mail goes, the failing one's rows stay
+// ticked and its box names it.
+TEST_F(ApplicationCheckTest, AFailingMailboxKeepsItsTickedRowsWhileTheOtherDeletes) {
+    const std::vector<ServedMail> mails = {{"same", "neko", 10}};
+    testenv::FakePop3Server home("+OK ready\r\n", mailboxSession(mails));
+    home.thenServe(mailboxSession(mails, {{"DELE 1", "+OK\r\n"}}));
+    testenv::FakePop3Server work("+OK ready\r\n", mailboxSession(mails));
+    work.thenServe({{"USER neko", "+OK\r\n"}, {"PASS secret", "-ERR locked\r\n", testenv::After::Close}});
+    useFakeServer(home);
+    folder.setIni("Account2", "SERVER", "127.0.0.1");
+    folder.setIni("Account2", "POP3_PORT", std::to_string(work.port()));
+    folder.setIni("Account2", "USER", "neko");
+    folder.setIni("Account2", "PASS", settings::encodePass("secret"));
+    folder.setIni("Account2", "Name", "しごと");
+    start();
+    command(IDM_CHECK_NOW);
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_EQ(2u, subjects().size());
+
+    app::list_view::setCheckState(listView(), 0, app::list_view::kTicked);
+    confirmDeletion(1);
+    uitest::DialogAnswerer answer(IDOK);
+    uitest::drainMessages();
+    ASSERT_TRUE(waitForCheckEnd());
+    ASSERT_TRUE(uitest::pumpUntil([&] { return !answer.seen().empty() && listView() != nullptr; }));
+    EXPECT_EQ(std::string("しごと\n") + app::errorMessage(mail::kErrPass), answer.seen()[0].text);
+    const auto homeCommands = home.commands();
+    EXPECT_EQ(1, std::count(homeCommands.begin(), homeCommands.end(), "DELE 1"));
+    ASSERT_EQ(1, app::list_view::rowCount(listView()));
+    EXPECT_EQ("しごと", app::list_view::cellText(listView(), 0, 0));
+    EXPECT_EQ(app::list_view::kTicked, app::list_view::checkState(listView(), 0));
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -100,6 +101,42 @@ TEST(CompareEntries, OrdersBytesUnsignedAndSizesUnsigned) {
     for (const auto& c : cases) {
         EXPECT_EQ(c.order, app::compareEntries(c.a, c.b, c.column)) << c.why;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Which column sits where, what each shows, and how the account column orders rows.
+TEST(ListColumns, TheAccountColumnComesFirstOnlyWithSeveralMailboxes) {
+    mail::MailEntry entry;
+    entry.subject = "件名";
+    entry.from = "neko";
+    entry.size = 2048;
+    entry.firstLines = "本文";
+    const struct {
+        bool account;
+        std::string shown;  // the cells from the left, each followed by '|'
+    } rows[] = {
+        {false, "件名|neko|   2.0K|本文|"},
+        {true, "|件名|neko|   2.0K|本文|"},
+    };
+    for (const auto& row : rows) {
+        std::string shown;
+        for (int place = 0; place < app::shownColumnCount(row.account); ++place) {
+            shown += app::cellText(entry, app::columnAt(place, row.account)) + '|';
+        }
+        EXPECT_EQ(row.shown, shown);
+    }
+    mail::MailEntry other = entry;
+    entry.mailbox = std::make_shared<const mail::MailboxId>(mail::MailboxId{"s", 110, "u", 1, "しごと"});
+    other.mailbox = std::make_shared<const mail::MailboxId>(mail::MailboxId{"s", 110, "u", 0, "いえ"});
+    EXPECT_EQ("しごと", app::cellText(entry, app::kColumnAccount));
+    EXPECT_EQ(1, app::compareEntries(entry, other, app::kColumnAccount));
+    EXPECT_EQ(-1, app::compareEntries(other, entry, app::kColumnAccount));
+    EXPECT_EQ(0, app::compareEntries(entry, entry, app::kColumnAccount));
+    EXPECT_EQ("メール（しごと）", app::detailsTitle(entry, true));
+    EXPECT_EQ("メール", app::detailsTitle(entry, false));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -475,6 +476,49 @@ TEST_F(MailListWindowTest, ALongListOpensSortsAndTicks) {
     std::printf("%d rows: opened in %lu ms, sorted in %lu ms, all ticked in %lu ms\n", rows,
                 static_cast<unsigned long>(opened - started), static_cast<unsigned long>(sorted - opened),
                 static_cast<unsigned long>(ticked - sorted));
+}
+
+}  // namespace
+
+namespace {
+
+// With several mailboxes the account column comes first and sorts like the others; the other columns keep their
+// texts, the details dialog names the mailbox, and with one mailbox again the window is the four columns.
+TEST_F(MailListWindowTest, TheAccountColumnComesFirstAndSortsWithSeveralMailboxes) {
+    const auto from = [](const char* name, int index, mail::MailEntry e) {
+        e.mailbox = std::make_shared<const mail::MailboxId>(mail::MailboxId{"s", 110, "u", index, name});
+        return e;
+    };
+    window.setAccountColumn(true);
+    open({from("しごと", 1, entry("b", "y", 300, "3")), from("いえ", 0, entry("a", "z", 20, "1")),
+          from("あそび", 2, entry("c", "x", 1000, "2"))});
+    ASSERT_EQ(5, Header_GetItemCount(ListView_GetHeader(window.listViewHandle())));
+    auto rows = window.rowViews();
+    ASSERT_EQ(3u, rows.size());
+    EXPECT_EQ("しごと", rows[0].account);
+    EXPECT_EQ("b", rows[0].subject);
+    EXPECT_EQ("y", rows[0].from);
+    EXPECT_EQ(" 300", rows[0].size);
+    EXPECT_EQ("3", rows[0].firstLines);
+    clickColumn(0);
+    EXPECT_EQ("cab", subjects()) << "by the mailbox's name, byte for byte";
+    clickColumn(1);
+    EXPECT_EQ("abc", subjects()) << "the subject is the second column now";
+    command(IDM_SORT_SIZE);
+    EXPECT_EQ("abc", subjects());
+
+    list_view::focusRow(window.listViewHandle(), 0);
+    select({0});
+    pressKey(VK_RETURN);
+    ASSERT_NE(nullptr, window.details().hwndRef);
+    EXPECT_EQ("メール（いえ）", uitest::windowText(window.details().hwndRef));
+    SendMessageA(window.details().hwndRef, WM_COMMAND, IDOK, 0);
+
+    window.setAccountColumn(false);
+    open({entry("d", "w", 1, "4")});
+    EXPECT_EQ(4, Header_GetItemCount(ListView_GetHeader(window.listViewHandle())));
+    EXPECT_EQ("", window.rowViews()[0].account);
+    EXPECT_EQ("d", window.rowViews()[0].subject);
 }
 
 }  // namespace

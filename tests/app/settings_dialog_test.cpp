@@ -438,3 +438,114 @@ TEST(SettingsDialogPictureTest, Picture) {
 }
 
 }  // namespace
+
+namespace {
+
+// With several mailboxes the chooser picks whose fields show: choosing keeps what was typed for the one before,
+// "追加" adds one, "削除" asks and deletes the chosen one; the program's fields stay the same throughout.
+TEST(SettingsDialogTest, TheChooserShowsEachMailboxAddsAndDeletesThem) {
+    settings::Settings values = sampleSettings();
+    settings::Settings work;
+    work.server = "b.example.jp";
+    work.user = "b";
+    work.name = "しごと";
+    settings::Settings spare;
+    spare.server = "c.example.jp";
+    spare.user = "c";
+    spare.enabled = false;
+    values.moreMailboxes = {work, spare};
+    SettingsDialog dialog;
+    dialog.fill(values, nullptr, nullptr);
+    std::vector<std::string> seen;
+    const auto choose = [](HWND hwnd, int index) {
+        SendDlgItemMessageA(hwnd, IDC_MAILBOX, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MAILBOX, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDC_MAILBOX)));
+    };
+    const auto shown = [&](HWND hwnd) {
+        std::string chooser;
+        const auto count = SendDlgItemMessageA(hwnd, IDC_MAILBOX, CB_GETCOUNT, 0, 0);
+        for (int k = 0; k < count; ++k) {
+            char text[300] = "";
+            SendDlgItemMessageA(hwnd, IDC_MAILBOX, CB_GETLBTEXT, static_cast<WPARAM>(k),
+                                reinterpret_cast<LPARAM>(text));
+            chooser +=
+                std::string(text) + (k == SendDlgItemMessageA(hwnd, IDC_MAILBOX, CB_GETCURSEL, 0, 0) ? "*" : "") + ",";
+        }
+        seen.push_back(chooser + " " + itemText(hwnd, IDC_SERVER) + " " + itemText(hwnd, IDC_MAILBOX_NAME) + " " +
+                       std::to_string(IsDlgButtonChecked(hwnd, IDC_MAILBOX_ENABLED)) + " " + itemText(hwnd, IDC_SOUND));
+    };
+    testwin::DialogInitHook hook([&](HWND hwnd) {
+        if (hwnd != dialog.hwndRef) {
+            seen.push_back("box " + itemText(hwnd, 0xFFFF));
+            testwin::postCommand(hwnd, IDYES);
+            return;
+        }
+        shown(hwnd);
+        choose(hwnd, 1);
+        shown(hwnd);
+        SetDlgItemTextA(hwnd, IDC_SERVER, "b2.example.jp");
+        choose(hwnd, 2);
+        shown(hwnd);
+        SendMessageA(hwnd, WM_COMMAND, IDC_DELETE_MAILBOX, 0);
+        shown(hwnd);
+        SendMessageA(hwnd, WM_COMMAND, IDC_ADD_MAILBOX, 0);
+        SetDlgItemTextA(hwnd, IDC_SERVER, "d.example.jp");
+        SetDlgItemTextA(hwnd, IDC_USER, "d");
+        shown(hwnd);
+        testwin::postCommand(hwnd, IDOK);
+    });
+    dialog.Open(true, IDD_SETTINGS, nullptr, nullptr);
+    EXPECT_TRUE(dialog.accepted);
+    EXPECT_EQ((std::vector<std::string>{
+                  "tama@pop.example.jp*,しごと,c@c.example.jp, pop.example.jp  1 C:\\sounds\\nyan.wav",
+                  "tama@pop.example.jp,しごと*,c@c.example.jp, b.example.jp しごと 1 C:\\sounds\\nyan.wav",
+                  "tama@pop.example.jp,しごと,c@c.example.jp*, c.example.jp  0 C:\\sounds\\nyan.wav",
+                  "box c@c.example.jp\nこのメールボックスを削除するにゃ？",
+                  "tama@pop.example.jp,しごと*, b2.example.jp しごと 1 C:\\sounds\\nyan.wav",
+                  "tama@pop.example.jp,しごと,あたらしいメールボックス*, d.example.jp あたらしいメールボックス 1 "
+                  "C:\\sounds\\nyan.wav",
+              }),
+              seen);
+    const settings::Settings edited = dialog.edited();
+    ASSERT_EQ(3, settings::mailboxCount(edited));
+    EXPECT_EQ("pop.example.jp", edited.server);
+    EXPECT_EQ("b2.example.jp", edited.moreMailboxes[0].server);
+    EXPECT_EQ("d.example.jp", edited.moreMailboxes[1].server);
+    EXPECT_EQ("d", edited.moreMailboxes[1].user);
+}
+
+// A refusal names the mailbox when there are several, and the chooser stays on it.
+TEST(SettingsDialogTest, ARefusalNamesItsMailboxAndTheChooserStays) {
+    settings::Settings values = sampleSettings();
+    settings::Settings work;
+    work.server = "b.example.jp";
+    work.user = "b";
+    work.name = "しごと";
+    values.moreMailboxes = {work};
+    SettingsDialog dialog;
+    dialog.fill(values, nullptr, nullptr);
+    std::string said;
+    LRESULT stayed = -1;
+    testwin::DialogInitHook hook([&](HWND hwnd) {
+        if (hwnd != dialog.hwndRef) {
+            said = itemText(hwnd, 0xFFFF);
+            testwin::postCommand(hwnd, IDOK);
+            return;
+        }
+        SendDlgItemMessageA(hwnd, IDC_MAILBOX, CB_SETCURSEL, 1, 0);
+        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MAILBOX, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDC_MAILBOX)));
+        SetDlgItemTextA(hwnd, IDC_PORT, "0");
+        SendDlgItemMessageA(hwnd, IDC_MAILBOX, CB_SETCURSEL, 0, 0);
+        SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDC_MAILBOX, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(hwnd, IDC_MAILBOX)));
+        stayed = SendDlgItemMessageA(hwnd, IDC_MAILBOX, CB_GETCURSEL, 0, 0);
+        testwin::postCommand(hwnd, IDCANCEL);
+    });
+    dialog.Open(true, IDD_SETTINGS, nullptr, nullptr);
+    EXPECT_EQ("しごと\nPOP3ポートは 1 から 65535 までの数にしてほしいにゃ", said);
+    EXPECT_EQ(1, stayed);
+}
+
+}  // namespace

@@ -185,7 +185,11 @@ ScratchFolder::~ScratchFolder() {
 }
 
 void ScratchFolder::setIni(const char* key, const std::string& value) {
-    WritePrivateProfileStringA("SETTING", key, value.c_str(), (folder + "\\Quorvane.ini").c_str());
+    setIni("SETTING", key, value);
+}
+
+void ScratchFolder::setIni(const char* section, const char* key, const std::string& value) {
+    WritePrivateProfileStringA(section, key, value.c_str(), (folder + "\\Quorvane.ini").c_str());
 }
 
 std::string ScratchFolder::ini(const char* key) const {

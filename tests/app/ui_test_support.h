@@ -83,6 +83,8 @@ public:
 
     // Writes one key of the SETTING section of ./Quorvane.ini.
     void setIni(const char* key, const std::string& value);
+    // Writes one key of another section (a further mailbox's).
+    void setIni(const char* section, const char* key, const std::string& value);
     std::string ini(const char* key) const;
     bool iniHas(const char* key) const;
     const std::string& path() const {

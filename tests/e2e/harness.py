@@ -102,10 +102,11 @@ def screenshot(name, crop=None):
 # --- the mailbox behind Dovecot ---------------------------------------------------------------------------
 
 class Mailbox:
-    """The Dovecot test user's maildir: messages in server order, reset to chosen samples."""
+    """A Dovecot test user's maildir (the first user's, or with "QV_MAILDIR2" the second's): messages in server
+    order, reset to chosen samples."""
 
-    def __init__(self):
-        self.maildir = Path(os.environ["QV_MAILDIR"])
+    def __init__(self, maildir_variable="QV_MAILDIR"):
+        self.maildir = Path(os.environ[maildir_variable])
         self.samples = Path(os.environ["QV_SAMPLES_DIR"])
 
     def files(self):
@@ -165,6 +166,46 @@ class RefusingServer:
                 conn.sendall(b"-ERR not today\r\n")
             finally:
                 conn.close()
+
+    def close(self):
+        self.sock.close()
+
+
+# --- a POP3 server that refuses the password ------------------------------------------------------------------
+
+class PasswordRefusingServer:
+    """Greets, offers no extensions, takes the user name and refuses every password; counts the connections."""
+
+    def __init__(self):
+        self.sock, self.port = _loopback_listener(16)
+        self.count = 0
+        threading.Thread(target=self._serve, daemon=True).start()
+
+    def _serve(self):
+        while True:
+            try:
+                conn, _ = self.sock.accept()
+            except OSError:
+                return
+            self.count += 1
+            threading.Thread(target=self._converse, args=(conn,), daemon=True).start()
+
+    @staticmethod
+    def _converse(conn):
+        with conn, conn.makefile("rb") as lines:
+            try:
+                conn.sendall(b"+OK ready\r\n")
+                for line in lines:
+                    command = line.split(b" ", 1)[0].strip().upper()
+                    if command == b"USER":
+                        conn.sendall(b"+OK\r\n")
+                    elif command == b"PASS":
+                        conn.sendall(b"-ERR [AUTH] no\r\n")
+                        return
+                    else:
+                        conn.sendall(b"-ERR\r\n")
+            except OSError:
+                return
 
     def close(self):
         self.sock.close()

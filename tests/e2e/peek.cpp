@@ -1,6 +1,6 @@
 // Looks into another process's windows for the end-to-end tests: what a person would read on the screen.
 //   peek texts <caption>      the window's text and every child's class and text, one per line
-//   peek rows <caption>       the rows of the list view in that window: check state, then the four columns
+//   peek rows <caption>       the rows of the list view in that window: check state, then its columns
 //   peek windows              every visible top-level window: handle, class, caption
 //   peek read                 the same with each window's text as WM_GETTEXT gives it (as a screen reader asks)
 //   peek command <id>         posts WM_COMMAND <id> to Quorvane's main window (also while it hides in the tray)
@@ -186,10 +186,13 @@ int printRows(HWND window) {
         return 1;
     }
     int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    // Four columns, or five with the account column first.
+    HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    int columns = header != nullptr ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 4;
     for (int row = 0; row < rows; ++row) {
         UINT state = static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK | LVIS_SELECTED));
         std::printf("%s%s", (state >> 12) == 2 ? "[x]" : "[ ]", (state & LVIS_SELECTED) ? "*" : "");
-        for (int column = 0; column < 4; ++column) {
+        for (int column = 0; column < columns; ++column) {
             std::printf("\t%s", toUtf8(oneLine(cellText(list, process, row, column))).c_str());
         }
         std::printf("\n");

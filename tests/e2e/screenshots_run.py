@@ -136,6 +136,37 @@ def mail_windows():
         run.end()
 
 
+def several_mailboxes():
+    """Two Dovecot users in one program: the list with the account column, the settings with the chooser open."""
+    h.Mailbox().reset(["01-plain-ascii", "02-japanese"])
+    second = h.Mailbox("QV_MAILDIR2")
+    second.reset(["05-dot-line", "06-long-subject"])
+    accounts = {"Name": "いえ", "Account2/SERVER": os.environ["QV_POP3_HOST"],
+                "Account2/POP3_PORT": os.environ["QV_POP3_PORT"], "Account2/USER": os.environ["QV_POP3_USER2"],
+                "Account2/PASS": os.environ["QV_POP3_PASS2"], "Account2/Name": "しごと"}
+    run = Run(**accounts)
+    try:
+        run.click(repeat=2)
+        h.wait_for("the mail result", lambda: "4通のメールが来ました" in h.window_name(run.square), timeout=30)
+        listing = h.window(LIST)
+        h.wait_for("the rows", lambda: len(h.rows() or []) == 4)
+        shot("list-window-accounts", h.geometry(listing))
+
+        h.command(40002)
+        dialog = h.window(h.exact(SETTINGS))
+        x, y, w, hgt = h.wait_for("the chooser", lambda: h.control_rect(SETTINGS, 1026))
+        h.click(x + w - 6, y + hgt // 2)
+        h.wait_for("the chooser's list", lambda: "ComboLBox" in h.peek("windows")[1])
+        dx, dy, dw, dh = h.geometry(dialog)
+        shot("settings-mailboxes", (dx, dy, dw, dh + 20))
+        h.key("Escape", x=x + w // 2, y=y + hgt // 2)
+        h.click_control(SETTINGS, 2)
+        h.wait_for("the dialog to close", lambda: not h.windows(h.exact(SETTINGS)))
+    finally:
+        run.end()
+        second.reset([])
+
+
 def count_and_notice():
     """The square with the count of waiting mails, and the balloon that names the new ones."""
     h.Mailbox().reset(["01-plain-ascii", "02-japanese", "05-dot-line", "06-long-subject"])
@@ -205,6 +236,7 @@ def main():
     h.SHOTS = out
     square_looks()
     mail_windows()
+    several_mailboxes()
     count_and_notice()
     prompts_and_errors()
     high_dpi()

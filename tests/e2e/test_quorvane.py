@@ -50,6 +50,11 @@ class EndToEnd(unittest.TestCase):
         x, y, w, hgt = h.geometry(wid)
         h.key(*keys, x=x + w // 2, y=y + hgt // 2)
 
+    def close_message_box(self):
+        """Clicks the OK button of the program's message box: the list window may have taken the keyboard since."""
+        h.click_control("Quorvane", 1)
+        h.wait_for("the box to close", lambda: h.message_boxes() == 0)
+
     def three_rows(self):
         return h.wait_for("three rows", lambda: (lambda r: r if r and len(r) == 3 else None)(h.rows()))
 
@@ -186,6 +191,49 @@ class EndToEnd(unittest.TestCase):
         self.wait_title(square, "2通のメールが来ました - Quorvane")
         self.assertEqual(["Lunch on Friday", "Dots"], [row[2] for row in h.wait_for(
             "two rows", lambda: (lambda r: r if r and len(r) == 2 else None)(h.rows()))])
+
+    def test_several_mailboxes(self):
+        # Three mailboxes: the first Dovecot user, the second, and a server that refuses the password.
+        second = h.Mailbox("QV_MAILDIR2")
+        second.reset(["02-japanese", "05-dot-line"])
+        self.addCleanup(second.reset, [])
+        refusing = h.PasswordRefusingServer()
+        self.servers.append(refusing)
+        ini = h.peer_ini(Name="いえ")
+        ini.update({"Account2/SERVER": h.os.environ["QV_POP3_HOST"], "Account2/POP3_PORT": h.os.environ["QV_POP3_PORT"],
+                    "Account2/USER": h.os.environ["QV_POP3_USER2"], "Account2/PASS": h.os.environ["QV_POP3_PASS2"],
+                    "Account2/Name": "しごと",
+                    "Account3/SERVER": "127.0.0.1", "Account3/POP3_PORT": str(refusing.port),
+                    "Account3/USER": "neko", "Account3/PASS": "throwaway", "Account3/Name": "むかし"})
+        program = self.start(ini)
+        square = program.square()
+        self.double_click(square)
+        box = h.wait_for("the error message box", h.message_box)
+        text = "\n".join(box)
+        self.assertIn("むかし", text)
+        self.assertIn("接続が途中で切れたか、ユーザーIDもしくは、パスワードが違います", text)
+        self.close_message_box()
+        self.wait_title(square, "5通のメールが来ました - Quorvane")
+        listed = h.wait_for("five rows", lambda: (lambda r: r if r and len(r) == 5 else None)(h.rows()))
+        # The account column first, then the mailboxes in their order.
+        self.assertEqual([("いえ", "Lunch on Friday"), ("いえ", "会議のお知らせ"), ("いえ", "Dots"),
+                          ("しごと", "会議のお知らせ"), ("しごと", "Dots")], [(row[2], row[3]) for row in listed])
+        h.screenshot("list-window-accounts")
+        # Tick the second user's last mail and delete it: exactly that file leaves that user's maildir.
+        listing = h.window(LIST)
+        x, y, _, hgt = h.row_rect(4)
+        h.click(x + 8, y + hgt // 2)
+        h.wait_for("the last row ticked", lambda: [r[0] for r in h.rows() or []] == [False] * 4 + [True])
+        kept = second.files()[0].name
+        self.press_over(listing, "alt+m", "d")
+        h.wait_for("the confirmation", h.message_box)
+        h.click_control("Quorvane", 6)  # IDYES
+        h.wait_for("the list window to close", lambda: listing not in h.windows(LIST))
+        h.wait_for("the deleting check to end", lambda: h.check_running() is False)
+        h.wait_for("the message gone from the second maildir", lambda: len(second.files()) == 1)
+        self.assertEqual(kept.split(":")[0], second.files()[0].name.split(":")[0])
+        self.assertEqual(3, len(self.mailbox.files()), "the first user's mail stays")
+        self.assertEqual(1, refusing.count, "the refusing server is not connected for the deletion")
 
     def test_empty_mailbox(self):
         program = self.start(h.peer_ini())

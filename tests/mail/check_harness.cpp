@@ -161,7 +161,7 @@ void runCheck(CheckWorker& worker, const mail::MailEntryList& previous) {
     // mailbox, and a fake server that stands in for the one before it listens on a port of its own.
     mail::MailEntryList listed = previous;
     const auto here = std::make_shared<const mail::MailboxId>(
-        mail::MailboxId{worker.settings.server, worker.settings.pop3Port, worker.settings.user});
+        mail::MailboxId{worker.settings.server, worker.settings.pop3Port, worker.settings.user, 0, {}});
     for (mail::MailEntry& entry : listed) {
         entry.mailbox = here;
     }

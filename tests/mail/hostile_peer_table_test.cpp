@@ -238,7 +238,7 @@ TEST_P(HostilePeerTableTest, EachServerGetsTheExpectedCommandsAndTheCheckEndsAsE
     }
 
     const auto listedFrom = std::make_shared<const mail::MailboxId>(
-        mail::MailboxId{settings.server, settings.pop3Port, row.ticked.otherMailbox ? "tora" : settings.user});
+        mail::MailboxId{settings.server, settings.pop3Port, row.ticked.otherMailbox ? "tora" : settings.user, 0, {}});
     mail::MailEntryList previous;
     for (int k = 1; k <= row.ticked.count; ++k) {
         const std::string n = std::to_string(k);
@@ -269,7 +269,7 @@ TEST_P(HostilePeerTableTest, EachServerGetsTheExpectedCommandsAndTheCheckEndsAsE
         left.push_back(entry.subject);
         EXPECT_FALSE(entry.deleteMark);
         ASSERT_NE(entry.mailbox, nullptr) << "every listed entry names its mailbox";
-        EXPECT_TRUE(entry.mailbox->sameAs(mail::MailboxId{"127.0.0.1", settings.pop3Port, "neko"}));
+        EXPECT_TRUE(entry.mailbox->sameAs(mail::MailboxId{"127.0.0.1", settings.pop3Port, "neko", 0, {}}));
     }
     std::vector<std::string> expectedLeft;
     for (int k : row.left) {

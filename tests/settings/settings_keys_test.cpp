@@ -63,6 +63,8 @@ const Row kRows[] = {
     {"NewMailSoundOnly", "1", "1", "2", "0"},
     {"ShowCount", "1", "1", "yes", "0"},
     {"Notify", "1", "1", "-1", "0"},
+    {"Name", "しごと", "しごと", nullptr, ""},
+    {"Enabled", "0", "0", "yes", "0"},
 };
 
 TEST(SettingsKeysTest, EveryKeyReadsAbsentValidAndOddValuesAndWritesBackByteForByte) {

@@ -1,7 +1,8 @@
 // Writes a Quorvane.ini through the program's own settings store, so that tests and the demo get exactly
 // the file the program itself would write (the password scrambled as the program does it).
-//   write_ini <path> KEY=VALUE...
-// PASS is given in clear and stored scrambled; every other key is stored as given.
+//   write_ini <path> KEY=VALUE... [SECTION/KEY=VALUE]...
+// PASS is given in clear and stored scrambled; every other key is stored as given. A key without a section goes
+// into [SETTING].
 #include "settings/password_scramble.h"
 #include "settings/profile_value.h"
 
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
         }
         std::string key = pair.substr(0, equals);
         std::string value = pair.substr(equals + 1);
+        const auto slash = key.find('/');
+        profile.section = slash == std::string::npos ? "SETTING" : key.substr(0, slash);
+        key = key.substr(slash == std::string::npos ? 0 : slash + 1);
         profile.setKey(key).writeString(key == "PASS" ? settings::encodePass(value) : value);
     }
     return 0;

@@ -116,6 +116,40 @@ public:
         return count < 0 ? -1 : static_cast<int>(count);
     }
 
+    WaitResult waitReadableOrWritable(SocketHandle socket, int timeoutMs, bool& readable, bool& writable) override {
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            int wait = -1;
+            if (timeoutMs > 0) {
+                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+                wait = left > 0 ? static_cast<int>(left) : 0;
+            }
+            pollfd entry{static_cast<int>(socket), POLLIN | POLLOUT, 0};
+            int ready = ::poll(&entry, 1, wait);
+            if (ready < 0 && errno == EINTR) {
+                continue;
+            }
+            if (ready <= 0) {
+                return ready == 0 ? WaitResult::TimedOut : WaitResult::Failed;
+            }
+            // An error or a hang-up counts as readable: the receive then reports it.
+            readable = (entry.revents & (POLLIN | POLLERR | POLLHUP | POLLNVAL)) != 0;
+            writable = (entry.revents & POLLOUT) != 0;
+            return WaitResult::Ready;
+        }
+    }
+
+    int sendWithoutWaiting(SocketHandle socket, const char* data, int length) override {
+        ssize_t count;
+        do {
+            count = ::send(static_cast<int>(socket), data, static_cast<size_t>(length), MSG_DONTWAIT | MSG_NOSIGNAL);
+        } while (count < 0 && errno == EINTR);
+        if (count < 0) {
+            return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+        }
+        return static_cast<int>(count);
+    }
+
     int close(SocketHandle socket) override {
         return ::close(static_cast<int>(socket));
     }

@@ -42,7 +42,8 @@ mail::MailEntry entryOf(const Message& m) {
 }
 
 // One session over `box`: CAPA answered by `capa`, the login, STAT, UIDL when `uidl`, TOP for the messages whose
-// ids are in `fetched` (all when `fetchAll`), LIST, then `tail` (DELE steps) and QUIT.
+// ids are in `fetched` (all when `fetchAll`), LIST (right after UIDL when the server offers PIPELINING), then
+// `tail` (DELE steps) and QUIT.
 Script session(const std::string& capa,
                const std::vector<Message>& box,
                bool uidl,
@@ -51,7 +52,13 @@ Script session(const std::string& capa,
                const Script& tail = {}) {
     Script script = {{"CAPA", capa}, {"USER neko", "+OK\r\n"}, {"PASS secret", "+OK\r\n"}};
     script.push_back({"STAT", "+OK " + std::to_string(box.size()) + " 999\r\n"});
+    const bool pipelining = capa == kUidlAndPipelining;
     if (box.empty()) {
+        if (pipelining) {
+            // Sent with STAT, before its count was known.
+            script.push_back({"UIDL", "+OK\r\n.\r\n"});
+            script.push_back({"LIST", "+OK\r\n.\r\n"});
+        }
         script.push_back({"QUIT", "+OK\r\n", After::Close});
         return script;
     }
@@ -63,12 +70,17 @@ Script session(const std::string& capa,
     if (uidl) {
         script.push_back({"UIDL", ids + ".\r\n"});
     }
+    if (pipelining) {
+        script.push_back({"LIST", sizes + ".\r\n"});
+    }
     for (std::size_t k = 1; k <= box.size(); ++k) {
         if (fetchAll || std::count(fetched.begin(), fetched.end(), box[k - 1].id) > 0) {
             script.push_back({"TOP " + std::to_string(k) + " 9", checktest::topReply(box[k - 1].text)});
         }
     }
-    script.push_back({"LIST", sizes + ".\r\n"});
+    if (!pipelining) {
+        script.push_back({"LIST", sizes + ".\r\n"});
+    }
     script.insert(script.end(), tail.begin(), tail.end());
     script.push_back({"QUIT", "+OK\r\n", After::Close});
     return script;
@@ -273,11 +285,15 @@ TEST_F(CheckUniqueIdsTest, IdListsThatCannotBeTrustedFailTheCheckAndDeleteNothin
         mail::MailEntry marked = entryOf(msg(1));
         marked.uniqueId = "a";
         marked.deleteMark = true;
-        const Script script = {{"CAPA", kUidlAndPipelining},
-                               {"USER neko", "+OK\r\n"},
-                               {"PASS secret", "+OK\r\n"},
-                               {"STAT", "+OK 2 999\r\n"},
-                               {"UIDL", c.uidl, c.name == std::string("cut off") ? After::Close : After::Nothing}};
+        const bool cutOff = c.name == std::string("cut off");
+        Script script = {{"CAPA", kUidlAndPipelining},
+                         {"USER neko", "+OK\r\n"},
+                         {"PASS secret", "+OK\r\n"},
+                         {"STAT", "+OK 2 999\r\n"},
+                         {"UIDL", c.uidl, cutOff ? After::Close : After::Nothing}};
+        if (!cutOff) {
+            script.push_back({"LIST", ""});  // sent with UIDL; its reply is never read
+        }
         check(worker, host, script, {marked});
         EXPECT_EQ(host.callsWithoutPolls(), failedWith(mail::kErrStat));
     }
@@ -316,7 +332,7 @@ TEST_F(CheckUniqueIdsTest, AFailureInsideAPipelinedWindowEndsAsAPlainCheckWould)
             box.push_back(msg(n));
         }
         Script script = ::session(kUidlAndPipelining, box, true, {}, true);
-        const std::size_t failing = 4 + static_cast<std::size_t>(c.failingTop);
+        const std::size_t failing = 5 + static_cast<std::size_t>(c.failingTop);
         script[failing].reply = c.reply;
         script[failing].after = c.after;
         mail::MailEntry marked = entryOf(msg(1));
@@ -420,6 +436,9 @@ TEST_F(CheckUniqueIdsTest, AHugeCountInStatFailsWhereTheServerStopsAnswering) {
         if (std::string(c.capa) == kUidlAndPipelining) {
             script.push_back({"UIDL", c.secondReply});
         } else {
+            if (std::string(c.capa) != "-ERR\r\n") {
+                script.push_back({"LIST", "+OK\r\n1 100\r\n.\r\n"});
+            }
             script.push_back({"TOP 1 9", checktest::topReply(1)});
             script.push_back({"TOP 2 9", c.secondReply, After::Close});
         }
@@ -446,8 +465,8 @@ TEST_F(CheckUniqueIdsTest, AMultipartMailWithLateTextIsAskedForOnceMoreAfterTheW
     }
     const std::string cut = late.substr(0, at) + ".\r\n";
     Script script = ::session(kUidlAndPipelining, {msg(1), msg(2), msg(3)}, true, {}, true);
-    script[6].reply = cut;  // TOP 2 9
-    script.insert(script.begin() + 8, Exchange{"TOP 2 509", late});
+    script[7].reply = cut;  // TOP 2 9
+    script.insert(script.begin() + 9, Exchange{"TOP 2 509", late});
     checktest::RecordingHost host;
     checktest::CheckWorker worker(session, settings, host);
     const mail::MailEntryList list = check(worker, host, script);

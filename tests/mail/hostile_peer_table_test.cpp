@@ -62,7 +62,8 @@ std::string capaOf(std::size_t count, const std::string& last = "") {
 }
 
 // The server side of a check of messages 1..count ("subject <k>"), whose ids (with UIDL) are `ids`: CAPA, login,
-// STAT, UIDL, the TOPs and LIST. What follows (DELE, QUIT) the row says.
+// STAT, UIDL, the TOPs and LIST (LIST right after UIDL when the server offers PIPELINING). What follows (DELE,
+// QUIT) the row says.
 Script listing(const std::string& capa, int count, const std::vector<std::string>& ids = {}) {
     Script script = loginAndStat(capa, count);
     if (!ids.empty()) {
@@ -72,14 +73,20 @@ Script listing(const std::string& capa, int count, const std::vector<std::string
         }
         script.push_back({"UIDL", reply + ".\r\n"});
     }
-    for (int k = 1; k <= count; ++k) {
-        script.push_back({"TOP " + std::to_string(k) + " 9", checktest::topReply(k)});
-    }
     std::string sizes = "+OK\r\n";
     for (int k = 1; k <= count; ++k) {
         sizes += std::to_string(k) + " " + std::to_string(100 + k) + "\r\n";
     }
-    script.push_back({"LIST", sizes + ".\r\n"});
+    const bool pipelining = capa == kUidlPipelining;
+    if (pipelining) {
+        script.push_back({"LIST", sizes + ".\r\n"});
+    }
+    for (int k = 1; k <= count; ++k) {
+        script.push_back({"TOP " + std::to_string(k) + " 9", checktest::topReply(k)});
+    }
+    if (!pipelining) {
+        script.push_back({"LIST", sizes + ".\r\n"});
+    }
     return script;
 }
 

@@ -228,7 +228,12 @@ void MailCheck::converse(Plan& plan) {
             host.mailWaiting(static_cast<int>(fresh.size()));
         }
     }
-    session.command("QUIT");
+    if (extensions.pipelining && !anyMarked(plan.previous)) {
+        // Nothing was deleted, so nothing hangs on QUIT's reply: the check ends without waiting a round trip for it.
+        session.sendAhead("QUIT\r\n");
+    } else {
+        session.command("QUIT");
+    }
 }
 
 MailCheck::ServerExtensions MailCheck::askExtensions() {

@@ -25,6 +25,7 @@ net::SocketHandle ScriptedSocketIo::openSocket(int, int, int) {
 
 int ScriptedSocketIo::connectTo(net::SocketHandle socket, const net::PeerAddress& peer, int timeoutMs) {
     ++connectCalls;
+    aheadBudget = aheadBytesPerWait;  // a new connection's buffer takes that much at once
     lastPeer = peer;
     lastConnectTimeoutMs = timeoutMs;
     if (connectTimesOut) {
@@ -67,7 +68,32 @@ int ScriptedSocketIo::send(net::SocketHandle socket, const char* data, int lengt
     }
     int count = maxSendBytes > 0 ? std::min(length, maxSendBytes) : length;
     sent.append(data, static_cast<std::size_t>(count));
+    writes.emplace_back(data, static_cast<std::size_t>(count));
     return count;
+}
+
+net::WaitResult ScriptedSocketIo::waitReadableOrWritable(net::SocketHandle socket,
+                                                         int timeoutMs,
+                                                         bool& readable,
+                                                         bool& writable) {
+    ++waitCalls;
+    lastWaitTimeoutMs = timeoutMs;
+    if (socket != kHandle) {
+        return net::WaitResult::Failed;
+    }
+    aheadBudget = aheadBytesPerWait;
+    readable = !chunks.empty() || !silentAtEnd;
+    writable = true;
+    return net::WaitResult::Ready;
+}
+
+int ScriptedSocketIo::sendWithoutWaiting(net::SocketHandle socket, const char* data, int length) {
+    if (aheadBytesPerWait <= 0) {
+        return send(socket, data, length, 0);
+    }
+    const int count = std::min(length, aheadBudget);
+    aheadBudget -= count;
+    return count == 0 ? 0 : send(socket, data, count, 0);
 }
 
 int ScriptedSocketIo::close(net::SocketHandle socket) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,7 @@ Script session(const std::string& capa,
                const Script& tail = {}) {
     Script script = {{"CAPA", capa}, {"USER neko", "+OK\r\n"}, {"PASS secret", "+OK\r\n"}};
     script.push_back({"STAT", "+OK " + std::to_string(box.size()) + " 999\r\n"});
-    const bool pipelining = capa == kUidlAndPipelining;
+    const bool pipelining = capa.find("PIPELINING") != std::string::npos;
     if (box.empty()) {
         if (pipelining) {
             // Sent with STAT, before its count was known.
@@ -384,6 +385,140 @@ TEST_F(CheckUniqueIdsTest, PipelinedRepliesSplitAnywhereGiveTheSameCheck) {
         expected += command + "\r\n";
     }
     EXPECT_EQ(firstSent, expected);
+}
+
+// The commands of one write, each ended by CR LF.
+std::string written(const Calls& commands) {
+    std::string text;
+    for (const std::string& command : commands) {
+        text += command + "\r\n";
+    }
+    return text;
+}
+
+TEST_F(CheckUniqueIdsTest, EachServerGetsItsCommandsInTheWritesItsExtensionsAllow) {
+    // Three messages; in the rows with a tick, the second one was ticked in the last list. With PIPELINING what does
+    // not depend on the reply before it shares a write; without it every command goes alone, as always.
+    const Calls tops = {"TOP 1 9", "TOP 2 9", "TOP 3 9"};
+    const struct {
+        const char* name;
+        std::string capa;
+        bool uidl;
+        bool tick;
+        std::vector<Calls> writes;
+    } rows[] = {
+        {"no CAPA",
+         "-ERR\r\n",
+         false,
+         false,
+         {{"CAPA"}, {"USER neko"}, {"PASS secret"}, {"STAT"}, {tops[0]}, {tops[1]}, {tops[2]}, {"LIST"}, {"QUIT"}}},
+        {"UIDL only, a tick",
+         kUidlOnly,
+         true,
+         true,
+         {{"CAPA"},
+          {"USER neko"},
+          {"PASS secret"},
+          {"STAT"},
+          {"UIDL"},
+          {tops[0]},
+          {tops[1]},
+          {tops[2]},
+          {"LIST"},
+          {"DELE 2"},
+          {"QUIT"}}},
+        {"PIPELINING only",
+         "+OK\r\nPIPELINING\r\n.\r\n",
+         false,
+         false,
+         {{"CAPA"}, {"USER neko", "PASS secret"}, {"STAT", "LIST"}, tops, {"QUIT"}}},
+        {"UIDL and PIPELINING",
+         kUidlAndPipelining,
+         true,
+         false,
+         {{"CAPA"}, {"USER neko", "PASS secret"}, {"STAT", "UIDL", "LIST"}, tops, {"QUIT"}}},
+        {"UIDL and PIPELINING, a tick",
+         kUidlAndPipelining,
+         true,
+         true,
+         {{"CAPA"}, {"USER neko", "PASS secret"}, {"STAT", "UIDL", "LIST"}, tops, {"DELE 2"}, {"QUIT"}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<Message> box = {msg(1), msg(2), msg(3)};
+        const Script tail = row.tick ? Script{{"DELE 2", "+OK\r\n"}} : Script{};
+        std::string stream = kGreeting;
+        for (const Exchange& exchange : ::session(row.capa, box, row.uidl, {}, true, tail)) {
+            stream += exchange.reply;
+        }
+        testenv::ScriptedSocketIo io;
+        io.chunks = {stream};
+        net::Pop3Session scripted(net::kAfInet, io);
+        checktest::RecordingHost host;
+        checktest::CheckWorker worker(scripted, settings, host);
+        mail::MailEntry ticked = entryOf(msg(2));
+        ticked.deleteMark = true;
+        checktest::runCheck(
+            worker, row.tick ? mail::MailEntryList{entryOf(msg(1)), ticked, entryOf(msg(3))} : mail::MailEntryList{});
+        std::vector<std::string> expected;
+        for (const Calls& write : row.writes) {
+            expected.push_back(written(write));
+        }
+        EXPECT_EQ(io.writes, expected);
+        ASSERT_EQ(host.handedOver().size(), 1u);
+        EXPECT_EQ(host.handedOver()[0].size(), row.tick ? 2u : 3u);
+    }
+}
+
+TEST_F(CheckUniqueIdsTest, PipelinedRepliesInRandomPiecesWithCommandsTakenInRandomBitsGiveTheSameCheck) {
+    // Whatever pieces each reply arrives in (once the commands it answers were sent) and however few bytes
+    // the socket takes of the commands sent ahead between receives, the same commands go out in the same order and
+    // the same list comes back.
+    std::vector<Message> box;
+    for (int n = 1; n <= 12; ++n) {
+        box.push_back(msg(n));
+    }
+    const Script script = ::session(kUidlAndPipelining, box, true, {}, true, {{"DELE 4", "+OK\r\n"}});
+    // The server's replies (the greeting first), each with the length of the commands it answers.
+    std::vector<std::pair<std::string, std::size_t>> replies = {{kGreeting, 0}};
+    std::size_t commandBytes = 0;
+    for (const Exchange& exchange : script) {
+        commandBytes += exchange.command.size() + 2;
+        replies.push_back({exchange.reply, commandBytes});
+    }
+    mail::MailEntryList previous;
+    for (const Message& m : box) {
+        previous.push_back(entryOf(m));
+    }
+    std::next(previous.begin(), 3)->deleteMark = true;
+    mail::MailEntryList expected = previous;
+    expected.erase(std::next(expected.begin(), 3));
+    for (mail::MailEntry& e : expected) {
+        e.deleteMark = false;
+    }
+    std::mt19937 random(24);
+    for (int round = 0; round < 200; ++round) {
+        testenv::ScriptedSocketIo io;
+        for (const auto& [reply, need] : replies) {
+            for (std::size_t at = 0; at < reply.size();) {
+                const std::size_t piece = 1 + random() % 80;
+                io.chunks.push_back(reply.substr(at, piece));
+                io.chunkNeeds.push_back(need);
+                at += piece;
+            }
+        }
+        io.aheadBytesPerWait = 1 + static_cast<int>(random() % 40);
+        io.maxSendBytes = static_cast<int>(random() % 12);
+        SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(io.aheadBytesPerWait) +
+                     " bytes a wait, sends of at most " + std::to_string(io.maxSendBytes));
+        net::Pop3Session scripted(net::kAfInet, io);
+        checktest::RecordingHost host;
+        checktest::CheckWorker worker(scripted, settings, host);
+        checktest::runCheck(worker, previous);
+        ASSERT_EQ(host.handedOver().size(), 1u);
+        expectSameList(host.handedOver()[0], expected);
+        ASSERT_EQ(io.sent, written(commandsOf(script)));
+    }
 }
 
 TEST_F(CheckUniqueIdsTest, AStopAtAnyPollOfAPipelinedCheckEndsItWithoutAResult) {

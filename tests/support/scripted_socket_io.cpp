@@ -40,6 +40,9 @@ net::WaitResult ScriptedSocketIo::waitReadable(net::SocketHandle socket, int tim
     if (socket != kHandle) {
         return net::WaitResult::Failed;
     }
+    if (!chunkNeeds.empty() && sent.size() < chunkNeeds.front()) {
+        return net::WaitResult::TimedOut;
+    }
     return chunks.empty() && silentAtEnd ? net::WaitResult::TimedOut : net::WaitResult::Ready;
 }
 
@@ -57,6 +60,9 @@ int ScriptedSocketIo::receive(net::SocketHandle socket, char* buffer, int size, 
     chunk.erase(0, static_cast<std::size_t>(count));
     if (chunk.empty()) {
         chunks.pop_front();
+        if (!chunkNeeds.empty()) {
+            chunkNeeds.pop_front();
+        }
     }
     return count;
 }
@@ -82,7 +88,7 @@ net::WaitResult ScriptedSocketIo::waitReadableOrWritable(net::SocketHandle socke
         return net::WaitResult::Failed;
     }
     aheadBudget = aheadBytesPerWait;
-    readable = !chunks.empty() || !silentAtEnd;
+    readable = chunks.empty() ? !silentAtEnd : chunkNeeds.empty() || sent.size() >= chunkNeeds.front();
     writable = true;
     return net::WaitResult::Ready;
 }

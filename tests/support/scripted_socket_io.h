@@ -18,6 +18,9 @@ public:
     // Each receive returns the next chunk (a chunk bigger than the receive's size is handed out in parts).
     // When none is left the receive gives endResult: 0 = the server closed, -1 = the connection broke.
     std::deque<std::string> chunks;
+    // When given (one per chunk): how many bytes the client must have sent before that chunk can arrive, as a
+    // server answers only what it received. Until then no wait finds data (a plain wait times out).
+    std::deque<std::size_t> chunkNeeds;
     int endResult = 0;
     bool silentAtEnd = false;  // when no chunk is left, every wait for data times out instead
     bool startupFails = false;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -60,7 +61,14 @@ public:
 
     SocketHandle openSocket(int family, int type, int protocol) override {
         int fd = ::socket(family, type, protocol);
-        return fd < 0 ? kInvalidSocket : fd;
+        if (fd < 0) {
+            return kInvalidSocket;
+        }
+        // Every write is whole commands: none should wait for the acknowledgement of the one before, as the tail
+        // of commands sent ahead otherwise does while the server is busy sending.
+        int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        return fd;
     }
 
     int connectTo(SocketHandle socket, const PeerAddress& peer, int timeoutMs) override {

@@ -104,7 +104,14 @@ public:
 
     SocketHandle openSocket(int family, int type, int protocol) override {
         SOCKET socket = ::socket(family, type, protocol);
-        return socket == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(socket);
+        if (socket == INVALID_SOCKET) {
+            return kInvalidSocket;
+        }
+        // Every write is whole commands: none should wait for the acknowledgement of the one before, as the tail
+        // of commands sent ahead otherwise does while the server is busy sending.
+        BOOL on = TRUE;
+        setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+        return static_cast<SocketHandle>(socket);
     }
 
     int connectTo(SocketHandle socket, const PeerAddress& peer, int timeoutMs) override {

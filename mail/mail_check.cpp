@@ -228,12 +228,9 @@ void MailCheck::converse(Plan& plan) {
             host.mailWaiting(static_cast<int>(fresh.size()));
         }
     }
-    if (extensions.pipelining && !anyMarked(plan.previous)) {
-        // Nothing was deleted, so nothing hangs on QUIT's reply: the check ends without waiting a round trip for it.
-        session.sendAhead("QUIT\r\n");
-    } else {
-        session.command("QUIT");
-    }
+    // Its reply is waited for: only then has the server ended the session (carried out the deletions, released
+    // the mailbox) before the next check may begin.
+    session.command("QUIT");
 }
 
 MailCheck::ServerExtensions MailCheck::askExtensions() {

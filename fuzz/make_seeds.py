@@ -74,6 +74,21 @@ put("body_preview", "linear-script", b"Ltext/html\\;<script></scrip\n\x02")
 put("body_preview", "linear-multipart", b"Lmultipart/mixed; boundary=b\\;--bx\n--b\nContent-Type: multipart/mixed; "
     b"boundary=b\n\n\x02")
 
+# The message files of the shapes the preview reads inside and around (enclosed messages, odd types, the JIS marks):
+# their Content-Type and transfer encoding unfolded from the header, then their body.
+MESSAGES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "mail", "messages")
+for name in ["19-forwarded-as-attachment", "20-enclosed-message-alone", "21-delivery-report",
+             "22-type-without-subtype", "23-text-log-part", "25-wave-dash-utf-8", "26-html-capital-entities",
+             "27-gb18030-four-byte"]:
+    with open(os.path.join(MESSAGES, name + ".eml"), "rb") as f:
+        head, _, body = f.read().partition(b"\r\n\r\n")
+    fields = {}
+    for line in head.replace(b"\r\n ", b" ").replace(b"\r\n\t", b" ").split(b"\r\n"):
+        key, _, value = line.partition(b":")
+        fields[key.lower()] = value.strip()
+    put("body_preview", "message-" + name[3:], fields.get(b"content-type", b"") + b"\\;"
+        + fields.get(b"content-transfer-encoding", b"") + b"\\;" + body + b"\x02")
+
 put("line_reader", "crlf", b"\x01\x10\x00+OK ready\r\nline\r\n\r\n.\r\n")
 put("line_reader", "mixed-ends", b"\x00\x40\x01a\rb\nc\r\r\nd\n\re\x00f")
 put("line_reader", "long", b"\x01\xff\x03" + b"x" * 1500 + b"\r\n")

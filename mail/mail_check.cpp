@@ -353,7 +353,7 @@ void MailCheck::fetchMessages(const std::vector<int>& numbers,
     if (!session.sendAhead(text)) {
         raiseStep(kErrTop);
     }
-    std::vector<std::size_t> more;  // multipart mails whose text has not begun within the lines
+    std::vector<std::size_t> more;  // multipart or enclosing mails whose text has not begun within the lines
     for (std::size_t index = 0; index < numbers.size(); ++index) {
         TopReplyReader reader = readTopReply(session.readReply(), headCount);
         if (reader.wantsMoreLines(lines)) {
@@ -463,8 +463,8 @@ void MailCheck::logInWithUserAndPassAtOnce(const Plan& plan) {
 MailEntry MailCheck::readMessage(int messageNumber, int headCount) {
     const long long lines = previewLines(headCount);
     TopReplyReader reader = readTop(messageNumber, lines, headCount);
-    // A multipart mail whose first text part lies beyond those lines (an attachment first, a long preamble)
-    // is asked for once more, with a bounded count.
+    // A multipart or enclosing mail whose first text lies beyond those lines (an attachment first, a long preamble,
+    // the enclosed message's header) is asked for once more, with a bounded count.
     if (reader.wantsMoreLines(lines)) {
         reader = readTop(messageNumber, lines + kMorePreviewLines, headCount);
     }

@@ -25,6 +25,10 @@ bool isContinuation(const std::string& line) {
     return !line.empty() && (line[0] == ' ' || line[0] == '\t');
 }
 
+bool holdsEightBitBytes(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
 }  // namespace
 
 namespace {
@@ -115,10 +119,10 @@ std::string_view TopReplyReader::valueKept() const {
 void TopReplyReader::finishField() {
     switch (field) {
         case Field::From:
-            mime::decodeHeaderText(valueKept(), from);
+            from = valueKept();
             break;
         case Field::Subject:
-            mime::decodeHeaderText(valueKept(), subject);
+            subject = valueKept();
             break;
         case Field::ContentType:
             contentType = valueKept();
@@ -135,21 +139,27 @@ void TopReplyReader::finishField() {
 }
 
 MailEntry TopReplyReader::entry() const {
-    MailEntry entry;
-    entry.from = from;
-    entry.subject = subject;
-    std::string type = contentType;
-    std::string encoding = transferEncoding;
+    std::string_view fromValue = from;
+    std::string_view subjectValue = subject;
+    std::string_view type = contentType;
+    std::string_view encoding = transferEncoding;
     // A field still open (the reply ended right after it) counts as it stands.
     if (field == Field::From) {
-        mime::decodeHeaderText(valueKept(), entry.from);
+        fromValue = valueKept();
     } else if (field == Field::Subject) {
-        mime::decodeHeaderText(valueKept(), entry.subject);
+        subjectValue = valueKept();
     } else if (field == Field::ContentType) {
         type = valueKept();
     } else if (field == Field::TransferEncoding) {
         encoding = valueKept();
     }
+    // Raw 8-bit header bytes may be in the charset the message declares for its text.
+    const text::Charset declared = holdsEightBitBytes(fromValue) || holdsEightBitBytes(subjectValue)
+                                       ? mime::declaredCharset(type, bodyLines)
+                                       : text::Charset::Unknown;
+    MailEntry entry;
+    mime::decodeHeaderText(fromValue, entry.from, declared);
+    mime::decodeHeaderText(subjectValue, entry.subject, declared);
     mime::previewBody(type, encoding, bodyLines, headCount, entry.firstLines);
     entry.size = 0;
     entry.deleteMark = false;
@@ -157,8 +167,13 @@ MailEntry TopReplyReader::entry() const {
 }
 
 bool TopReplyReader::wantsMoreLines(long long linesAsked) const {
-    return mime::isMultipart(contentType) && static_cast<long long>(bodyLines.size()) >= linesAsked &&
-           entry().firstLines.empty();
+    if ((!mime::isMultipart(contentType) && !mime::enclosesMessage(contentType)) ||
+        static_cast<long long>(bodyLines.size()) < linesAsked) {
+        return false;
+    }
+    std::string preview;
+    mime::previewBody(contentType, transferEncoding, bodyLines, headCount, preview);
+    return preview.empty();
 }
 
 }  // namespace mail

@@ -9,7 +9,8 @@
 
 namespace mail {
 
-// The body lines added to a second TOP for a multipart mail whose text had not begun within the usual count.
+// The body lines added to a second TOP for a multipart or enclosing mail whose text had not begun within the usual
+// count.
 constexpr long long kMorePreviewLines = 500;
 // The most bytes of one header field's raw value that are kept, far more than the list can show: the lines of a
 // longer value are still read, but the rest of it is dropped.
@@ -20,7 +21,8 @@ constexpr std::size_t kMaxHeaderValueBytes = 4096;
 //
 // Header lines, up to the first empty line: "From: " and "Subject: " (exact, case-sensitive, with the blank)
 // give the sender and the subject, unfolded over the continuation lines that follow them (lines beginning
-// with a blank or a tab) and then decoded; a later field replaces an earlier one. A "Content-Type: " line is
+// with a blank or a tab) and decoded when the entry is taken, raw 8-bit bytes in the charset the message declares
+// for its text when the guess would misread them; a later field replaces an earlier one. A "Content-Type: " line is
 // stripped of that name before those tests. Content-Type and Content-Transfer-Encoding (any letter case) are
 // kept, unfolded, for the body. Other header lines are ignored. Of each field at most kMaxHeaderValueBytes are
 // kept; a longer From or Subject is decoded from its start, cut where no character or encoded word is parted.
@@ -43,8 +45,8 @@ public:
     // The summary read so far, with size 0 and no delete mark.
     MailEntry entry() const;
 
-    // True when the message is multipart, nothing readable has arrived, and the reply holds as many body
-    // lines as were asked for (so that more of the message may follow on the server).
+    // True when the message is multipart or encloses a message, nothing readable has arrived, and the reply holds
+    // as many body lines as were asked for (so that more of the message may follow on the server).
     bool wantsMoreLines(long long linesAsked) const;
 
 private:
@@ -64,8 +66,8 @@ private:
     Field field = Field::None;  // the field whose continuation lines may follow
     std::string fieldValue;     // its raw value so far, at most kMaxHeaderValueBytes
     bool fieldCut = false;      // more of it came than was kept
-    std::string from;
-    std::string subject;
+    std::string from;           // raw, decoded when the entry is taken (the charset the body declares may count)
+    std::string subject;        // likewise
     std::string contentType;
     std::string transferEncoding;
     std::vector<std::string> bodyLines;

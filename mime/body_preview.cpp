@@ -27,9 +27,45 @@ struct Part {
     std::size_t end = 0;    // after the last body line
 };
 
+// What a part is to the preview.
+enum class Kind {
+    Plain,      // text/plain, no type, or a type that cannot be read (RFC 2045 reads it as text/plain)
+    Html,       // text/html
+    OtherText,  // any other text/*: shown as plain text when nothing better comes
+    Enclosed,   // a message inside (message/rfc822): its own text counts after the enclosing message's
+    Other,      // attachments, images and the like
+};
+
+Kind kindOf(std::string_view contentType) {
+    const std::string type = mediaTypeOf(contentType);
+    if (type.empty() || type == "text/plain") {
+        return Kind::Plain;
+    }
+    if (type == "text/html") {
+        return Kind::Html;
+    }
+    if (!isWellFormedMediaType(type)) {
+        // "text; charset=us-ascii" and the like mean plain text; other garbled values are read as text only when
+        // nothing better is there.
+        return type.compare(0, 4, "text") == 0 ? Kind::Plain : Kind::OtherText;
+    }
+    if (type.compare(0, 5, "text/") == 0) {
+        return Kind::OtherText;
+    }
+    return enclosesMessage(contentType) ? Kind::Enclosed : Kind::Other;
+}
+
+// The best part found so far. Ranks: text/plain 0, text/html 1, other text 2, each 3 more inside an enclosed message,
+// so that what the enclosing message says itself comes first; among equals the first one found.
 struct Choice {
-    std::optional<Part> plain;
-    std::optional<Part> html;
+    static constexpr int kNone = 100;
+    static constexpr int kEnclosed = 3;
+    std::optional<Part> best;
+    int rank = kNone;
+
+    bool html() const {
+        return rank % kEnclosed == 1;
+    }
 };
 
 bool isContinuation(const std::string& line) {
@@ -96,25 +132,41 @@ void choose(const std::vector<std::string>& lines,
             std::size_t end,
             const std::string& boundary,
             int depth,
+            int base,
             Choice& choice);
 
-// Takes the part as the text to show when it is the first of its kind; `part` may be left empty.
-void consider(const std::vector<std::string>& lines, Part& part, int depth, Choice& choice) {
+// Takes the part as the text to show when it ranks above the choice so far; `part` may be left empty. `base` is 0,
+// or Choice::kEnclosed inside an enclosed message.
+void consider(const std::vector<std::string>& lines, Part& part, int depth, int base, Choice& choice) {
     if (isMultipart(part.contentType)) {
         const std::string boundary = parameterOf(part.contentType, "boundary");
         if (!boundary.empty() && depth < kMaxNesting) {
-            choose(lines, part.begin, part.end, boundary, depth + 1, choice);
+            choose(lines, part.begin, part.end, boundary, depth + 1, base, choice);
         }
         return;
     }
-    if (base::startsWithNoCase(part.disposition, "attachment")) {
+    const Kind kind = kindOf(part.contentType);
+    if (kind == Kind::Enclosed) {
+        // A forwarded mail is often marked as an attachment, and is read all the same. Its header is read like a
+        // part's; an encoded one (which RFC 2046 forbids) is passed over.
+        const std::string_view encoding = base::trim(part.transferEncoding);
+        const bool encoded =
+            base::startsWithNoCase(encoding, "base64") || base::startsWithNoCase(encoding, "quoted-printable");
+        Part inner;
+        if (!encoded && depth < kMaxNesting && choice.rank > Choice::kEnclosed &&
+            readPartHeader(lines, part.begin, part.end, inner)) {
+            inner.end = part.end;
+            consider(lines, inner, depth + 1, Choice::kEnclosed, choice);
+        }
         return;
     }
-    const std::string type = mediaTypeOf(part.contentType);
-    if ((type.empty() || type == "text/plain") && !choice.plain) {
-        choice.plain = std::move(part);
-    } else if (type == "text/html" && !choice.html) {
-        choice.html = std::move(part);
+    if (kind == Kind::Other || base::startsWithNoCase(part.disposition, "attachment")) {
+        return;
+    }
+    const int rank = base + (kind == Kind::Plain ? 0 : kind == Kind::Html ? 1 : 2);
+    if (rank < choice.rank) {
+        choice.best = std::move(part);
+        choice.rank = rank;
     }
 }
 
@@ -124,12 +176,13 @@ void choose(const std::vector<std::string>& lines,
             std::size_t end,
             const std::string& boundary,
             int depth,
+            int base,
             Choice& choice) {
     std::size_t at = begin;
     while (at < end && boundaryKind(lines[at], boundary) != 1) {
         ++at;  // the preamble
     }
-    while (at < end && !choice.plain) {
+    while (at < end && choice.rank > 0) {
         std::size_t next = at + 1;
         int kind = 0;
         while (next < end && (kind = boundaryKind(lines[next], boundary)) == 0) {
@@ -138,13 +191,44 @@ void choose(const std::vector<std::string>& lines,
         Part part;
         if (readPartHeader(lines, at + 1, next, part)) {
             part.end = next;
-            consider(lines, part, depth, choice);
+            consider(lines, part, depth, base, choice);
         }
         if (kind != 1) {
             break;  // the closing delimiter, or the end of what arrived
         }
         at = next;
     }
+}
+
+// Walks a multipart message, or one that encloses a message, for the part to read. False when a multipart message
+// has no boundary: none named and no line that looks like a delimiter.
+bool findPart(std::string_view contentType, const std::vector<std::string>& lines, Choice& choice) {
+    Part whole;
+    whole.contentType = contentType;
+    whole.end = lines.size();
+    if (!isMultipart(contentType)) {
+        // An empty line before the enclosed header is one that some servers add after the message's own.
+        while (whole.begin < whole.end && lines[whole.begin].empty()) {
+            ++whole.begin;
+        }
+        consider(lines, whole, 0, 0, choice);
+        return true;
+    }
+    std::string boundary = parameterOf(contentType, "boundary");
+    if (boundary.empty()) {
+        // Without its parameter, the first line that looks like a delimiter names the boundary.
+        for (const std::string& line : lines) {
+            if (line.size() > 2 && line[0] == '-' && line[1] == '-') {
+                boundary = line.substr(2, line.find_last_not_of(" \t") - 1);
+                break;
+            }
+        }
+    }
+    if (boundary.empty()) {
+        return false;
+    }
+    choose(lines, 0, lines.size(), boundary, 1, 0, choice);
+    return true;
 }
 
 // The part's text in Shift_JIS, HTML reduced, written over `out`. All of it happens in `out`'s room: the transfer
@@ -209,43 +293,46 @@ void previewBody(std::string_view contentType,
                  int headCount,
                  std::string& out) {
     if (!isMultipart(contentType)) {
-        const std::string type = mediaTypeOf(contentType);
-        // A single part, the common case: read where it lies, with no part record to fill.
-        const bool html = type == "text/html";
-        if (!html && !type.empty() && type.compare(0, 5, "text/") != 0) {
+        const Kind kind = kindOf(contentType);
+        if (kind == Kind::Other) {
             out.clear();
             return;  // not text
         }
-        // text/enriched and the like are shown as they stand: better shown than hidden.
-        readableText(lines, contentType, transferEncoding, 0, lines.size(), html, out);
-        keepFirstLines(out, headCount);
-        return;
-    }
-    Choice choice;
-    std::string boundary = parameterOf(contentType, "boundary");
-    if (boundary.empty()) {
-        // Without its parameter, the first line that looks like a delimiter names the boundary.
-        for (const std::string& line : lines) {
-            if (line.size() > 2 && line[0] == '-' && line[1] == '-') {
-                boundary = line.substr(2, line.find_last_not_of(" \t") - 1);
-                break;
-            }
+        if (kind != Kind::Enclosed) {
+            // A single part, the common case: read where it lies, with no part record to fill. text/enriched and
+            // the like are shown as they stand: better shown than hidden.
+            readableText(lines, contentType, transferEncoding, 0, lines.size(), kind == Kind::Html, out);
+            keepFirstLines(out, headCount);
+            return;
         }
     }
-    if (boundary.empty()) {
+    Choice choice;
+    if (!findPart(contentType, lines, choice)) {
         // No parts to find: read it as text.
         readableText(lines, {}, transferEncoding, 0, lines.size(), false, out);
         keepFirstLines(out, headCount);
         return;
     }
-    choose(lines, 0, lines.size(), boundary, 1, choice);
-    const Part* chosen = choice.plain ? &*choice.plain : choice.html ? &*choice.html : nullptr;
-    if (chosen == nullptr) {
+    if (!choice.best) {
         out.clear();
         return;
     }
-    readableText(lines, chosen->contentType, chosen->transferEncoding, chosen->begin, chosen->end, !choice.plain, out);
+    const Part& chosen = *choice.best;
+    readableText(lines, chosen.contentType, chosen.transferEncoding, chosen.begin, chosen.end, choice.html(), out);
     keepFirstLines(out, headCount);
+}
+
+text::Charset declaredCharset(std::string_view contentType, const std::vector<std::string>& lines) {
+    const std::string name = parameterOf(contentType, "charset");
+    if (!name.empty()) {
+        return text::charsetByName(name);
+    }
+    Choice choice;
+    if ((!isMultipart(contentType) && !enclosesMessage(contentType)) || !findPart(contentType, lines, choice) ||
+        !choice.best) {
+        return text::Charset::Unknown;
+    }
+    return text::charsetByName(parameterOf(choice.best->contentType, "charset"));
 }
 
 }  // namespace mime

@@ -63,7 +63,7 @@ std::size_t keptLengthOfCutValue(std::string_view start) {
 // own, stateful charsets starting afresh. So a word that leaves ISO-2022-JP in kanji mode cannot garble the
 // ASCII after it (the address after a name, say), while a run that a sender split in the middle of a
 // character over several words (their decoded bytes joined first) still comes out whole.
-void decodeHeaderText(std::string_view text, std::string& out) {
+void decodeHeaderText(std::string_view text, std::string& out, text::Charset declared) {
     // Every byte read yields at most two bytes of the result; a run of decoded words is never longer than the
     // words themselves, and a word being decoded may use room as long as the rest of the text and 16 bytes more.
     // The run goes after the result's room. All of it is `out`'s own room, kept by a caller that reuses `out`.
@@ -103,7 +103,7 @@ void decodeHeaderText(std::string_view text, std::string& out) {
             wordEnd = run + length;
         }
         if (!adjacent && !gap.empty()) {
-            end = text::writeShiftJis(text::Charset::Ascii, gap, end);
+            end = text::writeUndeclaredShiftJis(gap, declared, end);
         }
         runEnd = wordEnd;
         runCharset = charset;
@@ -115,7 +115,7 @@ void decodeHeaderText(std::string_view text, std::string& out) {
         end = text::writeShiftJis(runCharset, std::string_view(run, static_cast<std::size_t>(runEnd - run)), end);
     }
     if (pos < text.size()) {
-        end = text::writeShiftJis(text::Charset::Ascii, text.substr(pos), end);
+        end = text::writeUndeclaredShiftJis(text.substr(pos), declared, end);
     }
     out.resize(static_cast<std::size_t>(end - result));
 }

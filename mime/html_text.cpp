@@ -18,13 +18,15 @@ struct NamedEntity {
     char32_t codePoint;
 };
 
+// Names are matched as written; HTML5 knows the last few in capitals too.
 constexpr NamedEntity kEntities[] = {
     {"amp", '&'},      {"lt", '<'},       {"gt", '>'},       {"quot", '"'},      {"apos", '\''},    {"nbsp", ' '},
     {"copy", 0xA9},    {"reg", 0xAE},     {"trade", 0x2122}, {"hellip", 0x2026}, {"mdash", 0x2014}, {"ndash", 0x2013},
     {"laquo", 0xAB},   {"raquo", 0xBB},   {"yen", 0xA5},     {"euro", 0x20AC},   {"middot", 0xB7},  {"bull", 0x2022},
     {"lsquo", 0x2018}, {"rsquo", 0x2019}, {"ldquo", 0x201C}, {"rdquo", 0x201D},  {"times", 0xD7},   {"divide", 0xF7},
     {"deg", 0xB0},     {"plusmn", 0xB1},  {"sect", 0xA7},    {"para", 0xB6},     {"larr", 0x2190},  {"rarr", 0x2192},
-    {"uarr", 0x2191},  {"darr", 0x2193},  {"zwnj", 0x200C},  {"zwj", 0x200D},    {"shy", 0xAD},
+    {"uarr", 0x2191},  {"darr", 0x2193},  {"zwnj", 0x200C},  {"zwj", 0x200D},    {"shy", 0xAD},     {"AMP", '&'},
+    {"LT", '<'},       {"GT", '>'},       {"QUOT", '"'},     {"COPY", 0xA9},     {"REG", 0xAE},
 };
 
 constexpr std::size_t lengthOf(const char* text) {

@@ -10,7 +10,31 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// Token characters: printable ASCII but the blank and RFC 2045's tspecials.
+bool isTokenChar(char c) {
+    constexpr std::string_view kSpecials = "()<>@,;:\\\"/[]?=";
+    return c > ' ' && c < 0x7F && kSpecials.find(c) == std::string_view::npos;
+}
+
 }  // namespace
+
+bool isWellFormedMediaType(std::string_view type) {
+    const std::size_t slash = type.find('/');
+    if (slash == 0 || slash == std::string_view::npos || slash + 1 == type.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < type.size(); ++i) {
+        if (i != slash && !isTokenChar(type[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool enclosesMessage(std::string_view contentType) {
+    const std::string type = mediaTypeOf(contentType);
+    return type == "message/rfc822" || type == "message/global";
+}
 
 std::string mediaTypeOf(std::string_view contentType) {
     const std::string_view type = base::trim(contentType.substr(0, contentType.find(';')));

@@ -25,5 +25,9 @@ extern const std::uint64_t kEucKrHeld[94][3];
 extern const std::uint16_t kEucKrStart[94][3];
 extern const std::uint16_t kEucKrCodes[];
 
+// GB18030's four-byte sequences for the BMP: {first sequence number, first code point} of each run of consecutive
+// code points, in order.
+extern const std::uint16_t kGb18030Runs[206][2];
+
 }  // namespace tables
 }  // namespace text

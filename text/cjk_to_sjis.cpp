@@ -1,5 +1,6 @@
 #include "text/cjk_to_sjis.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "text/ascii_run.h"
@@ -34,7 +35,7 @@ Character readGbk(const unsigned char* p, std::size_t left) {
         if (!thirdFits || !fourthFits) {
             return kBadByte;
         }
-        return left < 4 ? kCutOff : Character{4, 0};
+        return left < 4 ? kCutOff : Character{4, gb18030FourBytesToCp932(p)};
     }
     if (second < 0x40 || second == 0x7F || second == 0xFF) {
         return kBadByte;
@@ -101,6 +102,20 @@ char* convert(std::string_view in, char* out, ReadCharacter read) {
 }
 
 }  // namespace
+
+std::uint16_t gb18030FourBytesToCp932(const unsigned char* p) {
+    constexpr unsigned kBmpSequences = 39420;  // 81308130 to 8431A439; the rest lie beyond the BMP
+    const unsigned number = (p[0] - 0x81u) * 12600 + (p[1] - 0x30u) * 1260 + (p[2] - 0x81u) * 10 + (p[3] - 0x30u);
+    if (number >= kBmpSequences) {
+        return 0;
+    }
+    const auto* const runs = tables::kGb18030Runs;
+    const auto* const end = runs + std::size(tables::kGb18030Runs);
+    const auto* run =
+        std::upper_bound(runs, end, number, [](unsigned n, const std::uint16_t(&r)[2]) { return n < r[0]; });
+    --run;  // the first run starts at 0
+    return cp932FromUnicode(static_cast<char32_t>((*run)[1] + (number - (*run)[0])));
+}
 
 std::uint16_t gbkPairToCp932(unsigned char lead, unsigned char trail) {
     if (!within(lead, 0x81, 0xFE) || !within(trail, 0x40, 0xFE)) {

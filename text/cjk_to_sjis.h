@@ -9,8 +9,8 @@ namespace text {
 // `out`, and returns the end. A character code page 932 lacks (simplified hanzi, hangul) becomes "〓", and so does
 // each byte that starts no character; a character cut off by the end of the input is dropped.
 
-// GBK, which holds GB2312; also GB18030's two-byte part. GB18030's four-byte sequences (characters GBK lacks)
-// each become "〓".
+// GBK, which holds GB2312, and GB18030: its four-byte sequences (characters GBK lacks) are read for what CP932 holds
+// (half-width katakana, the katakana middle dot, accented letters and the like), the rest becomes "〓".
 char* gbkToSjis(std::string_view in, char* out);
 
 // Big5 with the common extensions. Codes outside its table (the user-defined and Hong Kong areas) become "〓".
@@ -23,5 +23,7 @@ char* eucKrToSjis(std::string_view in, char* out);
 std::uint16_t gbkPairToCp932(unsigned char lead, unsigned char trail);
 std::uint16_t big5PairToCp932(unsigned char lead, unsigned char trail);
 std::uint16_t eucKrPairToCp932(unsigned char lead, unsigned char trail);
+// The same for a GB18030 four-byte sequence (lead 0x81-0xFE, digit, 0x81-0xFE, digit) at `p`.
+std::uint16_t gb18030FourBytesToCp932(const unsigned char* p);
 
 }  // namespace text

@@ -13,6 +13,10 @@ place in that list where the word's codes begin.
   EUC-KR: lead 0xA1-0xFE, trail 0xA1-0xFE, Python's cp949 (KS X 1001; the rest of Unified Hangul Code is hangul,
           which CP932 lacks, and needs no table).
 
+GB18030's four-byte sequences count the BMP characters that GBK lacks in code point order, a run of consecutive code
+points at a time: for each run, its first sequence number (b1 - 0x81) * 12600 + (b2 - 0x30) * 1260 + (b3 - 0x81) * 10
++ (b4 - 0x30) and its first code point, as the standard's range table lists them (read here from Python's gb18030).
+
 Usage: make_cjk_tables.py OUTPUT.cpp
 """
 import os
@@ -39,6 +43,21 @@ def row(codec, lead, trails, cp932):
             text = ""
         values.append(cp932.get(ord(text), 0) if len(text) == 1 else 0)
     return tuple(values)
+
+
+GB18030_BMP_SEQUENCES = 39420  # 81308130 to 8431A439
+
+
+def gb18030_runs():
+    runs, last = [], None
+    for number in range(GB18030_BMP_SEQUENCES):
+        rest = number % 12600
+        code = bytes([0x81 + number // 12600, 0x30 + rest // 1260, 0x81 + rest % 1260 // 10, 0x30 + rest % 10])
+        cp = ord(code.decode("gb18030"))
+        if last is None or cp != last + 1:
+            runs.append((number, cp))
+        last = cp
+    return runs
 
 
 def main():
@@ -72,6 +91,11 @@ def main():
         out.append("const std::uint16_t k%sCodes[%d] = {" % (name, len(codes)))
         out += hex_rows(codes)
         out.append("};")
+    runs = gb18030_runs()
+    out.append("const std::uint16_t kGb18030Runs[%d][2] = {" % len(runs))
+    for i in range(0, len(runs), 8):
+        out.append("    " + " ".join("{%d, 0x%X}," % run for run in runs[i:i + 8]))
+    out.append("};")
     write_source(sys.argv[1], out)
 
 

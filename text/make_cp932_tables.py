@@ -5,8 +5,10 @@ Unicode to CP932: every BMP code point that Python's cp932 codec encodes, in 64-
 equal blocks stored once. Where CP932 holds a character twice, Windows writes the IBM extension (FA40-FC4B) rather
 than its NEC-selected copy (ED40-EEFC); Python picks the NEC copy, so those are moved over. The single bytes that
 are no characters in CP932 text (0x80, 0xA0, 0xFD-0xFF) are left out: as lead bytes they would garble what follows.
-Python also writes the JIS mapping's double vertical line, minus sign and wave dash (U+2016, U+2212, U+301C) as
-their CP932 look-alikes, which Windows does not: they are left out too, so that the table agrees with Windows.
+Otherwise the table agrees with Windows, but for the characters that Japanese text from Macs, phones and web mail
+carries for JIS X 0208 row 1 (the wave dash, double vertical line, minus sign, cent, pound, not sign and em dash):
+Windows has no code for the first four and writes the last three only as best-fit look-alikes, while Japanese mail
+programs read all seven at their JIS places, as Python's cp932 codec does for six of them; the em dash is added.
 
 Single-byte charsets: each high half (0x80-0xFF) decoded by Python's codec and looked up in the table above.
 
@@ -26,13 +28,15 @@ SINGLE_BYTE = [  # (C++ name, Python codec)
     ("kKoi8rHigh", "koi8_r"),
 ]
 BLOCK = 64
-NOT_ON_WINDOWS = {0x2016, 0x2212, 0x301C}
+# Read at their JIS X 0208 places (see above); the tests check every other code point against Windows.
+JIS_ROW_ONE = {0x301C: 0x8160, 0x2016: 0x8161, 0x2212: 0x817C, 0x00A2: 0x8191, 0x00A3: 0x8192, 0x00AC: 0x81CA,
+               0x2014: 0x815C}
 
 
 def unicode_to_cp932():
     table = {}
     for cp in range(0x80, 0x10000):
-        if 0xD800 <= cp < 0xE000 or cp in NOT_ON_WINDOWS:
+        if 0xD800 <= cp < 0xE000:
             continue
         try:
             b = chr(cp).encode("cp932")
@@ -54,6 +58,7 @@ def unicode_to_cp932():
             cp = ord(ch)
             if cp in table and 0xED00 <= table[cp] < 0xEF00:
                 table[cp] = (lead << 8) | trail
+    table.update(JIS_ROW_ONE)
     return table
 
 

@@ -65,9 +65,25 @@ bool holdsJisEscape(const unsigned char* p, const unsigned char* end) {
     return false;
 }
 
-// Text without a declared charset, as guessCharset reads it; the UTF-8 reading is tried by converting, which
-// checks the bytes on the way, rather than by checking them first.
-char* writeUndeclared(std::string_view bytes, char* out) {
+// A declared charset whose bytes the guess would read as something else.
+bool outsideTheGuess(Charset declared) {
+    switch (declared) {
+        case Charset::Unknown:
+        case Charset::Ascii:
+        case Charset::Utf8:
+        case Charset::Iso2022Jp:
+        case Charset::ShiftJis:
+        case Charset::EucJp:
+            return false;
+        default:
+            return true;
+    }
+}
+
+}  // namespace
+
+// The UTF-8 reading is tried by converting, which checks the bytes on the way, rather than by checking them first.
+char* writeUndeclaredShiftJis(std::string_view bytes, Charset declared, char* out) {
     const auto* begin = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = begin + bytes.size();
     if (holdsJisEscape(begin, end)) {
@@ -77,6 +93,9 @@ char* writeUndeclared(std::string_view bytes, char* out) {
         if (char* converted = wellFormedUtf8ToSjis(bytes, out)) {
             return converted;
         }
+        if (outsideTheGuess(declared)) {
+            return writeShiftJis(declared, bytes, out);
+        }
         if (looksLikeEucJp(bytes)) {
             return eucJpToSjis(bytes, out);
         }
@@ -84,6 +103,8 @@ char* writeUndeclared(std::string_view bytes, char* out) {
     std::memcpy(out, bytes.data(), bytes.size());
     return out + bytes.size();
 }
+
+namespace {
 
 // How many bytes the unit at p[0] takes: an escape sequence (ESC, its intermediate bytes, the final byte), or a
 // character of the charset. `twoByte` follows ISO-2022-JP's shifts.
@@ -148,7 +169,7 @@ Charset guessCharset(std::string_view bytes) {
 char* writeShiftJis(Charset charset, std::string_view bytes, char* out) {
     switch (charset) {
         case Charset::Ascii:
-            return writeUndeclared(bytes, out);
+            return writeUndeclaredShiftJis(bytes, Charset::Unknown, out);
         case Charset::Unknown:
         case Charset::ShiftJis:
             std::memcpy(out, bytes.data(), bytes.size());

@@ -17,6 +17,12 @@ std::string toShiftJis(Charset charset, std::string_view bytes);
 // The same, written at `out`, which has room for twice as many bytes as read; returns the end.
 char* writeShiftJis(Charset charset, std::string_view bytes, char* out);
 
+// Text without a charset of its own (a raw 8-bit header value) in a message that declares `declared` for its text,
+// written at `out` as writeShiftJis does: read as guessCharset reads it, except that bytes that are neither
+// ISO-2022-JP nor well-formed UTF-8 are read in the declared charset when the guess never picks that one (a
+// single-byte, Chinese or Korean charset). A Japanese, US-ASCII or unknown declaration changes nothing.
+char* writeUndeclaredShiftJis(std::string_view bytes, Charset declared, char* out);
+
 // The charset of text that declares none (a raw 8-bit header, say): ISO-2022-JP when it holds an escape
 // sequence, UTF-8 when it is well-formed UTF-8, EUC-JP when only EUC-JP explains its bytes, else Shift_JIS
 // (which also covers plain ASCII).

@@ -105,13 +105,26 @@ class EndToEnd(unittest.TestCase):
         h.screenshot("list-window")
 
     def test_list_shows_mail_of_every_charset_decoded(self):
+        # The second group: enclosed messages, odd types, raw headers in a declared charset, the JIS marks.
+        more = {
+            "19-forwarded-as-attachment": ("Fwd: 来月の予定", "来月の予定をお知らせします。 説明会は午後二時からです。 "),
+            "20-enclosed-message-alone": ("Archived message", "社内報十二月号をお届けします。 今月は忘年会の特集です。 "),
+            "21-delivery-report": ("Undelivered Mail Returned to Sender", "お見積もりをお送りします。 "),
+            "22-type-without-subtype": ("Отчёт за неделю", "Добрый вечер! Отчёт во вложении. "),
+            "23-text-log-part": ("Nightly backup log", "02:00 backup started 02:14 backup finished: 3.2 GB "),
+            "24-raw-latin-1-header": ("Gr〓〓e ￡ 5", "Viele Gr〓〓e aus Berlin, ￡ 5 und § 3. "),
+            "25-wave-dash-utf-8": ("週末の予定 ― weekend", "3月～5月は休みです。 ￠と￡と￢、∥と－1。 "),
+            "26-html-capital-entities": ("新作のご案内", "新作 <冬> & \"春\" "),
+            "27-gb18030-four-byte": ("ｶﾀﾛｸﾞ・目〓", "ｶﾀﾛｸﾞ・日本 "),
+        }
         self.mailbox.reset(["07-utf8-base64-emoji", "11-raw-iso-2022-jp", "13-newsletter-alternative",
-                            "14-html-only-base64", "15-nested-attachment-first"])
+                            "14-html-only-base64", "15-nested-attachment-first"] + list(more))
         program = self.start(h.peer_ini())
         square = program.square()
         self.double_click(square)
-        self.wait_title(square, "5通のメールが来ました - Quorvane")
-        listed = h.wait_for("five rows", lambda: (lambda r: r if r and len(r) == 5 else None)(h.rows()))
+        self.wait_title(square, "14通のメールが来ました - Quorvane")
+        rows = h.wait_for("fourteen rows", lambda: (lambda r: r if r and len(r) == 14 else None)(h.rows()))
+        listed = rows[:5]
         self.assertEqual(["ご注文ありがとうございます〓", "ｶﾀｶﾅ混じりの件名です", "【ネコ通信】冬のあったかグッズ特集",
                           "年末セールのお知らせ", "資料を送ります"], [row[2] for row in listed])
         self.assertEqual(["株式会社ネコ商店 <shop@example.jp>", "鈴木一郎 <ichiro@example.jp>", "ネコ通信 <news@example.jp>",
@@ -120,6 +133,7 @@ class EndToEnd(unittest.TestCase):
                           "ネコ通信 2026年12月号 今月の特集：冬のあったかグッズです。 ",
                           "年末セール 開催中！ 全品%オフ&送料無料 <12月31日まで> ", "会議の資料を添付します。 ご確認ください。 "],
                          [row[5] for row in listed])
+        self.assertEqual(list(more.values()), [(row[2], row[5]) for row in rows[5:]])
         h.screenshot("list-window-charsets")
 
     def test_delete_ticked_mail(self):

@@ -32,6 +32,23 @@ const std::vector<ShownMessage>& shownMessages() {
         {"17-koi8-r", "Иван Петров <ivan@example.ru>", "Привет из Москвы", "Добрый день! ", false},
         {"18-chinese-korean", "陳大文 <chan@example.tw>", "会〓通知：明天下午三点", "〓〓〓〓〓. 會議 〓〓〓〓〓. OK ",
          false},
+        {"19-forwarded-as-attachment", "山本大輔 <daisuke@example.jp>", "Fwd: 来月の予定",
+         "来月の予定をお知らせします。 説明会は午後二時からです。 ", true},
+        {"20-enclosed-message-alone", "archive@example.jp", "Archived message",
+         "社内報十二月号をお届けします。 今月は忘年会の特集です。 ", true},
+        {"21-delivery-report", "Mail Delivery System <MAILER-DAEMON@example.jp>", "Undelivered Mail Returned to Sender",
+         "お見積もりをお送りします。 ", true},
+        {"22-type-without-subtype", "Борис <boris@example.ru>", "Отчёт за неделю", "Добрый вечер! Отчёт во вложении. ",
+         false},
+        {"23-text-log-part", "cron@example.jp", "Nightly backup log",
+         "02:00 backup started 02:14 backup finished: 3.2 GB ", false},
+        {"24-raw-latin-1-header", "J〓rgen M〓ller <juergen@example.de>", "Gr〓〓e ￡ 5",
+         "Viele Gr〓〓e aus Berlin, ￡ 5 und § 3. ", false},
+        // Written as CP932's full-width look-alikes, whose codes the wave dash and its relatives share.
+        {"25-wave-dash-utf-8", "森 ゆい <yui@example.jp>", "週末の予定 ― weekend",
+         "3月～5月は休みです。 ￠と￡と￢、∥と－1。 ", false},
+        {"26-html-capital-entities", "ネコ工房 <kobo@example.jp>", "新作のご案内", "新作 <冬> & \"春\" ", false},
+        {"27-gb18030-four-byte", "王小明 <wang@example.cn>", "ｶﾀﾛｸﾞ・目〓", "ｶﾀﾛｸﾞ・日本 ", false},
     };
     return kMessages;
 }

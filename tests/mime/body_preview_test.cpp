@@ -171,3 +171,39 @@ TEST(PreviewBody, FindsPartsBehindNearMissesAndManyParts) {
 }
 
 }  // namespace
+
+// What the message says itself comes before an enclosed message's text, and text/plain and text/html before other
+// text; a part whose type cannot be read counts as text/plain when it names text, else as other text.
+TEST(PreviewBody, RanksTheMessagesOwnTextFirst) {
+    const std::string mixed = "multipart/mixed; boundary=b";
+    const std::vector<std::string> enclosed = {"--b",       "Content-Type: message/rfc822", "", "Subject: inner", "",
+                                               "inner text"};
+    const auto part = [](const std::string& type, const std::string& text) {
+        return std::vector<std::string>{"--b", "Content-Type: " + type, "", text};
+    };
+    const PreviewCase cases[] = {
+        {"enclosed, then plain", mixed, "", enclosed + part("text/plain", "outer"), 2, "outer "},
+        {"html, then enclosed", mixed, "", part("text/html", "<p>outer</p>") + enclosed, 2, "outer "},
+        {"enclosed alone", mixed, "", enclosed, 2, "inner text "},
+        {"enclosed in Base64 passed over", mixed, "",
+         std::vector<std::string>{"--b", "Content-Type: message/rfc822", "Content-Transfer-Encoding: base64", "",
+                                  "U3ViamVjdDogeAoKdGV4dAo="},
+         2, ""},
+        {"other text, then html", mixed, "", part("text/x-log", "log") + part("text/html", "<p>html</p>"), 2, "html "},
+        {"other text, then enclosed", mixed, "", part("text/x-log", "log") + enclosed, 2, "log "},
+        {"no subtype, then html", mixed, "", part("text", "plain") + part("text/html", "<p>html</p>"), 2, "plain "},
+        {"garbled type, then html", mixed, "", part("image/png name=x", "AAAA") + part("text/html", "<p>h</p>"), 2,
+         "h "},
+        {"garbled type alone", "application/pdf name=x", "", {"readable"}, 2, "readable "},
+    };
+    expectPreviews(std::begin(cases), std::end(cases));
+}
+
+TEST(DeclaredCharset, IsTheMessagesElseThatOfThePartRead) {
+    const std::vector<std::string> parts = {"--b", "Content-Type: image/png; charset=koi8-r",      "",
+                                            "--b", "Content-Type: text/plain; charset=iso-8859-1", "",
+                                            "x"};
+    EXPECT_EQ(text::Charset::Big5, mime::declaredCharset("text/plain; charset=big5", parts));
+    EXPECT_EQ(text::Charset::Latin1, mime::declaredCharset("multipart/mixed; boundary=b", parts));
+    EXPECT_EQ(text::Charset::Unknown, mime::declaredCharset("text/plain", parts));
+}

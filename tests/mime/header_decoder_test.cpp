@@ -78,7 +78,7 @@ TEST(DecodeHeaderText, ConvertsTheWordsOfOtherCharsets) {
         {"GB2312 word", "=?gb2312?B?yNWxvtPv?=", "日本〓"},
         {"GB2312 in Q", "=?gb2312?Q?=B1=B1=BE=A9=BB=B6=D3=AD=C4=E3?=", "北京〓迎〓"},
         {"GBK character split over two words", "=?gbk?B?yA==?= =?gbk?B?1bG+?=", "日本"},
-        {"GB18030 four-byte sequence", "=?gb18030?B?yNWxvoQxlzg=?=", "日本〓"},
+        {"GB18030 four-byte sequence", "=?gb18030?B?yNWxvoQxlzg=?=", "日本ｶ"},
         {"Big5 name and address", "=?big5?B?uXGkbLZspfM=?= <m@example.tw>", "電子郵件 <m@example.tw>"},
         {"Big5 hanzi CP932 lacks", "=?Big5?B?ttw=?=", "〓"},
         {"ks_c_5601-1987 word", "=?ks_c_5601-1987?B?x9Gxub7uIPnbz9Dl3iBPSw==?=", "〓〓〓 韓國語 OK"},
@@ -169,3 +169,27 @@ TEST(DecodeHeaderText, KeepsTextWithoutCompleteWords) {
 }
 
 }  // namespace
+
+// Raw 8-bit bytes that are neither ISO-2022-JP nor UTF-8 are read in the charset the message declares, unless the
+// guess covers that charset's text itself; encoded words keep their own charset.
+TEST(DecodeHeaderText, ReadsRawBytesInTheDeclaredCharset) {
+    const struct {
+        const char* name;
+        std::string input;
+        text::Charset declared;
+        std::string expected;
+    } cases[] = {
+        {"Latin-1",
+         "Gr\xFC\xDF"
+         "e \xA3 5",
+         text::Charset::Latin1, "Gr〓〓e ￡ 5"},
+        {"GB2312 around a word", "\xBB\xE1 =?UTF-8?B?5Lya?= \xD2\xE9", text::Charset::Gbk, "会 会 〓"},
+        {"UTF-8 before the declared charset", u8"会議", text::Charset::Latin1, "会議"},
+        {"a Japanese declaration keeps the guess", "\xB2\xF1\xB5\xC4", text::Charset::ShiftJis, "会議"},
+        {"ISO-2022-JP declared, Shift_JIS sent", "会議", text::Charset::Iso2022Jp, "会議"},
+        {"US-ASCII declared", "会議", text::Charset::Ascii, "会議"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, mime::decodeHeaderText(c.input, c.declared)) << c.name;
+    }
+}

@@ -26,6 +26,8 @@ TEST(HtmlToText, ReadsReferencesUpToTheLongestThereIs) {
         {"an unknown name", "&unknown;", "&unknown;\n"},
         {"a blank inside", "& amp;", "& amp;\n"},
         {"one after another", "&lt;&gt;&amp;&quot;", "<>&\"\n"},
+        {"the capitals HTML5 knows", "&LT;&GT;&AMP;&QUOT;&COPY;", "<>&\"〓\n"},
+        {"other names in capitals", "&Amp;&NBSP;&Lt;", "&Amp;&NBSP;&Lt;\n"},
         {"a reference right after one that is none", "x&amp&lt;", "x&amp<\n"},
         {"a semicolon far behind many ampersands", std::string(50, '&') + ";", std::string(50, '&') + ";\n"},
     };

@@ -28,6 +28,8 @@ TEST(ToShiftJis, ConvertsEachCharset) {
         {"UTF-8 NEC and IBM extensions", Charset::Utf8, U8("①㈱Ⅹ纊髙"), "①㈱Ⅹ纊髙"},
         {"UTF-8 Greek, Cyrillic, symbols", Charset::Utf8, U8("αΩ Жя “×÷°§”"), "αΩ Жя “×÷°§”"},
         {"UTF-8 emoji and letters CP932 lacks", Charset::Utf8, U8("猫🐱é€"), "猫〓〓〓"},
+        // Written as CP932's full-width look-alikes, whose codes these share.
+        {"UTF-8 marks read at their JIS place", Charset::Utf8, U8("3月〜5月 — ‖−¢£¬"), "3月～5月 ― ∥－￠￡￢"},
         {"UTF-8 byte order mark dropped", Charset::Utf8, U8("\uFEFFabc"), "abc"},
         {"UTF-8 malformed bytes", Charset::Utf8,
          "a\xFF"
@@ -69,9 +71,13 @@ TEST(ToShiftJis, ConvertsEachCharset) {
          "\xBB\xE1\xD2\xE9\xC8\xD5\xB3\xCC\xA3\xBA\xC3\xF7\xCC\xEC\xCF\xC2\xCE\xE7 3", "会〓日程：明天下午 3"},
         {"GBK extension, traditional forms", Charset::Gbk, "\x95\xFE\xD5\x68", "會説"},
         {"GB18030 four-byte sequences", Charset::Gbk,
-         "a\x84\x31\x97\x38"
-         "b\x94\x39\xCE\x33",
-         "a〓b〓"},
+         "a\x84\x31\x97\x38"   // half-width katakana
+         "b\x81\x39\xA7\x39"   // katakana middle dot
+         "c\x81\x30\x81\x30"   // the first, U+0080
+         "d\x84\x31\xA4\x39"   // the last of the BMP, U+FFFF
+         "e\x84\x31\xA5\x30"   // past it, no character
+         "f\x94\x39\xCE\x33",  // beyond the BMP
+         "aｶb・c〓d〓e〓f〓"},
         {"GBK bytes that start nothing", Charset::Gbk, "\x80x\xFFy\xB0\nz\xB0\x7F", "〓x〓y〓\nz〓\x7F"},
         {"GBK digit after a lead, not GB18030", Charset::Gbk, "\x81\x30x", "〓0x"},
         {"GBK cut off by the end", Charset::Gbk, "ab\xB0", "ab"},
@@ -186,7 +192,7 @@ TEST(ToShiftJis, ConvertsTheSameWhereverACharacterFalls) {
         {"run broken by a malformed sequence", Charset::Utf8, "\xE4\xBC\x9A\xE4\x41", "会〓A"},
         {"two-byte and four-byte characters", Charset::Utf8, U8("é×🐱α"), "〓×〓α"},
         {"EUC-JP", Charset::EucJp, "\xB2\xF1\xB5\xC4", "会議"},
-        {"GBK and GB18030", Charset::Gbk, "\xC8\xD5\xB1\xBE\xD2\xE9\x84\x31\x97\x38", "日本〓〓"},
+        {"GBK and GB18030", Charset::Gbk, "\xC8\xD5\xB1\xBE\xD2\xE9\x84\x31\x97\x38", "日本〓ｶ"},
         {"Big5", Charset::Big5, "\xB9\x71\xA4\x6C", "電子"},
         {"EUC-KR", Charset::EucKr, "\xC8\xB8\xFC\xE5", "〓會"},
         {"ISO-2022-JP run with a stray byte", Charset::Iso2022Jp, "\x1b$B2q5D\n2q\x1b(B", "会議\n会"},

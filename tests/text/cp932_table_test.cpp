@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/text/jis_row_one.h"
 #include "text/shift_jis_writer.h"
 
 namespace {
@@ -12,12 +13,8 @@ bool isTrail(unsigned b) {
     return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
-// Windows writes these three as their full-width look-alikes (¢ ￠, £ ￡, ¬ ￢).
-bool sharesItsCode(char32_t cp) {
-    return cp == 0x00A2 || cp == 0x00A3 || cp == 0x00AC;
-}
-
-// Every code the generated table holds is one CP932 character, and no two code points share one but three.
+// Every code the generated table holds is one CP932 character, and no two code points share one but those read at
+// their JIS place, which share it with a full-width look-alike (〜 ～, ‖ ∥, − －, ¢ ￠, £ ￡, ¬ ￢, — ―).
 TEST(Cp932Table, HoldsWellFormedCodesOnceEach) {
     static bool seen[0x10000] = {};
     int held = 0;
@@ -32,7 +29,7 @@ TEST(Cp932Table, HoldsWellFormedCodesOnceEach) {
         } else {
             EXPECT_TRUE(isLead(code >> 8) && isTrail(code & 0xFF)) << std::hex << cp;
         }
-        if (!sharesItsCode(cp)) {
+        if (testjis::jisPlaceOf(cp) == 0) {
             EXPECT_FALSE(seen[code]) << "code " << std::hex << code << " twice, at " << cp;
             seen[code] = true;
         }
@@ -40,10 +37,12 @@ TEST(Cp932Table, HoldsWellFormedCodesOnceEach) {
     // JIS X 0208, NEC row 13, the IBM extensions, half-width katakana and the user-defined area.
     EXPECT_GT(held, 9000);
     EXPECT_EQ(0, text::cp932FromUnicode(0x1F600));
-    // Nor does Windows write the JIS mapping's wave dash, minus sign and double vertical line.
-    EXPECT_EQ(0, text::cp932FromUnicode(0x301C));
-    EXPECT_EQ(0, text::cp932FromUnicode(0x2212));
-    EXPECT_EQ(0, text::cp932FromUnicode(0x2016));
+}
+
+TEST(Cp932Table, ReadsJapaneseMarksAtTheirJisPlace) {
+    for (const testjis::JisPlace& place : testjis::kReadAtJisPlace) {
+        EXPECT_EQ(place.sjis(), text::cp932FromUnicode(place.codePoint)) << std::hex << place.codePoint;
+    }
 }
 
 // Where CP932 holds a character twice, Windows writes the JIS X 0208 copy before NEC row 13, NEC row 13 before

@@ -148,6 +148,79 @@ m["18-chinese-korean"] = msg(
      "Subject: " + b("会议通知：明天下午三点", "GB2312"), "Message-ID: <cjk-18@example.cn>", "MIME-Version: 1.0",
      "Content-Type: text/plain; charset=ks_c_5601-1987", "Content-Transfer-Encoding: base64"],
     b64body("안녕하세요. 會議 자료입니다.\nOK\n".encode("cp949")))
+# Forwarded as an attachment: the enclosed message is the only text there is.
+inner19 = msg(
+    ["From: " + b("小林さくら") + " <sakura@example.jp>", "To: team@example.jp", "Subject: " + b("来月の予定"),
+     "MIME-Version: 1.0", "Content-Type: text/plain; charset=UTF-8", "Content-Transfer-Encoding: quoted-printable"],
+    qp("来月の予定をお知らせします。\n説明会は午後二時からです。\n"))
+m["19-forwarded-as-attachment"] = msg(
+    [DATE, "From: " + b("山本大輔") + " <daisuke@example.jp>", "To: tester@example.com",
+     "Subject: " + b("Fwd: 来月の予定"), "Message-ID: <fwd-19@example.jp>", "MIME-Version: 1.0",
+     'Content-Type: multipart/mixed; boundary="fwd-19"'],
+    b"--fwd-19\nContent-Type: message/rfc822; name=\"forward.eml\"\n"
+    b"Content-Disposition: attachment; filename=\"forward.eml\"\n\n" + inner19 + b"\n--fwd-19--\n")
+# A message that is nothing but an enclosed one, whose long header pushes its text past the first TOP; inside, a
+# multipart/alternative in Base64.
+inner20 = msg(
+    ["Received: from mx1.example.jp (mx1.example.jp [192.0.2.10])", "\tby mx2.example.jp with ESMTP id 4ABC",
+     "Received: from client.example.jp (client.example.jp [192.0.2.20])", "\tby mx1.example.jp with ESMTP id 3DEF",
+     "Date: Mon, 7 Dec 2026 18:30:00 +0900", "From: " + b("中村") + " <nakamura@example.jp>",
+     "To: tester@example.com", "Subject: " + b("社内報"), "Message-ID: <inner-20@example.jp>", "MIME-Version: 1.0",
+     'Content-Type: multipart/alternative; boundary="alt-20"'],
+    "--alt-20\nContent-Type: text/plain; charset=UTF-8\nContent-Transfer-Encoding: base64\n\n"
+    + b64body("社内報十二月号をお届けします。\n今月は忘年会の特集です。\n".encode())
+    + "--alt-20\nContent-Type: text/html; charset=UTF-8\n\n<p>社内報</p>\n--alt-20--\n")
+m["20-enclosed-message-alone"] = msg(
+    [DATE, "From: archive@example.jp", "To: tester@example.com", "Subject: Archived message",
+     "Message-ID: <alone-20@example.jp>", "MIME-Version: 1.0", "Content-Type: message/rfc822"], inner20)
+# A delivery report without its human-readable part: the returned message is read.
+m["21-delivery-report"] = msg(
+    [DATE, "From: Mail Delivery System <MAILER-DAEMON@example.jp>", "To: tester@example.com",
+     "Subject: Undelivered Mail Returned to Sender", "Message-ID: <dsn-21@example.jp>", "MIME-Version: 1.0",
+     'Content-Type: multipart/report; report-type=delivery-status;\n boundary="dsn-21"'],
+    b"--dsn-21\nContent-Type: message/delivery-status\n\nReporting-MTA: dns; mx.example.jp\n\n"
+    b"Final-Recipient: rfc822; nobody@example.jp\nAction: failed\nStatus: 5.1.1\n\n--dsn-21\n"
+    b"Content-Type: message/rfc822\n\nFrom: tester@example.com\nSubject: " + "お見積もり".encode("iso2022_jp")
+    + b"\nContent-Type: text/plain; charset=ISO-2022-JP\n\n" + "お見積もりをお送りします。\n".encode("iso2022_jp")
+    + b"\n--dsn-21--\n")
+# A type without its subtype, and raw header bytes in the charset the message declares.
+m["22-type-without-subtype"] = msg(
+    [DATE, b"From: " + "Борис".encode("cp1251") + b" <boris@example.ru>", "To: tester@example.com",
+     b"Subject: " + "Отчёт за неделю".encode("cp1251"), "Message-ID: <nosub-22@example.ru>", "MIME-Version: 1.0",
+     "Content-Type: text; charset=windows-1251", "Content-Transfer-Encoding: 8bit"],
+    "Добрый вечер!\nОтчёт во вложении.\n".encode("cp1251"))
+# An unknown text subtype as the only text part.
+m["23-text-log-part"] = msg(
+    [DATE, "From: cron@example.jp", "To: tester@example.com", "Subject: Nightly backup log",
+     "Message-ID: <log-23@example.jp>", "MIME-Version: 1.0", 'Content-Type: multipart/mixed; boundary="log-23"'],
+    "--log-23\nContent-Type: text/x-log; charset=us-ascii\n\n02:00 backup started\n02:14 backup finished: 3.2 GB\n"
+    "--log-23\nContent-Type: application/gzip; name=\"backup.log.gz\"\nContent-Transfer-Encoding: base64\n\n"
+    "H4sIAAAAAAAAA0tMSgYAGAZYVAMAAAA=\n--log-23--\n")
+# Raw ISO-8859-1 header bytes; the charset comes from the first text part of a multipart message.
+m["24-raw-latin-1-header"] = msg(
+    [DATE, b"From: J\xfcrgen M\xfcller <juergen@example.de>", "To: tester@example.com",
+     b"Subject: Gr\xfc\xdfe \xa3 5", "Message-ID: <latin1-24@example.de>", "MIME-Version: 1.0",
+     'Content-Type: multipart/alternative; boundary="l1-24"'],
+    b"--l1-24\nContent-Type: text/plain; charset=iso-8859-1\nContent-Transfer-Encoding: 8bit\n\n"
+    b"Viele Gr\xfc\xdfe aus Berlin, \xa3 5 und \xa7 3.\n--l1-24--\n")
+# The wave dash and its relatives, as Macs, phones and web mail write them.
+m["25-wave-dash-utf-8"] = msg(
+    [DATE, "From: " + b("森 ゆい") + " <yui@example.jp>", "To: tester@example.com",
+     "Subject: " + b("週末の予定 — weekend"), "Message-ID: <wave-25@example.jp>", "MIME-Version: 1.0",
+     "Content-Type: text/plain; charset=UTF-8", "Content-Transfer-Encoding: quoted-printable"],
+    qp("3月〜5月は休みです。\n¢と£と¬、‖と−1。\n"))
+# HTML with the capital entity names.
+m["26-html-capital-entities"] = msg(
+    [DATE, "From: " + b("ネコ工房") + " <kobo@example.jp>", "To: tester@example.com",
+     "Subject: " + b("新作のご案内"), "Message-ID: <caps-26@example.jp>", "MIME-Version: 1.0",
+     "Content-Type: text/html; charset=UTF-8", "Content-Transfer-Encoding: 8bit"],
+    "<html><body><p>新作 &LT;冬&GT; &AMP; &QUOT;春&QUOT;</p></body></html>\n".encode())
+# GB18030 four-byte sequences: half-width katakana and the katakana middle dot.
+m["27-gb18030-four-byte"] = msg(
+    [DATE, "From: " + b("王小明", "GB18030") + " <wang@example.cn>", "To: tester@example.com",
+     "Subject: " + b("ｶﾀﾛｸﾞ・目录", "GB18030"), "Message-ID: <gb-27@example.cn>", "MIME-Version: 1.0",
+     "Content-Type: text/plain; charset=GB18030", "Content-Transfer-Encoding: base64"],
+    b64body("ｶﾀﾛｸﾞ・日本\n".encode("gb18030")))
 out.mkdir(parents=True, exist_ok=True)
 for name, data in m.items():
     (out / (name + ".eml")).write_bytes(data)

@@ -5,7 +5,8 @@ The messages cover what a Japanese mailbox of the program's users holds: plain A
 encoded words and in the body, multipart mail with and without a preamble, a line that begins with a dot,
 and a long subject split over several encoded words and folded lines. The real-world shaped messages of
 tests/mail/messages (UTF-8, HTML, raw Shift_JIS and ISO-2022-JP headers, EUC-JP, KOI8-R, Windows-1252, nested
-multipart) follow them.
+multipart, forwarded mail and delivery reports, malformed and other text types, raw headers in a declared charset)
+follow them.
 """
 import base64
 import sys

@@ -159,12 +159,12 @@ void MailCheck::converse(Plan& plan) {
     openConnection(plan);
     stopPoll();
     const ServerExtensions extensions = askExtensions();
-    logIn(plan, extensions);
+    // With PIPELINING, STAT, UIDL and LIST go in one write, depending on no reply but the login's.
+    const std::string status = extensions.uidl ? "STAT\r\nUIDL\r\nLIST\r\n" : "STAT\r\nLIST\r\n";
+    const bool statusSent = logIn(plan, extensions, status);
     base::wipeString(plan.pass);
     stopPoll();
-    // After the login nothing of the status depends on a reply before it.
-    if (extensions.pipelining &&
-        !session.sendAhead(extensions.uidl ? "STAT\r\nUIDL\r\nLIST\r\n" : "STAT\r\nLIST\r\n")) {
+    if (extensions.pipelining && !statusSent && !session.sendAhead(status)) {
         raiseStep(kErrStat);
     }
     std::optional<net::StatResult> stat = extensions.pipelining ? session.readStat() : session.stat();
@@ -404,14 +404,16 @@ void MailCheck::requireTrusted(const Plan& plan, const net::TlsResult& tls) {
     }
 }
 
-void MailCheck::logIn(const Plan& plan, const ServerExtensions& extensions) {
+bool MailCheck::logIn(const Plan& plan, const ServerExtensions& extensions, const std::string& status) {
     if (plan.apop) {
         logInWithApop(plan);
     } else if (extensions.pipelining) {
-        logInWithUserAndPassAtOnce(plan);
+        logInWithUserAndPassAtOnce(plan, status);
+        return true;
     } else {
         logInWithUserAndPass(plan);
     }
+    return false;
 }
 
 void MailCheck::logInWithApop(const Plan& plan) {
@@ -437,7 +439,7 @@ void MailCheck::logInWithUserAndPass(const Plan& plan) {
     }
 }
 
-void MailCheck::logInWithUserAndPassAtOnce(const Plan& plan) {
+void MailCheck::logInWithUserAndPassAtOnce(const Plan& plan, const std::string& status) {
     // Both lines in one write; the replies still decide in turn, as in the plain login: a refused USER is the
     // user name's fault whatever PASS got.
     switch (session.sendUserAndPass(plan.user, plan.pass)) {
@@ -452,6 +454,11 @@ void MailCheck::logInWithUserAndPassAtOnce(const Plan& plan) {
     if (!session.replyAccepted()) {
         raiseStep(kErrUser);
     }
+    // The status commands leave before PASS is answered: they carry the acknowledgement of USER's reply, which a
+    // server that holds back small writes (Nagle's algorithm) waits for before it sends PASS's reply, while this
+    // side delays it (40 ms on Linux, up to 200 ms on Windows). After a refused PASS they are only refused too.
+    // Should the send fail, the connection is closed and PASS's reply is missing.
+    session.sendAhead(status);
     stopPoll();
     const bool accepted = session.replyAccepted();
     session.wipeReply();

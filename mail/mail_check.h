@@ -75,11 +75,12 @@ private:
     ServerExtensions askExtensions();
     void openConnection(const Plan& plan);
     void requireTrusted(const Plan& plan, const net::TlsResult& tls);
-    // One function per way of logging in.
-    void logIn(const Plan& plan, const ServerExtensions& extensions);
+    // One function per way of logging in. With PIPELINING the status commands may go out before the login's last
+    // reply is read: true when they did.
+    bool logIn(const Plan& plan, const ServerExtensions& extensions, const std::string& status);
     void logInWithApop(const Plan& plan);
     void logInWithUserAndPass(const Plan& plan);
-    void logInWithUserAndPassAtOnce(const Plan& plan);
+    void logInWithUserAndPassAtOnce(const Plan& plan, const std::string& status);
     [[noreturn]] void raiseStep(int code);
     // The UIDL list (the command already sent when `sentAhead`).
     UniqueIds readUniqueIds(int count, bool sentAhead);

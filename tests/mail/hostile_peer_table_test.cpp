@@ -182,7 +182,10 @@ std::vector<Row> rows() {
          failedWith(mail::kErrUser),
          {}},
         {"PassRefusedInAPipelinedLogin",
-         Script{{"CAPA", kUidlPipelining}, {"USER neko", "+OK\r\n"}, {"PASS secret", "-ERR [AUTH] no\r\n"}},
+         Script{{"CAPA", kUidlPipelining},
+                {"USER neko", "+OK\r\n"},
+                {"PASS secret", "-ERR [AUTH] no\r\n"},
+                {"STAT", "", After::Close}},  // sent once USER was accepted
          failedWith(mail::kErrPass),
          {}},
         {"ClosedBeforeThePassReplyInAPipelinedLogin",

@@ -12,7 +12,6 @@
 #include "mail/check_result.h"
 #include "mail/deletion_walk.h"
 #include "mail/list_sizes.h"
-#include "mail/pipeline_window.h"
 #include "mail/top_reply_reader.h"
 #include "mail/unique_ids.h"
 #include "net/line_socket.h"

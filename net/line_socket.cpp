@@ -236,9 +236,17 @@ int LineSocket::waitLimit() {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
     if (left < 1) {
+        lastFailureTimedOut.store(true);
         return -1;
     }
     return left < timeoutMs ? static_cast<int>(left) : timeoutMs;
+}
+
+bool LineSocket::waited(WaitResult result) {
+    if (result == WaitResult::TimedOut) {
+        lastFailureTimedOut.store(true);
+    }
+    return result == WaitResult::Ready;
 }
 
 int LineSocket::rawReceive(char* buffer, int size, int flags) {
@@ -250,39 +258,17 @@ int LineSocket::rawReceive(char* buffer, int size, int flags) {
     // While commands sent ahead are still going out, the wait sends them as the socket takes them: the server
     // may not read them before it has sent replies that only this receive makes room for.
     while (!readable && outgoingSent < outgoing.size()) {
-        const int waitMs = waitLimit();
-        if (waitMs < 0) {
-            lastFailureTimedOut.store(true);
-            return -1;
-        }
         bool writable = false;
-        switch (io.waitReadableOrWritable(hold.handle, waitMs, readable, writable)) {
-            case WaitResult::Ready:
-                break;
-            case WaitResult::TimedOut:
-                lastFailureTimedOut.store(true);
-                return -1;
-            case WaitResult::Failed:
-                return -1;
-        }
-        if (writable && !sendWaitingBytes()) {
+        const int waitMs = waitLimit();
+        if (waitMs < 0 || !waited(io.waitReadableOrWritable(hold.handle, waitMs, readable, writable)) ||
+            (writable && !sendWaitingBytes())) {
             return -1;
         }
     }
     if (!readable) {
         const int waitMs = waitLimit();
-        if (waitMs < 0) {
-            lastFailureTimedOut.store(true);
+        if (waitMs < 0 || !waited(io.waitReadable(hold.handle, waitMs))) {
             return -1;
-        }
-        switch (io.waitReadable(hold.handle, waitMs)) {
-            case WaitResult::Ready:
-                break;
-            case WaitResult::TimedOut:
-                lastFailureTimedOut.store(true);
-                return -1;
-            case WaitResult::Failed:
-                return -1;
         }
     }
     int count = io.receive(hold.handle, buffer, size, flags);

@@ -113,8 +113,11 @@ private:
     // Sends what the socket takes of the waiting bytes now; false when the send failed.
     bool sendWaitingBytes();
     void dropWaitingBytes();
-    // What is left of one wait for data (the time-out, or less under a total limit); -1 once the limit has passed.
+    // What is left of one wait for data (the time-out, or less under a total limit); -1 once the limit has passed
+    // (noted as a time-out).
     int waitLimit();
+    // True when the wait found the socket ready; a time-out is noted.
+    bool waited(WaitResult result);
 
     template <typename Store>
     bool readInto(Store store);

@@ -38,23 +38,39 @@ std::optional<std::int32_t> listLineSize(const std::string& line) {
 }
 
 bool readListSizes(MailEntryList& entries, const LineSource& readLine) {
+    auto next = entries.begin();  // the entry of the line with the next index
+    std::size_t nextIndex = 0;
+    return readListSizes(
+        entries.size(),
+        [&](std::size_t index, std::int32_t size) {
+            for (; nextIndex < index; ++nextIndex) {
+                ++next;
+            }
+            next->size = size;
+        },
+        readLine);
+}
+
+bool readListSizes(std::size_t entries,
+                   const std::function<void(std::size_t index, std::int32_t size)>& setSize,
+                   const LineSource& readLine) {
     std::string line;
-    auto next = entries.begin();  // the entry of the next line; end() once the lines outnumber the entries
+    std::size_t index = 0;  // the entry of the next line; `entries` once the lines outnumber the entries
     bool sizing = true;
     for (;;) {
         if (!readLine(line) || line == ".") {
             return true;
         }
-        if (next == entries.end()) {
+        if (index == entries) {
             return false;
         }
         std::optional<std::int32_t> size = sizing ? listLineSize(line) : std::nullopt;
         // A line without a blank ends the sizes; the lines after it are only counted.
         sizing = size.has_value();
         if (sizing) {
-            next->size = *size;
+            setSize(index, *size);
         }
-        ++next;
+        ++index;
     }
 }
 

@@ -23,5 +23,10 @@ std::optional<std::int32_t> listLineSize(const std::string& line);
 // then reads and drops the rest of the reply up to "." so that the next reply is read in step. False when the
 // reply holds more lines than there are entries: reading stops at the first line too many.
 bool readListSizes(MailEntryList& entries, const LineSource& readLine);
+// The same for a reply read before its entries exist: `setSize` gets the size of each line that gives one with the
+// line's index (0, 1, ... in turn), for at most `entries` lines.
+bool readListSizes(std::size_t entries,
+                   const std::function<void(std::size_t index, std::int32_t size)>& setSize,
+                   const LineSource& readLine);
 
 }  // namespace mail

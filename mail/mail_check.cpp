@@ -206,15 +206,27 @@ void MailCheck::converse(Plan& plan) {
     openConnection(plan);
     stopPoll();
     const ServerExtensions extensions = askExtensions();
-    logIn(plan, extensions);
+    // With PIPELINING, STAT, UIDL and LIST go in one write, depending on no reply but the login's.
+    const std::string status = extensions.uidl ? "STAT\r\nUIDL\r\nLIST\r\n" : "STAT\r\nLIST\r\n";
+    const bool statusSent = logIn(plan, extensions, status);
     wipeSecrets(plan);
     stopPoll();
-    std::optional<net::StatResult> stat = session.stat();
+    if (extensions.pipelining && !statusSent && !session.sendAhead(status)) {
+        raiseStep(kErrStat);
+    }
+    std::optional<net::StatResult> stat = extensions.pipelining ? session.readStat() : session.stat();
     if (!stat) {
         raiseStep(kErrStat);
     }
     const int count = stat->count;
     stopPoll();
+    UniqueIds ids;
+    std::vector<std::int32_t> sizes;
+    if (extensions.pipelining) {
+        // Their replies are on their way whatever the count: read before anything else.
+        ids = extensions.uidl ? readUniqueIds(count, true) : std::nullopt;
+        sizes = readSizesAhead(count);
+    }
 
     const auto here =
         std::make_shared<const MailboxId>(MailboxId{plan.server, plan.port, plan.user, plan.mailbox, plan.mailboxName});
@@ -230,9 +242,18 @@ void MailCheck::converse(Plan& plan) {
         known.remember(MailEntryList{});
         host.noMail();
     } else {
-        const UniqueIds ids = extensions.uidl ? readUniqueIds(count) : std::nullopt;
+        if (extensions.uidl && !extensions.pipelining) {
+            ids = readUniqueIds(count, false);
+        }
         MailEntryList fresh = readMessages(count, plan.headCount, ids, extensions.pipelining);
-        readSizes(fresh);
+        if (extensions.pipelining) {
+            auto entry = fresh.begin();
+            for (std::size_t k = 0; k < sizes.size() && entry != fresh.end(); ++k, ++entry) {
+                entry->size = sizes[k];
+            }
+        } else {
+            readSizes(fresh);
+        }
         for (MailEntry& entry : fresh) {
             entry.mailbox = here;
         }
@@ -255,6 +276,8 @@ void MailCheck::converse(Plan& plan) {
             host.mailWaiting(static_cast<int>(fresh.size()));
         }
     }
+    // Its reply is waited for: only then has the server ended the session (carried out the deletions, released
+    // the mailbox) before the next check may begin.
     session.command("QUIT");
 }
 
@@ -271,10 +294,10 @@ MailCheck::ServerExtensions MailCheck::askExtensions() {
     return extensions;
 }
 
-MailCheck::UniqueIds MailCheck::readUniqueIds(int count) {
+MailCheck::UniqueIds MailCheck::readUniqueIds(int count, bool sentAhead) {
     // An id list that cannot be trusted to name each message once fails the check: it must never decide a
     // deletion, and a full check without ids would hide the fault.
-    if (notOk(session.command("UIDL"))) {
+    if (notOk(sentAhead ? session.readReply() : session.command("UIDL"))) {
         raiseStep(kErrStat);
     }
     // A line more than STAT announced ends the reading: a list that long is wrong however it goes on.
@@ -289,6 +312,27 @@ MailCheck::UniqueIds MailCheck::readUniqueIds(int count) {
     }
     stopPoll();
     return ids;
+}
+
+std::vector<std::int32_t> MailCheck::readSizesAhead(int count) {
+    // As after the TOP replies: without a positive reply every size stays 0, and more lines than STAT announced
+    // fail the check.
+    std::vector<std::int32_t> sizes;
+    if (session.readReply()[0] != '+') {
+        return sizes;
+    }
+    const bool inStep = readListSizes(
+        count > 0 ? static_cast<std::size_t>(count) : 0,
+        [&sizes](std::size_t index, std::int32_t size) {
+            if (index == sizes.size()) {
+                sizes.push_back(size);
+            }
+        },
+        [this](std::string& line) { return session.readLine(line); });
+    if (!inStep) {
+        raise(kErrStat);
+    }
+    return sizes;
 }
 
 MailEntryList MailCheck::readMessages(int count, int headCount, const UniqueIds& ids, bool pipelining) {
@@ -346,28 +390,28 @@ void MailCheck::fetchMessages(const std::vector<int>& numbers,
         }
         return;
     }
+    // Every command in one text: the socket sends it as fast as the server takes it while the replies are read
+    // (see LineSocket::sendAhead), so however many there are, neither side waits for the other to read.
     const long long lines = previewLines(headCount);
-    std::vector<std::string> commands;
-    commands.reserve(numbers.size());
+    std::string text;
+    text.reserve(numbers.size() * 20);
     for (int k : numbers) {
-        commands.push_back(topCommand(k, lines));
+        text += topCommand(k, lines);
+        text += "\r\n";
+    }
+    if (!session.sendAhead(text)) {
+        raiseStep(kErrTop);
     }
     std::vector<std::size_t> more;  // multipart or enclosing mails whose text has not begun within the lines
-    const std::size_t read = runPipelined(
-        commands, limits, [this](const std::string& text) { return session.sendCommands(text); },
-        [&](std::size_t index) {
-            TopReplyReader reader = readTopReply(session.readReply(), headCount);
-            if (reader.wantsMoreLines(lines)) {
-                more.push_back(index);
-            } else {
-                store(index, reader.entry());
-            }
-            return AfterReply::Next;
-        });
-    if (read < numbers.size()) {
-        raiseStep(kErrTop);  // the commands could not be sent
+    for (std::size_t index = 0; index < numbers.size(); ++index) {
+        TopReplyReader reader = readTopReply(session.readReply(), headCount);
+        if (reader.wantsMoreLines(lines)) {
+            more.push_back(index);
+        } else {
+            store(index, reader.entry());
+        }
     }
-    // Once the window is through, each of those is asked for once more, as a plain check would.
+    // Once every reply is in, each of those is asked for once more, as a plain check would.
     for (std::size_t index : more) {
         store(index, readTop(numbers[index], lines + kMorePreviewLines, headCount).entry());
     }
@@ -409,7 +453,7 @@ void MailCheck::requireTrusted(const Plan& plan, const net::TlsResult& tls) {
     }
 }
 
-void MailCheck::logIn(Plan& plan, const ServerExtensions& extensions) {
+bool MailCheck::logIn(Plan& plan, const ServerExtensions& extensions, const std::string& status) {
     // The connection is protected by now whenever the settings ask for TLS: anything else ended the check.
     const ServerLoginOffer offer{extensions.sasl, plan.sslMode != kSslNone, session.greetingHasApopTimestamp()};
     const std::optional<LoginStyle> style = chooseLogin(plan.auth, plan.apop, offer);
@@ -417,34 +461,49 @@ void MailCheck::logIn(Plan& plan, const ServerExtensions& extensions) {
         raise(kErrAuthUnavailable);
     }
     if (style->kind == LoginStyle::Sasl) {
-        if (style->mechanism == net::SaslMechanism::XOAuth2 || style->mechanism == net::SaslMechanism::OAuthBearer) {
-            logInWithToken(plan, style->mechanism);
-        } else {
-            net::SaslExchange exchange(style->mechanism, {plan.user, plan.pass, plan.server, plan.port}, scramNonce());
-            if (session.authenticate(exchange) != net::SaslResult::LoggedIn) {
-                raiseStep(kErrPass);
-            }
-        }
-        return;
+        // A SASL exchange is never pipelined: each step answers the one before.
+        logInWithSasl(plan, style->mechanism);
+    } else if (style->kind == LoginStyle::Apop) {
+        logInWithApop(plan);
+    } else if (extensions.pipelining) {
+        logInWithUserAndPassAtOnce(plan, status);
+        return true;
+    } else {
+        logInWithUserAndPass(plan);
     }
-    if (style->kind == LoginStyle::Apop) {
-        switch (session.apop(plan.user, plan.pass)) {
-            case net::ApopResult::LoggedIn:
-                return;
-            case net::ApopResult::NoTimestamp:
-                raiseStep(kErrApopNoTimestamp);
-            case net::ApopResult::Refused:
-                raiseStep(kErrApopRefused);
-            case net::ApopResult::OutOfMemory:
-                raiseStep(kErrOutOfMemory);
-        }
-        return;
+    return false;
+}
+
+void MailCheck::logInWithApop(const Plan& plan) {
+    switch (session.apop(plan.user, plan.pass)) {
+        case net::ApopResult::LoggedIn:
+            return;
+        case net::ApopResult::NoTimestamp:
+            raiseStep(kErrApopNoTimestamp);
+        case net::ApopResult::Refused:
+            raiseStep(kErrApopRefused);
+        case net::ApopResult::OutOfMemory:
+            raiseStep(kErrOutOfMemory);
     }
+}
+
+void MailCheck::logInWithUserAndPass(const Plan& plan) {
     if (!session.sendUser(plan.user)) {
         raiseStep(kErrUser);
     }
     stopPoll();
     if (!session.sendPass(plan.pass)) {
+        raiseStep(kErrPass);
+    }
+}
+
+void MailCheck::logInWithSasl(Plan& plan, net::SaslMechanism mechanism) {
+    if (mechanism == net::SaslMechanism::XOAuth2 || mechanism == net::SaslMechanism::OAuthBearer) {
+        logInWithToken(plan, mechanism);
+        return;
+    }
+    net::SaslExchange exchange(mechanism, {plan.user, plan.pass, plan.server, plan.port}, scramNonce());
+    if (session.authenticate(exchange) != net::SaslResult::LoggedIn) {
         raiseStep(kErrPass);
     }
 }
@@ -491,6 +550,34 @@ void MailCheck::renewAccessToken(Plan& plan) {
         plan.oauth.refreshToken = renewed.response.refreshToken;
     }
     host.tokensRenewed(plan.oauth.accessToken, plan.oauth.accessExpiresAt, renewed.response.refreshToken);
+}
+
+void MailCheck::logInWithUserAndPassAtOnce(const Plan& plan, const std::string& status) {
+    // Both lines in one write; the replies still decide in turn, as in the plain login: a refused USER is the
+    // user name's fault whatever PASS got.
+    switch (session.sendUserAndPass(plan.user, plan.pass)) {
+        case net::LoginSend::Sent:
+            break;
+        case net::LoginSend::PassUnfit:
+            raiseStep(kErrPass);
+        case net::LoginSend::UserUnfit:
+        case net::LoginSend::Failed:
+            raiseStep(kErrUser);
+    }
+    if (!session.replyAccepted()) {
+        raiseStep(kErrUser);
+    }
+    // The status commands leave before PASS is answered: they carry the acknowledgement of USER's reply, which a
+    // server that holds back small writes (Nagle's algorithm) waits for before it sends PASS's reply, while this
+    // side delays it (40 ms on Linux, up to 200 ms on Windows). After a refused PASS they are only refused too.
+    // Should the send fail, the connection is closed and PASS's reply is missing.
+    session.sendAhead(status);
+    stopPoll();
+    const bool accepted = session.replyAccepted();
+    session.wipeReply();
+    if (!accepted) {
+        raiseStep(kErrPass);
+    }
 }
 
 MailEntry MailCheck::readMessage(int messageNumber, int headCount) {

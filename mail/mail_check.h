@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -26,8 +27,10 @@ namespace mail {
 // the previous list that are still the same messages, then report one result and say QUIT.
 //
 // A server that offers UIDL gets one UIDL after STAT: messages the last check saw keep their summaries (no
-// TOP), and marked entries are deleted by their id. A server that offers PIPELINING gets its TOP and DELE
-// commands in bounded windows. Without either, the conversation is the plain one.
+// TOP), and marked entries are deleted by their id. A server that offers PIPELINING gets what does not depend on
+// the reply before it in one write: USER with PASS; STAT, UIDL and LIST; every TOP; its DELE commands go in bounded
+// windows. QUIT waits for the TOP replies, since a multipart mail whose text starts late is asked for again. Without
+// either, the conversation is the plain one, one command at a time.
 //
 // How the owner drives it (the application is both the window and the worker thread):
 //   user-interface thread, right before WorkerThread::Start:  prepare(mailList, settings)
@@ -74,13 +77,22 @@ private:
     ServerExtensions askExtensions();
     void openConnection(const Plan& plan);
     void requireTrusted(const Plan& plan, const net::TlsResult& tls);
-    void logIn(Plan& plan, const ServerExtensions& extensions);
+    // One function per way of logging in. With PIPELINING the status commands may go out before the login's last
+    // reply is read: true when they did.
+    bool logIn(Plan& plan, const ServerExtensions& extensions, const std::string& status);
+    void logInWithApop(const Plan& plan);
+    void logInWithUserAndPass(const Plan& plan);
+    void logInWithUserAndPassAtOnce(const Plan& plan, const std::string& status);
+    void logInWithSasl(Plan& plan, net::SaslMechanism mechanism);
     void logInWithToken(Plan& plan, net::SaslMechanism mechanism);
     void renewAccessToken(Plan& plan);
     [[noreturn]] void raiseStep(int code);
-    UniqueIds readUniqueIds(int count);
+    // The UIDL list (the command already sent when `sentAhead`).
+    UniqueIds readUniqueIds(int count, bool sentAhead);
+    // The reply to a LIST sent ahead: the sizes of the first messages in turn (all 0 when it was refused).
+    std::vector<std::int32_t> readSizesAhead(int count);
     MailEntryList readMessages(int count, int headCount, const UniqueIds& ids, bool pipelining);
-    // TOP for each message number, pipelined when the server allows; store gets each summary with its index.
+    // TOP for each message number, all sent ahead when the server allows; store gets each summary with its index.
     void fetchMessages(const std::vector<int>& numbers,
                        int headCount,
                        bool pipelining,

@@ -152,6 +152,7 @@ bool LineSocket::connectPeer(const PeerAddress& peer) {
     pendingCR = false;
     tls.reset();
     encrypted = false;
+    dropWaitingBytes();
     connected.store(true);
     return true;
 }
@@ -164,6 +165,7 @@ TlsResult LineSocket::startTls(const std::string& serverName, const std::string&
     cursor = 0;
     chunkEnd = 0;
     pendingCR = false;
+    dropWaitingBytes();
     if (!transport) {
         transport = std::make_unique<RawTransport>(*this);
     }
@@ -226,30 +228,48 @@ int LineSocket::sendBytes(const char* data, int length, int flags) {
     return encrypted ? tls->send(data, length) : rawSend(data, length, flags);
 }
 
+int LineSocket::waitLimit() {
+    if (!deadlineSet) {
+        return timeoutMs;
+    }
+    // Under the total limit a wait gets only what is left of it (never 0, which would mean no limit at all).
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    if (left < 1) {
+        lastFailureTimedOut.store(true);
+        return -1;
+    }
+    return left < timeoutMs ? static_cast<int>(left) : timeoutMs;
+}
+
+bool LineSocket::waited(WaitResult result) {
+    if (result == WaitResult::TimedOut) {
+        lastFailureTimedOut.store(true);
+    }
+    return result == WaitResult::Ready;
+}
+
 int LineSocket::rawReceive(char* buffer, int size, int flags) {
     SocketHold hold(*this);
     if (hold.handle == kInvalidSocket) {
         return -1;
     }
-    int waitMs = timeoutMs;
-    if (deadlineSet) {
-        // Under the total limit a wait gets only what is left of it (never 0, which would mean no limit at all).
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-        if (left < 1) {
-            lastFailureTimedOut.store(true);
+    bool readable = false;
+    // While commands sent ahead are still going out, the wait sends them as the socket takes them: the server
+    // may not read them before it has sent replies that only this receive makes room for.
+    while (!readable && outgoingSent < outgoing.size()) {
+        bool writable = false;
+        const int waitMs = waitLimit();
+        if (waitMs < 0 || !waited(io.waitReadableOrWritable(hold.handle, waitMs, readable, writable)) ||
+            (writable && !sendWaitingBytes())) {
             return -1;
         }
-        waitMs = left < waitMs ? static_cast<int>(left) : waitMs;
     }
-    switch (io.waitReadable(hold.handle, waitMs)) {
-        case WaitResult::Ready:
-            break;
-        case WaitResult::TimedOut:
-            lastFailureTimedOut.store(true);
+    if (!readable) {
+        const int waitMs = waitLimit();
+        if (waitMs < 0 || !waited(io.waitReadable(hold.handle, waitMs))) {
             return -1;
-        case WaitResult::Failed:
-            return -1;
+        }
     }
     int count = io.receive(hold.handle, buffer, size, flags);
     if (count == 0) {
@@ -259,11 +279,70 @@ int LineSocket::rawReceive(char* buffer, int size, int flags) {
 }
 
 int LineSocket::rawSend(const char* data, int length, int flags) {
+    if (sendingAhead || outgoingSent < outgoing.size()) {
+        // Behind bytes that are still waiting: they keep their order.
+        try {
+            outgoing.append(data, static_cast<std::size_t>(length));
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
+        return length;
+    }
     SocketHold hold(*this);
     if (hold.handle == kInvalidSocket) {
         return -1;
     }
     return io.send(hold.handle, data, length, flags);
+}
+
+bool LineSocket::sendAhead(const std::string& text) {
+    if (!connected.load()) {
+        return false;
+    }
+    sendingAhead = true;
+    bool taken = true;
+    for (std::size_t done = 0; taken && done < text.size();) {
+        const int chunk = text.size() - done > 65536 ? 65536 : static_cast<int>(text.size() - done);
+        const int count = sendBytes(text.data() + done, chunk, 0);
+        taken = count > 0;
+        done += taken ? static_cast<std::size_t>(count) : 0;
+    }
+    sendingAhead = false;
+    if (!taken || !sendWaitingBytes()) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool LineSocket::sendWaitingBytes() {
+    SocketHold hold(*this);
+    if (hold.handle == kInvalidSocket) {
+        return false;
+    }
+    while (outgoingSent < outgoing.size()) {
+        const std::size_t left = outgoing.size() - outgoingSent;
+        const int count = io.sendWithoutWaiting(hold.handle, outgoing.data() + outgoingSent,
+                                                left > 65536 ? 65536 : static_cast<int>(left));
+        if (count < 0) {
+            return false;
+        }
+        if (count == 0) {
+            return true;  // the rest goes out while the socket waits for replies
+        }
+        outgoingSent += static_cast<std::size_t>(count);
+    }
+    dropWaitingBytes();
+    return true;
+}
+
+void LineSocket::dropWaitingBytes() {
+    outgoingSent = 0;
+    if (outgoing.capacity() > 65536) {
+        std::string().swap(outgoing);  // a long run of commands does not keep its room for the rest of the session
+    } else {
+        outgoing.clear();
+    }
 }
 
 bool LineSocket::fillBuffer() {

@@ -74,6 +74,14 @@ public:
     // is not one line and is refused unsent.
     bool sendLine(const char* text);
 
+    // Sends whole commands ahead of their replies (PIPELINING) without ever waiting to send: what the socket
+    // does not take at once is kept in order and goes out while the socket waits for data, so the client keeps
+    // reading replies while commands are still going out and neither side can block the other by writing.
+    // Under TLS the text is encrypted first (the records wait, not the text). Later sends queue behind it. Not
+    // for secrets: the waiting bytes are not wiped. False when the connection is gone or the send failed (then
+    // the socket is closed).
+    bool sendAhead(const std::string& text);
+
     // Ends the connection. The only operation meant to be called from another thread: it makes a
     // connect, receive or send blocked there fail.
     int close();
@@ -102,6 +110,14 @@ private:
     bool connectPeer(const PeerAddress& peer);
     int rawReceive(char* buffer, int size, int flags);
     int rawSend(const char* data, int length, int flags);
+    // Sends what the socket takes of the waiting bytes now; false when the send failed.
+    bool sendWaitingBytes();
+    void dropWaitingBytes();
+    // What is left of one wait for data (the time-out, or less under a total limit); -1 once the limit has passed
+    // (noted as a time-out).
+    int waitLimit();
+    // True when the wait found the socket ready; a time-out is noted.
+    bool waited(WaitResult result);
 
     template <typename Store>
     bool readInto(Store store);
@@ -137,6 +153,10 @@ private:
     std::unique_ptr<TlsTransport> transport;
     std::unique_ptr<TlsChannel> tls;
     bool encrypted = false;
+    // Bytes sent ahead and not yet taken by the socket (worker thread only): outgoing[outgoingSent..].
+    std::string outgoing;
+    std::size_t outgoingSent = 0;
+    bool sendingAhead = false;  // sends go to `outgoing` (the TLS channel's records of a text sent ahead)
 };
 
 }  // namespace net

@@ -148,8 +148,48 @@ bool Pop3Session::sendPass(const std::string& pass) {
     return accepted;
 }
 
+LoginSend Pop3Session::sendUserAndPass(const std::string& user, const std::string& pass) {
+    // Each line must fit the server's line as a command of its own would.
+    if (user.size() + 5 > static_cast<std::size_t>(kMaxLine) || !base::fitsOneLine(user)) {
+        return LoginSend::UserUnfit;
+    }
+    if (pass.size() + 5 > static_cast<std::size_t>(kMaxLine) || !base::fitsOneLine(pass)) {
+        return LoginSend::PassUnfit;
+    }
+    // Reserved at its final size: growing it would give back a block that still holds the password.
+    std::string lines;
+    try {
+        lines.reserve(user.size() + pass.size() + 14);
+    } catch (const std::bad_alloc&) {
+        return LoginSend::Failed;
+    }
+    lines += "USER ";
+    lines += user;
+    lines += "\r\nPASS ";
+    lines += pass;
+    lines += "\r\n";
+    const bool sent = sendCommands(lines);
+    base::wipeString(lines);
+    return sent ? LoginSend::Sent : LoginSend::Failed;
+}
+
+bool Pop3Session::replyAccepted() {
+    return readReply()[0] != '-';
+}
+
+void Pop3Session::wipeReply() {
+    base::wipeBytes(reply, sizeof reply);
+}
+
 std::optional<StatResult> Pop3Session::stat() {
-    const char* result = command("STAT");
+    return statOf(command("STAT"));
+}
+
+std::optional<StatResult> Pop3Session::readStat() {
+    return statOf(readReply());
+}
+
+std::optional<StatResult> Pop3Session::statOf(const char* result) {
     if (result[0] == '-') {
         return std::nullopt;
     }

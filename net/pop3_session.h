@@ -28,6 +28,14 @@ enum class SaslResult {
     Broken,   // the connection failed or the server answered out of the protocol; it is closed
 };
 
+// How sending USER and PASS in one write went.
+enum class LoginSend {
+    Sent,
+    UserUnfit,  // the user name cannot be sent as one command line: nothing was sent
+    PassUnfit,  // the password cannot: nothing was sent
+    Failed,     // the send failed (the socket is closed)
+};
+
 struct StatResult {
     int count;
     int size;
@@ -66,10 +74,20 @@ public:
     // value that base::fitsOneLine refuses. The reply buffer is wiped after PASS (and after APOP).
     bool sendUser(const std::string& user);
     bool sendPass(const std::string& pass);
+    // USER and PASS in one write, for a server that offers PIPELINING; their replies are then read in turn with
+    // replyAccepted. The text holding the password is wiped once sent.
+    LoginSend sendUserAndPass(const std::string& user, const std::string& pass);
+    // Reads the reply to a command sent ahead: true unless it begins with '-' or none arrived.
+    bool replyAccepted();
+    // Wipes the last reply line (after a login).
+    void wipeReply();
+
     // The message count and total size from STAT, or nothing when the reply lacks them.
     std::optional<StatResult> stat();
     // Whether the greeting carries a timestamp that APOP can use.
     bool greetingHasApopTimestamp() const;
+    // The same from the reply to a STAT sent ahead.
+    std::optional<StatResult> readStat();
     // APOP login over the timestamp of the greeting; call it right after open.
     ApopResult apop(const std::string& user, const std::string& pass);
 
@@ -90,6 +108,7 @@ public:
 
 private:
     bool sendFormatted(const char* keyword, const std::string& value);
+    static std::optional<StatResult> statOf(const char* result);
     void keepGreeting();
     std::optional<Capabilities> askCapabilities();
 

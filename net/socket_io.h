@@ -60,6 +60,13 @@ public:
     virtual WaitResult waitReadable(SocketHandle socket, int timeoutMs) = 0;
     virtual int receive(SocketHandle socket, char* buffer, int size, int flags) = 0;     // count, 0 at end, -1
     virtual int send(SocketHandle socket, const char* data, int length, int flags) = 0;  // count or -1
+    // For a client that must keep reading while it still has bytes to send (commands sent ahead of their
+    // replies): waits until a receive or a send would not block, or the limit has passed; Ready tells which
+    // through `readable` and `writable`. By default the socket counts as writable at once.
+    virtual WaitResult waitReadableOrWritable(SocketHandle socket, int timeoutMs, bool& readable, bool& writable);
+    // Sends what the socket takes without waiting: the count, 0 when it takes nothing now, or -1. By default a
+    // plain send.
+    virtual int sendWithoutWaiting(SocketHandle socket, const char* data, int length);
     // Releases the socket; no other call may be using it.
     virtual int close(SocketHandle socket) = 0;
     // Makes a connect, receive or send that another thread is blocked in (or about to make) fail.

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -60,7 +61,14 @@ public:
 
     SocketHandle openSocket(int family, int type, int protocol) override {
         int fd = ::socket(family, type, protocol);
-        return fd < 0 ? kInvalidSocket : fd;
+        if (fd < 0) {
+            return kInvalidSocket;
+        }
+        // Every write is whole commands: none should wait for the acknowledgement of the one before, as the tail
+        // of commands sent ahead otherwise does while the server is busy sending.
+        int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+        return fd;
     }
 
     int connectTo(SocketHandle socket, const PeerAddress& peer, int timeoutMs) override {
@@ -114,6 +122,40 @@ public:
             count = ::send(static_cast<int>(socket), data, static_cast<size_t>(length), flags | MSG_NOSIGNAL);
         } while (count < 0 && errno == EINTR);
         return count < 0 ? -1 : static_cast<int>(count);
+    }
+
+    WaitResult waitReadableOrWritable(SocketHandle socket, int timeoutMs, bool& readable, bool& writable) override {
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            int wait = -1;
+            if (timeoutMs > 0) {
+                auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+                wait = left > 0 ? static_cast<int>(left) : 0;
+            }
+            pollfd entry{static_cast<int>(socket), POLLIN | POLLOUT, 0};
+            int ready = ::poll(&entry, 1, wait);
+            if (ready < 0 && errno == EINTR) {
+                continue;
+            }
+            if (ready <= 0) {
+                return ready == 0 ? WaitResult::TimedOut : WaitResult::Failed;
+            }
+            // An error or a hang-up counts as readable: the receive then reports it.
+            readable = (entry.revents & (POLLIN | POLLERR | POLLHUP | POLLNVAL)) != 0;
+            writable = (entry.revents & POLLOUT) != 0;
+            return WaitResult::Ready;
+        }
+    }
+
+    int sendWithoutWaiting(SocketHandle socket, const char* data, int length) override {
+        ssize_t count;
+        do {
+            count = ::send(static_cast<int>(socket), data, static_cast<size_t>(length), MSG_DONTWAIT | MSG_NOSIGNAL);
+        } while (count < 0 && errno == EINTR);
+        if (count < 0) {
+            return errno == EAGAIN || errno == EWOULDBLOCK ? 0 : -1;
+        }
+        return static_cast<int>(count);
     }
 
     int close(SocketHandle socket) override {

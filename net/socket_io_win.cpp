@@ -56,6 +56,41 @@ WaitResult selectFor(SOCKET socket, SelectFor what, int timeoutMs) {
     }
 }
 
+// Waits in slices, as selectFor does, until the socket is readable or writable (an error counts as readable: the
+// receive reports it).
+WaitResult selectEither(SOCKET socket, int timeoutMs, bool& readable, bool& writable) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int slice = kSliceMs;
+        if (timeoutMs > 0) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) {
+                return WaitResult::TimedOut;
+            }
+            slice = static_cast<int>(std::min<long long>(left, kSliceMs));
+        }
+        fd_set reading;
+        fd_set sending;
+        fd_set failed;
+        FD_ZERO(&reading);
+        FD_ZERO(&sending);
+        FD_ZERO(&failed);
+        FD_SET(socket, &reading);
+        FD_SET(socket, &sending);
+        FD_SET(socket, &failed);
+        timeval wait{slice / 1000, (slice % 1000) * 1000};
+        int result = select(0, &reading, &sending, &failed, &wait);
+        if (result == SOCKET_ERROR) {
+            return WaitResult::Failed;
+        }
+        if (result > 0) {
+            readable = FD_ISSET(socket, &reading) || FD_ISSET(socket, &failed);
+            writable = FD_ISSET(socket, &sending);
+            return WaitResult::Ready;
+        }
+    }
+}
+
 class WinsockSocketIo : public SocketIo {
 public:
     bool startup() override {
@@ -69,7 +104,14 @@ public:
 
     SocketHandle openSocket(int family, int type, int protocol) override {
         SOCKET socket = ::socket(family, type, protocol);
-        return socket == INVALID_SOCKET ? kInvalidSocket : static_cast<SocketHandle>(socket);
+        if (socket == INVALID_SOCKET) {
+            return kInvalidSocket;
+        }
+        // Every write is whole commands: none should wait for the acknowledgement of the one before, as the tail
+        // of commands sent ahead otherwise does while the server is busy sending.
+        BOOL on = TRUE;
+        setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+        return static_cast<SocketHandle>(socket);
     }
 
     int connectTo(SocketHandle socket, const PeerAddress& peer, int timeoutMs) override {
@@ -117,6 +159,28 @@ public:
     int send(SocketHandle socket, const char* data, int length, int flags) override {
         int count = ::send(toSocket(socket), data, length, flags);
         return count == SOCKET_ERROR ? -1 : count;
+    }
+
+    WaitResult waitReadableOrWritable(SocketHandle socket, int timeoutMs, bool& readable, bool& writable) override {
+        return selectEither(toSocket(socket), timeoutMs, readable, writable);
+    }
+
+    int sendWithoutWaiting(SocketHandle socket, const char* data, int length) override {
+        // Windows Sockets has no per-call flag for this: the socket is non-blocking for this one send only.
+        u_long nonBlocking = 1;
+        if (ioctlsocket(toSocket(socket), FIONBIO, &nonBlocking) == SOCKET_ERROR) {
+            return -1;
+        }
+        int count = ::send(toSocket(socket), data, length, 0);
+        const bool wouldBlock = count == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK;
+        u_long blocking = 0;
+        if (ioctlsocket(toSocket(socket), FIONBIO, &blocking) == SOCKET_ERROR) {
+            return -1;
+        }
+        if (count == SOCKET_ERROR) {
+            return wouldBlock ? 0 : -1;
+        }
+        return count;
     }
 
     int close(SocketHandle socket) override {

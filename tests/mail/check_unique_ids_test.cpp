@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,8 @@ mail::MailEntry entryOf(const Message& m) {
 }
 
 // One session over `box`: CAPA answered by `capa`, the login, STAT, UIDL when `uidl`, TOP for the messages whose
-// ids are in `fetched` (all when `fetchAll`), LIST, then `tail` (DELE steps) and QUIT.
+// ids are in `fetched` (all when `fetchAll`), LIST (right after UIDL when the server offers PIPELINING), then
+// `tail` (DELE steps) and QUIT.
 Script session(const std::string& capa,
                const std::vector<Message>& box,
                bool uidl,
@@ -51,7 +53,13 @@ Script session(const std::string& capa,
                const Script& tail = {}) {
     Script script = {{"CAPA", capa}, {"USER neko", "+OK\r\n"}, {"PASS secret", "+OK\r\n"}};
     script.push_back({"STAT", "+OK " + std::to_string(box.size()) + " 999\r\n"});
+    const bool pipelining = capa.find("PIPELINING") != std::string::npos;
     if (box.empty()) {
+        if (pipelining) {
+            // Sent with STAT, before its count was known.
+            script.push_back({"UIDL", "+OK\r\n.\r\n"});
+            script.push_back({"LIST", "+OK\r\n.\r\n"});
+        }
         script.push_back({"QUIT", "+OK\r\n", After::Close});
         return script;
     }
@@ -63,12 +71,17 @@ Script session(const std::string& capa,
     if (uidl) {
         script.push_back({"UIDL", ids + ".\r\n"});
     }
+    if (pipelining) {
+        script.push_back({"LIST", sizes + ".\r\n"});
+    }
     for (std::size_t k = 1; k <= box.size(); ++k) {
         if (fetchAll || std::count(fetched.begin(), fetched.end(), box[k - 1].id) > 0) {
             script.push_back({"TOP " + std::to_string(k) + " 9", checktest::topReply(box[k - 1].text)});
         }
     }
-    script.push_back({"LIST", sizes + ".\r\n"});
+    if (!pipelining) {
+        script.push_back({"LIST", sizes + ".\r\n"});
+    }
     script.insert(script.end(), tail.begin(), tail.end());
     script.push_back({"QUIT", "+OK\r\n", After::Close});
     return script;
@@ -273,11 +286,15 @@ TEST_F(CheckUniqueIdsTest, IdListsThatCannotBeTrustedFailTheCheckAndDeleteNothin
         mail::MailEntry marked = entryOf(msg(1));
         marked.uniqueId = "a";
         marked.deleteMark = true;
-        const Script script = {{"CAPA", kUidlAndPipelining},
-                               {"USER neko", "+OK\r\n"},
-                               {"PASS secret", "+OK\r\n"},
-                               {"STAT", "+OK 2 999\r\n"},
-                               {"UIDL", c.uidl, c.name == std::string("cut off") ? After::Close : After::Nothing}};
+        const bool cutOff = c.name == std::string("cut off");
+        Script script = {{"CAPA", kUidlAndPipelining},
+                         {"USER neko", "+OK\r\n"},
+                         {"PASS secret", "+OK\r\n"},
+                         {"STAT", "+OK 2 999\r\n"},
+                         {"UIDL", c.uidl, cutOff ? After::Close : After::Nothing}};
+        if (!cutOff) {
+            script.push_back({"LIST", ""});  // sent with UIDL; its reply is never read
+        }
         check(worker, host, script, {marked});
         EXPECT_EQ(host.callsWithoutPolls(), failedWith(mail::kErrStat));
     }
@@ -316,7 +333,7 @@ TEST_F(CheckUniqueIdsTest, AFailureInsideAPipelinedWindowEndsAsAPlainCheckWould)
             box.push_back(msg(n));
         }
         Script script = ::session(kUidlAndPipelining, box, true, {}, true);
-        const std::size_t failing = 4 + static_cast<std::size_t>(c.failingTop);
+        const std::size_t failing = 5 + static_cast<std::size_t>(c.failingTop);
         script[failing].reply = c.reply;
         script[failing].after = c.after;
         mail::MailEntry marked = entryOf(msg(1));
@@ -370,6 +387,140 @@ TEST_F(CheckUniqueIdsTest, PipelinedRepliesSplitAnywhereGiveTheSameCheck) {
     EXPECT_EQ(firstSent, expected);
 }
 
+// The commands of one write, each ended by CR LF.
+std::string written(const Calls& commands) {
+    std::string text;
+    for (const std::string& command : commands) {
+        text += command + "\r\n";
+    }
+    return text;
+}
+
+TEST_F(CheckUniqueIdsTest, EachServerGetsItsCommandsInTheWritesItsExtensionsAllow) {
+    // Three messages; in the rows with a tick, the second one was ticked in the last list. With PIPELINING what does
+    // not depend on the reply before it shares a write; without it every command goes alone, as always.
+    const Calls tops = {"TOP 1 9", "TOP 2 9", "TOP 3 9"};
+    const struct {
+        const char* name;
+        std::string capa;
+        bool uidl;
+        bool tick;
+        std::vector<Calls> writes;
+    } rows[] = {
+        {"no CAPA",
+         "-ERR\r\n",
+         false,
+         false,
+         {{"CAPA"}, {"USER neko"}, {"PASS secret"}, {"STAT"}, {tops[0]}, {tops[1]}, {tops[2]}, {"LIST"}, {"QUIT"}}},
+        {"UIDL only, a tick",
+         kUidlOnly,
+         true,
+         true,
+         {{"CAPA"},
+          {"USER neko"},
+          {"PASS secret"},
+          {"STAT"},
+          {"UIDL"},
+          {tops[0]},
+          {tops[1]},
+          {tops[2]},
+          {"LIST"},
+          {"DELE 2"},
+          {"QUIT"}}},
+        {"PIPELINING only",
+         "+OK\r\nPIPELINING\r\n.\r\n",
+         false,
+         false,
+         {{"CAPA"}, {"USER neko", "PASS secret"}, {"STAT", "LIST"}, tops, {"QUIT"}}},
+        {"UIDL and PIPELINING",
+         kUidlAndPipelining,
+         true,
+         false,
+         {{"CAPA"}, {"USER neko", "PASS secret"}, {"STAT", "UIDL", "LIST"}, tops, {"QUIT"}}},
+        {"UIDL and PIPELINING, a tick",
+         kUidlAndPipelining,
+         true,
+         true,
+         {{"CAPA"}, {"USER neko", "PASS secret"}, {"STAT", "UIDL", "LIST"}, tops, {"DELE 2"}, {"QUIT"}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<Message> box = {msg(1), msg(2), msg(3)};
+        const Script tail = row.tick ? Script{{"DELE 2", "+OK\r\n"}} : Script{};
+        std::string stream = kGreeting;
+        for (const Exchange& exchange : ::session(row.capa, box, row.uidl, {}, true, tail)) {
+            stream += exchange.reply;
+        }
+        testenv::ScriptedSocketIo io;
+        io.chunks = {stream};
+        net::Pop3Session scripted(net::kAfInet, io);
+        checktest::RecordingHost host;
+        checktest::CheckWorker worker(scripted, settings, host);
+        mail::MailEntry ticked = entryOf(msg(2));
+        ticked.deleteMark = true;
+        checktest::runCheck(
+            worker, row.tick ? mail::MailEntryList{entryOf(msg(1)), ticked, entryOf(msg(3))} : mail::MailEntryList{});
+        std::vector<std::string> expected;
+        for (const Calls& write : row.writes) {
+            expected.push_back(written(write));
+        }
+        EXPECT_EQ(io.writes, expected);
+        ASSERT_EQ(host.handedOver().size(), 1u);
+        EXPECT_EQ(host.handedOver()[0].size(), row.tick ? 2u : 3u);
+    }
+}
+
+TEST_F(CheckUniqueIdsTest, PipelinedRepliesInRandomPiecesWithCommandsTakenInRandomBitsGiveTheSameCheck) {
+    // Whatever pieces each reply arrives in (once the commands it answers were sent) and however few bytes
+    // the socket takes of the commands sent ahead between receives, the same commands go out in the same order and
+    // the same list comes back.
+    std::vector<Message> box;
+    for (int n = 1; n <= 12; ++n) {
+        box.push_back(msg(n));
+    }
+    const Script script = ::session(kUidlAndPipelining, box, true, {}, true, {{"DELE 4", "+OK\r\n"}});
+    // The server's replies (the greeting first), each with the length of the commands it answers.
+    std::vector<std::pair<std::string, std::size_t>> replies = {{kGreeting, 0}};
+    std::size_t commandBytes = 0;
+    for (const Exchange& exchange : script) {
+        commandBytes += exchange.command.size() + 2;
+        replies.push_back({exchange.reply, commandBytes});
+    }
+    mail::MailEntryList previous;
+    for (const Message& m : box) {
+        previous.push_back(entryOf(m));
+    }
+    std::next(previous.begin(), 3)->deleteMark = true;
+    mail::MailEntryList expected = previous;
+    expected.erase(std::next(expected.begin(), 3));
+    for (mail::MailEntry& e : expected) {
+        e.deleteMark = false;
+    }
+    std::mt19937 random(24);
+    for (int round = 0; round < 200; ++round) {
+        testenv::ScriptedSocketIo io;
+        for (const auto& [reply, need] : replies) {
+            for (std::size_t at = 0; at < reply.size();) {
+                const std::size_t piece = 1 + random() % 80;
+                io.chunks.push_back(reply.substr(at, piece));
+                io.chunkNeeds.push_back(need);
+                at += piece;
+            }
+        }
+        io.aheadBytesPerWait = 1 + static_cast<int>(random() % 40);
+        io.maxSendBytes = static_cast<int>(random() % 12);
+        SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(io.aheadBytesPerWait) +
+                     " bytes a wait, sends of at most " + std::to_string(io.maxSendBytes));
+        net::Pop3Session scripted(net::kAfInet, io);
+        checktest::RecordingHost host;
+        checktest::CheckWorker worker(scripted, settings, host);
+        checktest::runCheck(worker, previous);
+        ASSERT_EQ(host.handedOver().size(), 1u);
+        expectSameList(host.handedOver()[0], expected);
+        ASSERT_EQ(io.sent, written(commandsOf(script)));
+    }
+}
+
 TEST_F(CheckUniqueIdsTest, AStopAtAnyPollOfAPipelinedCheckEndsItWithoutAResult) {
     // Stop polls: socket, connection, USER, login, STAT, UIDL, then for each of the three TOP replies its status
     // line and its five lines; and none in the deletion.
@@ -420,6 +571,9 @@ TEST_F(CheckUniqueIdsTest, AHugeCountInStatFailsWhereTheServerStopsAnswering) {
         if (std::string(c.capa) == kUidlAndPipelining) {
             script.push_back({"UIDL", c.secondReply});
         } else {
+            if (std::string(c.capa) != "-ERR\r\n") {
+                script.push_back({"LIST", "+OK\r\n1 100\r\n.\r\n"});
+            }
             script.push_back({"TOP 1 9", checktest::topReply(1)});
             script.push_back({"TOP 2 9", c.secondReply, After::Close});
         }
@@ -446,8 +600,8 @@ TEST_F(CheckUniqueIdsTest, AMultipartMailWithLateTextIsAskedForOnceMoreAfterTheW
     }
     const std::string cut = late.substr(0, at) + ".\r\n";
     Script script = ::session(kUidlAndPipelining, {msg(1), msg(2), msg(3)}, true, {}, true);
-    script[6].reply = cut;  // TOP 2 9
-    script.insert(script.begin() + 8, Exchange{"TOP 2 509", late});
+    script[7].reply = cut;  // TOP 2 9
+    script.insert(script.begin() + 9, Exchange{"TOP 2 509", late});
     checktest::RecordingHost host;
     checktest::CheckWorker worker(session, settings, host);
     const mail::MailEntryList list = check(worker, host, script);

@@ -62,7 +62,8 @@ std::string capaOf(std::size_t count, const std::string& last = "") {
 }
 
 // The server side of a check of messages 1..count ("subject <k>"), whose ids (with UIDL) are `ids`: CAPA, login,
-// STAT, UIDL, the TOPs and LIST. What follows (DELE, QUIT) the row says.
+// STAT, UIDL, the TOPs and LIST (LIST right after UIDL when the server offers PIPELINING). What follows (DELE,
+// QUIT) the row says.
 Script listing(const std::string& capa, int count, const std::vector<std::string>& ids = {}) {
     Script script = loginAndStat(capa, count);
     if (!ids.empty()) {
@@ -72,14 +73,20 @@ Script listing(const std::string& capa, int count, const std::vector<std::string
         }
         script.push_back({"UIDL", reply + ".\r\n"});
     }
-    for (int k = 1; k <= count; ++k) {
-        script.push_back({"TOP " + std::to_string(k) + " 9", checktest::topReply(k)});
-    }
     std::string sizes = "+OK\r\n";
     for (int k = 1; k <= count; ++k) {
         sizes += std::to_string(k) + " " + std::to_string(100 + k) + "\r\n";
     }
-    script.push_back({"LIST", sizes + ".\r\n"});
+    const bool pipelining = capa == kUidlPipelining;
+    if (pipelining) {
+        script.push_back({"LIST", sizes + ".\r\n"});
+    }
+    for (int k = 1; k <= count; ++k) {
+        script.push_back({"TOP " + std::to_string(k) + " 9", checktest::topReply(k)});
+    }
+    if (!pipelining) {
+        script.push_back({"LIST", sizes + ".\r\n"});
+    }
     return script;
 }
 
@@ -155,6 +162,36 @@ std::vector<Row> rows() {
              Script{{"TOP 1 9", top1}, {"TOP 2 9", top2}, {"LIST", "+OK\r\n1 10\r\n.\r\n"}, kQuit},
          listed(2),
          {1, 2}},
+        // Sent ahead with STAT and UIDL, LIST keeps the same bounds; refused, it leaves every size at 0.
+        {"ListFloodAhead",
+         loginAndStat(kUidlPipelining, 1) +
+             Script{{"UIDL", "+OK\r\n1 a\r\n.\r\n"}, {"LIST", "+OK\r\n" + numberedLines(1, kFlood, "1") + ".\r\n"}},
+         failedWith(mail::kErrStat),
+         {}},
+        {"ListRefusedAhead",
+         loginAndStat(kUidlPipelining, 2) + Script{{"UIDL", "+OK\r\n1 a\r\n2 b\r\n.\r\n"},
+                                                   {"LIST", "-ERR not now\r\n"},
+                                                   {"TOP 1 9", top1},
+                                                   {"TOP 2 9", top2},
+                                                   kQuit},
+         listed(2),
+         {1, 2}},
+        // USER and PASS go out in one write; their replies still decide in turn, with the codes of the plain login.
+        {"UserRefusedInAPipelinedLogin",
+         Script{{"CAPA", kUidlPipelining}, {"USER neko", "-ERR who?\r\n"}, {"PASS secret", "-ERR\r\n"}},
+         failedWith(mail::kErrUser),
+         {}},
+        {"PassRefusedInAPipelinedLogin",
+         Script{{"CAPA", kUidlPipelining},
+                {"USER neko", "+OK\r\n"},
+                {"PASS secret", "-ERR [AUTH] no\r\n"},
+                {"STAT", "", After::Close}},  // sent once USER was accepted
+         failedWith(mail::kErrPass),
+         {}},
+        {"ClosedBeforeThePassReplyInAPipelinedLogin",
+         Script{{"CAPA", kUidlPipelining}, {"USER neko", "+OK\r\n"}, {"PASS secret", "", After::Close}},
+         failedWith(mail::kErrPass),
+         {}},
         // The connection is dropped in the middle of a CAPA flood, so the login that follows cannot be sent.
         {"CapaFlood", Script{{"CAPA", capaOf(kFlood)}}, failedWith(mail::kErrUser), {}},
         {"CapaFloodWithApop",

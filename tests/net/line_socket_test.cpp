@@ -306,3 +306,42 @@ TEST(LineSocketSend, FailedSendClosesTheSocket) {
 }
 
 }  // namespace
+
+namespace {
+
+// Bytes sent ahead go out only as the socket takes them, between receives, and never ahead of older ones; a send
+// that failed while waiting fails the read and leaves the socket closed.
+TEST(LineSocketSendAhead, WaitingBytesGoOutWhileTheRepliesAreReadInOrder) {
+    for (int perWait : {1, 3, 7, 1000}) {
+        SCOPED_TRACE("bytes per wait " + std::to_string(perWait));
+        ScriptedSocketIo io;
+        io.aheadBytesPerWait = perWait;
+        io.chunks = {"+OK 1\r\n", "+OK 2\r\n", "+OK 3\r\n"};
+        net::LineSocket socket(net::kAfInet, io);
+        openOver(socket);
+        const std::string commands = "TOP 1 9\r\nTOP 2 9\r\nTOP 3 9\r\n";
+        ASSERT_TRUE(socket.sendAhead(commands));
+        EXPECT_EQ(io.sent, commands.substr(0, std::min<std::size_t>(perWait, commands.size())))
+            << "no more than the socket took at once";
+        ASSERT_TRUE(socket.sendLine("QUIT"));  // behind the waiting bytes
+        std::string line;
+        for (const char* reply : {"+OK 1", "+OK 2", "+OK 3"}) {
+            ASSERT_TRUE(socket.readLine(line));
+            EXPECT_EQ(line, reply);
+        }
+        const std::size_t total = commands.size() + 6;
+        EXPECT_EQ(io.sent, (commands + "QUIT\r\n").substr(0, std::min<std::size_t>(total, perWait * 4)));
+    }
+    ScriptedSocketIo failing;
+    failing.aheadBytesPerWait = 2;
+    failing.failingSend = 2;
+    failing.chunks = {"+OK\r\n"};
+    net::LineSocket socket(net::kAfInet, failing);
+    openOver(socket);
+    ASSERT_TRUE(socket.sendAhead("NOOP\r\nNOOP\r\n"));
+    std::string line;
+    EXPECT_FALSE(socket.readLine(line));
+    EXPECT_FALSE(socket.sendAhead("NOOP\r\n")) << "closed";
+}
+
+}  // namespace

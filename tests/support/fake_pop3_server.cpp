@@ -53,6 +53,11 @@ void FakePop3Server::thenServe(std::vector<Exchange> nextScript) {
     laterScripts.push_back(std::move(nextScript));
 }
 
+void FakePop3Server::useSmallBuffers() {
+    std::lock_guard<std::mutex> lock(mutex);
+    smallBuffers = true;
+}
+
 void FakePop3Server::serve() {
     std::vector<Exchange> steps = script;
     for (std::size_t session = 0;; ++session) {
@@ -62,6 +67,12 @@ void FakePop3Server::serve() {
         loopback::Handle client = loopback::accept(sockets.listener());
         if (client == loopback::kNone) {
             break;
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            if (smallBuffers) {
+                loopback::shrinkBuffers(client, 65536);
+            }
         }
         pending.clear();
         converse(client, steps);

@@ -54,6 +54,9 @@ public:
     // The command lines the client sent, in order, once its session has ended (the client disconnected
     // or the server closed the connection). Fails the test if that does not happen in time.
     std::vector<std::string> commands();
+    // Serves the connections still to come with small socket buffers: the server blocks in its sends as soon as the
+    // client stops reading. Call it before the client connects.
+    void useSmallBuffers();
     // Returns once the server has reached a Hang step (fails the test if the session ends otherwise).
     void waitUntilHanging();
 
@@ -78,6 +81,7 @@ private:
     std::condition_variable changed;
     std::vector<std::string> received;
     bool hanging = false;
+    bool smallBuffers = false;
     bool ended = false;
 
     std::thread thread;

@@ -23,6 +23,9 @@ Handle accept(Handle listener);
 Handle waitReadable(Handle first, Handle second);
 int receive(Handle socket, char* buffer, int size);  // count, 0 at end, -1 on error
 bool sendAll(Handle socket, const std::string& bytes);
+// Sets the socket's send and receive buffers to `bytes` (the system may round it), so that a peer that stops
+// reading blocks its writer early.
+void shrinkBuffers(Handle socket, int bytes);
 // Sends the end of the stream, then releases the socket.
 void close(Handle socket);
 

@@ -93,6 +93,12 @@ bool sendAll(Handle socket, const std::string& bytes) {
     return true;
 }
 
+void shrinkBuffers(Handle socket, int bytes) {
+    for (int option : {SO_SNDBUF, SO_RCVBUF}) {
+        setsockopt(static_cast<int>(socket), SOL_SOCKET, option, reinterpret_cast<const char*>(&bytes), sizeof bytes);
+    }
+}
+
 void close(Handle socket) {
     if (socket != kNone) {
         ::shutdown(static_cast<int>(socket), SHUT_WR);

@@ -93,6 +93,12 @@ bool sendAll(Handle socket, const std::string& bytes) {
     return true;
 }
 
+void shrinkBuffers(Handle socket, int bytes) {
+    for (int option : {SO_SNDBUF, SO_RCVBUF}) {
+        setsockopt(toSocket(socket), SOL_SOCKET, option, reinterpret_cast<const char*>(&bytes), sizeof bytes);
+    }
+}
+
 void close(Handle socket) {
     if (socket != kNone) {
         ::shutdown(toSocket(socket), SD_SEND);

@@ -25,6 +25,7 @@ net::SocketHandle ScriptedSocketIo::openSocket(int, int, int) {
 
 int ScriptedSocketIo::connectTo(net::SocketHandle socket, const net::PeerAddress& peer, int timeoutMs) {
     ++connectCalls;
+    aheadBudget = aheadBytesPerWait;  // a new connection's buffer takes that much at once
     lastPeer = peer;
     lastConnectTimeoutMs = timeoutMs;
     if (connectTimesOut) {
@@ -38,6 +39,9 @@ net::WaitResult ScriptedSocketIo::waitReadable(net::SocketHandle socket, int tim
     lastWaitTimeoutMs = timeoutMs;
     if (socket != kHandle) {
         return net::WaitResult::Failed;
+    }
+    if (!chunkNeeds.empty() && sent.size() < chunkNeeds.front()) {
+        return net::WaitResult::TimedOut;
     }
     return chunks.empty() && silentAtEnd ? net::WaitResult::TimedOut : net::WaitResult::Ready;
 }
@@ -56,6 +60,9 @@ int ScriptedSocketIo::receive(net::SocketHandle socket, char* buffer, int size, 
     chunk.erase(0, static_cast<std::size_t>(count));
     if (chunk.empty()) {
         chunks.pop_front();
+        if (!chunkNeeds.empty()) {
+            chunkNeeds.pop_front();
+        }
     }
     return count;
 }
@@ -67,7 +74,32 @@ int ScriptedSocketIo::send(net::SocketHandle socket, const char* data, int lengt
     }
     int count = maxSendBytes > 0 ? std::min(length, maxSendBytes) : length;
     sent.append(data, static_cast<std::size_t>(count));
+    writes.emplace_back(data, static_cast<std::size_t>(count));
     return count;
+}
+
+net::WaitResult ScriptedSocketIo::waitReadableOrWritable(net::SocketHandle socket,
+                                                         int timeoutMs,
+                                                         bool& readable,
+                                                         bool& writable) {
+    ++waitCalls;
+    lastWaitTimeoutMs = timeoutMs;
+    if (socket != kHandle) {
+        return net::WaitResult::Failed;
+    }
+    aheadBudget = aheadBytesPerWait;
+    readable = chunks.empty() ? !silentAtEnd : chunkNeeds.empty() || sent.size() >= chunkNeeds.front();
+    writable = true;
+    return net::WaitResult::Ready;
+}
+
+int ScriptedSocketIo::sendWithoutWaiting(net::SocketHandle socket, const char* data, int length) {
+    if (aheadBytesPerWait <= 0) {
+        return send(socket, data, length, 0);
+    }
+    const int count = std::min(length, aheadBudget);
+    aheadBudget -= count;
+    return count == 0 ? 0 : send(socket, data, count, 0);
 }
 
 int ScriptedSocketIo::close(net::SocketHandle socket) {

@@ -15,11 +15,14 @@ enum class AuthMethod {
     Plain,
     CramMd5,
     ScramSha256,
-    OAuth2,  // an access token with XOAUTH2, or OAUTHBEARER where only that is offered
+    OAuth2,   // an access token with XOAUTH2, or OAUTHBEARER where only that is offered
+    Unknown,  // the Auth key names no method: nothing is connected until the user picks one
 };
 
 // The method the Auth key names ("" for none; any letter case), or nothing for a value no method has.
 std::optional<AuthMethod> authMethodNamed(std::string_view text);
+// The same, with Unknown for a value no method has.
+AuthMethod authMethodOfKey(std::string_view text);
 // The Auth key's value for the method ("" for FromApopKey).
 const char* authMethodKeyValue(AuthMethod method);
 

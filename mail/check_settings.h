@@ -17,7 +17,8 @@ struct TrustedCertificate {
 
 // What an OAuth 2.0 login needs: where to renew the access token, and the tokens as they stand.
 struct OAuthTokens {
-    std::string tokenUrl;
+    std::string provider;  // "microsoft", "google", or anything else for the custom token endpoint below
+    std::string tokenUrl;  // the custom provider's
     std::string clientId;
     std::string clientSecret;
     std::string refreshToken;

@@ -50,6 +50,10 @@ std::optional<AuthMethod> authMethodNamed(std::string_view text) {
     return std::nullopt;
 }
 
+AuthMethod authMethodOfKey(std::string_view text) {
+    return authMethodNamed(text).value_or(AuthMethod::Unknown);
+}
+
 const char* authMethodKeyValue(AuthMethod method) {
     for (const NamedMethod& named : kMethods) {
         if (named.method == method) {
@@ -78,6 +82,8 @@ std::optional<LoginStyle> chooseLogin(AuthMethod method, bool apopKey, const Ser
                 return LoginStyle{LoginStyle::Sasl, net::SaslMechanism::XOAuth2};
             }
             return sasl(offer, net::SaslMechanism::OAuthBearer);
+        case AuthMethod::Unknown:
+            return std::nullopt;
         case AuthMethod::Auto:
             // Mechanisms that never send the password first, strongest first; the password itself only under TLS.
             if (offers(offer, net::SaslMechanism::ScramSha256)) {

@@ -19,6 +19,7 @@
 #include "mail/unique_ids.h"
 #include "net/line_socket.h"
 #include "net/pop3_session.h"
+#include "oauth/oauth_provider.h"
 #include "oauth/token_client.h"
 
 #include <ctime>
@@ -187,7 +188,7 @@ void MailCheck::raiseStep(int code) {
 
 void MailCheck::converse(Plan& plan) {
     // A protection the settings do not name clearly is not guessed at: nothing is connected.
-    if (plan.sslMode < kSslNone || plan.sslMode > kSslImplicit) {
+    if (plan.sslMode < kSslNone || plan.sslMode > kSslImplicit || plan.auth == AuthMethod::Unknown) {
         raise(kErrSettingsIncomplete);
     }
     refuseUnsafeLogin(plan.user, plan.pass, plan.apop);
@@ -532,8 +533,10 @@ void MailCheck::renewAccessToken(Plan& plan) {
     if (plan.oauth.refreshToken.empty()) {
         raise(kErrSignInNeeded);
     }
+    const std::optional<oauth::Provider> known = oauth::knownProvider(plan.oauth.provider);
     oauth::TokenResult renewed = oauth::refreshAccessToken(
-        {plan.oauth.tokenUrl, plan.oauth.clientId, plan.oauth.clientSecret}, plan.oauth.refreshToken);
+        {known ? known->tokenUrl : plan.oauth.tokenUrl, plan.oauth.clientId, plan.oauth.clientSecret},
+        plan.oauth.refreshToken);
     base::WipeOnExit wipeAccess(renewed.response.accessToken);
     base::WipeOnExit wipeRefresh(renewed.response.refreshToken);
     if (renewed.failure == oauth::TokenFailure::Refused) {

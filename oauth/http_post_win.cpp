@@ -4,6 +4,8 @@
 
 #include <winhttp.h>
 
+#include <vector>
+
 #include "base/ascii.h"
 
 namespace oauth {
@@ -50,19 +52,22 @@ HttpReply postForm(const std::string& url, const std::string& form, std::size_t 
         return reply;
     }
     // The address is ASCII (anything else is percent-encoded by whoever wrote it).
-    std::wstring wideUrl(url.begin(), url.end());
+    std::vector<wchar_t> wideUrl(url.begin(), url.end());
+    wideUrl.push_back(L'\0');
     URL_COMPONENTS parts = {};
     parts.dwStructSize = sizeof parts;
     parts.dwHostNameLength = static_cast<DWORD>(-1);
     parts.dwUrlPathLength = static_cast<DWORD>(-1);
     parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-    if (!WinHttpCrackUrl(wideUrl.c_str(), 0, 0, &parts) || parts.nScheme != INTERNET_SCHEME_HTTPS) {
+    if (!WinHttpCrackUrl(wideUrl.data(), 0, 0, &parts) || parts.nScheme != INTERNET_SCHEME_HTTPS) {
         reply.failure = HttpFailure::NotHttps;
         return reply;
     }
-    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-    std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
-    path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    std::vector<wchar_t> host(parts.lpszHostName, parts.lpszHostName + parts.dwHostNameLength);
+    host.push_back(L'\0');
+    std::vector<wchar_t> path(parts.lpszUrlPath, parts.lpszUrlPath + parts.dwUrlPathLength);
+    path.insert(path.end(), parts.lpszExtraInfo, parts.lpszExtraInfo + parts.dwExtraInfoLength);
+    path.push_back(L'\0');
 
     // The system's proxy settings: the automatic kind where the system has it (Windows 8.1 on), else WinHTTP's.
     Handle session(WinHttpOpen(L"Quorvane", 4 /* WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY */, WINHTTP_NO_PROXY_NAME,
@@ -75,10 +80,10 @@ HttpReply postForm(const std::string& url, const std::string& form, std::size_t 
         return reply;
     }
     WinHttpSetTimeouts(open, timeoutMs, timeoutMs, timeoutMs, timeoutMs);
-    Handle connection(WinHttpConnect(open, host.c_str(), parts.nPort, 0));
+    Handle connection(WinHttpConnect(open, host.data(), parts.nPort, 0));
     Handle request(connection == nullptr
                        ? nullptr
-                       : WinHttpOpenRequest(connection, L"POST", path.c_str(), nullptr, WINHTTP_NO_REFERER,
+                       : WinHttpOpenRequest(connection, L"POST", path.data(), nullptr, WINHTTP_NO_REFERER,
                                             WINHTTP_DEFAULT_ACCEPT_TYPES, WINHTTP_FLAG_SECURE));
     if (request == nullptr) {
         return reply;

@@ -287,6 +287,18 @@ std::string topsInOrder(const std::vector<std::string>& messages,
 
 // The server's side of a check over the mailbox whose `deletes` DELE commands all succeed; a message asked for
 // again is sent again. With UIDL message k has the id "id<k>".
+// A list reply: "+OK", one line per message from `line(k)`, ".".
+template <typename Line>
+std::string listReply(std::size_t count, Line line) {
+    std::string reply = "+OK\r\n";
+    for (std::size_t k = 1; k <= count; ++k) {
+        reply += std::to_string(k) + " " + line(k) + "\r\n";
+    }
+    return reply + ".\r\n";
+}
+
+// With PIPELINING, STAT, UIDL and LIST leave together right after the login, whatever the count; without it UIDL
+// follows STAT only when there are messages, and LIST comes after the TOP commands.
 std::string serverStream(const std::vector<std::string>& messages,
                          int headCount,
                          const Extensions& extensions,
@@ -295,22 +307,22 @@ std::string serverStream(const std::vector<std::string>& messages,
     for (const std::string& message : messages) {
         total += message.size();
     }
+    const auto id = [](std::size_t k) { return "id" + std::to_string(k); };
+    const auto size = [&messages](std::size_t k) { return std::to_string(messages[k - 1].size()); };
     std::string stream = loginReplies(extensions);
     stream += "+OK " + std::to_string(messages.size()) + " " + std::to_string(total) + "\r\n";
+    if (extensions.pipelining) {
+        stream += extensions.uidl ? listReply(messages.size(), id) : "";
+        stream += listReply(messages.size(), size);
+    }
     if (!messages.empty()) {
-        if (extensions.uidl) {
-            stream += "+OK\r\n";
-            for (std::size_t k = 1; k <= messages.size(); ++k) {
-                stream += std::to_string(k) + " id" + std::to_string(k) + "\r\n";
-            }
-            stream += ".\r\n";
+        if (extensions.uidl && !extensions.pipelining) {
+            stream += listReply(messages.size(), id);
         }
         stream += topsInOrder(messages, headCount, extensions, true);
-        stream += "+OK\r\n";
-        for (std::size_t k = 1; k <= messages.size(); ++k) {
-            stream += std::to_string(k) + " " + std::to_string(messages[k - 1].size()) + "\r\n";
+        if (!extensions.pipelining) {
+            stream += listReply(messages.size(), size);
         }
-        stream += ".\r\n";
         for (std::size_t i = 0; i < deletes; ++i) {
             stream += "+OK\r\n";
         }
@@ -318,16 +330,19 @@ std::string serverStream(const std::vector<std::string>& messages,
     return stream + "+OK bye\r\n";
 }
 
-// The commands of a check in step, with a second TOP for each message asked for again and DELE for `deleted`.
+// The commands of a check, with a second TOP for each message asked for again and DELE for `deleted`.
 std::string commandsInStep(const std::vector<std::string>& messages,
                            int headCount,
                            const Extensions& extensions,
                            const std::vector<int>& deleted) {
     std::string commands = "CAPA\r\nUSER neko\r\nPASS secret\r\nSTAT\r\n";
+    if (extensions.pipelining) {
+        commands += extensions.uidl ? "UIDL\r\nLIST\r\n" : "LIST\r\n";
+    }
     if (!messages.empty()) {
-        commands += extensions.uidl ? "UIDL\r\n" : "";
+        commands += extensions.uidl && !extensions.pipelining ? "UIDL\r\n" : "";
         commands += topsInOrder(messages, headCount, extensions, false);
-        commands += "LIST\r\n";
+        commands += extensions.pipelining ? "" : "LIST\r\n";
         for (int k : deleted) {
             commands += "DELE " + std::to_string(k) + "\r\n";
         }

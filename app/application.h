@@ -79,6 +79,9 @@ private:
         void clearStartedByTimer() override;
         void handOverList(const mail::MailEntryList& list) override;
         void noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) override;
+        void tokensRenewed(const std::string& accessToken,
+                           long long expiresAt,
+                           const std::string& refreshToken) override;
         void reportDeletionRefused() override;
         void noMail() override;
         void mailWaiting(int count) override;
@@ -95,6 +98,13 @@ private:
         std::string workerText;
         // The certificate behind the latest kErrCertUntrusted (under workerTextMutex).
         mail::UntrustedCertificate untrustedCertificate;
+        // Tokens the check renewed, kept for the settings when it ends (under workerTextMutex).
+        bool tokensWaiting = false;
+        std::string renewedAccessToken;
+        long long renewedExpiresAt = 0;
+        std::string renewedRefreshToken;
+        // User-interface thread: the file's protected password could not be opened, and the user was told.
+        bool toldUnreadable = false;
         // User-interface thread: the look its check asked for, and what its last check found.
         Look look = Look::Idle;
         int waiting = 0;
@@ -194,6 +204,7 @@ private:
     void tellOfNewMail();
     void shutDown();
     void applyHandedOverList(MailboxCheck& box);
+    void keepRenewedTokens(MailboxCheck& box);
     void clearMailList();
     void forgetListOfOtherMailbox();
 

@@ -4,9 +4,11 @@
 #include <algorithm>
 
 #include "app/command_ids.h"
+#include "app/error_texts.h"
 #include "app/password_dialog.h"
 #include "app/status_texts.h"
 #include "base/wipe.h"
+#include "mail/auth_method.h"
 #include "mail/check_result.h"
 #include "res/resource_ids.h"
 #include "settings/settings_keys.h"
@@ -57,7 +59,8 @@ void Application::startCheck(bool deletion) {
     if (!severalMailboxes()) {
         // An SSL value the program cannot use counts as unfinished settings: no guess at plain text.
         if (settings.server.empty() || settings.user.empty() ||
-            !settings::limits::inRange(settings::limits::kSslModeRange, settings.sslMode)) {
+            !settings::limits::inRange(settings::limits::kSslModeRange, settings.sslMode) ||
+            mail::authMethodOfKey(settings.auth) == mail::AuthMethod::Unknown) {
             PostMessageA(hwnd, WM_COMMAND, kCmdCheckFailed, mail::kErrSettingsIncomplete);
             return;
         }
@@ -79,7 +82,8 @@ void Application::startCheck(bool deletion) {
         if (!box.enabled || box.server.empty() || box.user.empty()) {
             continue;
         }
-        if (!settings::limits::inRange(settings::limits::kSslModeRange, box.sslMode)) {
+        if (!settings::limits::inRange(settings::limits::kSslModeRange, box.sslMode) ||
+            mail::authMethodOfKey(box.auth) == mail::AuthMethod::Unknown) {
             PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(kCmdCheckFailed, k), mail::kErrSettingsIncomplete);
             continue;
         }
@@ -99,7 +103,13 @@ bool Application::startMailbox(int mailbox) {
         return false;
     }
     settings::Settings& record = settings::mailboxAt(settings, mailbox);
-    if (record.pass.empty()) {
+    // A sign-in needs no password: the check renews its token itself.
+    const bool withPassword = mail::authMethodOfKey(record.auth) != mail::AuthMethod::OAuth2;
+    if (withPassword && record.pass.empty() && record.protectedPassUnreadable && !box->toldUnreadable) {
+        box->toldUnreadable = true;
+        showMailboxBox(mailbox, kProtectedPassUnreadable);
+    }
+    if (withPassword && record.pass.empty()) {
         PasswordDialog prompt;
         if (severalMailboxes()) {
             prompt.mailboxName = settings::mailboxName(record);
@@ -150,12 +160,32 @@ void Application::onCheckEnded(Record* record) {
     }
     box->worker.Wait(worker::kInfinite);
     turns.ended(box->index);
+    keepRenewedTokens(*box);
     if (closed) {
         return;
     }
     startWhatFits();
     if (severalMailboxes()) {
         showOverall();
+    }
+}
+
+// A renewed access token serves the next checks of this run; a refresh token handed out with it has replaced the
+// old one at the server, so it goes into the file at once.
+void Application::keepRenewedTokens(MailboxCheck& box) {
+    base::Locked lock(box.workerTextMutex);
+    if (!box.tokensWaiting || box.index >= settings::mailboxCount(settings)) {
+        return;
+    }
+    box.tokensWaiting = false;
+    settings::Settings& record = settings::mailboxAt(settings, box.index);
+    base::wipeString(record.accessToken);
+    record.accessToken = box.renewedAccessToken;
+    record.accessExpiresAt = box.renewedExpiresAt;
+    base::wipeString(box.renewedAccessToken);
+    if (!box.renewedRefreshToken.empty()) {
+        settings::saveRefreshToken(profile, settings, box.index, box.renewedRefreshToken);
+        base::wipeString(box.renewedRefreshToken);
     }
 }
 
@@ -229,6 +259,20 @@ void Application::MailboxCheck::handOverList(const mail::MailEntryList& list) {
 void Application::MailboxCheck::noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) {
     base::Locked lock(workerTextMutex);
     untrustedCertificate = certificate;
+}
+
+void Application::MailboxCheck::tokensRenewed(const std::string& accessToken,
+                                              long long expiresAt,
+                                              const std::string& refreshToken) {
+    base::Locked lock(workerTextMutex);
+    base::wipeString(renewedAccessToken);
+    renewedAccessToken = accessToken;
+    renewedExpiresAt = expiresAt;
+    if (!refreshToken.empty()) {
+        base::wipeString(renewedRefreshToken);
+        renewedRefreshToken = refreshToken;
+    }
+    tokensWaiting = true;
 }
 
 void Application::MailboxCheck::reportDeletionRefused() {

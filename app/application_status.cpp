@@ -300,6 +300,17 @@ void Application::onCheckFailed(Record* record) {
         askToTrustCertificate(mailbox);
         return;
     }
+    if (record->lParam == mail::kErrAuthUnavailable && mailbox >= 0 && mailbox < settings::mailboxCount(settings)) {
+        showMailboxBox(
+            mailbox,
+            authUnavailableMessage(mail::authMethodOfKey(settings::mailboxAt(settings, mailbox).auth)).c_str());
+        return;
+    }
+    if (record->lParam == mail::kErrSignInNeeded && mailbox >= 0 && mailbox < settings::mailboxCount(settings) &&
+        settings::mailboxAt(settings, mailbox).refreshTokenUnreadable) {
+        showMailboxBox(mailbox, kRefreshTokenUnreadable);
+        return;
+    }
     const char* text = errorMessage(static_cast<int>(record->lParam));
     if (text != nullptr) {
         showMailboxBox(mailbox, text);

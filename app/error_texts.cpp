@@ -26,7 +26,37 @@ const char* const kMessages[] = {
     "SSLの設定とポート番号を確かめてほしいにゃ\n（STLSはふつう 110 番、SSL/TLSはふつう 995 番にゃ）",
     "このメールサーバはSTLSに対応していないにゃ\n"
     "パスワードを暗号化しないで送るのは危ないから、チェックをやめたにゃ\nSSLの設定を確かめてほしいにゃ",
+    nullptr,  // kErrCertUntrusted: a question, untrustedCertificateQuestion
+    // kErrAuthUnavailable: worded with the method by authUnavailableMessage.
+    "このメールサーバは、選んだログイン方式に対応していないにゃ\nパスワードは送っていないにゃ",
+    "サインインし直してほしいにゃ\n"
+    "メールサーバに入るための許可が切れたか、取り消されたにゃ\n"
+    "右クリックのメニューの「設定にゃ」で「サインイン」を押してにゃ",
+    "認証サーバとお話しできなかったにゃ\n"
+    "ネットワークがつながっているか、認証サーバのアドレスが合っているかを確かめてほしいにゃ\n"
+    "（認証サーバの証明書が信用できないときも、こうなるにゃ）",
 };
+
+const char* methodName(mail::AuthMethod method) {
+    switch (method) {
+        case mail::AuthMethod::Auto:
+            return "自動：パスワードをそのまま送らない方式か、暗号化した接続";
+        case mail::AuthMethod::User:
+            return "USER/PASS";
+        case mail::AuthMethod::Apop:
+            return "APOP";
+        case mail::AuthMethod::Plain:
+            return "PLAIN";
+        case mail::AuthMethod::CramMd5:
+            return "CRAM-MD5";
+        case mail::AuthMethod::ScramSha256:
+            return "SCRAM-SHA-256";
+        case mail::AuthMethod::OAuth2:
+            return "OAuth 2.0（XOAUTH2・OAUTHBEARER）";
+        default:
+            return "";
+    }
+}
 
 const char* reasonText(net::CertProblem problem) {
     switch (problem) {
@@ -51,6 +81,13 @@ std::string untrustedCertificateQuestion(net::CertProblem problem, const std::st
     text +=
         "\n\nこのサーバでは、この証明書を信用するかにゃ？\n"
         "（「はい」で指紋を覚えて、もう一度チェックするにゃ）";
+    return text;
+}
+
+std::string authUnavailableMessage(mail::AuthMethod method) {
+    std::string text = "このメールサーバは、選んだログイン方式（";
+    text += methodName(method);
+    text += "）に対応していないにゃ\nパスワードは送っていないにゃ\n設定の「ログイン方式」を確かめてほしいにゃ";
     return text;
 }
 

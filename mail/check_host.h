@@ -40,6 +40,12 @@ public:
     virtual void reportDeletionRefused() = 0;
     // The certificate behind the failure kErrCertUntrusted, told right before that failure.
     virtual void noteUntrustedCertificate(const UntrustedCertificate& certificate) = 0;
+    // An OAuth 2.0 check renewed its access token: the new one, when it expires (seconds since 1970), and the
+    // refresh token the server handed out with it (empty when it kept the old one). The owner keeps them for the
+    // next check; a refresh token once replaced is spent.
+    virtual void tokensRenewed(const std::string& accessToken,
+                               long long expiresAt,
+                               const std::string& refreshToken) = 0;
     // The result, one per check that was not stopped: nothing waiting (or every waiting mail deleted), `count`
     // mails waiting, or a failure with its ErrorCode.
     virtual void noMail() = 0;

@@ -19,6 +19,9 @@ enum ErrorCode : int {
     kErrTls = 12,              // the TLS handshake failed (or the connection broke during it)
     kErrStlsUnavailable = 13,  // the server does not offer STLS (or refused it): nothing more was sent
     kErrCertUntrusted = 14,    // the server's certificate failed its checks; the user is asked whether to trust it
+    kErrAuthUnavailable = 15,  // the server offers no login of the kind chosen (the Auth key): no secret was sent
+    kErrSignInNeeded = 16,     // no refresh token, or the authorization server refused it: the user must sign in
+    kErrTokenEndpoint = 17,    // the authorization server could not be reached or gave no usable answer
 };
 
 // How the connection is protected (the SSL key): plain text, STLS on the plain port, or TLS from the start.

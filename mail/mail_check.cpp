@@ -8,14 +8,21 @@
 #include <utility>
 
 #include "base/ascii.h"
+#include "base/base64.h"
+#include "base/random_bytes.h"
 #include "base/wipe.h"
 #include "mail/check_result.h"
 #include "mail/deletion_walk.h"
 #include "mail/list_sizes.h"
+#include "mail/login_method.h"
 #include "mail/top_reply_reader.h"
 #include "mail/unique_ids.h"
 #include "net/line_socket.h"
 #include "net/pop3_session.h"
+#include "oauth/oauth_provider.h"
+#include "oauth/token_client.h"
+
+#include <ctime>
 
 namespace mail {
 
@@ -90,6 +97,42 @@ void refuseUnsafeLogin(const std::string& user, const std::string& pass, bool ap
     }
 }
 
+// The secrets a check's settings carry, wiped together wherever the password is.
+void wipeSecrets(CheckSettings& settings) {
+    base::wipeString(settings.pass);
+    base::wipeString(settings.oauth.clientSecret);
+    base::wipeString(settings.oauth.refreshToken);
+    base::wipeString(settings.oauth.accessToken);
+}
+
+class WipeSecretsOnExit {
+public:
+    explicit WipeSecretsOnExit(CheckSettings& settings) : settings(settings) {
+    }
+    ~WipeSecretsOnExit() {
+        wipeSecrets(settings);
+    }
+    WipeSecretsOnExit(const WipeSecretsOnExit&) = delete;
+    WipeSecretsOnExit& operator=(const WipeSecretsOnExit&) = delete;
+
+private:
+    CheckSettings& settings;
+};
+
+// SCRAM's client nonce: 18 random bytes as 24 Base64 characters (never a ',').
+std::string scramNonce() {
+    std::string raw(18, '\0');
+    if (!base::randomBytes(raw.data(), raw.size())) {
+        raise(kErrPass);  // nothing guessable goes out; the login fails before it begins
+    }
+    return base::encodeBase64(raw);
+}
+
+// An access token is renewed this long before it runs out, so that it cannot expire during the login.
+constexpr long long kTokenMarginSeconds = 60;
+// How long a renewed token counts as good when the server does not say.
+constexpr long long kDefaultTokenSeconds = 3600;
+
 // The fingerprint the TLS channel may accept despite its faults: the pin's, when it was trusted for exactly this
 // server (host names in any case) and port; none otherwise.
 std::string pinnedFingerprint(const TrustedCertificate& pin, const std::string& server, int port) {
@@ -103,13 +146,13 @@ MailCheck::MailCheck(net::Pop3Session& session, CheckHost& host, std::function<v
 }
 
 void MailCheck::prepare(const MailEntryList& mailList, CheckSettings settings) {
-    base::WipeOnExit wipeCopy(settings.pass);
+    WipeSecretsOnExit wipeCopy(settings);
     Plan next;
-    base::WipeOnExit wipeNext(next.pass);
+    WipeSecretsOnExit wipeNext(next);
     static_cast<CheckSettings&>(next) = std::move(settings);
     next.previous = mailList;
     base::Locked lock(planMutex);
-    base::wipeString(plan.pass);
+    wipeSecrets(plan);
     plan = std::move(next);
 }
 
@@ -118,7 +161,7 @@ MailCheck::Plan MailCheck::takePlan() {
     // Taken, not left: a later run that was not prepared must not act on these marks again.
     // Moved, not copied: no second copy of the password to wipe, and nothing that can fail half-way.
     Plan taken = std::move(plan);
-    base::wipeString(plan.pass);  // a short one stays in the moved-from text's own bytes
+    wipeSecrets(plan);  // a short one stays in the moved-from text's own bytes
     plan = Plan{};
     return taken;
 }
@@ -126,7 +169,7 @@ MailCheck::Plan MailCheck::takePlan() {
 void MailCheck::run() {
     Plan current = takePlan();
     // Also when a stop unwinds the run from one of its stop polls.
-    base::WipeOnExit wipePass(current.pass);
+    WipeSecretsOnExit wipePass(current);
     host.checkStarted();
     host.showChecking();
     try {
@@ -145,7 +188,7 @@ void MailCheck::raiseStep(int code) {
 
 void MailCheck::converse(Plan& plan) {
     // A protection the settings do not name clearly is not guessed at: nothing is connected.
-    if (plan.sslMode < kSslNone || plan.sslMode > kSslImplicit) {
+    if (plan.sslMode < kSslNone || plan.sslMode > kSslImplicit || plan.auth == AuthMethod::Unknown) {
         raise(kErrSettingsIncomplete);
     }
     refuseUnsafeLogin(plan.user, plan.pass, plan.apop);
@@ -155,13 +198,19 @@ void MailCheck::converse(Plan& plan) {
     }
     session.setTimeout(timeoutMilliseconds(plan.timeoutSec));
     stopPoll();
+    if (plan.auth == AuthMethod::OAuth2 &&
+        (plan.oauth.accessToken.empty() || std::time(nullptr) + kTokenMarginSeconds >= plan.oauth.accessExpiresAt)) {
+        // Renewed before connecting, so that no session waits on the authorization server.
+        renewAccessToken(plan);
+        stopPoll();
+    }
     openConnection(plan);
     stopPoll();
     const ServerExtensions extensions = askExtensions();
     // With PIPELINING, STAT, UIDL and LIST go in one write, depending on no reply but the login's.
     const std::string status = extensions.uidl ? "STAT\r\nUIDL\r\nLIST\r\n" : "STAT\r\nLIST\r\n";
     const bool statusSent = logIn(plan, extensions, status);
-    base::wipeString(plan.pass);
+    wipeSecrets(plan);
     stopPoll();
     if (extensions.pipelining && !statusSent && !session.sendAhead(status)) {
         raiseStep(kErrStat);
@@ -241,6 +290,7 @@ MailCheck::ServerExtensions MailCheck::askExtensions() {
     if (listed) {
         extensions.uidl = listed->has("UIDL");
         extensions.pipelining = listed->has("PIPELINING");
+        extensions.sasl = listed->arguments("SASL");
     }
     return extensions;
 }
@@ -404,8 +454,17 @@ void MailCheck::requireTrusted(const Plan& plan, const net::TlsResult& tls) {
     }
 }
 
-bool MailCheck::logIn(const Plan& plan, const ServerExtensions& extensions, const std::string& status) {
-    if (plan.apop) {
+bool MailCheck::logIn(Plan& plan, const ServerExtensions& extensions, const std::string& status) {
+    // The connection is protected by now whenever the settings ask for TLS: anything else ended the check.
+    const ServerLoginOffer offer{extensions.sasl, plan.sslMode != kSslNone, session.greetingHasApopTimestamp()};
+    const std::optional<LoginStyle> style = chooseLogin(plan.auth, plan.apop, offer);
+    if (!style) {
+        raise(kErrAuthUnavailable);
+    }
+    if (style->kind == LoginStyle::Sasl) {
+        // A SASL exchange is never pipelined: each step answers the one before.
+        logInWithSasl(plan, style->mechanism);
+    } else if (style->kind == LoginStyle::Apop) {
         logInWithApop(plan);
     } else if (extensions.pipelining) {
         logInWithUserAndPassAtOnce(plan, status);
@@ -437,6 +496,63 @@ void MailCheck::logInWithUserAndPass(const Plan& plan) {
     if (!session.sendPass(plan.pass)) {
         raiseStep(kErrPass);
     }
+}
+
+void MailCheck::logInWithSasl(Plan& plan, net::SaslMechanism mechanism) {
+    if (mechanism == net::SaslMechanism::XOAuth2 || mechanism == net::SaslMechanism::OAuthBearer) {
+        logInWithToken(plan, mechanism);
+        return;
+    }
+    net::SaslExchange exchange(mechanism, {plan.user, plan.pass, plan.server, plan.port}, scramNonce());
+    if (session.authenticate(exchange) != net::SaslResult::LoggedIn) {
+        raiseStep(kErrPass);
+    }
+}
+
+// The access token is tried once as it is; refused, it is renewed and tried once more (it may have been revoked
+// or may have expired early). A server that refuses a token just renewed refuses the login.
+void MailCheck::logInWithToken(Plan& plan, net::SaslMechanism mechanism) {
+    for (bool renewed = false;; renewed = true) {
+        const net::SaslResult result = [&] {
+            net::SaslExchange exchange(mechanism, {plan.user, plan.oauth.accessToken, plan.server, plan.port}, "");
+            return session.authenticate(exchange);
+        }();
+        if (result == net::SaslResult::LoggedIn) {
+            return;
+        }
+        if (result == net::SaslResult::Broken || renewed) {
+            raiseStep(kErrPass);
+        }
+        stopPoll();
+        renewAccessToken(plan);
+        stopPoll();
+    }
+}
+
+void MailCheck::renewAccessToken(Plan& plan) {
+    if (plan.oauth.refreshToken.empty()) {
+        raise(kErrSignInNeeded);
+    }
+    const std::optional<oauth::Provider> known = oauth::knownProvider(plan.oauth.provider);
+    oauth::TokenResult renewed = oauth::refreshAccessToken(
+        {known ? known->tokenUrl : plan.oauth.tokenUrl, plan.oauth.clientId, plan.oauth.clientSecret},
+        plan.oauth.refreshToken);
+    base::WipeOnExit wipeAccess(renewed.response.accessToken);
+    base::WipeOnExit wipeRefresh(renewed.response.refreshToken);
+    if (renewed.failure == oauth::TokenFailure::Refused) {
+        raise(kErrSignInNeeded);
+    }
+    if (renewed.failure != oauth::TokenFailure::None) {
+        raise(kErrTokenEndpoint);
+    }
+    const long long lifetime =
+        renewed.response.expiresInSeconds > 0 ? renewed.response.expiresInSeconds : kDefaultTokenSeconds;
+    plan.oauth.accessToken = renewed.response.accessToken;
+    plan.oauth.accessExpiresAt = static_cast<long long>(std::time(nullptr)) + lifetime;
+    if (!renewed.response.refreshToken.empty()) {
+        plan.oauth.refreshToken = renewed.response.refreshToken;
+    }
+    host.tokensRenewed(plan.oauth.accessToken, plan.oauth.accessExpiresAt, renewed.response.refreshToken);
 }
 
 void MailCheck::logInWithUserAndPassAtOnce(const Plan& plan, const std::string& status) {

@@ -13,6 +13,7 @@
 #include "mail/mail_entry.h"
 #include "mail/pipeline_window.h"
 #include "mail/top_reply_reader.h"
+#include "net/sasl_exchange.h"
 #include "net/tls_channel.h"
 
 namespace net {
@@ -66,8 +67,9 @@ private:
 
     // The POP3 extensions a check uses, as the server's CAPA reply lists them.
     struct ServerExtensions {
-        bool uidl = false;        // UIDL: a unique id per message that stays the same across sessions
-        bool pipelining = false;  // PIPELINING: commands may be sent without waiting for each reply
+        bool uidl = false;              // UIDL: a unique id per message that stays the same across sessions
+        bool pipelining = false;        // PIPELINING: commands may be sent without waiting for each reply
+        std::vector<std::string> sasl;  // the SASL mechanisms offered
     };
 
     Plan takePlan();
@@ -77,10 +79,13 @@ private:
     void requireTrusted(const Plan& plan, const net::TlsResult& tls);
     // One function per way of logging in. With PIPELINING the status commands may go out before the login's last
     // reply is read: true when they did.
-    bool logIn(const Plan& plan, const ServerExtensions& extensions, const std::string& status);
+    bool logIn(Plan& plan, const ServerExtensions& extensions, const std::string& status);
     void logInWithApop(const Plan& plan);
     void logInWithUserAndPass(const Plan& plan);
     void logInWithUserAndPassAtOnce(const Plan& plan, const std::string& status);
+    void logInWithSasl(Plan& plan, net::SaslMechanism mechanism);
+    void logInWithToken(Plan& plan, net::SaslMechanism mechanism);
+    void renewAccessToken(Plan& plan);
     [[noreturn]] void raiseStep(int code);
     // The UIDL list (the command already sent when `sentAhead`).
     UniqueIds readUniqueIds(int count, bool sentAhead);

@@ -207,6 +207,10 @@ std::optional<StatResult> Pop3Session::statOf(const char* result) {
     return StatResult{leadingNumber(count), leadingNumber(size)};
 }
 
+bool Pop3Session::greetingHasApopTimestamp() const {
+    return !apopTimestamp(greeting).empty();
+}
+
 ApopResult Pop3Session::apop(const std::string& user, const std::string& pass) {
     try {
         std::string timestamp = apopTimestamp(greeting);

@@ -2,6 +2,7 @@
 
 #include "net/capabilities.h"
 #include "net/line_socket.h"
+#include "net/sasl_exchange.h"
 
 #include <cstddef>
 #include <optional>
@@ -18,6 +19,13 @@ enum class ApopResult {
     NoTimestamp,  // the greeting has no <timestamp> of RFC 1939's shape (visible ASCII with an '@')
     Refused,      // refused or failed, or the user name is unsafe to send
     OutOfMemory,
+};
+
+// How a SASL login (AUTH) ended.
+enum class SaslResult {
+    LoggedIn,
+    Refused,  // the server refused, the exchange was cancelled, or the server failed to prove itself
+    Broken,   // the connection failed or the server answered out of the protocol; it is closed
 };
 
 // How sending USER and PASS in one write went.
@@ -76,10 +84,17 @@ public:
 
     // The message count and total size from STAT, or nothing when the reply lacks them.
     std::optional<StatResult> stat();
+    // Whether the greeting carries a timestamp that APOP can use.
+    bool greetingHasApopTimestamp() const;
     // The same from the reply to a STAT sent ahead.
     std::optional<StatResult> readStat();
     // APOP login over the timestamp of the greeting; call it right after open.
     ApopResult apop(const std::string& user, const std::string& pass);
+
+    // AUTH with the exchange's mechanism (RFC 5034): the initial response on the AUTH line when the line stays
+    // within 255 octets, else after the first empty challenge; each challenge answered until +OK or -ERR. A
+    // challenge that is not Base64, is too long or that the exchange cannot answer is cancelled with "*".
+    SaslResult authenticate(SaslExchange& exchange);
 
     // The lines of a multi-line reply up to the closing "." (not included), leading doubled dots undone;
     // nothing when a line could not be read or the reply holds more than maxLines lines. Either way the

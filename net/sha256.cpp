@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "base/hex_digits.h"
+#include "base/wipe.h"
 
 namespace net {
 
@@ -60,34 +61,62 @@ void compress(std::uint32_t state[8], const unsigned char block[64]) {
 
 }  // namespace
 
-std::string sha256Hex(const void* data, std::size_t length) {
-    std::uint32_t state[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
-                              0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    const unsigned char* bytes = static_cast<const unsigned char*>(data);
-    std::size_t whole = length - length % 64;
-    for (std::size_t i = 0; i < whole; i += 64) {
-        compress(state, bytes + i);
-    }
-    // The tail, the 0x80 marker and the bit length fill one or two last blocks.
-    unsigned char tail[128] = {};
-    std::size_t rest = length - whole;
-    for (std::size_t i = 0; i < rest; ++i) {
-        tail[i] = bytes[whole + i];
-    }
-    tail[rest] = 0x80;
-    std::size_t tailLength = rest < 56 ? 64 : 128;
-    std::uint64_t bits = static_cast<std::uint64_t>(length) * 8;
+void Sha256Context::init() {
+    static const std::uint32_t kInitial[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+                                              0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
     for (int i = 0; i < 8; ++i) {
-        tail[tailLength - 1 - i] = static_cast<unsigned char>(bits >> (8 * i));
+        state[i] = kInitial[i];
     }
-    compress(state, tail);
-    if (tailLength == 128) {
-        compress(state, tail + 64);
+    length = 0;
+}
+
+void Sha256Context::update(const void* data, std::size_t size) {
+    const unsigned char* bytes = static_cast<const unsigned char*>(data);
+    std::size_t buffered = static_cast<std::size_t>(length % 64);
+    length += size;
+    if (buffered != 0) {
+        std::size_t take = size < 64 - buffered ? size : 64 - buffered;
+        for (std::size_t i = 0; i < take; ++i) {
+            buffer[buffered + i] = bytes[i];
+        }
+        bytes += take;
+        size -= take;
+        if (buffered + take < 64) {
+            return;
+        }
+        compress(state, buffer);
     }
-    unsigned char digest[32];
+    for (; size >= 64; bytes += 64, size -= 64) {
+        compress(state, bytes);
+    }
+    for (std::size_t i = 0; i < size; ++i) {
+        buffer[i] = bytes[i];
+    }
+}
+
+void Sha256Context::final(unsigned char digest[kSha256Size]) {
+    // The 0x80 marker, zeros up to 56 bytes into the last block, and the message length in bits.
+    const std::uint64_t bits = length * 8;
+    static const unsigned char kPadding[64] = {0x80};
+    std::size_t buffered = static_cast<std::size_t>(length % 64);
+    update(kPadding, buffered < 56 ? 56 - buffered : 120 - buffered);
+    unsigned char lengthBytes[8];
+    for (int i = 0; i < 8; ++i) {
+        lengthBytes[i] = static_cast<unsigned char>(bits >> (56 - 8 * i));
+    }
+    update(lengthBytes, 8);
     for (int i = 0; i < 32; ++i) {
         digest[i] = static_cast<unsigned char>(state[i / 4] >> (24 - 8 * (i % 4)));
     }
+    base::wipeBytes(this, sizeof *this);
+}
+
+std::string sha256Hex(const void* data, std::size_t length) {
+    Sha256Context context;
+    context.init();
+    context.update(data, length);
+    unsigned char digest[kSha256Size];
+    context.final(digest);
     std::string hex;
     base::appendHex(hex, digest, sizeof digest);
     return hex;

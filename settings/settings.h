@@ -37,6 +37,28 @@ struct Settings {
     // 0 plain text, 1 STLS, 2 TLS from the start (implicit TLS); kInvalidSslMode: the file says something else
     int sslMode = limits::kDefaultSslMode;
     TrustedCertificate trustedCert;
+    // How to log in: the Auth key as written (empty: the APOP key decides; a value no method has connects nothing).
+    std::string auth;
+    // The password is kept protected for the current user (PassProtected) instead of scrambled in PASS.
+    bool protectPass = false;
+    // PassProtected or OAuthRefreshToken could not be opened here (the file came from another user or computer):
+    // the user is told once and asked again.
+    bool protectedPassUnreadable = false;
+    bool refreshTokenUnreadable = false;
+    // OAuth 2.0: the provider ("microsoft", "google" or "custom"), the user's app registration, a custom
+    // provider's endpoints and scope, and the refresh token (kept protected in the file).
+    std::string oauthProvider;
+    std::string oauthClientId;
+    std::string oauthClientSecret;
+    std::string oauthAuthorizeUrl;
+    std::string oauthTokenUrl;
+    std::string oauthScope;
+    std::string refreshToken;
+    // The access token and when it runs out (seconds since 1970): this run only, never in the file.
+    std::string accessToken;
+    long long accessExpiresAt = 0;
+    // A sign-in in the settings dialog gave this mailbox its tokens: OK keeps them.
+    bool signedInHere = false;
     std::string name;     // what the user calls the mailbox; empty: USER@SERVER
     bool enabled = true;  // checked with the others; a disabled mailbox is shown but never checked
     // The second mailbox onwards, in the order of their sections ([Account2], [Account3] ...). A further mailbox's

@@ -56,6 +56,9 @@ void copyMailboxValues(const Settings& from, Settings& to) {
 
 void wipePasswords(Settings& record) {
     base::wipeString(record.pass);
+    base::wipeString(record.oauthClientSecret);
+    base::wipeString(record.refreshToken);
+    base::wipeString(record.accessToken);
     for (Settings& mailbox : record.moreMailboxes) {
         wipePasswords(mailbox);
     }

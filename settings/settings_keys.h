@@ -16,13 +16,16 @@ namespace settings {
 
 // How a key's value is written in the file.
 enum class Form {
-    kDecimal,      // decimal text; read as the platform reads a number, then settled by the key's range
-    kFlag,         // 1 or 0; only exactly 1 reads as true
-    kFlagOn,       // 1 or 0; absent (or empty) reads as true, otherwise only exactly 1
-    kText,         // as it is
-    kPassword,     // scrambled (password_scramble.h)
-    kSslMode,      // 0, 1 or 2; anything else reads as kInvalidSslMode and stays in the file as it was
-    kTrustedCert,  // "<fingerprint>@<server>:<port>"
+    kDecimal,        // decimal text; read as the platform reads a number, then settled by the key's range
+    kFlag,           // 1 or 0; only exactly 1 reads as true
+    kFlagOn,         // 1 or 0; absent (or empty) reads as true, otherwise only exactly 1
+    kText,           // as it is
+    kPassword,       // scrambled (password_scramble.h)
+    kSslMode,        // 0, 1 or 2; anything else reads as kInvalidSslMode and stays in the file as it was
+    kTrustedCert,    // "<fingerprint>@<server>:<port>"
+    kProtectedPass,  // the password protected for the current user, as Base64 (PASS is then empty); the field is
+                     // the switch protectPass
+    kProtectedText,  // a secret protected for the current user, as Base64
 };
 
 // When saveSettings writes the key.
@@ -32,6 +35,8 @@ enum class Written {
     kAtShutdown,     // never: saveWindowState writes it when the program ends
     kWhenForgotten,  // emptied when the server or port changes; saveTrustedCert writes it
     kWhenSet,        // from the dialog's values, once it differs from its default or the file has it
+    kWhenSignedIn,   // by a sign-in and by the check that renews the token (saveRefreshToken), and on OK after a
+                     // sign-in in the dialog
 };
 
 // Which sections hold the key: [SETTING] only, or [SETTING] for the first mailbox and [AccountN] for the others.
@@ -98,6 +103,15 @@ constexpr Key trustedCertKey(const char* name,
                kNoRange, Written::kWhenForgotten, Scope::kMailbox};
 }
 
+constexpr Key protectedPassKey(const char* name, bool Settings::*record) {
+    return Key{name, Form::kProtectedPass, Field<bool>{record, nullptr}, kNoRange, Written::kWhenSet, Scope::kMailbox};
+}
+
+constexpr Key refreshTokenKey(const char* name, std::string Settings::*record) {
+    return Key{name,     Form::kProtectedText,   Field<std::string>{record, nullptr},
+               kNoRange, Written::kWhenSignedIn, Scope::kMailbox};
+}
+
 constexpr Key enabledKey(const char* name, bool Settings::*record) {
     return Key{name, Form::kFlagOn, Field<bool>{record, nullptr}, kNoRange, Written::kWhenSet, Scope::kMailbox};
 }
@@ -105,7 +119,8 @@ constexpr Key enabledKey(const char* name, bool Settings::*record) {
 // In the order saveSettings writes them: a key the file lacks is added after the section's last one, so this
 // order is the order of a new file. TrustedCert comes after SERVER and POP3_PORT: a bare fingerprint belongs
 // to them. PlaySound in [SETTING] is the program's sound; in [AccountN] the mailbox's own (empty: the program's).
-// Name and Enabled come last, so that a file of a single mailbox that never set them stays as it was.
+// Name and Enabled come last, so that a file of a single mailbox that never set them stays as it was; the sign-in
+// keys after them, written only once used. PassProtected comes after PASS: it replaces what PASS read.
 // clang-format off
 inline constexpr Key kKeys[] = {
     textKey("SERVER", &Settings::server, &mail::CheckSettings::server, Scope::kMailbox),
@@ -128,6 +143,19 @@ inline constexpr Key kKeys[] = {
     flagKey("Notify", &Settings::notify, nullptr, Written::kOnceSet, Scope::kProgram),
     textKey("Name", &Settings::name, nullptr, Scope::kMailbox, Written::kWhenSet),
     enabledKey("Enabled", &Settings::enabled),
+    textKey("Auth", &Settings::auth, nullptr, Scope::kMailbox, Written::kWhenSet),
+    protectedPassKey("PassProtected", &Settings::protectPass),
+    textKey("OAuthProvider", &Settings::oauthProvider, nullptr, Scope::kMailbox,
+            Written::kWhenSet),
+    textKey("OAuthClientId", &Settings::oauthClientId, nullptr, Scope::kMailbox,
+            Written::kWhenSet),
+    textKey("OAuthClientSecret", &Settings::oauthClientSecret, nullptr,
+            Scope::kMailbox, Written::kWhenSet),
+    textKey("OAuthAuthorizeUrl", &Settings::oauthAuthorizeUrl, nullptr, Scope::kMailbox, Written::kWhenSet),
+    textKey("OAuthTokenUrl", &Settings::oauthTokenUrl, nullptr, Scope::kMailbox,
+            Written::kWhenSet),
+    textKey("OAuthScope", &Settings::oauthScope, nullptr, Scope::kMailbox, Written::kWhenSet),
+    refreshTokenKey("OAuthRefreshToken", &Settings::refreshToken),
 };
 // clang-format on
 
@@ -165,7 +193,7 @@ void copyEditedValues(const Settings& from, Settings& to);
 // The values of the mailbox keys the dialog edits, from one record into another (the further mailboxes stay).
 void copyMailboxValues(const Settings& from, Settings& to);
 
-// Wipes every password the record holds, its further mailboxes' too.
+// Wipes every password and token the record holds, its further mailboxes' too.
 void wipePasswords(Settings& record);
 
 // The section of the mailbox at `index` (0 is [SETTING]): "Account2" for index 1 and so on.

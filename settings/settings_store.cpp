@@ -8,6 +8,7 @@
 #include "base/wipe.h"
 #include "settings/password_scramble.h"
 #include "settings/profile_file.h"
+#include "settings/protected_secret.h"
 #include "settings/settings_keys.h"
 
 namespace settings {
@@ -55,6 +56,16 @@ TrustedCertificate trustedCertFrom(const std::string& text, const std::string& s
     return TrustedCertificate{text.substr(0, at), text.substr(at + 1, colon - at - 1), boundPort};
 }
 
+// The password in its protected form, when the mailbox keeps it so and the system can protect it; nothing means
+// PASS holds it scrambled as before. Both keys are written from this one answer, so the password is never in
+// neither.
+std::optional<std::string> protectedPassOf(const Settings& settings) {
+    if (!settings.protectPass || settings.pass.empty()) {
+        return std::nullopt;
+    }
+    return protectSecret(settings.pass);
+}
+
 // Reads one key into the record. TrustedCert needs SERVER and POP3_PORT read before it.
 void readKey(ProfileValue& profile, const Key& key, Settings& settings) {
     profile.setKey(key.name);
@@ -81,6 +92,33 @@ void readKey(ProfileValue& profile, const Key& key, Settings& settings) {
             fieldOf<TrustedCertificate>(settings, key) =
                 trustedCertFrom(profile.readString(), settings.server, settings.pop3Port);
             break;
+        case Form::kProtectedPass: {
+            // Replaces what PASS gave (an older version's password, if any, is the one the user left behind).
+            const std::string stored = profile.readString();
+            fieldOf<bool>(settings, key) = !stored.empty();
+            settings.protectedPassUnreadable = false;
+            if (!stored.empty()) {
+                std::optional<std::string> pass = unprotectSecret(stored);
+                base::wipeString(settings.pass);
+                settings.protectedPassUnreadable = !pass;
+                if (pass) {
+                    settings.pass = std::move(*pass);
+                    base::wipeString(*pass);
+                }
+            }
+            break;
+        }
+        case Form::kProtectedText: {
+            const std::string stored = profile.readString();
+            std::optional<std::string> secret = stored.empty() ? std::nullopt : unprotectSecret(stored);
+            settings.refreshTokenUnreadable = !stored.empty() && !secret;
+            base::wipeString(fieldOf<std::string>(settings, key));
+            if (secret) {
+                fieldOf<std::string>(settings, key) = std::move(*secret);
+                base::wipeString(*secret);
+            }
+            break;
+        }
     }
 }
 
@@ -100,9 +138,31 @@ void writeKey(ProfileValue& profile, const Key& key, const Settings& settings) {
             profile.writeString(fieldOf<std::string>(settings, key));
             break;
         case Form::kPassword: {
-            std::string scrambled = encodePass(fieldOf<std::string>(settings, key));
+            // A protected password that cannot be opened here stays in the file as it is until a new one is typed:
+            // the file may go back to the user and computer that can open it.
+            if (settings.protectedPassUnreadable && settings.pass.empty()) {
+                break;
+            }
+            // Empty while PassProtected holds the password.
+            std::string scrambled =
+                protectedPassOf(settings) ? std::string() : encodePass(fieldOf<std::string>(settings, key));
             profile.writeString(scrambled);
             base::wipeString(scrambled);
+            break;
+        }
+        case Form::kProtectedPass:
+            if (const std::optional<std::string> stored = protectedPassOf(settings)) {
+                profile.writeString(*stored);
+            } else if (!settings.protectedPassUnreadable || !settings.pass.empty()) {
+                profile.writeString("");
+            }
+            break;
+        case Form::kProtectedText: {
+            const std::string& secret = fieldOf<std::string>(settings, key);
+            if (secret.empty() && settings.refreshTokenUnreadable) {
+                break;  // kept for the user and computer that can open it
+            }
+            profile.writeString(secret.empty() ? std::string() : protectSecret(secret).value_or(std::string()));
             break;
         }
         case Form::kSslMode:
@@ -113,6 +173,41 @@ void writeKey(ProfileValue& profile, const Key& key, const Settings& settings) {
         case Form::kTrustedCert:
             profile.writeString(trustedCertText(fieldOf<TrustedCertificate>(settings, key)));
             break;
+    }
+}
+
+// A mailbox's tokens as they stand, and whose they are.
+struct TokenHolder {
+    std::string server, user, clientId;
+    std::string refreshToken, accessToken;
+    long long accessExpiresAt = 0;
+};
+
+std::vector<TokenHolder> tokenHolders(const Settings& record) {
+    std::vector<TokenHolder> holders;
+    for (int index = 0; index < mailboxCount(record); ++index) {
+        const Settings& mailbox = mailboxAt(record, index);
+        holders.push_back(TokenHolder{mailbox.server, mailbox.user, mailbox.oauthClientId, mailbox.refreshToken,
+                                      mailbox.accessToken, mailbox.accessExpiresAt});
+    }
+    return holders;
+}
+
+void keepCurrentTokens(const std::vector<TokenHolder>& current, Settings& record) {
+    for (int index = 0; index < mailboxCount(record); ++index) {
+        Settings& mailbox = mailboxAt(record, index);
+        if (mailbox.signedInHere) {
+            continue;
+        }
+        for (const TokenHolder& holder : current) {
+            if (base::equalsNoCase(holder.server, mailbox.server) && holder.user == mailbox.user &&
+                holder.clientId == mailbox.oauthClientId) {
+                mailbox.refreshToken = holder.refreshToken;
+                mailbox.accessToken = holder.accessToken;
+                mailbox.accessExpiresAt = holder.accessExpiresAt;
+                break;
+            }
+        }
     }
 }
 
@@ -179,6 +274,19 @@ void loadSettings(ProfileValue& profile, Settings& settings) {
     profile.section = kSettingsSection;
 }
 
+void saveRefreshToken(ProfileValue& profile, Settings& settings, int mailbox, const std::string& refreshToken) {
+    if (mailbox < 0 || mailbox >= mailboxCount(settings)) {
+        return;
+    }
+    profile.section = sectionOfMailbox(mailbox);
+    Settings& record = mailboxAt(settings, mailbox);
+    base::wipeString(record.refreshToken);
+    record.refreshToken = refreshToken;
+    record.refreshTokenUnreadable = false;
+    writeKey(profile, keyNamed("OAuthRefreshToken"), record);
+    profile.section = kSettingsSection;
+}
+
 void saveTrustedCert(ProfileValue& profile, Settings& settings, const TrustedCertificate& pin, int mailbox) {
     if (mailbox < 0 || mailbox >= mailboxCount(settings)) {
         return;
@@ -191,9 +299,20 @@ void saveTrustedCert(ProfileValue& profile, Settings& settings, const TrustedCer
 
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited) {
     profile.section = kSettingsSection;
+    // Tokens renewed by a check while the dialog was open are newer than the dialog's copies, and a renewed
+    // refresh token has spent the old one: a mailbox not signed in again in the dialog keeps what it has now.
+    const std::vector<TokenHolder> current = tokenHolders(record);
     // A certificate trusted for one server and port says nothing about another.
     const bool serverChanged = record.server != edited.server || record.pop3Port != edited.pop3Port;
     copyEditedValues(edited, record);
+    if (edited.signedInHere) {
+        base::wipeString(record.refreshToken);
+        record.refreshToken = edited.refreshToken;
+        record.accessToken = edited.accessToken;
+        record.accessExpiresAt = edited.accessExpiresAt;
+        record.signedInHere = true;
+    }
+    keepCurrentTokens(current, record);
     if (record.moreMailboxes.size() > static_cast<std::size_t>(kMaxMailboxes - 1)) {
         for (std::size_t k = kMaxMailboxes - 1; k < record.moreMailboxes.size(); ++k) {
             wipePasswords(record.moreMailboxes[k]);
@@ -222,12 +341,20 @@ void saveSettings(ProfileValue& profile, Settings& record, const Settings& edite
                     writeKey(profile, key, record);
                 }
                 break;
+            case Written::kWhenSignedIn:
+                if (record.signedInHere) {
+                    writeKey(profile, key, record);
+                }
+                break;
             case Written::kAtShutdown:
                 break;
         }
     }
     for (int index = 1; index < mailboxCount(record); ++index) {
         writeMailboxSection(profile, index, mailboxAt(record, index));
+    }
+    for (int index = 0; index < mailboxCount(record); ++index) {
+        mailboxAt(record, index).signedInHere = false;
     }
     // No holes: the sections after the last mailbox go.
     for (int index = mailboxCount(record); index < kMaxMailboxes; ++index) {
@@ -266,6 +393,14 @@ mail::CheckSettings takeCheckSettings(Settings& record, int mailbox) {
             },
             key.field);
     }
+    check.auth = mail::authMethodOfKey(record.auth);
+    check.oauth.provider = record.oauthProvider;
+    check.oauth.tokenUrl = record.oauthTokenUrl;
+    check.oauth.clientId = record.oauthClientId;
+    check.oauth.clientSecret = record.oauthClientSecret;
+    check.oauth.refreshToken = record.refreshToken;
+    check.oauth.accessToken = record.accessToken;
+    check.oauth.accessExpiresAt = record.accessExpiresAt;
     if (record.passFromPrompt) {
         base::wipeString(record.pass);
         record.passFromPrompt = false;

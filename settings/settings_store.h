@@ -29,6 +29,10 @@ void loadSettings(ProfileValue& profile, Settings& settings);
 // after a deletion the numbers have no holes.
 void saveSettings(ProfileValue& profile, Settings& record, const Settings& edited);
 
+// A refresh token for the mailbox at that index, from a sign-in or handed out by the server with a renewed access
+// token: into the record and, protected, into the file (OAuthRefreshToken). An empty token removes it.
+void saveRefreshToken(ProfileValue& profile, Settings& settings, int mailbox, const std::string& refreshToken);
+
 // The certificate the user chose to trust, with the server and port it was trusted for, into the record and the
 // file, for the mailbox at that index (0: the first).
 void saveTrustedCert(ProfileValue& profile, Settings& settings, const TrustedCertificate& pin, int mailbox = 0);

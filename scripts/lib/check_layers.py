@@ -16,11 +16,12 @@ ALLOWED = {
     "text": {"base"},
     "mime": {"text", "base"},
     "net": {"base"},
+    "oauth": {"net", "base"},
     "worker": {"base"},
-    "mail": {"mime", "net", "text", "worker", "base"},
+    "mail": {"mime", "net", "oauth", "text", "worker", "base"},
     "settings": {"mail", "base"},
     "framework": {"base"},
-    "app": {"framework", "mail", "mime", "net", "text", "settings", "worker", "base", "res"},
+    "app": {"framework", "mail", "mime", "net", "oauth", "text", "settings", "worker", "base", "res"},
     "res": set(),
 }
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z0-9_]+)/[^"]+"', re.MULTILINE)

@@ -37,8 +37,9 @@ for name in "${targets[@]}"; do
     if [ -f "$QV_ROOT/fuzz/$name.options" ]; then
         mapfile -t options < <(grep -Ev '^[[:space:]]*(#|$)' "$QV_ROOT/fuzz/$name.options")
     fi
-    # New inputs go to the build's corpus; the repository's seeds are only read.
-    "$dir/fuzz/${name}_fuzz" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=1024 \
+    # New inputs go to the build's corpus; the repository's seeds are only read. The leak a library of libcurl's
+    # makes when it loads is not the target's (tests/lsan.supp).
+    LSAN_OPTIONS=suppressions=$QV_ROOT/tests/lsan.supp "$dir/fuzz/${name}_fuzz" -max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=1024 \
         "${options[@]}" -artifact_prefix="$dir/crashes/$name-" "$corpus" "$QV_ROOT/fuzz/corpus/$name" >"$log" 2>&1
     rc=$?
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)

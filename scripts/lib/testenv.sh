@@ -15,7 +15,8 @@ qv_install_deps() {
     local pkg
     for pkg in cmake ninja-build g++ ccache python3 googletest libgtest-dev g++-mingw-w64-i686-posix \
         binutils-mingw-w64-i686 mingw-w64-tools wine wine32:i386 xvfb xdotool imagemagick x11-apps \
-        fonts-ipafont-gothic dovecot-pop3d locales clang libclang-rt-14-dev libssl-dev openssl "$@"; do
+        fonts-ipafont-gothic dovecot-pop3d locales clang libclang-rt-14-dev libssl-dev openssl \
+        nlohmann-json3-dev libcurl4-openssl-dev "$@"; do
         dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
     done
     [ ${#need[@]} -eq 0 ] && return 0
@@ -140,6 +141,7 @@ qv_start_dovecot() {
     chmod 700 "$dir/home" "$dir/home2"
     echo "$QV_POP3_USER:{PLAIN}$QV_POP3_PASS:$uid:$uid::$dir/home::" >"$dir/passwd"
     echo "$QV_POP3_USER2:{PLAIN}$QV_POP3_PASS2:$uid:$uid::$dir/home2::" >>"$dir/passwd"
+    qv_start_oauth || return 1
     cat >"$dir/dovecot.conf" <<CONF
 base_dir = $dir/base
 state_dir = $dir/state
@@ -149,7 +151,7 @@ protocols = pop3
 listen = 127.0.0.1
 ssl = no
 disable_plaintext_auth = no
-auth_mechanisms = plain login apop
+auth_mechanisms = plain login apop cram-md5 scram-sha-256 xoauth2 oauthbearer
 auth_failure_delay = 0
 first_valid_uid = 1000
 mail_privileged_group =
@@ -162,6 +164,11 @@ service pop3-login {
   inet_listener pop3s {
     port = 0
   }
+}
+passdb {
+  driver = oauth2
+  mechanisms = xoauth2 oauthbearer
+  args = $dir/oauth2.conf.ext
 }
 passdb {
   driver = passwd-file
@@ -179,6 +186,37 @@ CONF
     QV_GROUPS+=($QV_DOVECOT_PID)
     qv_wait_port 127.0.0.1 "$port" || { echo "Dovecot did not start; its log:" >&2; cat "$dir/dovecot.log" >&2; return 1; }
     qv_start_tls
+}
+
+# The fake authorization server (tests/support/oauth/oauth_server.py) over HTTPS, and what Dovecot needs to ask it
+# whether an access token is good. Exports:
+#   QV_OAUTH_URL            https://127.0.0.1:<port> with the test CA's certificate
+#   QV_OAUTH_UNTRUSTED_URL  the same server with a self-signed certificate
+#   QV_OAUTH_BROWSER_URL    the same server over plain HTTP, for a test playing the browser (GET /authorize)
+qv_start_oauth() {
+    local pki=$QV_BUILD_ROOT/pki ports=$QV_DOVECOT_DIR/oauth-ports
+    bash "$QV_ROOT/tests/support/tls/make_pki.sh" "$pki" || return 1
+    python3 "$QV_ROOT/tests/support/oauth/oauth_server.py" "$pki/good.pem" "$pki/good.key" \
+        "$pki/selfsigned.pem" "$pki/selfsigned.key" "$QV_POP3_USER" "$ports" &
+    QV_PIDS+=($!)
+    local i
+    for i in $(seq 200); do
+        [ -s "$ports" ] && break
+        sleep 0.05
+    done
+    export QV_OAUTH_URL="https://127.0.0.1:$(awk '$1 == "trusted" {print $2}' "$ports")"
+    export QV_OAUTH_UNTRUSTED_URL="https://127.0.0.1:$(awk '$1 == "untrusted" {print $2}' "$ports")"
+    export QV_OAUTH_BROWSER_URL="http://127.0.0.1:$(awk '$1 == "browser" {print $2}' "$ports")"
+    [ -s "$ports" ] || { echo "the fake authorization server did not start" >&2; return 1; }
+    cat >"$QV_DOVECOT_DIR/oauth2.conf.ext" <<CONF
+introspection_mode = post
+introspection_url = $QV_OAUTH_URL/introspect
+force_introspection = yes
+username_attribute = username
+active_attribute = active
+active_value = true
+tls_ca_cert_file = $pki/ca.pem
+CONF
 }
 
 qv_wait_port() {
@@ -243,6 +281,11 @@ service pop3-login {
     port = $QV_POP3S_PORT
     ssl = yes
   }
+}
+passdb {
+  driver = oauth2
+  mechanisms = xoauth2 oauthbearer
+  args = $QV_DOVECOT_DIR/oauth2.conf.ext
 }
 passdb {
   driver = passwd-file

@@ -214,9 +214,18 @@ TEST_F(ApplicationTest, ErrorResultShowsItsMessageBoxAndNothingElse) {
     EXPECT_EQ(app::untrustedCertificateQuestion(net::CertProblem::None, ""), answer.seen().back().text);
     EXPECT_FALSE(folder.iniHas("TrustedCert"));
     EXPECT_FALSE(checkRunning());
-    command(app::kCmdCheckFailed, 15);
+    // The login failures of the sign-in methods: the missing method named, the others as worded.
+    answer.answerWith(IDOK);
+    for (int code = mail::kErrAuthUnavailable; code <= mail::kErrTokenEndpoint; ++code) {
+        command(app::kCmdCheckFailed, code);
+        EXPECT_EQ(code == mail::kErrAuthUnavailable ? app::authUnavailableMessage(mail::AuthMethod::FromApopKey)
+                                                    : std::string(app::errorMessage(code)),
+                  answer.seen().back().text)
+            << "code " << code;
+    }
+    command(app::kCmdCheckFailed, mail::kErrTokenEndpoint + 1);
     command(app::kCmdCheckFailed, -1);
-    EXPECT_EQ(15u, answer.seen().size()) << "codes outside 0..14 show nothing";
+    EXPECT_EQ(18u, answer.seen().size()) << "codes outside 0..17 show nothing";
     EXPECT_EQ(app::Application::Look::MailWaiting, look());
     EXPECT_EQ(title, uitest::windowText(mainWindow()));
 }

@@ -46,6 +46,19 @@ void RecordingHost::noteUntrustedCertificate(const mail::UntrustedCertificate& c
            certificate.server + ":" + std::to_string(certificate.port));
 }
 
+void RecordingHost::tokensRenewed(const std::string& accessToken,
+                                  long long expiresAt,
+                                  const std::string& refreshToken) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        renewedAccess = accessToken;
+        renewedExpiresAt = expiresAt;
+        renewedRefresh = refreshToken;
+    }
+    // The log names the event, never a token.
+    record(refreshToken.empty() ? "tokens renewed" : "tokens renewed, refresh token replaced");
+}
+
 void RecordingHost::reportDeletionRefused() {
     record("deletion refused");
 }
@@ -157,7 +170,11 @@ void runCheck(CheckWorker& worker, const mail::MailEntryList& previous) {
 
 void runCheckAsListed(CheckWorker& worker, const mail::MailEntryList& previous) {
     int endsBefore = worker.threadEnds;
-    worker.check.prepare(previous, settings::takeCheckSettings(worker.settings));
+    mail::CheckSettings taken = settings::takeCheckSettings(worker.settings);
+    if (worker.adjust) {
+        worker.adjust(taken);
+    }
+    worker.check.prepare(previous, std::move(taken));
     ASSERT_TRUE(worker.Start());
     ASSERT_TRUE(worker.Wait(worker::kInfinite));
     EXPECT_EQ(worker.threadEnds, endsBefore + 1) << "the end of check runs exactly once";

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "worker/worker_thread.h"
 #include "mail/check_host.h"
 #include "mail/mail_check.h"
 #include "mail/mail_entry.h"
@@ -17,6 +17,7 @@
 #include "tests/support/fake_pop3_server.h"
 #include "tests/support/mailbox.h"
 #include "tests/support/test_env.h"
+#include "worker/worker_thread.h"
 
 // Runs mail checks the way the application does, on a real worker thread, with a host that records every
 // call the check makes, in order.
@@ -32,6 +33,7 @@ public:
     void handOverList(const mail::MailEntryList& list) override;
     void noteUntrustedCertificate(const mail::UntrustedCertificate& certificate) override;
     void reportDeletionRefused() override;
+    void tokensRenewed(const std::string& accessToken, long long expiresAt, const std::string& refreshToken) override;
     void noMail() override;
     void mailWaiting(int count) override;
     void checkFailed(int errorCode) override;
@@ -44,6 +46,10 @@ public:
     std::vector<std::string> callsWithoutPolls();
     // The lists handed over, in order.
     std::vector<mail::MailEntryList> handedOver();
+
+    // What the last tokensRenewed gave.
+    std::string renewedAccess, renewedRefresh;
+    long long renewedExpiresAt = 0;
 
     // Makes the next hand-over throw std::bad_alloc, as a failed copy of the list would.
     bool failNextHandOver = false;
@@ -65,6 +71,8 @@ public:
 
     mail::MailCheck check;
     settings::Settings& settings;
+    // Applied to the check's settings as they are taken, for what the settings record does not hold.
+    std::function<void(mail::CheckSettings&)> adjust;
     // > 0: the quit message is posted to the worker's own queue right before this stop poll (1 = the first).
     int stopAtPoll = 0;
     std::atomic<int> polls{0};

@@ -1,6 +1,7 @@
 #include "net/pop3_session.h"
 
 #include "tests/support/mailbox.h"
+#include "tests/support/oauth_tokens.h"
 #include "tests/support/test_env.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +95,59 @@ TEST(ResolveHost, DottedAddressesAndLocalhost) {
     std::uint32_t unknown;
     std::memcpy(&unknown, bytes, sizeof unknown);
     EXPECT_EQ(net::resolveHost("10.1.2.3"), unknown) << "an address no name service knows";
+}
+
+}  // namespace
+
+namespace {
+
+// Every SASL mechanism against Dovecot: the right secret logs in (and STAT works after it), a wrong one is
+// refused. The OAuth mechanisms use a token from the fake authorization server, which Dovecot asks about it.
+TEST(DovecotSasl, EachMechanismLogsInWithTheRightSecretOnly) {
+    bool ok = false;
+    const testenv::Pop3Peer peer = testenv::pop3Peer(&ok);
+    ASSERT_TRUE(ok);
+    const testenv::IssuedTokens tokens = testenv::signInAtFakeServer();
+    ASSERT_FALSE(tokens.access.empty());
+    const struct {
+        net::SaslMechanism mechanism;
+        std::string secret;
+        net::SaslResult result;
+    } rows[] = {
+        {net::SaslMechanism::Plain, peer.pass, net::SaslResult::LoggedIn},
+        {net::SaslMechanism::Plain, "wrong-pass", net::SaslResult::Refused},
+        {net::SaslMechanism::Login, peer.pass, net::SaslResult::LoggedIn},
+        {net::SaslMechanism::Login, "wrong-pass", net::SaslResult::Refused},
+        {net::SaslMechanism::CramMd5, peer.pass, net::SaslResult::LoggedIn},
+        {net::SaslMechanism::CramMd5, "wrong-pass", net::SaslResult::Refused},
+        {net::SaslMechanism::ScramSha256, peer.pass, net::SaslResult::LoggedIn},
+        {net::SaslMechanism::ScramSha256, "wrong-pass", net::SaslResult::Refused},
+        {net::SaslMechanism::XOAuth2, tokens.access, net::SaslResult::LoggedIn},
+        {net::SaslMechanism::XOAuth2, "at-forged", net::SaslResult::Refused},
+        {net::SaslMechanism::OAuthBearer, tokens.access, net::SaslResult::LoggedIn},
+        {net::SaslMechanism::OAuthBearer, "at-forged", net::SaslResult::Refused},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(net::saslName(row.mechanism)) +
+                     (row.result == net::SaslResult::LoggedIn ? " right" : " wrong"));
+        net::Pop3Session session{net::kAfInet};
+        ASSERT_TRUE(session.create(net::kSockStream, 0));
+        ASSERT_NE(session.open(peer.host.c_str(), peer.port), nullptr);
+        const auto capabilities = session.capabilities();
+        ASSERT_TRUE(capabilities);
+        bool listed = false;
+        for (const std::string& name : capabilities->arguments("SASL")) {
+            listed = listed || net::saslMechanismNamed(name) == row.mechanism;
+        }
+        EXPECT_TRUE(listed);
+        net::SaslExchange exchange(row.mechanism, {peer.user, row.secret, peer.host, peer.port},
+                                   "fyko+d2lbbFgONRv9qkxdawL");
+        EXPECT_EQ(session.authenticate(exchange), row.result);
+        if (row.result == net::SaslResult::LoggedIn) {
+            EXPECT_TRUE(session.stat().has_value());
+        }
+        session.command("QUIT");
+    }
 }
 
 }  // namespace

@@ -65,6 +65,15 @@ const Row kRows[] = {
     {"Notify", "1", "1", "-1", "0"},
     {"Name", "しごと", "しごと", nullptr, ""},
     {"Enabled", "0", "0", "yes", "0"},
+    {"Auth", "scram-sha-256", "scram-sha-256", nullptr, ""},
+    {"PassProtected", nullptr, "", nullptr, ""},  // protected secrets: see protected_settings_test.cpp
+    {"OAuthProvider", "google", "google", nullptr, ""},
+    {"OAuthClientId", "1234.apps.example", "1234.apps.example", nullptr, ""},
+    {"OAuthClientSecret", "throwaway-secret", "throwaway-secret", nullptr, ""},
+    {"OAuthAuthorizeUrl", "https://auth.example/authorize", "https://auth.example/authorize", nullptr, ""},
+    {"OAuthTokenUrl", "https://auth.example/token", "https://auth.example/token", nullptr, ""},
+    {"OAuthScope", "pop offline_access", "pop offline_access", nullptr, ""},
+    {"OAuthRefreshToken", nullptr, "", nullptr, ""},
 };
 
 TEST(SettingsKeysTest, EveryKeyReadsAbsentValidAndOddValuesAndWritesBackByteForByte) {
@@ -87,6 +96,9 @@ TEST(SettingsKeysTest, EveryKeyReadsAbsentValidAndOddValuesAndWritesBackByteForB
             return shown(loaded, key);
         };
         EXPECT_EQ(shown(settings::Settings{}, key), load(nullptr));
+        if (row->valid == nullptr) {
+            continue;
+        }
         if (std::holds_alternative<settings::Field<int>>(key.field)) {
             EXPECT_EQ(std::to_string(key.range.fallback), load(nullptr));
         }
@@ -97,6 +109,9 @@ TEST(SettingsKeysTest, EveryKeyReadsAbsentValidAndOddValuesAndWritesBackByteForB
     }
     // The rows are in the order the program has always written the keys.
     for (const Row& row : kRows) {
+        if (row.valid == nullptr) {
+            continue;
+        }
         all += std::string(row.key) + '=' + row.valid + "\r\n";
         if (settings::editedInDialog(settings::keyNamed(row.key))) {
             saved += std::string(row.key) + '=' + row.valid + "\r\n";

@@ -29,6 +29,8 @@ public:
     }
     void reportDeletionRefused() override {
     }
+    void tokensRenewed(const std::string&, long long, const std::string&) override {
+    }
     void noMail() override {
         result(kNoMail, 0);
     }

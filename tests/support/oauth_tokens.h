@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// Tokens from the test environment's fake authorization server (QV_OAUTH_*), signed in as a browser would:
+// the authorization page over plain HTTP, its code exchanged at the token endpoint.
+namespace testenv {
+
+struct IssuedTokens {
+    std::string access;
+    std::string refresh;
+};
+
+// Fails the calling test and gives empty tokens when the server is missing or refuses.
+IssuedTokens signInAtFakeServer(const std::string& clientId = "quorvane-test");
+
+// Asks the fake server to stop accepting the access token (it has "expired"), or a refresh token ("revoked").
+void expireAtFakeServer(const std::string& accessToken);
+void revokeAtFakeServer(const std::string& refreshToken);
+
+}  // namespace testenv

@@ -10,9 +10,11 @@ namespace {
 
 constexpr std::size_t kBlockSize = 64;  // both MD5 and SHA-256
 
-struct Md5 {
-    static constexpr std::size_t kSize = 16;
-    Md5Context context;
+// One digest's context under the names the templates below use.
+template <typename Context, std::size_t Size>
+struct Hash {
+    static constexpr std::size_t kSize = Size;
+    Context context;
     void init() {
         context.init();
     }
@@ -23,37 +25,25 @@ struct Md5 {
         context.final(digest);
     }
 };
+using Md5 = Hash<Md5Context, 16>;
+using Sha256 = Hash<Sha256Context, kSha256Size>;
 
-struct Sha256 {
-    static constexpr std::size_t kSize = kSha256Size;
-    Sha256Context context;
-    void init() {
-        context.init();
-    }
-    void update(const void* data, std::size_t size) {
-        context.update(data, size);
-    }
-    void final(unsigned char* digest) {
-        context.final(digest);
-    }
-};
-
-template <typename Hash>
+template <typename Digest>
 std::string digestOf(const std::string& message) {
-    Hash hash;
+    Digest hash;
     hash.init();
     hash.update(message.data(), message.size());
-    unsigned char digest[Hash::kSize];
+    unsigned char digest[Digest::kSize];
     hash.final(digest);
     return std::string(reinterpret_cast<const char*>(digest), sizeof digest);
 }
 
-template <typename Hash>
+template <typename Digest>
 std::string hmac(const std::string& key, const std::string& message) {
     // A key longer than a block is hashed first; the padded key is key material, wiped however this ends.
     unsigned char pad[kBlockSize] = {};
     if (key.size() > kBlockSize) {
-        std::string hashed = digestOf<Hash>(key);
+        std::string hashed = digestOf<Digest>(key);
         hashed.copy(reinterpret_cast<char*>(pad), hashed.size());
         base::wipeString(hashed);
     } else {
@@ -62,21 +52,21 @@ std::string hmac(const std::string& key, const std::string& message) {
     for (unsigned char& byte : pad) {
         byte ^= 0x36;
     }
-    Hash inner;
+    Digest inner;
     inner.init();
     inner.update(pad, sizeof pad);
     inner.update(message.data(), message.size());
-    unsigned char innerDigest[Hash::kSize];
+    unsigned char innerDigest[Digest::kSize];
     inner.final(innerDigest);
 
     for (unsigned char& byte : pad) {
         byte ^= 0x36 ^ 0x5c;
     }
-    Hash outer;
+    Digest outer;
     outer.init();
     outer.update(pad, sizeof pad);
     outer.update(innerDigest, sizeof innerDigest);
-    unsigned char digest[Hash::kSize];
+    unsigned char digest[Digest::kSize];
     outer.final(digest);
     base::wipeBytes(pad, sizeof pad);
     base::wipeBytes(innerDigest, sizeof innerDigest);

@@ -155,6 +155,11 @@ void SettingsDialog::fill(const settings::Settings& settings, HICON big, HICON s
 settings::Settings SettingsDialog::edited() const {
     settings::Settings edited;
     settings::copyEditedValues(values, edited);
+    // Not edited here, but they move with the first mailbox when it is deleted and the second takes its place.
+    edited.refreshToken = values.refreshToken;
+    edited.accessToken = values.accessToken;
+    edited.accessExpiresAt = values.accessExpiresAt;
+    edited.signedInHere = values.signedInHere;
     return edited;
 }
 

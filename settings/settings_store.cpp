@@ -213,7 +213,8 @@ void keepCurrentTokens(const std::vector<TokenHolder>& current, Settings& record
 
 // Whether the key holds other than its default, or the file has it already.
 bool setOrPresent(ProfileValue& profile, const Key& key, const Settings& settings) {
-    const bool isDefault = key.form == Form::kText     ? fieldOf<std::string>(settings, key).empty()
+    const bool isDefault = key.form == Form::kText || key.form == Form::kProtectedText
+                               ? fieldOf<std::string>(settings, key).empty()
                            : key.form == Form::kFlagOn ? fieldOf<bool>(settings, key)
                                                        : !fieldOf<bool>(settings, key);
     return !isDefault || !profile.setKey(key.name).readString().empty();
@@ -304,6 +305,8 @@ void saveSettings(ProfileValue& profile, Settings& record, const Settings& edite
     const std::vector<TokenHolder> current = tokenHolders(record);
     // A certificate trusted for one server and port says nothing about another.
     const bool serverChanged = record.server != edited.server || record.pop3Port != edited.pop3Port;
+    // [SETTING] holds another mailbox now (the first was deleted and the second moved up): its sign-in goes with it.
+    const bool mailboxChanged = serverChanged || record.user != edited.user;
     copyEditedValues(edited, record);
     if (edited.signedInHere) {
         base::wipeString(record.refreshToken);
@@ -342,7 +345,9 @@ void saveSettings(ProfileValue& profile, Settings& record, const Settings& edite
                 }
                 break;
             case Written::kWhenSignedIn:
-                if (record.signedInHere) {
+                // Also when [SETTING] holds another mailbox now: its token, or none, replaces the one there.
+                if (record.signedInHere ||
+                    (mailboxChanged && (!record.refreshToken.empty() || setOrPresent(profile, key, record)))) {
                     writeKey(profile, key, record);
                 }
                 break;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/protected_secret.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_store.h"
 #include "tests/settings/temp_dir.h"
@@ -173,6 +174,35 @@ TEST(SettingsMailboxesTest, NoMoreThanSixteenMailboxesAreWritten) {
     settings::loadSettings(profile, loaded);
     EXPECT_EQ(described(record), described(loaded));
     EXPECT_EQ("s16", loaded.moreMailboxes.back().server);
+}
+
+}  // namespace
+
+namespace {
+
+// Deleting the first mailbox moves the second into [SETTING] with its sign-in; nothing of the deleted one's stays.
+TEST(SettingsMailboxesTest, TheMailboxMovedIntoTheFirstPlaceKeepsItsSignIn) {
+    TempDir dir;
+    settings::ProfileValue profile(dir.file("Quorvane.ini"));
+    writeBytes(profile.path, "[SETTING]\r\nSERVER=one\r\nUSER=u\r\n[Account2]\r\nSERVER=two\r\nUSER=u\r\n");
+    settings::Settings record;
+    settings::loadSettings(profile, record);
+    record.refreshToken = "rt-throwaway-gone";
+    record.signedInHere = true;
+    settings::saveSettings(profile, record, record);
+    record.moreMailboxes[0].refreshToken = "rt-throwaway-moved";
+    settings::Settings edited = record;  // as the dialog gives it after deleting the first mailbox
+    settings::copyMailboxValues(record.moreMailboxes[0], edited);
+    edited.refreshToken.clear();
+    edited.moreMailboxes.clear();
+    settings::saveSettings(profile, record, edited);
+
+    settings::Settings loaded;
+    settings::loadSettings(profile, loaded);
+    ASSERT_EQ(1, settings::mailboxCount(loaded));
+    EXPECT_EQ("two", loaded.server);
+    EXPECT_EQ("rt-throwaway-moved", record.refreshToken);
+    EXPECT_EQ(settings::secretProtectionAvailable() ? "rt-throwaway-moved" : "", loaded.refreshToken);
 }
 
 }  // namespace

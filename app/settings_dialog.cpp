@@ -424,13 +424,11 @@ bool SettingsDialog::readFields(settings::Settings& typed, bool chosenFields) {
         if (method >= 0 && method <= kOAuth2Entry) {
             typed.auth = mail::authMethodKeyValue(static_cast<mail::AuthMethod>(method));
         }
-        // A custom provider's value stays as the file has it (empty is custom too).
+        // The file's value stays while its entry is the one chosen (empty and unknown values are custom ones).
         typed.oauthProvider = shown.oauthProvider;
         const LRESULT provider = SendDlgItemMessageA(hwnd, IDC_OAUTH_PROVIDER, CB_GETCURSEL, 0, 0);
-        if (provider >= 0 && provider < kCustomEntry) {
+        if (provider >= 0 && provider <= kCustomEntry && provider != providerEntry(shown.oauthProvider)) {
             typed.oauthProvider = kProviders[provider].value;
-        } else if (provider == kCustomEntry && providerEntry(shown.oauthProvider) != kCustomEntry) {
-            typed.oauthProvider = kProviders[kCustomEntry].value;
         }
         if (mail::authMethodOfKey(typed.auth) == mail::AuthMethod::OAuth2 && !oauthComplete(typed)) {
             return false;

@@ -4,7 +4,6 @@
 
 #include <ctime>
 #include <functional>
-#include <set>
 #include <string>
 #include <thread>
 
@@ -234,23 +233,6 @@ TEST(SettingsDialogLogin, OAuthWithoutWhatItNeedsIsRefused) {
             EXPECT_EQ("", boxes);
         }
     }
-}
-
-// Every failure the user can meet has words of its own; a cancel and a success have none.
-TEST(SettingsDialogLogin, EachSignInFailureHasItsOwnText) {
-    using oauth::SignInFailure;
-    const SignInFailure told[] = {SignInFailure::NoListener,     SignInFailure::TimedOut,
-                                  SignInFailure::Denied,         SignInFailure::BadRedirect,
-                                  SignInFailure::TokenRefused,   SignInFailure::TokenUnreachable,
-                                  SignInFailure::TokenUntrusted, SignInFailure::TokenNotAnAnswer};
-    std::set<std::string> texts;
-    for (SignInFailure failure : told) {
-        const char* text = app::signInFailureText(failure);
-        ASSERT_NE(nullptr, text);
-        EXPECT_TRUE(texts.insert(text).second) << text;
-    }
-    EXPECT_EQ(nullptr, app::signInFailureText(SignInFailure::None));
-    EXPECT_EQ(nullptr, app::signInFailureText(SignInFailure::Cancelled));
 }
 
 // "サインイン" against the fake authorization server, with the test as the browser: it reads the address from the

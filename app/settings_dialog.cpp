@@ -122,7 +122,6 @@ int providerEntry(const std::string& value) {
     return kCustomEntry;
 }
 
-constexpr char kNoProviderRefused[] = "OAuth 2.0 のプロバイダを選んでほしいにゃ";
 constexpr char kNoClientIdRefused[] =
     "OAuth 2.0 には、クライアントIDがいるにゃ\nアプリを登録したときにもらったIDを入れてにゃ";
 constexpr char kNoClientSecretRefused[] =

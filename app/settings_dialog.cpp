@@ -1,12 +1,17 @@
 #include "app/settings_dialog.h"
 
 #include <climits>
+#include <ctime>
+#include <optional>
 #include <type_traits>
 #include <variant>
 
+#include "app/sign_in_dialog.h"
 #include "app/start_with_windows.h"
 #include "base/ascii.h"
 #include "base/wipe.h"
+#include "mail/auth_method.h"
+#include "oauth/oauth_provider.h"
 #include "res/resource_ids.h"
 #include "settings/settings_field_limits.h"
 #include "settings/settings_keys.h"
@@ -62,6 +67,12 @@ constexpr Control kControls[] = {
     {IDC_NOTIFY, settings::keyNamed("Notify"), nullptr, false, false},
     {IDC_MAILBOX_NAME, settings::keyNamed("Name"), nullptr, false, true},
     {IDC_MAILBOX_ENABLED, settings::keyNamed("Enabled"), nullptr, false, true},
+    {IDC_PROTECT_PASS, settings::keyNamed("PassProtected"), nullptr, false, true},
+    {IDC_OAUTH_CLIENT_ID, settings::keyNamed("OAuthClientId"), nullptr, false, true},
+    {IDC_OAUTH_CLIENT_SECRET, settings::keyNamed("OAuthClientSecret"), nullptr, false, true},
+    {IDC_OAUTH_AUTHORIZE_URL, settings::keyNamed("OAuthAuthorizeUrl"), nullptr, false, true},
+    {IDC_OAUTH_TOKEN_URL, settings::keyNamed("OAuthTokenUrl"), nullptr, false, true},
+    {IDC_OAUTH_SCOPE, settings::keyNamed("OAuthScope"), nullptr, false, true},
 };
 
 // The fields of the chosen mailbox, from one record into another.
@@ -80,11 +91,43 @@ void copyChosenFields(const settings::Settings& from, settings::Settings& to) {
             control.key.field);
     }
     to.sslMode = from.sslMode;
+    to.auth = from.auth;
+    to.oauthProvider = from.oauthProvider;
 }
 
 bool isText(const settings::Key& key) {
     return key.form == settings::Form::kText || key.form == settings::Form::kPassword;
 }
+
+// The entries of IDC_AUTH, in the order of mail::AuthMethod.
+const char* const kAuthNames[] = {
+    "いつもの（APOPの設定どおり）", "自動", "USER/PASS", "APOP", "PLAIN", "CRAM-MD5", "SCRAM-SHA-256", "OAuth 2.0"};
+constexpr int kOAuth2Entry = static_cast<int>(mail::AuthMethod::OAuth2);
+
+// The entries of IDC_OAUTH_PROVIDER and the OAuthProvider values they stand for; any other value is a custom one.
+struct ProviderEntry {
+    const char* shown;
+    const char* value;
+};
+const ProviderEntry kProviders[] = {{"Microsoft", "microsoft"}, {"Google", "google"}, {"カスタム", "custom"}};
+constexpr int kCustomEntry = 2;
+constexpr int kGoogleEntry = 1;
+
+int providerEntry(const std::string& value) {
+    for (int k = 0; k < kCustomEntry; ++k) {
+        if (base::equalsNoCase(value, kProviders[k].value)) {
+            return k;
+        }
+    }
+    return kCustomEntry;
+}
+
+constexpr char kNoClientIdRefused[] =
+    "OAuth 2.0 には、クライアントIDがいるにゃ\nアプリを登録したときにもらったIDを入れてにゃ";
+constexpr char kNoClientSecretRefused[] =
+    "Google には、クライアントシークレットもいるにゃ\nクライアントIDといっしょにもらったものを入れてにゃ";
+constexpr char kNoEndpointRefused[] = "カスタムのプロバイダには、認可URLとトークンURLがいるにゃ";
+constexpr char kSignedIn[] = "サインインできたにゃ！";
 
 void wipeTexts(settings::Settings& record) {
     for (const Control& control : kControls) {
@@ -140,6 +183,10 @@ SettingsDialog::SettingsDialog() : messageHandlers(this), commandHandlers(this) 
     commandHandlers.Set(IDC_MAILBOX, &SettingsDialog::onMailboxChosen);
     commandHandlers.Set(IDC_ADD_MAILBOX, &SettingsDialog::onAddMailbox);
     commandHandlers.Set(IDC_DELETE_MAILBOX, &SettingsDialog::onDeleteMailbox);
+    commandHandlers.Set(IDC_AUTH, &SettingsDialog::onAuthChosen);
+    commandHandlers.Set(IDC_OAUTH_PROVIDER, &SettingsDialog::onProviderChosen);
+    commandHandlers.Set(IDC_PASS, &SettingsDialog::onPassChanged);
+    commandHandlers.Set(IDC_SIGN_IN, &SettingsDialog::onSignIn);
 }
 
 SettingsDialog::~SettingsDialog() {
@@ -155,11 +202,13 @@ void SettingsDialog::fill(const settings::Settings& settings, HICON big, HICON s
 settings::Settings SettingsDialog::edited() const {
     settings::Settings edited;
     settings::copyEditedValues(values, edited);
-    // Not edited here, but they move with the first mailbox when it is deleted and the second takes its place.
-    edited.refreshToken = values.refreshToken;
-    edited.accessToken = values.accessToken;
-    edited.accessExpiresAt = values.accessExpiresAt;
-    edited.signedInHere = values.signedInHere;
+    // The first mailbox's tokens from a sign-in here are no keys the dialog edits: they come along by hand.
+    if (values.signedInHere) {
+        edited.refreshToken = values.refreshToken;
+        edited.accessToken = values.accessToken;
+        edited.accessExpiresAt = values.accessExpiresAt;
+        edited.signedInHere = true;
+    }
     return edited;
 }
 
@@ -180,6 +229,12 @@ void SettingsDialog::onInitDialog(Record* record) {
     for (const char* name : kSslModeNames) {
         SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     }
+    for (const char* name : kAuthNames) {
+        SendDlgItemMessageA(hwnd, IDC_AUTH, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    }
+    for (const ProviderEntry& provider : kProviders) {
+        SendDlgItemMessageA(hwnd, IDC_OAUTH_PROVIDER, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(provider.shown));
+    }
     chosen = 0;
     showFields(values, false);
     showFields(values, true);
@@ -189,6 +244,8 @@ void SettingsDialog::onInitDialog(Record* record) {
 }
 
 void SettingsDialog::showFields(const settings::Settings& record, bool chosenFields) {
+    // The texts set here are no typing of the user's.
+    showing = true;
     for (const Control& control : kControls) {
         if (control.chosen != chosenFields) {
             continue;
@@ -208,7 +265,30 @@ void SettingsDialog::showFields(const settings::Settings& record, bool chosenFie
         const bool usable = settings::limits::inRange(settings::limits::kSslModeRange, record.sslMode);
         SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_SETCURSEL, usable ? static_cast<WPARAM>(record.sslMode) : WPARAM(-1),
                             0);
+        // Likewise an Auth value no method has.
+        const mail::AuthMethod method = mail::authMethodOfKey(record.auth);
+        SendDlgItemMessageA(hwnd, IDC_AUTH, CB_SETCURSEL,
+                            method == mail::AuthMethod::Unknown ? WPARAM(-1) : static_cast<WPARAM>(method), 0);
+        SendDlgItemMessageA(hwnd, IDC_OAUTH_PROVIDER, CB_SETCURSEL,
+                            static_cast<WPARAM>(providerEntry(record.oauthProvider)), 0);
+        passTyped = false;
+        enableLoginFields();
     }
+    showing = false;
+}
+
+// The OAuth fields count only for OAuth 2.0, the endpoints only for a custom provider, and the protected
+// password only for a method that uses the password.
+void SettingsDialog::enableLoginFields() {
+    const bool oauth = SendDlgItemMessageA(hwnd, IDC_AUTH, CB_GETCURSEL, 0, 0) == kOAuth2Entry;
+    const bool custom = SendDlgItemMessageA(hwnd, IDC_OAUTH_PROVIDER, CB_GETCURSEL, 0, 0) == kCustomEntry;
+    for (int id : {IDC_OAUTH_PROVIDER, IDC_OAUTH_CLIENT_ID, IDC_OAUTH_CLIENT_SECRET, IDC_SIGN_IN}) {
+        EnableWindow(GetDlgItem(hwnd, id), oauth);
+    }
+    for (int id : {IDC_OAUTH_AUTHORIZE_URL, IDC_OAUTH_TOKEN_URL, IDC_OAUTH_SCOPE}) {
+        EnableWindow(GetDlgItem(hwnd, id), oauth && custom);
+    }
+    EnableWindow(GetDlgItem(hwnd, IDC_PROTECT_PASS), !oauth);
 }
 
 // The chooser lists every mailbox by its name; the last one cannot be deleted.
@@ -338,6 +418,38 @@ bool SettingsDialog::readFields(settings::Settings& typed, bool chosenFields) {
         if (settings::limits::inRange(settings::limits::kSslModeRange, static_cast<int>(mode))) {
             typed.sslMode = static_cast<int>(mode);
         }
+        typed.auth = shown.auth;
+        const LRESULT method = SendDlgItemMessageA(hwnd, IDC_AUTH, CB_GETCURSEL, 0, 0);
+        if (method >= 0 && method <= kOAuth2Entry) {
+            typed.auth = mail::authMethodKeyValue(static_cast<mail::AuthMethod>(method));
+        }
+        // The file's value stays while its entry is the one chosen (empty and unknown values are custom ones).
+        typed.oauthProvider = shown.oauthProvider;
+        const LRESULT provider = SendDlgItemMessageA(hwnd, IDC_OAUTH_PROVIDER, CB_GETCURSEL, 0, 0);
+        if (provider >= 0 && provider <= kCustomEntry && provider != providerEntry(shown.oauthProvider)) {
+            typed.oauthProvider = kProviders[provider].value;
+        }
+        if (mail::authMethodOfKey(typed.auth) == mail::AuthMethod::OAuth2 && !oauthComplete(typed)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool SettingsDialog::oauthComplete(const settings::Settings& typed) const {
+    const int provider = providerEntry(typed.oauthProvider);
+    if (typed.oauthClientId.empty()) {
+        refuse(IDC_OAUTH_CLIENT_ID, aboutChosen(kNoClientIdRefused));
+        return false;
+    }
+    if (provider == kGoogleEntry && typed.oauthClientSecret.empty()) {
+        refuse(IDC_OAUTH_CLIENT_SECRET, aboutChosen(kNoClientSecretRefused));
+        return false;
+    }
+    if (provider == kCustomEntry && (typed.oauthAuthorizeUrl.empty() || typed.oauthTokenUrl.empty())) {
+        refuse(typed.oauthAuthorizeUrl.empty() ? IDC_OAUTH_AUTHORIZE_URL : IDC_OAUTH_TOKEN_URL,
+               aboutChosen(kNoEndpointRefused));
+        return false;
     }
     return true;
 }
@@ -398,6 +510,79 @@ void SettingsDialog::onSslModeChanged(Record* record) {
     } else if (!implicit && port == kImplicitTlsPort) {
         SetDlgItemInt(hwnd, IDC_PORT, kPlainPort, FALSE);
     }
+}
+
+void SettingsDialog::onAuthChosen(Record* record) {
+    if (HIWORD(record->wParam) == CBN_SELCHANGE) {
+        enableLoginFields();
+    }
+}
+
+// Microsoft and Google have their POP3 service at a known place: choosing one fills it in.
+void SettingsDialog::onProviderChosen(Record* record) {
+    if (HIWORD(record->wParam) != CBN_SELCHANGE) {
+        return;
+    }
+    enableLoginFields();
+    const LRESULT entry = SendDlgItemMessageA(hwnd, IDC_OAUTH_PROVIDER, CB_GETCURSEL, 0, 0);
+    if (entry < 0 || entry >= kCustomEntry) {
+        return;
+    }
+    if (const std::optional<oauth::Provider> known = oauth::knownProvider(kProviders[entry].value)) {
+        SetDlgItemTextA(hwnd, IDC_SERVER, known->server.c_str());
+        SetDlgItemInt(hwnd, IDC_PORT, static_cast<UINT>(known->port), FALSE);
+        SendDlgItemMessageA(hwnd, IDC_SSL_MODE, CB_SETCURSEL, kImplicitTlsMode, 0);
+    }
+}
+
+// A password the user types is kept protected unless the user says otherwise: the box is ticked once, at the
+// first change, and left alone after that.
+void SettingsDialog::onPassChanged(Record* record) {
+    if (HIWORD(record->wParam) != EN_CHANGE || showing || passTyped) {
+        return;
+    }
+    passTyped = true;
+    CheckDlgButton(hwnd, IDC_PROTECT_PASS, BST_CHECKED);
+}
+
+// Signs in with what the dialog shows; the tokens go to the chosen mailbox and are saved with OK.
+void SettingsDialog::onSignIn(Record*) {
+    settings::Settings typed;
+    if (!readFields(typed, true)) {
+        wipeTexts(typed);
+        return;
+    }
+    if (!oauthComplete(typed)) {
+        wipeTexts(typed);
+        return;
+    }
+    oauth::SignInRequest request;
+    if (std::optional<oauth::Provider> known = oauth::knownProvider(typed.oauthProvider)) {
+        request.provider = *known;
+    } else {
+        request.provider.authorizeUrl = typed.oauthAuthorizeUrl;
+        request.provider.tokenUrl = typed.oauthTokenUrl;
+        request.provider.scope = typed.oauthScope;
+    }
+    request.clientId = typed.oauthClientId;
+    request.clientSecret = typed.oauthClientSecret;
+    wipeTexts(typed);
+    SignInDialog signIn;
+    oauth::SignInResult result = signIn.run(hwnd, std::move(request));
+    if (result.failure == oauth::SignInFailure::None) {
+        settings::Settings& box = settings::mailboxAt(values, chosen);
+        base::wipeString(box.refreshToken);
+        base::wipeString(box.accessToken);
+        box.refreshToken = result.refreshToken;
+        box.accessToken = result.accessToken;
+        box.accessExpiresAt = static_cast<long long>(std::time(nullptr)) + result.expiresInSeconds;
+        box.signedInHere = true;
+        MessageBoxA(hwnd, kSignedIn, "Quorvane", MB_ICONINFORMATION);
+    } else if (const char* text = signInFailureText(result.failure)) {
+        MessageBoxA(hwnd, text, "Quorvane", MB_ICONERROR);
+    }
+    base::wipeString(result.accessToken);
+    base::wipeString(result.refreshToken);
 }
 
 std::string SettingsDialog::itemText(int id) const {

@@ -16,6 +16,7 @@ namespace app {
 // asking. The program-wide fields stay the same whichever is chosen.
 //
 // Choosing implicit TLS while the port reads 110 turns it into 995, and leaving it turns 995 back into 110.
+// "サインイン" signs the chosen mailbox in with OAuth 2.0 as the dialog shows it; OK then keeps its tokens.
 //
 //     SettingsDialog dialog;
 //     dialog.fill(settings, bigIcon, smallIcon);
@@ -43,6 +44,8 @@ public:
 private:
     settings::Settings values;  // only the fields the dialog edits are used
     int chosen = 0;             // the mailbox the chooser shows
+    bool showing = false;       // the fields are being filled from a record, not typed
+    bool passTyped = false;     // the user changed the shown mailbox's password
 
     using Record = framework::MessageRecord;
 
@@ -56,11 +59,18 @@ private:
     void onMailboxChosen(Record* record);
     void onAddMailbox(Record* record);
     void onDeleteMailbox(Record* record);
+    void onAuthChosen(Record* record);
+    void onProviderChosen(Record* record);
+    void onPassChanged(Record* record);
+    void onSignIn(Record* record);
 
     void showFields(const settings::Settings& record, bool chosenFields);
     void fillChooser();
     bool takeChosenFields();
     bool readFields(settings::Settings& typed, bool chosenFields);
+    void enableLoginFields();
+    // Whether the typed OAuth fields can sign in: false (the user was told) when one is missing.
+    bool oauthComplete(const settings::Settings& typed) const;
     // A refusal's text, with the mailbox's name on a first line of its own when there are several.
     std::string aboutChosen(const std::string& text) const;
 

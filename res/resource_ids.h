@@ -25,6 +25,7 @@
 #define IDD_SETTINGS 106
 #define IDD_PASSWORD 109
 #define IDD_MAIL_INFO 111
+#define IDD_SIGN_IN 112
 
 // Commands of the popup menu (menu 105).
 #define IDM_QUIT 40001
@@ -69,6 +70,19 @@
 #define IDC_DELETE_MAILBOX 1028
 #define IDC_MAILBOX_NAME 1029
 #define IDC_MAILBOX_ENABLED 1030
+// How the chosen mailbox logs in, and its OAuth 2.0 sign-in.
+#define IDC_AUTH 1031
+#define IDC_PROTECT_PASS 1032
+#define IDC_OAUTH_PROVIDER 1033
+#define IDC_OAUTH_CLIENT_ID 1034
+#define IDC_OAUTH_CLIENT_SECRET 1035
+#define IDC_OAUTH_AUTHORIZE_URL 1036
+#define IDC_OAUTH_TOKEN_URL 1037
+#define IDC_OAUTH_SCOPE 1038
+#define IDC_SIGN_IN 1039
+
+// Controls of the sign-in dialog (dialog 112); its cancel button is IDCANCEL.
+#define IDC_SIGN_IN_URL 1040
 
 // Controls of the password dialog (dialog 109); OK and cancel are IDOK and IDCANCEL.
 #define IDC_PASSWORD 1010

@@ -199,15 +199,20 @@ void keepCurrentTokens(const std::vector<TokenHolder>& current, Settings& record
         if (mailbox.signedInHere) {
             continue;
         }
+        // A mailbox now naming another server, user or app has no tokens: they were another account's.
+        const TokenHolder* same = nullptr;
         for (const TokenHolder& holder : current) {
             if (base::equalsNoCase(holder.server, mailbox.server) && holder.user == mailbox.user &&
                 holder.clientId == mailbox.oauthClientId) {
-                mailbox.refreshToken = holder.refreshToken;
-                mailbox.accessToken = holder.accessToken;
-                mailbox.accessExpiresAt = holder.accessExpiresAt;
+                same = &holder;
                 break;
             }
         }
+        base::wipeString(mailbox.refreshToken);
+        base::wipeString(mailbox.accessToken);
+        mailbox.refreshToken = same != nullptr ? same->refreshToken : std::string();
+        mailbox.accessToken = same != nullptr ? same->accessToken : std::string();
+        mailbox.accessExpiresAt = same != nullptr ? same->accessExpiresAt : 0;
     }
 }
 

@@ -379,6 +379,12 @@ def row_rect(row, caption="新着メール一覧 (Quorvane)"):
     return tuple(int(v) for v in out.split()) if code == 0 else None
 
 
+def item_text(caption, control_id):
+    """The text of a control (an edit's contents too), or None when there is no such window or control."""
+    code, out = peek("item", caption, str(control_id))
+    return out.rstrip("\n") if code == 0 else None
+
+
 def click_control(caption, control_id):
     x, y, w, hgt = wait_for("control %d of %s" % (control_id, caption), lambda: control_rect(caption, control_id))
     click(x + w // 2, y + hgt // 2)

@@ -10,6 +10,7 @@
 //   peek copydata             sends WM_COPYDATA to the main window and prints what it returns
 //   peek rect <caption> <id>  screen rectangle "x y width height" of the control with that id
 //   peek row <caption> <row>  screen rectangle of that list-view row (the check box sits at its left end)
+//   peek item <caption> <id>  the text of the control with that id as WM_GETTEXT gives it (an edit's contents)
 // A caption may be followed by a window class to tell apart windows of the same caption (e.g. "#32770").
 // Captions come in as the program's own text (code page 932 under the ja_JP locale); output is UTF-8.
 #include <windows.h>
@@ -357,6 +358,17 @@ int main(int argc, char** argv) {
     }
     if (verb == "row" && argc > 3) {
         return printRowRect(window, std::atoi(argv[3]));
+    }
+    if (verb == "item" && argc > 3) {
+        HWND control = GetDlgItem(window, std::atoi(argv[3]));
+        char buffer[8192] = "";
+        DWORD_PTR copied = 0;
+        if (!control || !SendMessageTimeoutA(control, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                                             SMTO_ABORTIFHUNG, 5000, &copied)) {
+            return 1;
+        }
+        std::printf("%s\n", toUtf8(buffer).c_str());
+        return 0;
     }
     return 2;
 }

@@ -14,6 +14,7 @@ import harness as h
 LIST = h.exact("新着メール一覧 (Quorvane)")
 SETTINGS = "せってい～＆バージョン情報　（Quorvane）"
 PROMPT = "パスワードの入力　（Quorvane）"
+SIGN_IN = "サインイン　（Quorvane）"
 MARGIN = 6
 
 
@@ -167,6 +168,25 @@ def several_mailboxes():
         second.reset([])
 
 
+def sign_in():
+    """The settings dialog with OAuth 2.0 chosen for Microsoft, and the sign-in dialog its button opens (cancelled:
+    no browser comes back)."""
+    run = Run(SERVER="outlook.office365.com", POP3_PORT="995", SSL="2", USER="tama@example.onmicrosoft.com",
+              PASS="", Auth="oauth2", OAuthProvider="microsoft",
+              OAuthClientId="8a1f0c2e-1234-4d5e-9f00-0123456789ab")
+    try:
+        h.command(40002)
+        window_shot("settings-oauth", h.exact(SETTINGS))
+        h.click_control(SETTINGS, 1039)  # サインイン
+        window_shot("sign-in", h.exact(SIGN_IN))
+        h.click_control(SIGN_IN, 2)
+        h.wait_for("the sign-in dialog to close", lambda: not h.windows(h.exact(SIGN_IN)))
+        h.click_control(SETTINGS, 2)
+        h.wait_for("the dialog to close", lambda: not h.windows(h.exact(SETTINGS)))
+    finally:
+        run.end()
+
+
 def count_and_notice():
     """The square with the count of waiting mails, and the balloon that names the new ones."""
     h.Mailbox().reset(["01-plain-ascii", "02-japanese", "05-dot-line", "06-long-subject"])
@@ -237,6 +257,7 @@ def main():
     square_looks()
     mail_windows()
     several_mailboxes()
+    sign_in()
     count_and_notice()
     prompts_and_errors()
     high_dpi()

@@ -1,6 +1,8 @@
 """End-to-end tests: the real Quorvane.exe under Wine on Xvfb, driven like a user drives it."""
+import http.client
 import time
 import unittest
+import urllib.parse
 
 import harness as h
 
@@ -8,6 +10,8 @@ BLUE, GREEN, RED = (0, 0, 255), (0, 255, 0), (255, 0, 0)
 LIST_TITLE = "新着メール一覧 (Quorvane)"
 LIST = h.exact(LIST_TITLE)
 PROMPT = h.exact("パスワードの入力　（Quorvane）")
+SETTINGS = "せってい～＆バージョン情報　（Quorvane）"
+SIGN_IN = "サインイン　（Quorvane）"
 THREE = ["01-plain-ascii", "02-japanese", "05-dot-line"]
 
 
@@ -398,6 +402,77 @@ class EndToEnd(unittest.TestCase):
         h.wait_for("the question to close", lambda: h.message_box() is None)
         self.assertNotIn("TrustedCert", program.ini())
         self.assertEqual("Quorvane", h.window_name(square))
+
+    # --- OAuth 2.0 sign-in ----------------------------------------------------------------------------------
+
+    @staticmethod
+    def browse(address):
+        """A plain HTTP GET as a browser sends it; the status, the Location header and the body."""
+        url = urllib.parse.urlsplit(address)
+        connection = http.client.HTTPConnection(url.hostname, url.port, timeout=30)
+        connection.request("GET", url.path + "?" + url.query)
+        answer = connection.getresponse()
+        result = answer.status, answer.getheader("Location"), answer.read()
+        connection.close()
+        return result
+
+    def test_sign_in_then_check_and_a_spent_token_asks_again(self):
+        env = h.os.environ
+        ini = {"SERVER": env["QV_TLS_HOST_GOOD"], "POP3_PORT": env["QV_POP3S_PORT"], "SSL": "2",
+               "USER": env["QV_POP3_USER"], "Auth": "oauth2", "OAuthProvider": "custom",
+               "OAuthClientId": "quorvane-test", "OAuthAuthorizeUrl": env["QV_OAUTH_BROWSER_URL"] + "/authorize",
+               "OAuthTokenUrl": env["QV_OAUTH_URL"] + "/token", "X": "400", "Y": "300"}
+        program = self.start(ini)
+        program.square()
+        h.command(40002)
+        h.window(h.exact(SETTINGS))
+        h.click_control(SETTINGS, 1039)  # サインイン
+        h.window(h.exact(SIGN_IN))
+        address = h.wait_for("the address", lambda: h.item_text(SIGN_IN, 1040))
+        self.assertTrue(address.startswith(env["QV_OAUTH_BROWSER_URL"] + "/authorize?"), address)
+        # The browser's part: the authorization page sends it on to the program's listener, which answers.
+        status, location, _ = self.browse(address)
+        self.assertEqual(302, status)
+        self.assertTrue(location.startswith("http://127.0.0.1:"), location)
+        status, _, page = self.browse(location)
+        self.assertEqual(200, status)
+        self.assertIn("サインインできたにゃ。このウィンドウは閉じてOKにゃ", page.decode("cp932"))
+        box = h.wait_for("the success box", h.message_box)
+        self.assertIn("サインインできたにゃ！", "\n".join(box))
+        self.close_message_box()
+        self.assertFalse(h.windows(h.exact(SIGN_IN)))
+        h.click_control(SETTINGS, 1)
+        h.wait_for("the dialog to close", lambda: not h.windows(h.exact(SETTINGS)))
+        # The refresh token is in the file, protected; no token and no password in clear.
+        stored = h.wait_for("the refresh token", lambda: program.ini().get("OAuthRefreshToken"))
+        raw = program.ini_path.read_bytes()
+        self.assertNotIn(b"at-", raw)
+        self.assertNotIn(b"rt-", raw)
+        self.assertEqual("", program.ini().get("PASS", ""))
+        # A check over POP3S logs in with the access token.
+        square = program.square()
+        self.double_click(square)
+        self.wait_title(square, "3通のメールが来ました - Quorvane")
+        self.quit(program)
+
+        # A new run has no access token: the check renews it with the stored refresh token, which the server
+        # rotates; the file then holds the new one and the old one is spent.
+        spent = program.ini_path.read_bytes()
+        again = self.start(folder=program.folder)
+        square = again.square()
+        self.double_click(square)
+        self.wait_title(square, "3通のメールが来ました - Quorvane")
+        h.wait_for("the rotated refresh token", lambda: again.ini().get("OAuthRefreshToken") not in (None, stored))
+        self.quit(again)
+
+        # With the spent token back in the file the server refuses to renew: the user is asked to sign in again.
+        program.ini_path.write_bytes(spent)
+        last = self.start(folder=program.folder)
+        square = last.square()
+        self.double_click(square)
+        box = h.wait_for("the sign-in-again box", h.message_box)
+        self.assertIn("サインインし直してほしいにゃ", "\n".join(box))
+        self.close_message_box()
 
 
 if __name__ == "__main__":

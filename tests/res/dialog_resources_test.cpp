@@ -1,4 +1,4 @@
-// Dialogs 106, 109 and 111: the templates as stored (style, size, font, every control in order) and the same
+// Dialogs 106, 109, 111 and 112: the templates as stored (style, size, font, every control in order) and the same
 // dialogs created for real, where the captions, control texts, classes, positions and default buttons are read
 // back from the windows. A picture of each dialog goes into the screenshots folder.
 #include <gtest/gtest.h>
@@ -56,7 +56,7 @@ const ExpectedDialog kSettings = {
     IDD_SETTINGS,
     "dialog-106-settings",
     "せってい～＆バージョン情報　（Quorvane）",
-    238,
+    398,
     269,
     {
         {IDOK, kButton, "おっけーにゃん", 181, 7, 50, 14, kDefaultButton},
@@ -103,6 +103,26 @@ const ExpectedDialog kSettings = {
         {IDC_NOTIFY, kButton, "新着メールをお知らせするにゃ", 120, 244, 100, 10, kCheckBox},
         // The version of the build (CMake's project version), beside the icon.
         {kNoId, kStatic, "Quorvane " QV_EXPECTED_VERSION, 42, 24, 120, 8, kLabel},
+        // The chosen mailbox's login, in the right-hand column.
+        {kNoId, kButton, "ログインのせってい", 238, 7, 153, 255, kGroupBox},
+        {kNoId, kStatic, "ログイン方式：", 246, 21, 60, 8, kLabel},
+        {IDC_AUTH, kComboBox, "", 246, 31, 139, 120, kDropDownList},
+        {IDC_PROTECT_PASS, kButton, "パスワードを暗号化して保存", 246, 49, 139, 10, kCheckBox},
+        {kNoId, kButton, "OAuth 2.0", 242, 64, 145, 192, kGroupBox},
+        {kNoId, kStatic, "プロバイダ：", 246, 80, 46, 8, kRightLabel},
+        {IDC_OAUTH_PROVIDER, kComboBox, "", 295, 78, 86, 60, kDropDownList},
+        {kNoId, kStatic, "クライアントID：", 246, 98, 46, 8, kRightLabel},
+        {IDC_OAUTH_CLIENT_ID, kEdit, "", 295, 96, 86, 14, kEditStyle},
+        {kNoId, kStatic, "シークレット：", 246, 116, 46, 8, kRightLabel},
+        {IDC_OAUTH_CLIENT_SECRET, kEdit, "", 295, 114, 86, 14, kPasswordEdit},
+        {kNoId, kStatic, "カスタムのとき：", 248, 136, 100, 8, kLabel},
+        {kNoId, kStatic, "認可URL：", 246, 152, 46, 8, kRightLabel},
+        {IDC_OAUTH_AUTHORIZE_URL, kEdit, "", 295, 150, 86, 14, kEditStyle},
+        {kNoId, kStatic, "トークンURL：", 246, 170, 46, 8, kRightLabel},
+        {IDC_OAUTH_TOKEN_URL, kEdit, "", 295, 168, 86, 14, kEditStyle},
+        {kNoId, kStatic, "スコープ：", 246, 188, 46, 8, kRightLabel},
+        {IDC_OAUTH_SCOPE, kEdit, "", 295, 186, 86, 14, kEditStyle},
+        {IDC_SIGN_IN, kButton, "サインイン", 295, 210, 86, 16, kButtonStyle},
     },
 };
 
@@ -139,7 +159,21 @@ const ExpectedDialog kMailInfo = {
     },
 };
 
-const ExpectedDialog* const kDialogs[] = {&kSettings, &kPassword, &kMailInfo};
+const ExpectedDialog kSignIn = {
+    IDD_SIGN_IN,
+    "dialog-112-sign-in",
+    "サインイン　（Quorvane）",
+    260,
+    70,
+    {
+        {kNoId, kStatic, "ブラウザでサインインしてにゃ…\nブラウザが開かないときは、このアドレスをブラウザに貼ってにゃ",
+         7, 7, 190, 20, kLabel},
+        {IDC_SIGN_IN_URL, kEdit, "", 7, 32, 246, 14, kEditStyle | ES_READONLY | ES_NOHIDESEL},
+        {IDCANCEL, kButton, "やめるにゃー", 203, 50, 50, 14, kButtonStyle},
+    },
+};
+
+const ExpectedDialog* const kDialogs[] = {&kSettings, &kPassword, &kMailInfo, &kSignIn};
 
 const char* className(Class c) {
     return c == kButton ? "Button" : c == kEdit ? "Edit" : c == kComboBox ? "ComboBox" : "Static";
@@ -284,6 +318,7 @@ TEST_P(DialogResource, PictureIsSaved) {
         {IDC_INFO_FROM, "tama@example.jp"},
         {IDC_INFO_SIZE, "1536"},
         {IDC_INFO_FIRST_LINES, "今日はカリカリです。"},
+        {IDC_SIGN_IN_URL, "http://127.0.0.1:50123/authorize?response_type=code&client_id=neko"},
     };
     if (want.id != IDD_PASSWORD) {
         for (const auto& sample : samples) {

@@ -10,8 +10,6 @@
 
 namespace testenv {
 
-namespace {
-
 std::string getOverPlainHttp(const std::string& url) {
     // http://127.0.0.1:<port><path>
     const std::size_t portAt = url.find(':', 7) + 1;
@@ -28,6 +26,8 @@ std::string getOverPlainHttp(const std::string& url) {
     loopback::cleanup();
     return answer;
 }
+
+namespace {
 
 void postToFakeServer(const std::string& path, const std::string& form) {
     const oauth::HttpReply reply = oauth::postForm(env("QV_OAUTH_URL") + path, form, 4096, 10000);

@@ -11,6 +11,9 @@ struct IssuedTokens {
     std::string refresh;
 };
 
+// The whole answer (head and body) to a GET of an http://127.0.0.1:<port>/... address, as a browser asks.
+std::string getOverPlainHttp(const std::string& url);
+
 // Fails the calling test and gives empty tokens when the server is missing or refuses.
 IssuedTokens signInAtFakeServer(const std::string& clientId = "quorvane-test");
 

@@ -41,18 +41,6 @@ bool sasl(net::Pop3Session& session,
     return session.authenticate(exchange) == net::SaslResult::LoggedIn;
 }
 
-std::string browse(int port, const std::string& request) {
-    testenv::loopback::Handle socket = testenv::loopback::connect(port);
-    testenv::loopback::sendAll(socket, request);
-    std::string answer;
-    char buffer[4096];
-    for (int got; (got = testenv::loopback::receive(socket, buffer, sizeof buffer)) > 0;) {
-        answer.append(buffer, got);
-    }
-    testenv::loopback::close(socket);
-    return answer;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -141,10 +129,10 @@ int main(int argc, char** argv) {
         const int listenerPort = std::stoi(signIn.url().substr(signIn.url().find("127.0.0.1%3A") + 12));
         std::thread browser([&] {
             const std::string page =
-                browse(browserPort, "GET " + signIn.url().substr(browserSide.size()) + " HTTP/1.0\r\n\r\n");
+                testenv::browse(browserPort, "GET " + signIn.url().substr(browserSide.size()) + " HTTP/1.0\r\n\r\n");
             const std::size_t pathAt = page.find('/', page.find("Location: http://") + 17);
-            browse(listenerPort,
-                   "GET " + page.substr(pathAt, page.find("\r\n", pathAt) - pathAt) + " HTTP/1.1\r\n\r\n");
+            testenv::browse(listenerPort,
+                            "GET " + page.substr(pathAt, page.find("\r\n", pathAt) - pathAt) + " HTTP/1.1\r\n\r\n");
         });
         const oauth::SignInResult result = signIn.finish();
         browser.join();

@@ -49,24 +49,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 8) {
+    constexpr net::SaslMechanism kMechanisms[] = {
+        net::SaslMechanism::Plain,       net::SaslMechanism::Login,   net::SaslMechanism::CramMd5,
+        net::SaslMechanism::ScramSha256, net::SaslMechanism::XOAuth2, net::SaslMechanism::OAuthBearer,
+    };
+    const unsigned pick = data[0] % 8;
+    switch (pick) {
         case 0:
-            login(net::SaslMechanism::Plain, bytes);
-            break;
         case 1:
-            login(net::SaslMechanism::Login, bytes);
-            break;
         case 2:
-            login(net::SaslMechanism::CramMd5, bytes);
-            break;
         case 3:
-            login(net::SaslMechanism::ScramSha256, bytes);
-            break;
         case 4:
-            login(net::SaslMechanism::XOAuth2, bytes);
-            break;
         case 5:
-            login(net::SaslMechanism::OAuthBearer, bytes);
+            login(kMechanisms[pick], bytes);
             break;
         case 6: {
             const oauth::Redirect redirect = oauth::readRedirect(bytes, "S1");

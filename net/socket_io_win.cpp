@@ -24,18 +24,24 @@ constexpr int kSliceMs = 200;
 
 enum class SelectFor { Reading, Connecting };
 
+// How long the next select may wait: a slice, or what is left before the deadline when a limit is set (below 1:
+// none); -1 once the deadline has passed.
+int nextSlice(Clock::time_point deadline, int timeoutMs) {
+    if (timeoutMs <= 0) {
+        return kSliceMs;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left <= 0 ? -1 : static_cast<int>(std::min<long long>(left, kSliceMs));
+}
+
 // Waits in slices until the socket is readable (or, when connecting, writable or failed), the limit (below
 // 1: none) has passed, or a select fails. For Connecting, Ready means connected and Failed a refusal.
 WaitResult selectFor(SOCKET socket, SelectFor what, int timeoutMs) {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        int slice = kSliceMs;
-        if (timeoutMs > 0) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0) {
-                return WaitResult::TimedOut;
-            }
-            slice = static_cast<int>(std::min<long long>(left, kSliceMs));
+        const int slice = nextSlice(deadline, timeoutMs);
+        if (slice < 0) {
+            return WaitResult::TimedOut;
         }
         fd_set wanted;
         fd_set failed;
@@ -61,13 +67,9 @@ WaitResult selectFor(SOCKET socket, SelectFor what, int timeoutMs) {
 WaitResult selectEither(SOCKET socket, int timeoutMs, bool& readable, bool& writable) {
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
-        int slice = kSliceMs;
-        if (timeoutMs > 0) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-            if (left <= 0) {
-                return WaitResult::TimedOut;
-            }
-            slice = static_cast<int>(std::min<long long>(left, kSliceMs));
+        const int slice = nextSlice(deadline, timeoutMs);
+        if (slice < 0) {
+            return WaitResult::TimedOut;
         }
         fd_set reading;
         fd_set sending;

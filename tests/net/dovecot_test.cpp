@@ -109,44 +109,32 @@ TEST(DovecotSasl, EachMechanismLogsInWithTheRightSecretOnly) {
     ASSERT_TRUE(ok);
     const testenv::IssuedTokens tokens = testenv::signInAtFakeServer();
     ASSERT_FALSE(tokens.access.empty());
-    const struct {
-        net::SaslMechanism mechanism;
-        std::string secret;
-        net::SaslResult result;
-    } rows[] = {
-        {net::SaslMechanism::Plain, peer.pass, net::SaslResult::LoggedIn},
-        {net::SaslMechanism::Plain, "wrong-pass", net::SaslResult::Refused},
-        {net::SaslMechanism::Login, peer.pass, net::SaslResult::LoggedIn},
-        {net::SaslMechanism::Login, "wrong-pass", net::SaslResult::Refused},
-        {net::SaslMechanism::CramMd5, peer.pass, net::SaslResult::LoggedIn},
-        {net::SaslMechanism::CramMd5, "wrong-pass", net::SaslResult::Refused},
-        {net::SaslMechanism::ScramSha256, peer.pass, net::SaslResult::LoggedIn},
-        {net::SaslMechanism::ScramSha256, "wrong-pass", net::SaslResult::Refused},
-        {net::SaslMechanism::XOAuth2, tokens.access, net::SaslResult::LoggedIn},
-        {net::SaslMechanism::XOAuth2, "at-forged", net::SaslResult::Refused},
-        {net::SaslMechanism::OAuthBearer, tokens.access, net::SaslResult::LoggedIn},
-        {net::SaslMechanism::OAuthBearer, "at-forged", net::SaslResult::Refused},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(net::saslName(row.mechanism)) +
-                     (row.result == net::SaslResult::LoggedIn ? " right" : " wrong"));
-        net::Pop3Session session{net::kAfInet};
-        ASSERT_TRUE(session.create(net::kSockStream, 0));
-        ASSERT_NE(session.open(peer.host.c_str(), peer.port), nullptr);
-        const auto capabilities = session.capabilities();
-        ASSERT_TRUE(capabilities);
-        bool listed = false;
-        for (const std::string& name : capabilities->arguments("SASL")) {
-            listed = listed || net::saslMechanismNamed(name) == row.mechanism;
+    for (const net::SaslMechanism mechanism :
+         {net::SaslMechanism::Plain, net::SaslMechanism::Login, net::SaslMechanism::CramMd5,
+          net::SaslMechanism::ScramSha256, net::SaslMechanism::XOAuth2, net::SaslMechanism::OAuthBearer}) {
+        const bool withToken = mechanism == net::SaslMechanism::XOAuth2 || mechanism == net::SaslMechanism::OAuthBearer;
+        for (const bool right : {true, false}) {
+            SCOPED_TRACE(std::string(net::saslName(mechanism)) + (right ? " right" : " wrong"));
+            const std::string secret = right ? (withToken ? tokens.access : peer.pass) : "wrong-secret";
+            const net::SaslResult expected = right ? net::SaslResult::LoggedIn : net::SaslResult::Refused;
+            net::Pop3Session session{net::kAfInet};
+            ASSERT_TRUE(session.create(net::kSockStream, 0));
+            ASSERT_NE(session.open(peer.host.c_str(), peer.port), nullptr);
+            const auto capabilities = session.capabilities();
+            ASSERT_TRUE(capabilities);
+            bool listed = false;
+            for (const std::string& name : capabilities->arguments("SASL")) {
+                listed = listed || net::saslMechanismNamed(name) == mechanism;
+            }
+            EXPECT_TRUE(listed);
+            net::SaslExchange exchange(mechanism, {peer.user, secret, peer.host, peer.port},
+                                       "fyko+d2lbbFgONRv9qkxdawL");
+            EXPECT_EQ(session.authenticate(exchange), expected);
+            if (expected == net::SaslResult::LoggedIn) {
+                EXPECT_TRUE(session.stat().has_value());
+            }
+            session.command("QUIT");
         }
-        EXPECT_TRUE(listed);
-        net::SaslExchange exchange(row.mechanism, {peer.user, row.secret, peer.host, peer.port},
-                                   "fyko+d2lbbFgONRv9qkxdawL");
-        EXPECT_EQ(session.authenticate(exchange), row.result);
-        if (row.result == net::SaslResult::LoggedIn) {
-            EXPECT_TRUE(session.stat().has_value());
-        }
-        session.command("QUIT");
     }
 }
 

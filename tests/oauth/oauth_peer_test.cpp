@@ -21,22 +21,6 @@ namespace {
 
 namespace tcp = testenv::loopback;
 
-// Sends the bytes to the port as a browser would and returns the whole answer.
-std::string browse(int port, const std::string& request) {
-    tcp::Handle socket = tcp::connect(port);
-    if (socket == tcp::kNone) {
-        return "(no connection)";
-    }
-    tcp::sendAll(socket, request);
-    std::string answer;
-    char buffer[4096];
-    for (int got; (got = tcp::receive(socket, buffer, sizeof buffer)) > 0;) {
-        answer.append(buffer, got);
-    }
-    tcp::close(socket);
-    return answer;
-}
-
 // Whether anything accepts a connection on the port (without failing the test when nothing does).
 bool somebodyListens(int port) {
     net::LineSocket socket(net::kAfInet);
@@ -77,7 +61,7 @@ TEST_F(Loopback, TakesExactlyOneRequestAnswersItAndTakesNoOther) {
             if (row.hangUp) {
                 hangUpAfter(listener.port(), row.request);
             } else {
-                answer = browse(listener.port(), row.request);
+                answer = testenv::browse(listener.port(), row.request);
             }
         });
         std::string request;
@@ -147,7 +131,7 @@ TEST_F(Loopback, SignInTakesOnlyItsOwnRedirectAndExchangesItsCode) {
                 signIn.cancel();
                 return;
             }
-            const std::string authorization = browse(
+            const std::string authorization = testenv::browse(
                 browserPort, "GET " + signIn.url().substr(browserSide.size()) + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
             const std::size_t pathAt = authorization.find('/', authorization.find("Location: http://") + 17);
             std::string target = authorization.substr(pathAt, authorization.find("\r\n", pathAt) - pathAt);
@@ -156,7 +140,7 @@ TEST_F(Loopback, SignInTakesOnlyItsOwnRedirectAndExchangesItsCode) {
             } else if (row.browser == Favicon) {
                 target = "/favicon.ico";
             }
-            page = browse(listenerPort, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+            page = testenv::browse(listenerPort, "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
         });
         const oauth::SignInResult result = signIn.finish();
         browser.join();

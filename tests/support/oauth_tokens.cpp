@@ -10,19 +10,28 @@
 
 namespace testenv {
 
-std::string getOverPlainHttp(const std::string& url) {
-    // http://127.0.0.1:<port><path>
-    const std::size_t portAt = url.find(':', 7) + 1;
-    const std::size_t pathAt = url.find('/', portAt);
-    loopback::startup();
-    loopback::Handle socket = loopback::connect(std::stoi(url.substr(portAt, pathAt - portAt)));
-    loopback::sendAll(socket, "GET " + url.substr(pathAt) + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+std::string browse(int port, const std::string& request) {
+    loopback::Handle socket = loopback::connect(port);
+    if (socket == loopback::kNone) {
+        return "(no connection)";
+    }
+    loopback::sendAll(socket, request);
     std::string answer;
     char buffer[4096];
     for (int got; (got = loopback::receive(socket, buffer, sizeof buffer)) > 0;) {
         answer.append(buffer, got);
     }
     loopback::close(socket);
+    return answer;
+}
+
+std::string getOverPlainHttp(const std::string& url) {
+    // http://127.0.0.1:<port><path>
+    const std::size_t portAt = url.find(':', 7) + 1;
+    const std::size_t pathAt = url.find('/', portAt);
+    loopback::startup();
+    const std::string answer = browse(std::stoi(url.substr(portAt, pathAt - portAt)),
+                                      "GET " + url.substr(pathAt) + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
     loopback::cleanup();
     return answer;
 }

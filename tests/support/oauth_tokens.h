@@ -13,6 +13,9 @@ struct IssuedTokens {
 
 // The whole answer (head and body) to a GET of an http://127.0.0.1:<port>/... address, as a browser asks.
 std::string getOverPlainHttp(const std::string& url);
+// Sends the request to 127.0.0.1:port as a browser would and returns the whole answer (the socket library must be
+// started).
+std::string browse(int port, const std::string& request);
 
 // Fails the calling test and gives empty tokens when the server is missing or refuses.
 IssuedTokens signInAtFakeServer(const std::string& clientId = "quorvane-test");

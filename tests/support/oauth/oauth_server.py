@@ -132,8 +132,15 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.reply(404, {"error": "not_found"})
 
 
+class Server(http.server.ThreadingHTTPServer):
+    def handle_error(self, request, client_address):
+        # A client that stops reading a body too large for it (as it should) is no fault of the server's.
+        if not isinstance(sys.exc_info()[1], (ConnectionError, ssl.SSLError)):
+            super().handle_error(request, client_address)
+
+
 def serve(cert, key):
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+    server = Server(("127.0.0.1", 0), Handler)
     if cert:
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(cert, key)
